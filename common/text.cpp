@@ -1,0 +1,100 @@
+#include "common/text.h"
+
+size_t TextLength(const char* text)
+{
+    size_t n = 0;
+    while (text[n]) ++n;
+    return n;
+}
+
+size_t TextLengthWithin(const char* text, size_t max)
+{
+    size_t n = 0;
+    while (n < max && text[n]) ++n;
+    return n;
+}
+
+bool TextCopyN(char* dest, size_t capacity, const char* src, size_t count)
+{
+    if (capacity == 0) return false;
+    size_t n = 0;
+    while (n < count && src[n] && n + 1 < capacity) {
+        dest[n] = src[n];
+        ++n;
+    }
+    dest[n] = '\0';
+    return n == count || !src[n];
+}
+
+bool TextAppendN(char* dest, size_t capacity, const char* src, size_t count)
+{
+    size_t used = TextLengthWithin(dest, capacity);
+    if (used == capacity) {  // no terminator within the buffer: repair rather than read on
+        if (capacity) dest[capacity - 1] = '\0';
+        return false;
+    }
+    return TextCopyN(dest + used, capacity - used, src, count);
+}
+
+bool TextCopy(char* dest, size_t capacity, const char* src) { return TextCopyN(dest, capacity, src, SIZE_MAX); }
+bool TextAppend(char* dest, size_t capacity, const char* src) { return TextAppendN(dest, capacity, src, SIZE_MAX); }
+
+bool TextCopyForDisplay(char* dest, size_t capacity, const char* src)
+{
+    if (TextCopy(dest, capacity, src)) return true;
+    static const char marker[] = "...";
+    if (capacity >= sizeof marker) CopyBytes(marker, dest + capacity - sizeof marker, sizeof marker);
+    return false;
+}
+
+bool TextEquals(const char* a, const char* b)
+{
+    while (*a && *a == *b) ++a, ++b;
+    return *a == *b;
+}
+
+static char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+
+bool TextEqualsIgnoreCase(const char* a, const char* b)
+{
+    while (*a && AsciiUpper(*a) == AsciiUpper(*b)) ++a, ++b;
+    return AsciiUpper(*a) == AsciiUpper(*b);
+}
+
+bool TextEndsWith(const char* text, char c)
+{
+    size_t n = TextLength(text);
+    return n > 0 && text[n - 1] == c;
+}
+
+void FillBytes(void* destination, size_t count, unsigned char value)
+{
+    auto* d = static_cast<unsigned char*>(destination);
+    for (size_t i = 0; i < count; ++i) d[i] = value;
+}
+
+void CopyBytes(const void* source, void* destination, size_t count)
+{
+    auto* s = static_cast<const unsigned char*>(source);
+    auto* d = static_cast<unsigned char*>(destination);
+    if (d == s || count == 0) return;
+    if (d < s) {
+        for (size_t i = 0; i < count; ++i) d[i] = s[i];
+    } else {
+        for (size_t i = count; i-- > 0;) d[i] = s[i];
+    }
+}
+
+int32_t FindText(int32_t start, const char* text, const char* pattern)
+{
+    size_t textLength = TextLength(text);
+    size_t patternLength = TextLength(pattern);
+    if (patternLength >= textLength) return -1;
+    if (start < 1 || size_t(start) - 1 > textLength - patternLength) return -2;
+    for (size_t at = size_t(start) - 1; at + patternLength <= textLength; ++at) {
+        size_t i = 0;
+        while (i < patternLength && text[at + i] == pattern[i]) ++i;
+        if (i == patternLength) return int32_t(at + 1);
+    }
+    return 0;
+}

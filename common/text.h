@@ -1,0 +1,42 @@
+// Bounded text: the one way fixed buffers are filled.
+//
+// Every routine takes the destination's capacity in bytes (terminator included), never
+// writes past it, always leaves a NUL-terminated text, and returns true only when the
+// whole text fit. On false the destination holds as much as fit, so a caller may show it
+// (with a marker) but must never act on it as if it were the whole text.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+[[nodiscard]] bool TextCopy(char* dest, size_t capacity, const char* src);
+[[nodiscard]] bool TextAppend(char* dest, size_t capacity, const char* src);
+// Copies or appends at most count characters of src (fewer when src ends first).
+[[nodiscard]] bool TextCopyN(char* dest, size_t capacity, const char* src, size_t count);
+[[nodiscard]] bool TextAppendN(char* dest, size_t capacity, const char* src, size_t count);
+
+template <size_t N> [[nodiscard]] bool TextCopy(char (&dest)[N], const char* src) { return TextCopy(dest, N, src); }
+template <size_t N> [[nodiscard]] bool TextAppend(char (&dest)[N], const char* src) { return TextAppend(dest, N, src); }
+
+// Length of a NUL-terminated text.
+size_t TextLength(const char* text);
+// Length, but never looks past max bytes; returns max when no terminator lies within them.
+size_t TextLengthWithin(const char* text, size_t max);
+
+bool TextEquals(const char* a, const char* b);
+// ASCII letter case ignored (the keywords and "TRUE" are ASCII).
+bool TextEqualsIgnoreCase(const char* a, const char* b);
+bool TextEndsWith(const char* text, char c);
+
+void FillBytes(void* destination, size_t count, unsigned char value);
+// Moves count bytes; the ranges may overlap.
+void CopyBytes(const void* source, void* destination, size_t count);
+
+// Case-sensitive byte-wise search for pattern in text at or after the 1-based position start.
+// 1-based position of the match; 0 when there is none; -2 when start is below 1 or leaves
+// no room for the pattern; -1 when the pattern is not shorter than the text.
+int32_t FindText(int32_t start, const char* text, const char* pattern);
+
+// Replaces a too-long display text's end with "..." so a cut is visible. Returns true when
+// text fit as it was.
+bool TextCopyForDisplay(char* dest, size_t capacity, const char* src);

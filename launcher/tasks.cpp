@@ -1,0 +1,3 @@
+#include "launcher/tasks.h"
+
+int32_t RunTasks() { return 0; }

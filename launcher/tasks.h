@@ -1,0 +1,6 @@
+// Settings-file mode: the previous task, then the main task.
+#pragma once
+
+#include <cstdint>
+
+int32_t RunTasks();
