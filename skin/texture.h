@@ -1,0 +1,27 @@
+// The generated background texture of the settings window and its About box.
+#pragma once
+
+#include <windows.h>
+
+// Makes a texture bitmap (style 2: uniform noise around the middle of a palette running from
+// COLOR_BTNSHADOW through COLOR_BTNFACE to COLOR_BTNHIGHLIGHT) of the rectangle's size.
+// strength: spread of the noise, 0..255. lighterPercent (low byte non-zero): a second bitmap
+// whose palette is moved that many percent towards COLOR_BTNHIGHLIGHT goes to *lighterBitmap
+// (which may be null when not wanted). tintPercent (low byte non-zero): every palette entry is
+// first moved that many percent towards tintColor. Returns 0, or the Win32 error code of the
+// step that failed, having released everything it made.
+DWORD MakeTextureBitmap(int style, const RECT& rect, int strength, int lighterPercent, int tintPercent,
+                        COLORREF tintColor, HBITMAP* bitmap, HBITMAP* lighterBitmap);
+
+// The settings window's background texture: made once when that window opens and kept for the
+// rest of the process; the About box paints with it too. None until then.
+extern HBITMAP BackgroundTexture;
+
+// WM_ERASEBKGND: tiles BackgroundTexture over the client area of window; returns TRUE.
+// Without a texture the area is filled with COLOR_BTNFACE.
+BOOL EraseWithTexture(HWND window, HDC dc);
+
+// WM_CTLCOLORSTATIC: transparent text on dc and the texture's pattern brush as the result.
+// The brush is made once per texture and kept with it, so answering the message often does not
+// pile up brushes. Without a texture, the COLOR_BTNFACE system brush.
+HBRUSH TextureBrushFor(HDC dc);

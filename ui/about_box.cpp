@@ -1,0 +1,3 @@
+#include "ui/about_box.h"
+
+void RunAboutDialog(HWND, HICON) {}

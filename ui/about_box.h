@@ -1,0 +1,27 @@
+// The About box: the program's picture, its version in the caption, and a link line.
+#pragma once
+
+#include <windows.h>
+#include <ocidl.h>
+#include <olectl.h>
+
+// Runs the About box modally over owner (the settings window) with icon as its big icon.
+void RunAboutDialog(HWND owner, HICON icon);
+
+INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Turns the static control id of dialog into a link: hand cursor, underline while the pointer
+// is over it, blue text, click notifications. Returns TRUE.
+BOOL MakeHyperlink(HWND dialog, int id);
+LRESULT CALLBACK HyperlinkProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK HyperlinkParentProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// A bitmap of the "IMAGE" resource id of the program's own module (module is not used), or none
+// with the last error set.
+HBITMAP LoadPictureResource(HMODULE module, int id);
+// A bitmap of an image held in memory, or none.
+HBITMAP PictureDataToBitmap(const void* data, DWORD size);
+// A bitmap of the picture at the screen's resolution, or none with the last error set.
+HBITMAP RenderPictureToBitmap(IPicture* picture);
+// Paints the kept picture bitmap into window during WM_PAINT.
+void PaintPicture(HWND window, int x, int y, int width, int height);
