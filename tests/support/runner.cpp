@@ -1,0 +1,173 @@
+#include "support/runner.h"
+
+#include <memory>
+
+JobHolder& JobHolder::operator=(JobHolder&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        job_ = other.job_;
+        other.job_ = nullptr;
+    }
+    return *this;
+}
+
+void JobHolder::Close()
+{
+    if (!job_) return;
+    TerminateJobObject(job_, 1);
+    CloseHandle(job_);
+    job_ = nullptr;
+}
+
+namespace {
+
+HANDLE MakeKillingJob()
+{
+    HANDLE job = CreateJobObjectA(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    return job;
+}
+
+std::string ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info)
+{
+    std::string text;
+    if (info.fUnicode) {
+        std::wstring wide(info.nDebugStringLength, L'\0');
+        SIZE_T got = 0;
+        ReadProcessMemory(process, info.lpDebugStringData, wide.data(), wide.size() * sizeof(wchar_t), &got);
+        wide.resize(got / sizeof(wchar_t));
+        int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), int(wide.size()), nullptr, 0, nullptr, nullptr);
+        text.resize(size_t(n));
+        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), int(wide.size()), text.data(), n, nullptr, nullptr);
+    } else {
+        text.resize(info.nDebugStringLength);
+        SIZE_T got = 0;
+        ReadProcessMemory(process, info.lpDebugStringData, text.data(), text.size(), &got);
+        text.resize(got);
+    }
+    while (!text.empty() && text.back() == '\0') text.pop_back();
+    return text;
+}
+
+// Drives the debug loop until the process exits or the deadline passes.
+void DebugUntilExit(RunResult& result, HANDLE process, DWORD deadline)
+{
+    bool initialBreak = true;
+    for (;;) {
+        DWORD now = GetTickCount();
+        if (int(deadline - now) <= 0) {
+            result.timedOut = true;
+            return;
+        }
+        DEBUG_EVENT event;
+        if (!WaitForDebugEvent(&event, std::min<DWORD>(deadline - now, 200))) continue;
+        DWORD status = DBG_CONTINUE;
+        switch (event.dwDebugEventCode) {
+        case CREATE_PROCESS_DEBUG_EVENT:
+            if (event.u.CreateProcessInfo.hFile) CloseHandle(event.u.CreateProcessInfo.hFile);
+            break;
+        case LOAD_DLL_DEBUG_EVENT:
+            if (event.u.LoadDll.hFile) CloseHandle(event.u.LoadDll.hFile);
+            break;
+        case OUTPUT_DEBUG_STRING_EVENT:
+            result.debugLines.push_back(ReadDebugString(process, event.u.DebugString));
+            break;
+        case EXCEPTION_DEBUG_EVENT: {
+            const EXCEPTION_RECORD& record = event.u.Exception.ExceptionRecord;
+            bool breakpoint = record.ExceptionCode == EXCEPTION_BREAKPOINT || record.ExceptionCode == 0x4000001F;
+            if (initialBreak && breakpoint) {
+                initialBreak = false;
+            } else {
+                status = DBG_EXCEPTION_NOT_HANDLED;
+                if (!event.u.Exception.dwFirstChance) result.crashed = true;
+            }
+            break;
+        }
+        case EXIT_PROCESS_DEBUG_EVENT:
+            result.exitCode = event.u.ExitProcess.dwExitCode;
+            ContinueDebugEvent(event.dwProcessId, event.dwThreadId, DBG_CONTINUE);
+            return;
+        default:
+            break;
+        }
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
+    }
+}
+
+}  // namespace
+
+RunResult RunProgram(const std::string& exePath, const RunOptions& options)
+{
+    RunResult result;
+    result.exePath = exePath;
+    std::string commandLine = "\"" + exePath + "\"";
+    if (!options.arguments.empty()) commandLine += " " + options.arguments;
+    std::string directory = options.currentDirectory;
+    if (directory.empty()) directory = exePath.substr(0, exePath.find_last_of('\\'));
+
+    HANDLE job = MakeKillingJob();
+    result.job = JobHolder(job);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    DWORD flags = CREATE_SUSPENDED | (options.captureDebug ? DEBUG_ONLY_THIS_PROCESS : 0);
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    if (!CreateProcessA(exePath.c_str(), line.data(), nullptr, nullptr, FALSE, flags, nullptr, directory.c_str(), &startup,
+                        &info))
+        return result;
+    result.started = true;
+    result.pid = info.dwProcessId;
+    AssignProcessToJobObject(job, info.hProcess);
+
+    DWORD deadline = GetTickCount() + options.timeoutMs;
+    {
+        BoxWatcher watcher(info.dwProcessId, options.answers, options.closeDialogs);
+        ResumeThread(info.hThread);
+        if (options.captureDebug) {
+            DebugUntilExit(result, info.hProcess, deadline);
+        } else if (WaitForSingleObject(info.hProcess, options.timeoutMs) == WAIT_TIMEOUT) {
+            result.timedOut = true;
+        }
+        if (result.timedOut) {
+            TerminateProcess(info.hProcess, 0xDEAD);
+            if (options.captureDebug) DebugActiveProcessStop(info.dwProcessId);
+            WaitForSingleObject(info.hProcess, 5000);
+        }
+        watcher.Stop();
+        result.boxes = watcher.Boxes();
+        result.dialogs = watcher.Dialogs();
+    }
+    if (!options.captureDebug || result.timedOut) {
+        DWORD code = 0;
+        if (GetExitCodeProcess(info.hProcess, &code)) result.exitCode = code;
+    }
+    if (result.exitCode >= 0xC0000000 && result.exitCode != 0xFFFFFFFF) result.crashed = true;
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    if (!options.keepChildren) result.job.Close();
+    return result;
+}
+
+RunResult RunStowlet(const RunOptions& options)
+{
+    std::shared_ptr<TempFolder> own;
+    std::string folder = options.folder;
+    if (folder.empty()) {
+        own = std::make_shared<TempFolder>();
+        folder = own->Path();
+    }
+    std::string exe = folder + "\\" + options.exeName;
+    if (!CopyFileA(BuiltProgram("Stowlet.exe").c_str(), exe.c_str(), FALSE)) return {};
+    if (options.ini) {
+        std::string ini = exe.substr(0, exe.size() - 3) + "ini";
+        WriteWholeFile(ini, *options.ini);
+    }
+    RunResult result = RunProgram(exe, options);
+    // The folder lives as long as the result: tests read files in it.
+    result.ownFolder = own;
+    return result;
+}

@@ -1,0 +1,59 @@
+// Runs a built program (usually a renamed copy of Stowlet.exe) the way a user would, with a
+// bounded wait, its message boxes answered and every process it started cleaned up.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/boxes.h"
+#include "support/support.h"
+
+struct RunOptions {
+    std::string exeName = "Stowlet.exe";  // the name the copy bears
+    std::string arguments;                 // the command line after the program's own quoted path
+    std::optional<std::string> ini;        // written beside the copy as <name>.ini when given
+    std::string folder;                    // where the copy goes; a fresh TempFolder when empty
+    std::string currentDirectory;          // of the new process; the copy's folder when empty
+    std::vector<int> answers;              // for the message boxes, in order (see BoxWatcher)
+    bool closeDialogs = true;              // close other dialogs (the settings window) when they show
+    bool captureDebug = false;             // run under the debug API and collect OutputDebugStringA lines
+    bool keepChildren = false;             // leave processes it started running until the result goes away
+    DWORD timeoutMs = 30000;
+};
+
+// Owns the job holding the run's processes: they end when it goes away.
+class JobHolder {
+public:
+    JobHolder() = default;
+    explicit JobHolder(HANDLE job) : job_(job) {}
+    JobHolder(JobHolder&& other) noexcept : job_(other.job_) { other.job_ = nullptr; }
+    JobHolder& operator=(JobHolder&& other) noexcept;
+    ~JobHolder() { Close(); }
+    void Close();
+
+private:
+    HANDLE job_ = nullptr;
+};
+
+struct RunResult {
+    bool started = false;
+    bool timedOut = false;  // still running at the time-out: it was killed
+    bool crashed = false;   // an unhandled exception (debug runs), or an exception exit code
+    DWORD exitCode = 0xFFFFFFFF;
+    DWORD pid = 0;
+    std::string exePath;    // the copy that ran
+    std::vector<BoxSeen> boxes;
+    std::vector<DialogSeen> dialogs;
+    std::vector<std::string> debugLines;
+    JobHolder job;          // with keepChildren: the processes the run left behind
+    std::shared_ptr<TempFolder> ownFolder;  // the fresh folder of RunStowlet, removed with the result
+};
+
+// Copies BuiltProgram("Stowlet.exe") as options.exeName and runs it.
+RunResult RunStowlet(const RunOptions& options);
+// Runs any program by path with `arguments` after its quoted path (exeName and ini unused).
+RunResult RunProgram(const std::string& exePath, const RunOptions& options);
