@@ -1,0 +1,85 @@
+#include "launcher/tasks_core.h"
+
+#include <initializer_list>
+
+#include "common/number.h"
+#include "common/text.h"
+
+namespace {
+
+// Appends every piece; on the first that does not fit, marks the cut with "...".
+template <size_t N>
+bool Assemble(char (&text)[N], std::initializer_list<const char*> pieces)
+{
+    text[0] = '\0';
+    for (const char* piece : pieces) {
+        if (!TextAppend(text, piece)) {
+            static_assert(N > 3);
+            text[N - 4] = text[N - 3] = text[N - 2] = '.';
+            text[N - 1] = '\0';
+            return false;
+        }
+    }
+    return true;
+}
+
+enum class Opening { Show, Unhide, Term, Hidden };
+
+// The rows compare with exactly 1, while the program step counts any non-zero value.
+Opening OpeningRow(const TaskSettings& task)
+{
+    if (task.Show == 1) return Opening::Show;
+    if (task.Unhide == 1) return Opening::Unhide;
+    if (task.Term == 1) return Opening::Term;
+    return Opening::Hidden;
+}
+
+}  // namespace
+
+uint32_t CutOffMinutes(const TaskSettings& task)
+{
+    if (task.CopyModifiedFiles == 0) return 0;
+    return uint32_t(task.CopyModifiedFilesHour) * 60u + uint32_t(task.CopyModifiedFilesMinute);
+}
+
+int32_t NamesGitBranch(const TaskSettings& task)
+{
+    static const char name[] = "%GITBRANCHNAME%";
+    // FindText answers -1 for a field equal to the name: that field names it too.
+    auto names = [](const char* field) { return TextEquals(field, name) || FindText(1, field, name) >= 1; };
+    return names(task.CopySource) || names(task.CopyTarget) ? 1 : 0;
+}
+
+bool CopyPromptText(const char* source, const char* target, char (&text)[TextCapacity])
+{
+    return Assemble(text, {"Copy file(s)?\n\n", source, "\n\nTo\n\n", target});
+}
+
+bool ExecutePromptText(const TaskSettings& task, const char* program, const char* parameters, const char* workingDir,
+                       char (&text)[TextCapacity])
+{
+    const char* opening = "Execute application in HIDDEN mode?\n\n";
+    switch (OpeningRow(task)) {
+    case Opening::Show: opening = "Execute and SHOW the application?\n\n"; break;
+    case Opening::Unhide: opening = "UNHIDE application?\n\n"; break;
+    case Opening::Term: opening = "TERMINATE application?\n\n"; break;
+    case Opening::Hidden: break;
+    }
+    bool withParameters = task.Parameters[0] != '\0';
+    bool withDirectory = task.WorkingDir[0] != '\0';
+    return Assemble(text, {opening, program, withParameters ? "\n\nParameters:\n\n" : "", withParameters ? parameters : "",
+                           withDirectory ? "\n\nWorking Directory:\n\n" : "", withDirectory ? workingDir : ""});
+}
+
+bool ExecutePromptCaption(const TaskSettings& task, const char* caption, char (&text)[PathCapacity])
+{
+    Opening row = OpeningRow(task);
+    if (task.Timeout == 0 || row == Opening::Unhide || row == Opening::Term) return Assemble(text, {caption});
+    char seconds[DecimalCapacity];
+    FormatSignedDecimal(task.Timeout, seconds);
+    return Assemble(text, {caption, " [TIMEOUT=", seconds, "]"});
+}
+
+const char ExpandedTooLongText[] =
+    "The program, its parameters or its working directory are longer than 4095 characters once their macros are "
+    "expanded. Nothing was started.\n";

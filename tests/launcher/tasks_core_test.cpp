@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "launcher/tasks_core.h"
+
+namespace {
+
+TaskSettings& Fresh()
+{
+    static TaskSettings task;
+    std::memset(&task, 0, sizeof task);
+    return task;
+}
+
+std::string Caption(const TaskSettings& task)
+{
+    char caption[PathCapacity];
+    ExecutePromptCaption(task, "MAIN TASK: Please confirm", caption);
+    return caption;
+}
+
+std::string Text(const TaskSettings& task, const char* program, const char* parameters = "", const char* directory = "")
+{
+    static char text[TextCapacity];
+    ExecutePromptText(task, program, parameters, directory, text);
+    return text;
+}
+
+}  // namespace
+
+TEST(TaskPrompts, OpeningRowsCompareWithExactlyOne)
+{
+    TaskSettings& task = Fresh();
+    task.AskExecute = 1;
+    task.Show = 1;
+    task.Timeout = 30;
+    EXPECT_EQ(Caption(task), "MAIN TASK: Please confirm [TIMEOUT=30]");
+    EXPECT_EQ(Text(task, "notepad"), "Execute and SHOW the application?\n\nnotepad");
+
+    task.Show = 0;
+    task.Term = 1;
+    EXPECT_EQ(Caption(task), "MAIN TASK: Please confirm");
+    EXPECT_EQ(Text(task, "notepad"), "TERMINATE application?\n\nnotepad");
+
+    task.Show = 5;  // "TRUE" read from the file: set for the step, but not row 1
+    task.Term = 0;
+    task.Unhide = 1;
+    EXPECT_EQ(Text(task, "x"), "UNHIDE application?\n\nx");
+    EXPECT_EQ(Caption(task), "MAIN TASK: Please confirm");
+    task.Unhide = 2;  // the command line's value is not 1 either
+    EXPECT_EQ(Text(task, "x"), "Execute application in HIDDEN mode?\n\nx");
+    EXPECT_EQ(Caption(task), "MAIN TASK: Please confirm [TIMEOUT=30]");
+    task.Timeout = -5;
+    EXPECT_EQ(Caption(task), "MAIN TASK: Please confirm [TIMEOUT=-5]");
+}
+
+TEST(TaskPrompts, PartsFollowTheUnexpandedFields)
+{
+    TaskSettings& task = Fresh();
+    std::strcpy(task.Parameters, "%DATE%");
+    std::strcpy(task.WorkingDir, "%TEMPDIR%");
+    EXPECT_EQ(Text(task, "app", "20261205", "C:\\Temp"),
+              "Execute application in HIDDEN mode?\n\napp\n\nParameters:\n\n20261205\n\nWorking Directory:\n\nC:\\Temp");
+    task.Parameters[0] = '\0';
+    EXPECT_EQ(Text(task, "app", "ignored", "C:\\Temp"), "Execute application in HIDDEN mode?\n\napp\n\nWorking Directory:\n\nC:\\Temp");
+    char copy[TextCapacity];
+    EXPECT_TRUE(CopyPromptText("C:\\src\\*.txt", "D:\\bak\\", copy));
+    EXPECT_STREQ(copy, "Copy file(s)?\n\nC:\\src\\*.txt\n\nTo\n\nD:\\bak\\");
+}
+
+TEST(TaskPrompts, TooLongTextsAreMarkedNotOverflowed)
+{
+    TaskSettings& task = Fresh();
+    std::strcpy(task.Parameters, "p");
+    std::string program(4095, 'a'), parameters(4095, 'b');
+    char text[TextCapacity];
+    EXPECT_FALSE(ExecutePromptText(task, program.c_str(), parameters.c_str(), "", text));
+    EXPECT_EQ(std::strlen(text), TextCapacity - 1);
+    EXPECT_EQ(std::string(text + TextCapacity - 4), "...");
+    char caption[PathCapacity];
+    task.Timeout = 7;
+    std::string longCaption(258, 'c');
+    EXPECT_FALSE(ExecutePromptCaption(task, longCaption.c_str(), caption));
+    EXPECT_EQ(std::string(caption + PathCapacity - 4), "...");
+}
+
+TEST(TaskSteps, CutOffAndGitBranchRule)
+{
+    TaskSettings& task = Fresh();
+    task.CopyModifiedFilesHour = 2;
+    task.CopyModifiedFilesMinute = 30;
+    EXPECT_EQ(CutOffMinutes(task), 0u);
+    task.CopyModifiedFiles = 1;
+    EXPECT_EQ(CutOffMinutes(task), 150u);
+    task.CopyModifiedFilesHour = -1;  // unsigned arithmetic wraps
+    EXPECT_EQ(CutOffMinutes(task), uint32_t(-60 + 30));
+
+    std::strcpy(task.CopyTarget, "D:\\bak");
+    EXPECT_EQ(NamesGitBranch(task), 0);
+    std::strcpy(task.CopyTarget, "D:\\bak\\%GITBRANCHNAME%");
+    EXPECT_EQ(NamesGitBranch(task), 1);
+    std::strcpy(task.CopyTarget, "%GITBRANCHNAME%");  // a field equal to the name contains it
+    EXPECT_EQ(NamesGitBranch(task), 1);
+    std::strcpy(task.CopyTarget, "%gitbranchname%");
+    EXPECT_EQ(NamesGitBranch(task), 0);
+    std::strcpy(task.CopySource, "C:\\repo\\%GITBRANCHNAME%\\");
+    EXPECT_EQ(NamesGitBranch(task), 1);
+}
