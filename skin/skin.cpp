@@ -1,6 +1,143 @@
 #include "skin/skin.h"
 
+#include "skin/button_look.h"
+
 HWND HotControl = nullptr;
+
+namespace {
+
+const char RecordProperty[] = "CTRL_STRUCT";
+const char OldProcProperty[] = "OLD_WND_PROC";
+const char WallpaperProperty[] = "WND_WALLPAPER";
+
+// The class cursor replaced while a button with its own cursor is hot.
+HCURSOR SavedClassCursor = nullptr;
+
+// The template's fields up to Flags; the last three belong to the skin.
+constexpr size_t TemplateBytes = offsetof(CTRL_STRUCT, ButtonType);
+
+CTRL_STRUCT* RecordOf(HWND window)
+{
+    return window ? static_cast<CTRL_STRUCT*>(GetPropA(window, RecordProperty)) : nullptr;
+}
+
+WNDPROC OldProcOf(HWND window)
+{
+    return reinterpret_cast<WNDPROC>(GetPropA(window, OldProcProperty));
+}
+
+LRESULT CallOld(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    WNDPROC old = OldProcOf(window);
+    return old ? CallWindowProcA(old, window, message, wParam, lParam) : DefWindowProcA(window, message, wParam, lParam);
+}
+
+void FreeRecord(HWND window)
+{
+    CTRL_STRUCT* record = RecordOf(window);
+    if (!record) return;
+    RemovePropA(window, RecordProperty);
+    GlobalFree(record);
+}
+
+void Subclass(HWND window, WNDPROC procedure)
+{
+    if (GetPropA(window, OldProcProperty)) return;
+    const LONG_PTR old = GetWindowLongPtrA(window, GWLP_WNDPROC);
+    SetPropA(window, OldProcProperty, reinterpret_cast<HANDLE>(old));
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
+}
+
+// The dialog manager rewrites a button's type when the default button moves; the skinned
+// button must stay owner-drawn.
+void ForceOwnerDraw(HWND button)
+{
+    const LONG_PTR style = GetWindowLongPtrA(button, GWL_STYLE);
+    if ((style & 0xF) != BS_OWNERDRAW) SetWindowLongPtrA(button, GWL_STYLE, (style & ~LONG_PTR(0xF)) | BS_OWNERDRAW);
+}
+
+void Repaint(HWND button)
+{
+    InvalidateRect(button, nullptr, FALSE);
+}
+
+void ReforceAndRepaint(HWND control)
+{
+    if (!RecordOf(control)) return;
+    ForceOwnerDraw(control);
+    Repaint(control);
+}
+
+void RefreshDefaultButton(HWND dialog)
+{
+    const LRESULT result = SendMessageA(dialog, DM_GETDEFID, 0, 0);
+    if (result == 0) return;
+    ReforceAndRepaint(GetDlgItem(dialog, LOWORD(result)));
+}
+
+bool ChangesWhenHot(const CTRL_STRUCT* record)
+{
+    return record->IconHot || record->TextColorHot || record->FontHot || record->BitmapHot ||
+           (record->Flags & SkinHoverEffect);
+}
+
+void TrackLeave(HWND button, DWORD flags)
+{
+    TRACKMOUSEEVENT track = {};
+    track.cbSize = sizeof(track);
+    track.dwFlags = flags;
+    track.hwndTrack = button;
+    track.dwHoverTime = HOVER_DEFAULT;
+    TrackMouseEvent(&track);
+}
+
+// The check state follows a click or the space bar for check boxes and radio buttons.
+void ToggleCheck(HWND button, CTRL_STRUCT* record, bool changeCaption)
+{
+    if (record->ButtonType == BS_AUTOCHECKBOX) {
+        if (record->CheckState) {
+            SendMessageA(button, BM_SETCHECK, 0, 0);
+            if (changeCaption && record->TextUnchecked) SetWindowTextA(button, record->TextUnchecked);
+        } else {
+            SendMessageA(button, BM_SETCHECK, 1, 0);
+            if (changeCaption && record->TextChecked) SetWindowTextA(button, record->TextChecked);
+        }
+    } else if (record->ButtonType == BS_RADIOBUTTON || record->ButtonType == BS_AUTORADIOBUTTON) {
+        SendMessageA(button, BM_SETCHECK, 1, 0);
+    }
+}
+
+bool PointerInside(HWND button, const CTRL_STRUCT* record)
+{
+    POINT pointer;
+    RECT area;
+    if (!GetCursorPos(&pointer) || !GetWindowRect(button, &area)) return false;
+    if (record->Menu) area.right -= 20;
+    return PtInRect(&area, pointer) != FALSE;
+}
+
+void UncheckGroupOthers(HWND button)
+{
+    HWND dialog = GetParent(button);
+    if (!dialog) return;
+    // Bounded: a group never holds more controls than the dialog has windows.
+    HWND member = GetNextDlgGroupItem(dialog, button, FALSE);
+    for (int guard = 0; member && member != button && guard < 4096; ++guard) {
+        SendMessageA(member, BM_SETCHECK, 0, 0);
+        member = GetNextDlgGroupItem(dialog, member, FALSE);
+    }
+}
+
+void LeaveHot(HWND button)
+{
+    if (SavedClassCursor) {
+        SetClassLongPtrA(button, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(SavedClassCursor));
+        SavedClassCursor = nullptr;
+    }
+    if (HotControl == button) HotControl = nullptr;
+}
+
+} // namespace
 
 CTRL_STRUCT SettingsButtonSkin()
 {
@@ -12,7 +149,151 @@ CTRL_STRUCT SettingsButtonSkin()
     return skin;
 }
 
-int SkinControl(HWND window, const CTRL_STRUCT*)
+int SkinControl(HWND window, const CTRL_STRUCT* skinTemplate)
 {
-    return IsWindow(window) ? 1 : 0;
+    if (!IsWindow(window) || !skinTemplate) return 0;
+
+    FreeRecord(window);
+    CTRL_STRUCT* record = static_cast<CTRL_STRUCT*>(GlobalAlloc(GPTR, sizeof(CTRL_STRUCT)));
+    if (!record) return 0;
+    CopyMemory(record, skinTemplate, TemplateBytes);
+    SetPropA(window, RecordProperty, record);
+
+    const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
+    const DWORD type = static_cast<DWORD>(style & 0xF);
+    if (type != 0) {
+        record->ButtonType = type;
+        record->CheckState = static_cast<DWORD>(SendMessageA(window, BM_GETCHECK, 0, 0));
+        if (record->CheckState == 0 && record->TextUnchecked) SetWindowTextA(window, record->TextUnchecked);
+        if (record->CheckState == 1 && record->TextChecked) SetWindowTextA(window, record->TextChecked);
+    }
+
+    record->StyleBeforeSkin = static_cast<DWORD>(style);
+    SetWindowLongPtrA(window, GWL_STYLE, (style & ~LONG_PTR(0xF)) | BS_OWNERDRAW);
+
+    HWND parent = GetParent(window);
+    if (parent) Subclass(parent, SkinDialogProc);
+    Subclass(window, SkinButtonProc);
+    // Shaped buttons (SkinShaped with BitmapNormal) are not offered: no window here asks for one.
+    return 1;
+}
+
+LRESULT CALLBACK SkinDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_DRAWITEM: {
+        const DRAWITEMSTRUCT* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        HWND control = GetDlgItem(dialog, static_cast<int>(wParam));
+        const CTRL_STRUCT* record = RecordOf(control);
+        if (item && item->CtlType == ODT_BUTTON && record) {
+            ForceOwnerDraw(control);
+            PaintSkinnedButton(item, record);
+            return 1;
+        }
+        const LRESULT result = CallOld(dialog, message, wParam, lParam);
+        RefreshDefaultButton(dialog);
+        return result;
+    }
+    case WM_COMMAND: {
+        const LRESULT result = CallOld(dialog, message, wParam, lParam);
+        // The dialog may be gone once a command has ended it.
+        if (!IsWindow(dialog)) return result;
+        ReforceAndRepaint(reinterpret_cast<HWND>(lParam));
+        RefreshDefaultButton(dialog);
+        return result;
+    }
+    case WM_NEXTDLGCTL: {
+        const LRESULT result = CallOld(dialog, message, wParam, lParam);
+        if (LOWORD(lParam) == 1) ReforceAndRepaint(reinterpret_cast<HWND>(wParam));
+        RefreshDefaultButton(dialog);
+        return result;
+    }
+    case WM_ERASEBKGND: {
+        const LRESULT result = CallOld(dialog, message, wParam, lParam);
+        HBITMAP wallpaper = static_cast<HBITMAP>(GetPropA(dialog, WallpaperProperty));
+        if (!wallpaper) return result;
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        RECT client;
+        GetClientRect(dialog, &client);
+        HBRUSH brush = CreatePatternBrush(wallpaper);
+        if (!brush) return result;
+        HGDIOBJ previous = SelectObject(dc, brush);
+        PatBlt(dc, 0, 0, client.right, client.bottom, PATCOPY);
+        SelectObject(dc, previous);
+        DeleteObject(brush);
+        return 1;
+    }
+    case WM_DESTROY: {
+        HANDLE wallpaper = RemovePropA(dialog, WallpaperProperty);
+        if (wallpaper) DeleteObject(static_cast<HGDIOBJ>(wallpaper));
+        return CallOld(dialog, message, wParam, lParam);
+    }
+    default:
+        return CallOld(dialog, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK SkinButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CTRL_STRUCT* record = RecordOf(button);
+    if (!record) return CallOld(button, message, wParam, lParam);
+
+    switch (message) {
+    case WM_MOUSEMOVE:
+        if (!HotControl) {
+            ReleaseCapture();
+            if (record->Cursor) {
+                SavedClassCursor = reinterpret_cast<HCURSOR>(
+                    SetClassLongPtrA(button, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(record->Cursor)));
+            }
+            HotControl = button;
+            if (ChangesWhenHot(record)) Repaint(button);
+            // Sound and the button's own tooltip are not offered (no window here sets them).
+            TrackLeave(button, TME_LEAVE);
+        }
+        break;
+    case WM_MOUSELEAVE:
+        LeaveHot(button);
+        if (ChangesWhenHot(record)) Repaint(button);
+        TrackLeave(button, TME_CANCEL | TME_LEAVE);
+        break;
+    case WM_LBUTTONDBLCLK:
+        // A double click presses the button like a single click.
+        SendMessageA(button, WM_LBUTTONDOWN, wParam, lParam);
+        break;
+    case WM_LBUTTONUP:
+        if (HotControl != button) {
+            SendMessageA(button, WM_MOUSEMOVE, 0, 0);
+        } else if (PointerInside(button, record)) {
+            ToggleCheck(button, record, true);
+        }
+        break;
+    case WM_KEYUP:
+        if (wParam == VK_SPACE) ToggleCheck(button, record, false);
+        break;
+    case BM_SETCHECK:
+        if (record->ButtonType != 0) {
+            if (wParam == 1) {
+                if (record->ButtonType == BS_AUTORADIOBUTTON) UncheckGroupOthers(button);
+                record->CheckState = 1;
+            } else {
+                record->CheckState = 0;
+            }
+        }
+        InvalidateRect(button, nullptr, TRUE);
+        break;
+    case BM_GETCHECK:
+        return record->CheckState;
+    case WM_ERASEBKGND:
+        // The painter covers the whole button.
+        return 1;
+    case WM_DESTROY:
+        TrackLeave(button, TME_CANCEL | TME_LEAVE);
+        LeaveHot(button);
+        FreeRecord(button);
+        break;
+    default:
+        break;
+    }
+    return CallOld(button, message, wParam, lParam);
 }

@@ -1,24 +1,135 @@
 #include "skin/texture.h"
 
+#include "common/text.h"
+#include "skin/texture_core.h"
+
 HBITMAP BackgroundTexture = nullptr;
 
-DWORD MakeTextureBitmap(int, const RECT&, int, int, int, COLORREF, HBITMAP* bitmap, HBITMAP* lighterBitmap)
+namespace {
+
+// Memory blocks of the generator, freed on every way out.
+class GlobalBlock {
+public:
+    explicit GlobalBlock(SIZE_T size) : block_(static_cast<BYTE*>(GlobalAlloc(GPTR, size))) {}
+    ~GlobalBlock()
+    {
+        if (block_) GlobalFree(block_);
+    }
+    GlobalBlock(const GlobalBlock&) = delete;
+    GlobalBlock& operator=(const GlobalBlock&) = delete;
+    BYTE* Get() const { return block_; }
+
+private:
+    BYTE* block_;
+};
+
+class ScreenDC {
+public:
+    ScreenDC() : dc_(GetDC(nullptr)) {}
+    ~ScreenDC()
+    {
+        if (dc_) ReleaseDC(nullptr, dc_);
+    }
+    ScreenDC(const ScreenDC&) = delete;
+    ScreenDC& operator=(const ScreenDC&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+// GDI calls do not always set a last error; a failure must never read as success (0).
+DWORD FailureCode()
+{
+    const DWORD error = GetLastError();
+    return error != 0 ? error : ERROR_NOT_ENOUGH_MEMORY;
+}
+
+HBITMAP BitmapFromBlock(HDC screen, BYTE* block)
+{
+    const BITMAPINFO* info = reinterpret_cast<const BITMAPINFO*>(block);
+    return CreateDIBitmap(screen, &info->bmiHeader, CBM_INIT, block + TextureHeaderSize + TexturePaletteSize, info,
+                          DIB_RGB_COLORS);
+}
+
+} // namespace
+
+DWORD MakeTextureBitmap(int style, const RECT& rect, int strength, int lighterPercent, int tintPercent,
+                        COLORREF tintColor, HBITMAP* bitmap, HBITMAP* lighterBitmap)
 {
     if (bitmap) *bitmap = nullptr;
     if (lighterBitmap) *lighterBitmap = nullptr;
-    return ERROR_CALL_NOT_IMPLEMENTED;
+    // Only the uniform noise exists; other styles make nothing.
+    TextureLayout layout;
+    if (style != 2 || !bitmap ||
+        !ComputeTextureLayout(static_cast<int64_t>(rect.right) - rect.left, static_cast<int64_t>(rect.bottom) - rect.top,
+                              &layout)) {
+        return ERROR_INVALID_PARAMETER;
+    }
+
+    GlobalBlock block(layout.blockSize);
+    if (!block.Get()) return FailureCode();
+    const bool wantLighter = (lighterPercent & 0xFF) != 0 && lighterBitmap != nullptr;
+    GlobalBlock lighterTable(wantLighter ? TexturePaletteSize : 1);
+    if (!lighterTable.Get()) return FailureCode();
+
+    const TextureColors colors = {GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_BTNHIGHLIGHT)};
+    BuildTextureBlock(block.Get(), layout, strength, colors, tintPercent, tintColor, lighterPercent,
+                      wantLighter ? lighterTable.Get() : nullptr);
+
+    ScreenDC screen;
+    if (!screen.Get()) return FailureCode();
+    HBITMAP made = BitmapFromBlock(screen.Get(), block.Get());
+    if (!made) return FailureCode();
+    if (wantLighter) {
+        CopyBytes(lighterTable.Get(), block.Get() + TextureHeaderSize, TexturePaletteSize);
+        HBITMAP lighter = BitmapFromBlock(screen.Get(), block.Get());
+        if (!lighter) {
+            const DWORD error = FailureCode();
+            DeleteObject(made);
+            return error;
+        }
+        *lighterBitmap = lighter;
+    }
+    *bitmap = made;
+    return 0;
 }
 
 BOOL EraseWithTexture(HWND window, HDC dc)
 {
     RECT client;
     GetClientRect(window, &client);
-    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    if (!BackgroundTexture) {
+        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+        return TRUE;
+    }
+    HBRUSH brush = CreatePatternBrush(BackgroundTexture);
+    if (!brush) {
+        FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+        return TRUE;
+    }
+    HGDIOBJ previous = SelectObject(dc, brush);
+    PatBlt(dc, client.left, client.top, client.right - client.left, client.bottom - client.top, PATCOPY);
+    SelectObject(dc, previous);
+    DeleteObject(brush);
     return TRUE;
 }
 
 HBRUSH TextureBrushFor(HDC dc)
 {
+    // One brush per texture, kept with it: a new brush per message would pile up for as long
+    // as the window is open, since the control uses the answer after the message returns.
+    static HBRUSH brush = nullptr;
+    static HBITMAP madeFrom = nullptr;
     SetBkMode(dc, TRANSPARENT);
-    return GetSysColorBrush(COLOR_BTNFACE);
+    if (brush && madeFrom != BackgroundTexture) {
+        DeleteObject(brush);
+        brush = nullptr;
+        madeFrom = nullptr;
+    }
+    if (!brush && BackgroundTexture) {
+        brush = CreatePatternBrush(BackgroundTexture);
+        madeFrom = brush ? BackgroundTexture : nullptr;
+    }
+    return brush ? brush : GetSysColorBrush(COLOR_BTNFACE);
 }

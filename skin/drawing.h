@@ -1,0 +1,17 @@
+// The skin's drawing helpers that need the screen and the system colours.
+#pragma once
+
+#include <windows.h>
+
+#include "skin/colors.h"
+
+// Colour depth of the screen in bits per pixel (8 when the screen does not tell).
+int DisplayBitsPerPixel();
+// The tint from which the button faces are derived, read from the current system colours.
+COLORREF SkinBaseColor();
+// Fills rect with a two-colour linear gradient: from top to bottom when the low byte of vertical
+// is non-zero, else from left to right. Returns 0.
+int GradientRect(HDC dc, const RECT* rect, COLORREF from, COLORREF to, int vertical);
+// Sets every second pixel of a line starting at (x, y); returns the coordinate along the line of
+// the last pixel set (at least one is).
+int DottedLine(HDC dc, int x, int y, int length, int horizontal, COLORREF color);
