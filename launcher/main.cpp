@@ -4,8 +4,25 @@
 #include "launcher/startup.h"
 #include "ui/settings_dialog.h"
 
+namespace {
+
+// Users drop the exe into any folder (Downloads included): from here on, DLLs loaded by name
+// come from the system folder only, never from beside the exe or the current folder.
+void RestrictDllSearch()
+{
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    auto restrict = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    // Vista and 7 without the loader update lack it: removing the current folder is what remains.
+    if (!restrict || !restrict(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryA("");
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    RestrictDllSearch();
     if (RunStartup() == 1) RunSettingsDialog();
     ExitProcess(0);
 }
