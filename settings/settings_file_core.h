@@ -1,0 +1,41 @@
+// The settings file's layout without platform calls: the two sections, the 19 keys of each
+// in the order they are read and written, their read defaults and the settings window's
+// controls, and the quoting that lets a value survive the profile reader.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "settings/task_settings.h"
+
+enum class KeyKind { Text, Flag, Show, Number };
+
+struct SettingsKey {
+    const char* Name;
+    KeyKind Kind;
+    int32_t ReadDefault;  // flags and numbers; texts read as empty
+    int32_t ControlId;    // in the PREVIOUS group
+    size_t Offset;        // of the field in TaskSettings
+};
+
+constexpr int32_t SettingsKeyCount = 19;
+extern const SettingsKey SettingsKeys[SettingsKeyCount];
+
+// Index by task selector: 0 PREVIOUS, 1 OPTIONS.
+extern const char* const SectionNames[2];
+// The OPTIONS group's controls are the PREVIOUS ones plus this.
+constexpr int32_t MainGroupControlOffset = 40;
+
+inline int32_t ControlIdOf(const SettingsKey& key, int32_t selector)
+{
+    return key.ControlId + (selector == TaskPrevious ? 0 : MainGroupControlOffset);
+}
+char* TextField(TaskSettings& task, const SettingsKey& key);
+int32_t& NumberField(TaskSettings& task, const SettingsKey& key);
+
+// The profile reader strips one pair of enclosing quotes (" or '), so a value that begins and
+// ends with the same quote gets one more pair around it and reads back as typed. Empty texts
+// and texts that begin and end differently stay as they are. False, with the text unchanged,
+// when the wrapped form would not fit capacity: such a value would not read back as typed.
+[[nodiscard]] bool QuoteForProfile(char* text, size_t capacity);
+template <size_t N> [[nodiscard]] bool QuoteForProfile(char (&text)[N]) { return QuoteForProfile(text, N); }
