@@ -1,0 +1,33 @@
+// The macro paste-in menu of the settings window's path and parameter fields: CTRL+SPACE in
+// one of them opens the menu at the caret, and the chosen macro name replaces the selection.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "ui/settings_layout.h"
+
+struct EditSubclass {
+    HWND field;
+    WNDPROC previous;
+};
+
+extern HWND MacroDialog;                              // owner of the menu, the settings window
+extern HMENU MacroMenu;                               // built once per window
+extern HWND MacroField;                               // the field that last opened the menu
+extern EditSubclass EditSubclassTable[MacroFieldCount];  // in the order of MacroFieldIds
+
+// The pop-up menu of the 23 macro names.
+HMENU BuildMacroMenu();
+// Builds the menu and puts MacroEditProc in front of the ten fields of dialog.
+void InstallMacroMenu(HWND dialog);
+// Forgets the window's menu and fields (the menu is destroyed) when the window goes away.
+void ReleaseMacroMenu();
+
+LRESULT CALLBACK MacroEditProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Puts the macro name of command into field in place of its selection and leaves the caret
+// after it. Nothing changes (and the system beeps) when the field's text with the name would
+// not fit a task field; any other command does nothing.
+void InsertMacro(uint32_t command, HWND field, int fieldId);
