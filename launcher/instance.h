@@ -1,0 +1,46 @@
+// Running instances of a program, found by their executable's file name: their process id,
+// hiding or showing their main window, terminating them; and the bring-to-front routine.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+enum : int32_t {
+    ModeQuery = -1,     // touch nothing, only report the process id
+    ModeHide = 0,       // hide its main window
+    ModeShow = 1,       // show (and restore) its main window and bring it to the front
+    ModeTerminate = 2,  // terminate the process with exit code 0
+};
+
+// How long ShowInstanceWindow waits for the instance to own a window it can handle. A hidden
+// start waits this long at most for a program that never makes a window; a user who started
+// it from a prompt would accept a few seconds, not more.
+constexpr DWORD ShowInstanceWaitLimit = 5000;
+// The pause between two window searches, spent waiting on the process so an exit ends it.
+constexpr DWORD ShowInstancePassInterval = 10;
+// How long a show or hide of another process's window is awaited: a hung program must not
+// hold this one.
+constexpr DWORD ShowWindowEffectLimit = 2000;
+// How long a terminated instance is awaited before the next search, so the next search does
+// not meet it again while it is still going away.
+constexpr DWORD TerminateCompletionLimit = 5000;
+
+// The program text is searched like a program to start (".exe" added when it has no
+// extension); the instance is a running process whose executable file name equals the found
+// path's file-name part, ignoring case (the first in the system's process list). A console
+// program is found as the top-level window captioned with this process's own start-up title.
+// Returns the instance's process id, or 0 (none found; for a Windows program in
+// ModeTerminate also when it could not be terminated).
+DWORD FindInstance(const char* program, int32_t mode);
+
+// Hides (ModeHide) or shows (ModeShow) the first top-level window of the process's main
+// thread, waiting for such a window for at most ShowInstanceWaitLimit and never beyond the
+// process's exit. 1 when a window was handled, else 0.
+int32_t ShowInstanceWindow(DWORD processId, int32_t mode);
+
+// The process's thread with the earliest creation time (its main thread), or 0.
+DWORD OldestThreadOf(DWORD processId);
+
+// Makes the window the foreground window. Its process id, or 0 when the handle is no window.
+DWORD BringToFront(HWND window);

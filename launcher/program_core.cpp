@@ -1,0 +1,108 @@
+#include "launcher/program_core.h"
+
+#include "common/number.h"
+#include "common/path.h"
+#include "common/text.h"
+
+namespace {
+
+// The creation flags by their system names (winbase.h values).
+constexpr uint32_t CreateNewConsole = 0x00000010;
+constexpr uint32_t NormalPriorityClass = 0x00000020;
+constexpr uint32_t CreateSeparateWowVdm = 0x00000800;
+constexpr uint32_t CreateDefaultErrorMode = 0x04000000;
+
+// Executable signatures in the low word of an SHGFI_EXETYPE result.
+constexpr uint32_t SignatureNE = 0x454E;
+constexpr uint32_t SignatureMZ = 0x5A4D;
+constexpr uint32_t SignaturePE = 0x4550;
+
+}  // namespace
+
+LaunchAction ChooseLaunchAction(int32_t term, int32_t unhide, int32_t show)
+{
+    if (unhide || show) return LaunchAction::ShowInstance;
+    return term ? LaunchAction::TerminateInstances : LaunchAction::Execute;
+}
+
+uint32_t TimeoutMilliseconds(int32_t timeout)
+{
+    uint32_t seconds = uint32_t(timeout);
+    return TimeoutWaits(seconds) ? seconds * 1000u : seconds;
+}
+
+bool TimeoutWaits(uint32_t milliseconds) { return milliseconds != 0 && milliseconds != 0xFFFFFFFFu; }
+
+ProgramKind KindOfExeType(uint32_t exeType)
+{
+    if (exeType == 0) return ProgramKind::None;
+    return (exeType >> 16) ? ProgramKind::Windows : ProgramKind::Console;
+}
+
+StartRecipe RecipeForExeType(uint32_t exeType)
+{
+    uint32_t signature = exeType & 0xFFFF;
+    if (exeType == 0) return {0, true, true};
+    if (signature == SignatureNE)
+        return {CreateDefaultErrorMode | CreateSeparateWowVdm | NormalPriorityClass, false, false};
+    if (signature == SignatureMZ)
+        return {CreateDefaultErrorMode | CreateSeparateWowVdm | NormalPriorityClass | CreateNewConsole, true, true};
+    if (signature == SignaturePE && (exeType >> 16) == 0) return {NormalPriorityClass | CreateNewConsole, true, true};
+    return {CreateDefaultErrorMode | NormalPriorityClass, true, false};
+}
+
+bool WorkingDirectoryFor(const char* modulePath, const char* workingDir, char* output, size_t capacity)
+{
+    if (workingDir && workingDir[0]) return TextCopy(output, capacity, workingDir);
+    size_t nameOffset = FileNameOffset(modulePath);
+    return TextCopyN(output, capacity, modulePath, nameOffset ? nameOffset - 1 : 0);
+}
+
+bool JoinCommandLine(const char* modulePath, const char* parameters, char* output, size_t capacity)
+{
+    bool quote = false;
+    for (const char* c = modulePath; *c; ++c)
+        if (*c == ' ' || *c == '\t') quote = true;
+    bool fit = TextCopy(output, capacity, quote ? "\"" : "");
+    fit = fit && TextAppend(output, capacity, modulePath);
+    fit = fit && TextAppend(output, capacity, quote ? "\"" : "");
+    if (parameters && parameters[0]) {
+        fit = fit && TextAppend(output, capacity, " ");
+        fit = fit && TextAppend(output, capacity, parameters);
+    }
+    if (!fit && capacity) output[0] = '\0';  // never leave a cut line where a caller might use it
+    return fit;
+}
+
+void FormatExecuteError(const char* systemText, uint32_t errorCode, const char* program, char* output,
+                        size_t capacity)
+{
+    char text[4096 + 32];
+    bool fit;
+    if (systemText && systemText[0]) {
+        fit = TextCopy(text, systemText);
+    } else {
+        char code[DecimalCapacity];
+        FormatUnsignedDecimal(errorCode, code);
+        fit = TextCopy(text, "Error ") && TextAppend(text, code);
+    }
+    fit = fit && TextAppend(text, "\n") && TextAppend(text, program);
+    (void)fit;  // a cut text is still worth showing; the display copy marks the cut
+    TextCopyForDisplay(output, capacity, text);
+}
+
+void FormatCommandTooLong(const char* program, char* output, size_t capacity)
+{
+    char text[4096 + 128];
+    bool fit = TextCopy(text, "The command line is too long: the program's path and its parameters exceed "
+                              "4095 characters.\nNothing was started.\n") &&
+               TextAppend(text, program);
+    (void)fit;
+    TextCopyForDisplay(output, capacity, text);
+}
+
+bool WindowQualifies(uint32_t mainThread, uint32_t windowThread, bool hasOwner, bool hasParent, bool hasTitle)
+{
+    if (mainThread) return windowThread == mainThread;
+    return !hasOwner && !hasParent && hasTitle;
+}

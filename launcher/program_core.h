@@ -1,0 +1,60 @@
+// The program step's decisions, free of any platform call: what a call does, how long it
+// waits, how a program of each executable type is started, its command line and directory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// What LaunchProgram does with its Term, Unhide and Show values.
+enum class LaunchAction {
+    TerminateInstances,  // Term alone: end every running instance, start nothing
+    ShowInstance,        // Unhide or Show: show a running instance (Show alone also starts one)
+    Execute,             // start the program
+};
+LaunchAction ChooseLaunchAction(int32_t term, int32_t unhide, int32_t show);
+
+// The terminate loop's bound: one instance per call, never more calls than this.
+constexpr int32_t TerminateCallLimit = 1000;
+
+// Seconds to milliseconds: 0 and 0xFFFFFFFF stay as they are, any other value is multiplied
+// by 1000 in unsigned 32-bit arithmetic (the product wraps around).
+uint32_t TimeoutMilliseconds(int32_t timeout);
+// 0 and 0xFFFFFFFF mean no wait at all.
+bool TimeoutWaits(uint32_t milliseconds);
+
+// The kind of program an SHGFI_EXETYPE result names (low word signature, high word the
+// Windows version it expects, 0 for console and MS-DOS programs).
+enum class ProgramKind { None, Windows, Console };
+ProgramKind KindOfExeType(uint32_t exeType);
+
+// How a program of a given executable type is started.
+struct StartRecipe {
+    uint32_t creationFlags;
+    bool passModuleName;  // else the command line alone names the program
+    bool passTitle;       // the program text becomes the new console's title
+};
+StartRecipe RecipeForExeType(uint32_t exeType);
+
+// The started program's working directory: workingDir when given and non-empty, else the
+// found path's folder without its trailing backslash ("C:" for a program in a root folder).
+// False when it does not fit.
+[[nodiscard]] bool WorkingDirectoryFor(const char* modulePath, const char* workingDir, char* output,
+                                       size_t capacity);
+
+// The found path, then one blank and the parameters when there are any. A path holding a
+// blank or tab is quoted, so the program's own argument splitting sees it as one argument.
+// False when the whole line does not fit: such a line must never be started.
+[[nodiscard]] bool JoinCommandLine(const char* modulePath, const char* parameters, char* output, size_t capacity);
+
+// The "Error when executing" text: the system's text, a line feed, the program text. When
+// the system had no text, "Error <code>" stands in for it. A text too long for the box is
+// cut visibly ("..." at its end).
+void FormatExecuteError(const char* systemText, uint32_t errorCode, const char* program, char* output,
+                        size_t capacity);
+// The box text for a found path and parameters that do not fit one command line.
+void FormatCommandTooLong(const char* program, char* output, size_t capacity);
+
+// Whether a top-level window of the instance's process is the one to hide or show.
+// mainThread is the process's oldest thread (0 when unknown); without it, only an unowned,
+// parentless window with a title qualifies.
+bool WindowQualifies(uint32_t mainThread, uint32_t windowThread, bool hasOwner, bool hasParent, bool hasTitle);

@@ -1,0 +1,231 @@
+// The probe: a target program for tests that start programs. Built twice from this file:
+//   probe_gui.exe      a Windows (GUI) program with one top-level window and a message loop
+//   probe_console.exe  a console program
+//
+// Copy it under a name unique to your test (a TERM test ends every process of that name) into
+// a TempFolder, e.g. <folder>\mytest_target.exe. It needs no arguments: everything on its
+// command line is only recorded, never interpreted.
+//
+// Settings (optional): an INI file beside the copy named <copy path>.probe (for the copy
+// "t.exe" that is "t.exe.probe"), section [probe]:
+//   Report=<path>    where the records go; default <copy path>.report
+//   Stay=<seconds>   how long it runs before it ends by itself (default 0: at once, after the
+//                    start record is written and, GUI, pending messages are handled)
+//   Window=0|1       GUI: create the top-level window (default 1)
+//   Caption=<text>   GUI: the window's caption (default "Stowlet probe")
+//   WindowDelay=<ms> GUI: handle messages for this long before the window is made, so a
+//                    waiter sees the process idle before it owns a window (default 0)
+//   Minimize=1       GUI: minimise the window right after its first show
+// The GUI window shows itself with ShowWindow(window, nCmdShow), as ordinary programs do.
+// WM_CLOSE ends the probe as its time running out does.
+//
+// Records: each run appends one block to the report file with a single write, so instances
+// that run at the same time do not mix their lines:
+//   [start]
+//   pid=<decimal>            exe=<GetModuleFileNameA>
+//   commandline=<GetCommandLineA>
+//   currentdir=<GetCurrentDirectoryA>
+//   flags=<STARTUPINFO dwFlags, decimal>   showwindow=<wShowWindow, decimal>
+//   title=<lpTitle>          titlenull=1 when lpTitle was null (title then empty)
+//   window=<decimal HWND>    the GUI window, or the console's window (0 when none)
+//   visible=0|1              IsWindowVisible of that window after the first show
+//   consoletitle=<text>      console flavour: GetConsoleTitleA
+//   [end]
+// and when it ends by itself or by WM_CLOSE (not when terminated), one more block:
+//   [exit]  pid=  window=  visible=  [end]
+// Every key stands on a line of its own as key=value; a carriage return or line feed inside a
+// value is written as \r or \n. tests/helpers/probe_report.h reads these files. A test can
+// ask IsWindowVisible(window) itself at any moment: window handles are valid across processes.
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+std::string ModuleFilePath()
+{
+    std::string path(32768, '\0');
+    DWORD n = GetModuleFileNameA(nullptr, path.data(), DWORD(path.size()));
+    path.resize(n < path.size() ? n : 0);
+    return path;
+}
+
+std::string Setting(const std::string& file, const char* key, const char* fallback)
+{
+    std::string value(4096, '\0');
+    DWORD n = GetPrivateProfileStringA("probe", key, fallback, value.data(), DWORD(value.size()), file.c_str());
+    value.resize(n);
+    return value;
+}
+
+int SettingNumber(const std::string& file, const char* key, int fallback)
+{
+    return int(GetPrivateProfileIntA("probe", key, fallback, file.c_str()));
+}
+
+void Line(std::string& record, const char* key, const std::string& value)
+{
+    record += key;
+    record += '=';
+    for (char c : value) {
+        if (c == '\r') record += "\\r";
+        else if (c == '\n') record += "\\n";
+        else record += c;
+    }
+    record += "\r\n";
+}
+
+std::string Number(unsigned long long value) { return std::to_string(value); }
+std::string HandleNumber(HWND window) { return Number(reinterpret_cast<ULONG_PTR>(window)); }
+
+// One write per record: appends of a record never mix with another instance's.
+void Append(const std::string& path, const std::string& record)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            DWORD written = 0;
+            WriteFile(file, record.data(), DWORD(record.size()), &written, nullptr);
+            CloseHandle(file);
+            return;
+        }
+        Sleep(10);
+    }
+}
+
+struct Probe {
+    std::string settings;
+    std::string report;
+    int stay = 0;
+    HWND window = nullptr;
+};
+
+std::string ExitRecord(HWND window)
+{
+    std::string record = "[exit]\r\n";
+    Line(record, "pid", Number(GetCurrentProcessId()));
+    Line(record, "window", HandleNumber(window));
+    Line(record, "visible", window && IsWindowVisible(window) ? "1" : "0");
+    record += "[end]\r\n";
+    return record;
+}
+
+std::string StartRecord(HWND window)
+{
+    STARTUPINFOA startup;
+    startup.cb = sizeof startup;
+    GetStartupInfoA(&startup);
+    std::string directory(32768, '\0');
+    DWORD n = GetCurrentDirectoryA(DWORD(directory.size()), directory.data());
+    directory.resize(n < directory.size() ? n : 0);
+
+    std::string record = "[start]\r\n";
+    Line(record, "pid", Number(GetCurrentProcessId()));
+    Line(record, "exe", ModuleFilePath());
+    Line(record, "commandline", GetCommandLineA());
+    Line(record, "currentdir", directory);
+    Line(record, "flags", Number(startup.dwFlags));
+    Line(record, "showwindow", Number(startup.wShowWindow));
+    Line(record, "title", startup.lpTitle ? startup.lpTitle : "");
+    Line(record, "titlenull", startup.lpTitle ? "0" : "1");
+    Line(record, "window", HandleNumber(window));
+    Line(record, "visible", window && IsWindowVisible(window) ? "1" : "0");
+#ifndef PROBE_GUI
+    char title[4096] = {};
+    GetConsoleTitleA(title, sizeof title);
+    Line(record, "consoletitle", title);
+#endif
+    record += "[end]\r\n";
+    return record;
+}
+
+Probe ReadSettings()
+{
+    Probe probe;
+    std::string exe = ModuleFilePath();
+    probe.settings = exe + ".probe";
+    probe.report = Setting(probe.settings, "Report", (exe + ".report").c_str());
+    probe.stay = SettingNumber(probe.settings, "Stay", 0);
+    return probe;
+}
+
+#ifdef PROBE_GUI
+
+LRESULT CALLBACK ProbeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Handles messages until the deadline or WM_QUIT; false on WM_QUIT.
+bool PumpUntil(DWORD deadline)
+{
+    for (;;) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) return false;
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        auto left = LONG(deadline - GetTickCount());
+        if (left <= 0) return true;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(left), QS_ALLINPUT);
+    }
+}
+
+#endif
+
+}  // namespace
+
+#ifdef PROBE_GUI
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
+{
+    Probe probe = ReadSettings();
+    DWORD start = GetTickCount();
+    DWORD deadline = start + DWORD(probe.stay) * 1000u;
+    bool running = true;
+
+    int delay = SettingNumber(probe.settings, "WindowDelay", 0);
+    if (delay > 0) running = PumpUntil(start + DWORD(delay));
+
+    if (running && SettingNumber(probe.settings, "Window", 1)) {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = ProbeWindowProc;
+        windowClass.hInstance = instance;
+        windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        windowClass.lpszClassName = "StowletProbeWindow";
+        RegisterClassA(&windowClass);
+        std::string caption = Setting(probe.settings, "Caption", "Stowlet probe");
+        probe.window = CreateWindowExA(0, windowClass.lpszClassName, caption.c_str(), WS_OVERLAPPEDWINDOW, 10, 10,
+                                       200, 120, nullptr, nullptr, instance, nullptr);
+        ShowWindow(probe.window, showCommand);
+        if (SettingNumber(probe.settings, "Minimize", 0)) ShowWindow(probe.window, SW_MINIMIZE);
+    }
+    Append(probe.report, StartRecord(probe.window));
+
+    if (running) {
+        PumpUntil(deadline);  // ends early when the window was closed
+        Append(probe.report, ExitRecord(probe.window));
+    }
+    if (probe.window && IsWindow(probe.window)) DestroyWindow(probe.window);
+    return 0;
+}
+
+#else
+
+int main()
+{
+    Probe probe = ReadSettings();
+    HWND console = GetConsoleWindow();
+    Append(probe.report, StartRecord(console));
+    if (probe.stay > 0) Sleep(DWORD(probe.stay) * 1000u);
+    Append(probe.report, ExitRecord(console));
+    return 0;
+}
+
+#endif

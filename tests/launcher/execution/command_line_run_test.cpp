@@ -1,0 +1,163 @@
+// Command-line mode end to end: a renamed copy of Stowlet.exe starts, terminates and unhides
+// probe programs placed beside it, and its boxes are read.
+#include <gtest/gtest.h>
+
+#include "execution_names.h"
+#include "helpers/probe_report.h"
+#include "support/runner.h"
+
+namespace {
+
+// A copy of Stowlet and its targets in one folder: the search finds a bare target name there.
+struct Stage {
+    TempFolder folder;
+    Probe target;
+    Stage(ProbeFlavour flavour, const char* purpose, const std::string& settings)
+        : target(PlaceProbe(folder, flavour, UniqueTargetName(purpose), settings))
+    {
+    }
+    ~Stage() { EndProcessesNamed(target.fileName); }
+    std::string Name() const { return target.fileName.substr(0, target.fileName.size() - 4); }
+    RunResult Start(const std::string& arguments, bool keepChildren = false, DWORD timeoutMs = 30000)
+    {
+        RunOptions options;
+        options.folder = folder.Path();
+        options.exeName = "exec_cl.exe";
+        options.arguments = arguments;
+        options.keepChildren = keepChildren;
+        options.timeoutMs = timeoutMs;
+        return RunStowlet(options);
+    }
+};
+
+}  // namespace
+
+// What a hidden or shown target receives, for both kinds of program. The program text has no
+// extension and no folder: the search adds ".exe" and finds it beside Stowlet.
+TEST(CommandLineRun, TargetReceivesCommandLineDirectoryAndStartupRecord)
+{
+    struct Case {
+        ProbeFlavour flavour;
+        const char* show;
+        const char* showWindow;
+    } cases[] = {
+        {ProbeFlavour::Gui, "", "0"},
+        {ProbeFlavour::Gui, " SHOW=1", "1"},
+        {ProbeFlavour::Console, "", "0"},
+    };
+    for (const Case& c : cases) {
+        bool gui = c.flavour == ProbeFlavour::Gui;
+        SCOPED_TRACE(std::string(gui ? "gui" : "console") + c.show);
+        Stage run(c.flavour, gui ? "recv_gui" : "recv_con", "Stay=20\n");
+        RunResult result = run.Start(run.Name() + " a \"b c\",d TIMEOUT=0" + c.show, true);
+        EXPECT_EQ(result.exitCode, 0u);
+        EXPECT_TRUE(result.boxes.empty());
+        auto starts = WaitForProbeRecords(run.target.report, "start", 1, 10000);
+        ASSERT_EQ(starts.size(), 1u);
+        const ProbeRecord& start = starts[0];
+        EXPECT_EQ(start.at("commandline"), run.target.path + " a b c d");
+        EXPECT_EQ(start.at("currentdir"), run.folder.Path());
+        EXPECT_EQ(start.at("flags"), "129");  // STARTF_USESHOWWINDOW | STARTF_FORCEOFFFEEDBACK
+        EXPECT_EQ(start.at("showwindow"), c.showWindow);
+        if (gui) {
+            // No title is handed to a Windows program; the system then fills in its path.
+            EXPECT_NE(start.at("title"), run.Name());
+            // The window stays as started: hidden, or shown and left running after TIMEOUT=0.
+            EXPECT_EQ(IsWindowVisible(ProbeWindow(start)) != FALSE, c.showWindow[0] == '1');
+        } else {
+            EXPECT_EQ(start.at("title"), run.Name());  // the program text, as given
+            EXPECT_EQ(start.at("consoletitle"), run.Name());
+            HWND console = ProbeWindow(start);
+            if (console) {
+                EXPECT_FALSE(IsWindowVisible(console));  // Wine may make no console window
+            }
+        }
+        EXPECT_EQ(ProcessesNamed(run.target.fileName).size(), 1u);  // TIMEOUT=0 does not end it
+    }
+}
+
+// A hidden target still running at the time-out is ended; a shown one is left running.
+TEST(CommandLineRun, TimeoutEndsOnlyAHiddenTarget)
+{
+    for (bool shown : {false, true}) {
+        SCOPED_TRACE(shown ? "shown" : "hidden");
+        Stage run(ProbeFlavour::Gui, shown ? "to_shown" : "to_hidden", "Stay=30\n");
+        DWORD start = GetTickCount();
+        RunResult result = run.Start(run.Name() + (shown ? " TIMEOUT=2 SHOW=1" : " TIMEOUT=2"), true);
+        DWORD elapsed = GetTickCount() - start;
+        EXPECT_EQ(result.exitCode, 0u);
+        EXPECT_GE(elapsed, 2000u);
+        EXPECT_LT(elapsed, 15000u);
+        ASSERT_EQ(ReadProbeRecords(run.target.report, "start").size(), 1u);
+        EXPECT_EQ(ProcessesNamed(run.target.fileName).size(), shown ? 1u : 0u);
+    }
+}
+
+// TERM ends every running instance and starts nothing; with SHOW it is ignored.
+TEST(CommandLineRun, TermEndsEveryInstanceUnlessShowIsGiven)
+{
+    Stage run(ProbeFlavour::Gui, "term", "Stay=30\n");
+    for (int i = 0; i < 3; ++i) ASSERT_NE(StartProbe(run.target, SW_HIDE), 0u);
+    ASSERT_EQ(WaitForProbeRecords(run.target.report, "start", 3, 15000).size(), 3u);
+    ASSERT_EQ(ProcessesNamed(run.target.fileName).size(), 3u);
+
+    RunResult term = run.Start(run.Name() + " TERM");
+    EXPECT_EQ(term.exitCode, 0u);
+    EXPECT_TRUE(ProcessesNamed(run.target.fileName).empty());
+    EXPECT_EQ(ReadProbeRecords(run.target.report, "start").size(), 3u);  // nothing new started
+
+    // TERM SHOW=1: the running instance is shown, not ended, and nothing new is started.
+    ASSERT_NE(StartProbe(run.target, SW_HIDE), 0u);
+    auto starts = WaitForProbeRecords(run.target.report, "start", 4, 10000);
+    ASSERT_EQ(starts.size(), 4u);
+    HWND window = ProbeWindow(starts[3]);
+    ASSERT_FALSE(IsWindowVisible(window));
+    RunResult shown = run.Start(run.Name() + " TERM SHOW=1");
+    EXPECT_EQ(shown.exitCode, 0u);
+    EXPECT_EQ(ProcessesNamed(run.target.fileName).size(), 1u);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(ReadProbeRecords(run.target.report, "start").size(), 4u);
+}
+
+TEST(CommandLineRun, UnhideShowsARunningInstanceAndStartsNothing)
+{
+    Stage run(ProbeFlavour::Gui, "unhide", "Stay=30\n");
+    RunResult none = run.Start(run.Name() + " UNHIDE");
+    EXPECT_EQ(none.exitCode, 0u);
+    EXPECT_TRUE(none.boxes.empty());
+    EXPECT_TRUE(ReadProbeRecords(run.target.report).empty());
+    EXPECT_TRUE(ProcessesNamed(run.target.fileName).empty());
+
+    ASSERT_NE(StartProbe(run.target, SW_HIDE), 0u);
+    auto starts = WaitForProbeRecords(run.target.report, "start", 1, 10000);
+    ASSERT_EQ(starts.size(), 1u);
+    HWND window = ProbeWindow(starts[0]);
+    ASSERT_FALSE(IsWindowVisible(window));
+    RunResult unhide = run.Start(run.Name() + " UNHIDE");
+    EXPECT_EQ(unhide.exitCode, 0u);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(ReadProbeRecords(run.target.report, "start").size(), 1u);
+}
+
+// A program the search cannot find: the system's text, a line feed and the program text.
+TEST(CommandLineRun, MissingProgramGetsTheErrorBox)
+{
+    Stage run(ProbeFlavour::Gui, "missing", "");
+    std::string program = UniqueTargetName("nosuch");
+    RunResult result = run.Start(program + " a b");
+    EXPECT_EQ(result.exitCode, 0u);
+    ASSERT_EQ(result.boxes.size(), 1u);
+    EXPECT_EQ(result.boxes[0].caption, "Error when executing");
+    char systemText[260] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_FILE_NOT_FOUND,
+                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), systemText, sizeof systemText, nullptr);
+    // The box control shows line breaks as they were given; compare without any CR the
+    // control may add or drop.
+    auto plain = [](std::string text) {
+        std::string out;
+        for (char c : text)
+            if (c != '\r') out += c;
+        return out;
+    };
+    EXPECT_EQ(plain(result.boxes[0].text), plain(std::string(systemText) + "\n" + program));
+}

@@ -1,0 +1,166 @@
+// The program step in-process: what a started program receives, the time-out, the refusal of
+// a cut command line, the folder test, and that repeated use leaves no handle behind.
+#include <gtest/gtest.h>
+
+#include "execution_names.h"
+#include "helpers/probe_report.h"
+#include "launcher/instance.h"
+#include "launcher/program.h"
+#include "support/boxes.h"
+
+namespace {
+
+struct Target {
+    TempFolder folder;
+    Probe probe;
+    Target(ProbeFlavour flavour, const char* purpose, const std::string& settings)
+        : probe(PlaceProbe(folder, flavour, UniqueTargetName(purpose), settings))
+    {
+    }
+    ~Target() { EndProcessesNamed(probe.fileName); }
+};
+
+std::string CurrentDirectory()
+{
+    char directory[MAX_PATH];
+    DWORD n = GetCurrentDirectoryA(sizeof directory, directory);
+    return std::string(directory, n);
+}
+
+}  // namespace
+
+TEST(Program, TimeoutEndsAHiddenProgramAndReturnsZero)
+{
+    struct Case {
+        int32_t show, timeout;
+        bool returnsPid, keepsRunning;
+        DWORD minimumMs, maximumMs;
+    } cases[] = {
+        {0, 2, false, false, 2000, 12000},  // hidden, still running at the time-out: ended
+        {1, 1, true, true, 1000, 12000},    // shown: waited for, never ended
+        {0, 0, true, true, 0, 6000},        // no time-out: returns once started, idle and hidden
+        {0, -1, true, true, 0, 6000},       // 0xFFFFFFFF seconds: no wait either
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "show " << c.show << " timeout " << c.timeout);
+        Target target(ProbeFlavour::Gui, "timeout", "Stay=30\n");
+        DWORD start = GetTickCount();
+        DWORD pid = LaunchProgram(target.probe.path.c_str(), "", nullptr, 0, 0, c.show, c.timeout);
+        DWORD elapsed = GetTickCount() - start;
+        EXPECT_GE(elapsed, c.minimumMs);
+        EXPECT_LT(elapsed, c.maximumMs);
+        EXPECT_EQ(pid != 0, c.returnsPid);
+        EXPECT_EQ(ProcessesNamed(target.probe.fileName).size(), c.keepsRunning ? 1u : 0u);
+        if (pid) {
+            EXPECT_EQ(ProbePid(WaitForProbeRecords(target.probe.report, "start", 1, 10000).at(0)), pid);
+        }
+    }
+}
+
+// A program in a drive's root folder gets the bare drive as its working directory; a given
+// working directory wins over the program's folder.
+TEST(Program, WorkingDirectoryRules)
+{
+    Target target(ProbeFlavour::Console, "wd", "");
+    std::string rootCopy = "C:\\" + target.probe.fileName;
+    ASSERT_TRUE(CopyFileA(target.probe.path.c_str(), rootCopy.c_str(), FALSE));
+    std::string report = target.probe.report;
+    WriteWholeFile(rootCopy + ".probe", "[probe]\r\nReport=" + report + "\r\n");
+
+    TempFolder other;
+    struct Case {
+        std::string program;
+        const char* workingDir;
+        std::string expected;
+    } cases[] = {
+        {target.probe.path, nullptr, target.folder.Path()},
+        {target.probe.path, "", target.folder.Path()},
+        {target.probe.path, other.Path().c_str(), other.Path()},
+        // "C:" is the drive's current directory: this process's when it stands on C:, else
+        // the root.
+        {rootCopy, nullptr, CurrentDirectory().rfind("C:", 0) == 0 ? CurrentDirectory() : "C:\\"},
+    };
+    size_t runs = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.program + " in " + (c.workingDir ? c.workingDir : "(none)"));
+        EXPECT_NE(LaunchProgram(c.program.c_str(), "", c.workingDir, 0, 0, 0, 10), 0u);  // ends by itself
+        auto starts = WaitForProbeRecords(report, "start", ++runs, 10000);
+        ASSERT_EQ(starts.size(), runs);
+        EXPECT_EQ(starts.back().at("currentdir"), c.expected);
+    }
+    DeleteFileA((rootCopy + ".probe").c_str());
+    DeleteFileA(rootCopy.c_str());
+}
+
+// A found path and parameters that do not fit one command line: a box, and nothing started.
+TEST(Program, CutCommandLineIsNeverStarted)
+{
+    Target target(ProbeFlavour::Console, "cut", "");
+    std::string parameters(4095 - target.probe.path.size(), 'p');  // one character too many with the blank
+    BoxWatcher boxes(GetCurrentProcessId(), {});
+    EXPECT_EQ(ExecuteProgram(target.probe.path.c_str(), parameters.c_str(), nullptr, 0, 0), 0u);
+    ASSERT_TRUE(boxes.WaitFor(1, 0, 5000));
+    auto seen = boxes.Boxes();
+    EXPECT_EQ(seen.at(0).caption, "Error when executing");
+    EXPECT_NE(seen.at(0).text.find("too long"), std::string::npos);
+    EXPECT_NE(seen.at(0).text.find(target.probe.path), std::string::npos);
+    EXPECT_TRUE(ReadProbeRecords(target.probe.report).empty());
+
+    // One character less fits exactly and is started whole.
+    parameters.pop_back();
+    EXPECT_NE(ExecuteProgram(target.probe.path.c_str(), parameters.c_str(), nullptr, 1, 10000), 0u);
+    auto starts = WaitForProbeRecords(target.probe.report, "start", 1, 10000);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].at("commandline"), target.probe.path + " " + parameters);
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+}
+
+TEST(Program, FolderTestAnswersAndLeavesTheCurrentDirectoryAlone)
+{
+    TempFolder folder;
+    std::string file = folder / "file.txt";
+    WriteWholeFile(file, "x");
+    std::string before = CurrentDirectory();
+    std::string longPath = folder.Path() + "\\" + std::string(300, 'n');
+    struct Case {
+        std::string path;
+        int32_t expected;
+    } cases[] = {
+        {folder.Path(), 1},
+        {folder.Path() + "\\", 1},
+        {file, 0},
+        {folder / "missing", 0},
+        {"", 0},
+        {longPath, 0},               // longer than any path the ANSI calls accept: no folder, no overflow
+        {".", 1},                    // relative: judged against the current directory
+        {"C:\\", 1},
+    };
+    for (const Case& c : cases) EXPECT_EQ(IsFolder(c.path.c_str()), c.expected) << c.path;
+    EXPECT_EQ(IsFolder(nullptr), 0);
+    EXPECT_EQ(CurrentDirectory(), before);
+}
+
+// Launches and instance searches leave the process's handle count where it was.
+TEST(Program, RepeatedUseLeavesNoHandles)
+{
+    Target gui(ProbeFlavour::Gui, "leak", "Stay=20\n");
+    Target console(ProbeFlavour::Console, "leakc", "");
+    auto round = [&] {
+        DWORD pid = LaunchProgram(gui.probe.path.c_str(), "x", nullptr, 0, 0, 0, 0);  // hidden, idle, hidden again
+        EXPECT_NE(pid, 0u);
+        EXPECT_EQ(FindInstance(gui.probe.path.c_str(), ModeQuery), pid);
+        EXPECT_EQ(FindInstance(gui.probe.path.c_str(), ModeShow), pid);
+        EXPECT_NE(OldestThreadOf(pid), 0u);
+        EXPECT_EQ(LaunchProgram(gui.probe.path.c_str(), "", nullptr, 2, 0, 0, 0), 0u);  // TERM
+        EXPECT_NE(LaunchProgram(console.probe.path.c_str(), "", nullptr, 0, 0, 0, 10), 0u);
+        EXPECT_EQ(FindInstance(console.probe.path.c_str(), ModeQuery), 0u);
+        EXPECT_EQ(LaunchProgram("exec_no_such_program_anywhere", "", nullptr, 2, 0, 0, 0), 0u);
+    };
+    round();  // the first round loads what the calls need once for the whole process
+    DWORD before = 0, after = 0;
+    ASSERT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &before));
+    for (int i = 0; i < 5; ++i) round();
+    ASSERT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &after));
+    EXPECT_EQ(after, before);
+    EXPECT_TRUE(ProcessesNamed(gui.probe.fileName).empty());
+}
