@@ -53,8 +53,11 @@ struct Expander {
         ExpansionContext context = {&values, processId.c_str(), errorCode, FakeErrorText, FakeRead};
         static char output[TextCapacity];
         bool result = ExpandMacroText(source.c_str(), output, task, context);
-        if (fit) *fit = result;
-        else EXPECT_TRUE(result) << source;
+        if (fit) {
+            *fit = result;
+        } else {
+            EXPECT_TRUE(result) << source;
+        }
         return output;
     }
 };
@@ -196,7 +199,9 @@ TEST(ExpandMacros, TheWholeTextUpToItsCapacity)
         std::string output = expand(c.source, 1, &fit);
         EXPECT_EQ(fit, c.fit) << c.source.size();
         EXPECT_LE(output.size(), most);
-        if (!c.expected.empty()) EXPECT_EQ(output, c.expected);
+        if (!c.expected.empty()) {
+            EXPECT_EQ(output, c.expected);
+        }
     }
     // Many growing replacements: stops cleanly at the capacity.
     std::string many;
@@ -281,10 +286,11 @@ TEST(GitBranch, FolderOfTheTaskAndItsFailures)
         MainTask = task;
         PathsRead.clear();
         EXPECT_EQ(expand("[%GITBRANCHNAME%]"), "[" + c.expected + "]") << c.name;
-        if (c.pathRead.empty())
+        if (c.pathRead.empty()) {
             EXPECT_TRUE(PathsRead.empty()) << c.name;
-        else
+        } else {
             EXPECT_EQ(PathsRead, std::vector<std::string>{c.pathRead}) << c.name;
+        }
     }
 }
 
