@@ -51,7 +51,7 @@ void DrawCaption(HDC memory, HWND button, RECT text)
 
 void DrawFocusMark(HDC memory, const RECT& focus)
 {
-    const COLORREF color = FocusMarkColor(GetSysColor(COLOR_GRAYTEXT), GetSysColor(COLOR_BTNTEXT));
+    const COLORREF color = FocusMarkColor(SkinSysColor(COLOR_GRAYTEXT), SkinSysColor(COLOR_BTNTEXT));
     const int width = focus.right - focus.left;
     const int height = focus.bottom - focus.top;
     // Opposite edges start from the ends of the first ones, so their dots line up.
@@ -59,14 +59,6 @@ void DrawFocusMark(HDC memory, const RECT& focus)
     DottedLine(memory, lastX + 1, focus.top + 1, height - 1, 0, color);
     const int lastY = DottedLine(memory, focus.left, focus.top + 1, height - 1, 0, color);
     DottedLine(memory, focus.left + 1, lastY + 1, width - 1, 1, color);
-}
-
-void FrameWithColor(HDC dc, const RECT* rect, COLORREF color)
-{
-    HBRUSH brush = CreateSolidBrush(color);
-    if (!brush) return;
-    FrameRect(dc, rect, brush);
-    DeleteObject(brush);
 }
 
 } // namespace
@@ -78,7 +70,7 @@ void PaintButtonFace(HDC dc, RECT* rect, int state)
         return;
     }
     FaceColors colors;
-    if (!ComputeFaceColors(state, SkinBaseColor(), GetSysColor(COLOR_WINDOW), &colors)) return;
+    if (!ComputeFaceColors(state, SkinBaseColor(), SkinSysColor(COLOR_WINDOW), &colors)) return;
     GradientRect(dc, rect, colors.top, colors.bottom, 1);
     FrameWithColor(dc, rect, colors.outer);
     InflateRect(rect, -1, -1);
@@ -98,8 +90,8 @@ void PaintButtonFaceLowColor(HDC dc, const RECT* rect, int state)
     case ButtonNormal: fill = COLOR_BTNFACE; frame = COLOR_BTNSHADOW; break;
     default: return;
     }
-    FillRect(dc, rect, GetSysColorBrush(fill));
-    FrameRect(dc, rect, GetSysColorBrush(frame));
+    FillWithSysColor(dc, rect, fill);
+    FrameWithColor(dc, rect, SkinSysColor(frame));
 }
 
 void PaintSkinnedButton(const DRAWITEMSTRUCT* item, const CTRL_STRUCT* record)
@@ -136,7 +128,7 @@ void PaintSkinnedButton(const DRAWITEMSTRUCT* item, const CTRL_STRUCT* record)
     const bool flatGradient = (record->Flags & SkinFlatFace) && (record->Flags & SkinGradientFace);
     if (!flatGradient) {
         if (record->Flags & SkinSeeThrough) CopyParentBackground(memory, item->hwndItem, face);
-        else FillRect(memory, &face, GetSysColorBrush(COLOR_WINDOW));
+        else FillWithSysColor(memory, &face, COLOR_WINDOW);
     }
 
     int state;
@@ -153,7 +145,7 @@ void PaintSkinnedButton(const DRAWITEMSTRUCT* item, const CTRL_STRUCT* record)
 
     const TextColorChoice color =
         ChooseTextColor(state, (item->itemState & ODS_DISABLED) != 0, record->TextColorHot, record->TextColorPressed,
-                        record->TextColorNormal, GetSysColor(COLOR_GRAYTEXT), GetSysColor(COLOR_BTNTEXT));
+                        record->TextColorNormal, SkinSysColor(COLOR_GRAYTEXT), SkinSysColor(COLOR_BTNTEXT));
     SetTextColor(memory, color.color);
     DrawCaption(memory, item->hwndItem, text);
 

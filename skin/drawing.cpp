@@ -2,20 +2,51 @@
 
 #include "skin/button_look.h"
 
-int DisplayBitsPerPixel()
+namespace {
+
+int ReadScreenBits()
 {
     HDC screen = GetDC(nullptr);
-    int bits = -1;
-    if (screen) {
-        bits = GetDeviceCaps(screen, BITSPIXEL);
-        ReleaseDC(nullptr, screen);
-    }
+    if (!screen) return -1;
+    const int bits = GetDeviceCaps(screen, BITSPIXEL);
+    ReleaseDC(nullptr, screen);
+    return bits;
+}
+
+} // namespace
+
+SkinSeams SkinSystem = {GetSysColor, ReadScreenBits};
+
+COLORREF SkinSysColor(int index)
+{
+    return SkinSystem.systemColor(index);
+}
+
+void FillWithSysColor(HDC dc, const RECT* rect, int index)
+{
+    HBRUSH brush = CreateSolidBrush(SkinSysColor(index));
+    if (!brush) return;
+    FillRect(dc, rect, brush);
+    DeleteObject(brush);
+}
+
+void FrameWithColor(HDC dc, const RECT* rect, COLORREF color)
+{
+    HBRUSH brush = CreateSolidBrush(color);
+    if (!brush) return;
+    FrameRect(dc, rect, brush);
+    DeleteObject(brush);
+}
+
+int DisplayBitsPerPixel()
+{
+    const int bits = SkinSystem.screenBits();
     return bits == -1 ? 8 : bits;
 }
 
 COLORREF SkinBaseColor()
 {
-    return SkinBaseColorOf(DisplayBitsPerPixel(), GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_ACTIVECAPTION));
+    return SkinBaseColorOf(DisplayBitsPerPixel(), SkinSysColor(COLOR_WINDOW), SkinSysColor(COLOR_ACTIVECAPTION));
 }
 
 int GradientRect(HDC dc, const RECT* rect, COLORREF from, COLORREF to, int vertical)

@@ -5,6 +5,20 @@
 
 #include "skin/colors.h"
 
+// Where the skin reads the system colours and the screen's depth; replaceable by tests, so they
+// can paint with fixed colours without changing them for every program on the desktop.
+struct SkinSeams {
+    COLORREF(WINAPI* systemColor)(int index);
+    int (*screenBits)();
+};
+extern SkinSeams SkinSystem;
+
+// A system colour as the skin sees it.
+COLORREF SkinSysColor(int index);
+// FillRect and FrameRect with a solid brush of a system colour, deleted again.
+void FillWithSysColor(HDC dc, const RECT* rect, int index);
+void FrameWithColor(HDC dc, const RECT* rect, COLORREF color);
+
 // Colour depth of the screen in bits per pixel (8 when the screen does not tell).
 int DisplayBitsPerPixel();
 // The tint from which the button faces are derived, read from the current system colours.

@@ -153,13 +153,16 @@ int SkinControl(HWND window, const CTRL_STRUCT* skinTemplate)
 {
     if (!IsWindow(window) || !skinTemplate) return 0;
 
+    // A button skinned before is owner-drawn by now: its type and style are those it had before
+    // the first skinning, kept in the old record.
+    LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
+    if (const CTRL_STRUCT* old = RecordOf(window)) style = (style & ~LONG_PTR(0xFFFFFFFF)) | old->StyleBeforeSkin;
     FreeRecord(window);
     CTRL_STRUCT* record = static_cast<CTRL_STRUCT*>(GlobalAlloc(GPTR, sizeof(CTRL_STRUCT)));
     if (!record) return 0;
     CopyMemory(record, skinTemplate, TemplateBytes);
     SetPropA(window, RecordProperty, record);
 
-    const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
     const DWORD type = static_cast<DWORD>(style & 0xF);
     if (type != 0) {
         record->ButtonType = type;
@@ -169,7 +172,8 @@ int SkinControl(HWND window, const CTRL_STRUCT* skinTemplate)
     }
 
     record->StyleBeforeSkin = static_cast<DWORD>(style);
-    SetWindowLongPtrA(window, GWL_STYLE, (style & ~LONG_PTR(0xF)) | BS_OWNERDRAW);
+    const LONG_PTR current = GetWindowLongPtrA(window, GWL_STYLE);
+    SetWindowLongPtrA(window, GWL_STYLE, (current & ~LONG_PTR(0xF)) | BS_OWNERDRAW);
 
     HWND parent = GetParent(window);
     if (parent) Subclass(parent, SkinDialogProc);

@@ -1,6 +1,7 @@
 #include "skin/texture.h"
 
 #include "common/text.h"
+#include "skin/drawing.h"
 #include "skin/texture_core.h"
 
 HBITMAP BackgroundTexture = nullptr;
@@ -73,7 +74,7 @@ DWORD MakeTextureBitmap(int style, const RECT& rect, int strength, int lighterPe
     GlobalBlock lighterTable(wantLighter ? TexturePaletteSize : 1);
     if (!lighterTable.Get()) return FailureCode();
 
-    const TextureColors colors = {GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_BTNHIGHLIGHT)};
+    const TextureColors colors = {SkinSysColor(COLOR_BTNSHADOW), SkinSysColor(COLOR_BTNFACE), SkinSysColor(COLOR_BTNHIGHLIGHT)};
     BuildTextureBlock(block.Get(), layout, strength, colors, tintPercent, tintColor, lighterPercent,
                       wantLighter ? lighterTable.Get() : nullptr);
 
