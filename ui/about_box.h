@@ -10,8 +10,28 @@ void RunAboutDialog(HWND owner, HICON icon);
 
 INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Control ids of the About box.
+constexpr int AboutFrameId = 500;
+constexpr int AboutLinkId = 501;
+constexpr int AboutOkId = 502;
+constexpr int AboutPictureResource = 600;
+
+// The page the link opens, and the link's text.
+extern const char AboutAddress[];
+extern const char AboutLinkText[];
+
+// What the About box asks of the shell, replaceable by tests (so a test click opens no browser).
+struct AboutSeams {
+    HINSTANCE(WINAPI* shellExecute)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+};
+extern AboutSeams AboutShell;
+
+// The picture bitmap of the open About box (none when it could not be made); deleted when the
+// box closes.
+extern HBITMAP AboutPicture;
+
 // Turns the static control id of dialog into a link: hand cursor, underline while the pointer
-// is over it, blue text, click notifications. Returns TRUE.
+// is over it, blue text, click notifications. TRUE, or FALSE when dialog has no such control.
 BOOL MakeHyperlink(HWND dialog, int id);
 LRESULT CALLBACK HyperlinkProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK HyperlinkParentProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
