@@ -1,0 +1,30 @@
+#include "test_ini.h"
+
+#include <sstream>
+
+#include "common/text.h"
+#include "launcher/startup.h"
+
+std::string UseSettingsFile(const TempFolder& folder, const std::string& content)
+{
+    std::string path = folder / "Stowlet.ini";
+    WriteWholeFile(path, content);
+    if (!TextCopy(SettingsFilePath, path.c_str())) SettingsFilePath[0] = '\0';
+    return path;
+}
+
+std::string RawValue(const std::string& content, const std::string& section, const std::string& key)
+{
+    std::istringstream lines(content);
+    std::string line;
+    bool inSection = false;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line[0] == '[') {
+            inSection = line == "[" + section + "]";
+            continue;
+        }
+        if (inSection && line.compare(0, key.size() + 1, key + "=") == 0) return line.substr(key.size() + 1);
+    }
+    return "<absent>";
+}
