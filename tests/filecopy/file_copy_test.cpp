@@ -1,0 +1,501 @@
+// The copy end to end on real files: each row builds a fresh tree, runs filecopy_driver under
+// the debug API, and checks the target's files and the debug lines exactly.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "support/runner.h"
+
+namespace {
+
+constexpr uint64_t Minute = 600000000;
+// 2022-06-15 10:30:00 UTC as a file time: the filter rows measure from it.
+constexpr uint64_t Written = 132997626000000000ull;
+
+// The fixtures use the wide functions with the extended-length prefix, so they can build and
+// remove paths longer than the copy itself may take.
+std::wstring Wide(const std::string& text)
+{
+    std::wstring wide(text.size(), L'\0');
+    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), wide.data(), int(wide.size()));
+    wide.resize(size_t(n));
+    return wide;
+}
+
+std::string Narrow(const wchar_t* text)
+{
+    int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string narrow(size_t(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, -1, narrow.data(), n, nullptr, nullptr);
+    narrow.pop_back();
+    return narrow;
+}
+
+std::wstring Extended(const std::string& path) { return L"\\\\?\\" + Wide(path); }
+
+void MakeFolders(const std::string& path)
+{
+    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+        CreateDirectoryW(Extended(path.substr(0, at)).c_str(), nullptr);
+    CreateDirectoryW(Extended(path).c_str(), nullptr);
+}
+
+void Put(const std::string& path, const std::string& content)
+{
+    MakeFolders(path.substr(0, path.find_last_of('\\')));
+    HANDLE file = CreateFileW(Extended(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    WriteFile(file, content.data(), DWORD(content.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::string Get(const std::string& path)
+{
+    HANDLE file = CreateFileW(Extended(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<missing>";
+    char buffer[4096];
+    DWORD got = 0;
+    ReadFile(file, buffer, sizeof buffer, &got, nullptr);
+    CloseHandle(file);
+    return std::string(buffer, got);
+}
+
+void SetWriteTime(const std::string& path, uint64_t utc)
+{
+    HANDLE file = CreateFileW(Extended(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    FILETIME time{DWORD(utc), DWORD(utc >> 32)};
+    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &time));
+    CloseHandle(file);
+}
+
+// Every entry below root, relative to it; folders end with a backslash.
+void ListInto(const std::string& root, const std::string& relative, std::set<std::string>& entries)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Extended(root + "\\" + relative + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = Narrow(found.cFileName);
+        if (name == "." || name == "..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            entries.insert(relative + name + "\\");
+            ListInto(root, relative + name + "\\", entries);
+        } else {
+            entries.insert(relative + name);
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+std::set<std::string> ListTree(const std::string& root)
+{
+    std::set<std::string> entries;
+    ListInto(root, "", entries);
+    return entries;
+}
+
+void RemoveAll(const std::string& path)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Extended(path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = Narrow(found.cFileName);
+            if (name == "." || name == "..") continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveAll(path + "\\" + name);
+            else
+                DeleteFileW(Extended(path + "\\" + name).c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(Extended(path).c_str());
+}
+
+// A scratch root R with the source tree S = R\s; copies go to T = R\t unless a row says else.
+struct Paths {
+    std::string root, source, target;
+};
+
+class Scratch {
+public:
+    Scratch() : paths_{folder_.Path(), folder_ / "s", folder_ / "t"} {}
+    ~Scratch() { RemoveAll(paths_.root); }
+    const Paths& paths() const { return paths_; }
+
+private:
+    TempFolder folder_;
+    Paths paths_;
+};
+
+// Each file holds its own path relative to S, so a copy shows where it came from.
+const std::vector<std::string> TreeFiles = {
+    "a.doc", "b.xls", "c.txt", "sub\\s.doc", "sub\\s.txt", "sub\\deep\\d.xls", "texts\\t.txt", ".Git\\g.doc",
+    ".github\\w.doc",
+};
+
+void BuildTree(const std::string& source)
+{
+    for (const std::string& file : TreeFiles) Put(source + "\\" + file, file);
+}
+
+using Listing = std::set<std::string>;
+const Listing WholeTree = {"a.doc",  "b.xls",        "c.txt",         "sub\\",   "sub\\s.doc",   "sub\\s.txt",
+                           "sub\\deep\\", "sub\\deep\\d.xls", "texts\\", "texts\\t.txt", ".Git\\", ".Git\\g.doc",
+                           ".github\\", ".github\\w.doc"};
+const Listing TopFiles = {"a.doc", "b.xls", "c.txt"};
+const Listing DocsAndSheets = {"a.doc",    "b.xls",       "sub\\",     "sub\\s.doc",   "sub\\deep\\", "sub\\deep\\d.xls",
+                               ".Git\\", ".Git\\g.doc", ".github\\", ".github\\w.doc"};
+
+Listing Under(const std::string& folder, const Listing& listing)
+{
+    Listing under = {folder};
+    for (const std::string& entry : listing) under.insert(folder + entry);
+    return under;
+}
+
+Listing Without(Listing listing, const std::string& folder)
+{
+    for (auto it = listing.begin(); it != listing.end();)
+        it = it->rfind(folder, 0) == 0 ? listing.erase(it) : std::next(it);
+    return listing;
+}
+
+std::string Expand(std::string text, const Paths& paths)
+{
+    const std::pair<const char*, const std::string*> marks[] = {
+        {"{R}", &paths.root}, {"{S}", &paths.source}, {"{T}", &paths.target}};
+    for (const auto& [mark, value] : marks)
+        for (size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + value->size()))
+            text.replace(at, 3, *value);
+    return text;
+}
+
+// A command-line argument the runtime gives back exactly: backslashes before the closing
+// quote are doubled.
+std::string Quote(const std::string& text)
+{
+    std::string quoted = "\"" + text;
+    for (size_t i = text.size(); i > 0 && text[i - 1] == '\\'; --i) quoted += '\\';
+    return quoted + "\"";
+}
+
+struct Report {
+    std::string source, destination;
+    unsigned code;
+};
+
+std::vector<std::string> LinesOf(const std::vector<Report>& reports, const Paths& paths)
+{
+    std::vector<std::string> lines;
+    for (const Report& r : reports) {
+        lines.push_back("filecopy_driver.SingleCopy Source: " + Expand(r.source, paths));
+        lines.push_back("filecopy_driver.SingleCopy Dest: " + Expand(r.destination, paths));
+        lines.push_back("filecopy_driver.SingleCopy Error code " + std::to_string(r.code));
+    }
+    return lines;
+}
+
+// Reports in walk order matter only where a row says so: listing order is the file
+// system's (sorted on NTFS, directory order under Wine).
+std::multiset<std::vector<std::string>> Triples(const std::vector<std::string>& lines)
+{
+    std::multiset<std::vector<std::string>> triples;
+    for (size_t i = 0; i + 2 < lines.size(); i += 3) triples.insert({lines[i], lines[i + 1], lines[i + 2]});
+    return triples;
+}
+
+uint64_t ToLocal(uint64_t utc)
+{
+    FILETIME in{DWORD(utc), DWORD(utc >> 32)};
+    FILETIME out{};
+    FileTimeToLocalFileTime(&in, &out);
+    return uint64_t(out.dwHighDateTime) << 32 | out.dwLowDateTime;
+}
+
+struct CopyRun {
+    std::string source, target;
+    int subfolders = 1;
+    int overwrite = 1;
+    int skipGit = 0;
+    uint32_t cutOff = 0;
+    uint64_t runStart = 0;  // local file time
+    std::string currentDirectory;
+};
+
+std::vector<std::string> RunDriver(const CopyRun& run)
+{
+    RunOptions options;
+    options.arguments = std::to_string(run.runStart) + " " + std::to_string(run.skipGit) + " " +
+                        std::to_string(run.subfolders) + " " + std::to_string(run.overwrite) + " " +
+                        std::to_string(run.cutOff) + " " + Quote(run.source) + " " + Quote(run.target);
+    options.captureDebug = true;
+    options.currentDirectory = run.currentDirectory;
+    options.timeoutMs = 60000;
+    RunResult result = RunProgram(BuiltProgram("filecopy_driver.exe"), options);
+    EXPECT_TRUE(result.started);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_FALSE(result.crashed);
+    EXPECT_EQ(result.exitCode, 0u);
+    return result.debugLines;
+}
+
+using Holds = std::vector<std::shared_ptr<void>>;
+
+// Held open without sharing: the copy can neither read nor replace it.
+std::shared_ptr<void> Lock(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(file, INVALID_HANDLE_VALUE) << path;
+    return std::shared_ptr<void>(file, CloseHandle);
+}
+
+struct Row {
+    const char* name;
+    std::string source;
+    std::string target = "{T}";
+    int subfolders = 1;
+    int overwrite = 1;
+    int skipGit = 0;
+    uint32_t cutOff = 0;
+    uint64_t runStartUtc = 0;       // the run's start as a UTC file time; the driver gets it local
+    std::string currentDirectory = {};  // empty: the driver's own folder
+    std::string listRoot = "{T}";   // where the listing is taken
+    Listing listing = {};
+    std::vector<Report> reports = {};
+    bool ordered = false;           // the reports come in exactly this order
+    bool mirror = true;             // each file listed holds its own path relative to listRoot
+    std::map<std::string, std::string> contents = {};  // other contents expected
+    std::function<Holds(const Paths&)> setup = {};
+    std::vector<std::string> absent = {};  // paths that must not exist afterwards
+};
+
+// A list of 70 patterns that match nothing before the one that does: far longer than a path.
+std::string LongList()
+{
+    std::string list;
+    for (int i = 0; i < 70; ++i) list += "*.n" + std::to_string(i) + ";";
+    return list + "*.doc";
+}
+
+const std::string TooLongPattern = std::string(300, 'x') + "*";
+
+void PutOld(const Paths& p, const std::string& relative) { Put(p.target + "\\" + relative, "old"); }
+
+// The target folder exists before the walk (as on any run after the first), so the walk
+// lists it whatever the file system's order.
+std::function<Holds(const Paths&)> Existing(const char* folder)
+{
+    return [folder](const Paths& p) {
+        MakeFolders(p.source + "\\" + folder);
+        return Holds{};
+    };
+}
+
+const Row Rows[] = {
+    {.name = "folder with subfolders", .source = "{S}", .overwrite = 0, .listing = WholeTree},
+    {.name = "folder ending in a backslash, subfolders off", .source = "{S}\\", .subfolders = 0, .listing = TopFiles},
+    {.name = "subfolders 2 walks none", .source = "{S}", .subfolders = 2, .listing = TopFiles},
+    {.name = "git folders skipped in any case", .source = "{S}", .skipGit = 1,
+     .listing = Without(Without(WholeTree, ".Git\\"), ".github\\")},
+    {.name = "wildcard list through subfolders, folders made only where a file lands", .source = "{S}\\*.doc;*.xls",
+     .overwrite = 0, .listing = DocsAndSheets},
+    {.name = "blanks and empty patterns", .source = "{S}\\ *.doc ; ;*.xls ;", .overwrite = 0, .skipGit = 1,
+     .listing = Without(Without(DocsAndSheets, ".Git\\"), ".github\\")},
+    {.name = "lone star copies each file once", .source = "{S}\\*", .overwrite = 0, .listing = WholeTree},
+    {.name = "list longer than a path", .source = "{S}\\" + LongList(), .overwrite = 0,
+     .listing = {"a.doc", "sub\\", "sub\\s.doc", ".Git\\", ".Git\\g.doc", ".github\\", ".github\\w.doc"}},
+    {.name = "a pattern longer than a path is reported, the others walked",
+     .source = "{S}\\*.doc;" + TooLongPattern + ";*.txt", .subfolders = 0, .listing = {"a.doc", "c.txt"},
+     .reports = {{"{S}\\" + TooLongPattern, "{T}\\", 206}}},
+    {.name = "bare *.* in the current folder", .source = "*.*", .overwrite = 0, .currentDirectory = "{S}",
+     .listing = WholeTree},
+    {.name = "bare pattern to a relative target inside the source", .source = "*.doc", .target = "out",
+     .overwrite = 0, .currentDirectory = "{S}", .listRoot = "{S}\\out",
+     .listing = {"a.doc", "sub\\", "sub\\s.doc", ".Git\\", ".Git\\g.doc", ".github\\", ".github\\w.doc"},
+     .setup = Existing("out")},
+    {.name = "relative folder", .source = "s\\sub", .target = "t", .currentDirectory = "{R}",
+     .listing = {"s.doc", "s.txt", "deep\\", "deep\\d.xls"}, .mirror = false,
+     .contents = {{"s.doc", "sub\\s.doc"}, {"deep\\d.xls", "sub\\deep\\d.xls"}}},
+    {.name = "single file into a folder", .source = "{S}\\sub\\s.doc", .target = "{T}\\", .listing = {"s.doc"},
+     .mirror = false, .contents = {{"s.doc", "sub\\s.doc"}}},
+    {.name = "single file to a new name in new folders", .source = "{S}\\a.doc", .target = "{T}\\new\\deeper\\renamed.doc",
+     .listing = {"new\\", "new\\deeper\\", "new\\deeper\\renamed.doc"}, .mirror = false,
+     .contents = {{"new\\deeper\\renamed.doc", "a.doc"}}},
+    {.name = "bare file name to a bare name", .source = "s.doc", .target = "copy.doc", .currentDirectory = "{S}\\sub",
+     .listRoot = "{S}\\sub", .listing = {"s.doc", "s.txt", "copy.doc", "deep\\", "deep\\d.xls"}, .mirror = false,
+     .contents = {{"copy.doc", "sub\\s.doc"}}},
+    {.name = "missing file: nothing, silently", .source = "{S}\\none.doc", .listing = {}},
+    {.name = "pattern matching nothing: nothing, silently", .source = "{S}\\*.none", .listing = {}},
+    {.name = "overwrite off leaves the target and reports it", .source = "{S}", .subfolders = 0, .overwrite = 0,
+     .listing = TopFiles, .reports = {{"{S}\\a.doc", "{T}\\a.doc", ERROR_FILE_EXISTS}}, .mirror = false,
+     .contents = {{"a.doc", "old"}, {"b.xls", "b.xls"}},
+     .setup = [](const Paths& p) { PutOld(p, "a.doc"); return Holds{}; }},
+    {.name = "overwrite on replaces", .source = "{S}", .subfolders = 0, .overwrite = 1, .listing = TopFiles,
+     .setup = [](const Paths& p) { PutOld(p, "a.doc"); return Holds{}; }},
+    {.name = "overwrite off, single file reported", .source = "{S}\\a.doc", .target = "{T}\\", .overwrite = 0,
+     .listing = {"a.doc"}, .reports = {{"{S}\\a.doc", "{T}\\", ERROR_FILE_EXISTS}}, .mirror = false,
+     .contents = {{"a.doc", "old"}}, .setup = [](const Paths& p) { PutOld(p, "a.doc"); return Holds{}; }},
+    {.name = "modified-files filter: the cut-off passes, 100 ns before does not, the future does", .source = "{S}",
+     .subfolders = 0, .cutOff = 90, .runStartUtc = Written + 90 * Minute, .listing = {"a.doc", "c.txt"},
+     .setup =
+         [](const Paths& p) {
+             SetWriteTime(p.source + "\\a.doc", Written);
+             SetWriteTime(p.source + "\\b.xls", Written - 1);
+             SetWriteTime(p.source + "\\c.txt", Written + 1000 * Minute);
+             return Holds{};
+         }},
+    {.name = "modified-files filter on a single file", .source = "{S}\\b.xls", .target = "{T}\\", .cutOff = 1,
+     .runStartUtc = Written + Minute, .listing = {},
+     .setup =
+         [](const Paths& p) {
+             SetWriteTime(p.source + "\\b.xls", Written - 1);
+             return Holds{};
+         }},
+    // The copy onto itself fails; Windows and Wine both give the sharing violation.
+    {.name = "source equal to target enters no subfolder", .source = "{S}", .target = "{S}", .listRoot = "{S}",
+     .listing = WholeTree,
+     .reports = {{"{S}\\a.doc", "{S}\\a.doc", ERROR_SHARING_VIOLATION},
+                 {"{S}\\b.xls", "{S}\\b.xls", ERROR_SHARING_VIOLATION},
+                 {"{S}\\c.txt", "{S}\\c.txt", ERROR_SHARING_VIOLATION}}},
+    {.name = "target inside the source is never walked", .source = "{S}", .target = "{S}\\out", .overwrite = 0,
+     .listRoot = "{S}\\out", .listing = WholeTree, .setup = Existing("out")},
+    {.name = "target inside the source, spelled with other case and relative parts", .source = "{S}\\",
+     .target = "{S}\\SUB\\..\\Out", .overwrite = 0, .listRoot = "{S}\\out", .listing = WholeTree,
+     .setup = Existing("out")},
+    {.name = "target inside the source, specific pattern", .source = "{S}\\*.txt", .target = "{S}\\texts\\copy",
+     .overwrite = 0, .listRoot = "{S}\\texts\\copy",
+     .listing = {"c.txt", "sub\\", "sub\\s.txt", "texts\\", "texts\\t.txt"}, .setup = Existing("texts\\copy")},
+    {.name = "empty target copies nothing and says so", .source = "{S}", .target = "", .currentDirectory = "{R}",
+     .listRoot = "{R}", .listing = Under("s\\", WholeTree), .reports = {{"{S}", "", ERROR_INVALID_NAME}},
+     .mirror = false, .absent = {"C:\\.github\\w.doc", "C:\\sub\\deep\\d.xls"}},
+    {.name = "empty target, single file", .source = "{S}\\a.doc", .target = "", .listing = {},
+     .reports = {{"{S}\\a.doc", "", ERROR_INVALID_NAME}}},
+    {.name = "locked source: reported, the walk goes on", .source = "{S}", .subfolders = 0, .listing = {"a.doc", "c.txt"},
+     .reports = {{"{S}\\b.xls", "{T}\\b.xls", ERROR_SHARING_VIOLATION}},
+     .setup = [](const Paths& p) { return Holds{Lock(p.source + "\\b.xls")}; }},
+    {.name = "locked target: reported, the walk goes on", .source = "{S}", .subfolders = 0, .listing = TopFiles,
+     .reports = {{"{S}\\a.doc", "{T}\\a.doc", ERROR_SHARING_VIOLATION}}, .mirror = false,
+     .contents = {{"a.doc", "old"}, {"c.txt", "c.txt"}},
+     .setup =
+         [](const Paths& p) {
+             PutOld(p, "a.doc");
+             return Holds{Lock(p.target + "\\a.doc")};
+         }},
+    // Every target present and overwrite off: the reports show the walk's order. Patterns
+    // last to first; for a specific pattern the subfolders, depth first, before the folder.
+    {.name = "walk order", .source = "{S}\\*.doc;*.xls", .overwrite = 0, .skipGit = 1,
+     .listing = {"a.doc", "b.xls", "sub\\", "sub\\s.doc", "sub\\deep\\", "sub\\deep\\d.xls"},
+     .reports = {{"{S}\\sub\\deep\\d.xls", "{T}\\sub\\deep\\d.xls", ERROR_FILE_EXISTS},
+                 {"{S}\\b.xls", "{T}\\b.xls", ERROR_FILE_EXISTS},
+                 {"{S}\\sub\\s.doc", "{T}\\sub\\s.doc", ERROR_FILE_EXISTS},
+                 {"{S}\\a.doc", "{T}\\a.doc", ERROR_FILE_EXISTS}},
+     .ordered = true, .mirror = false,
+     .setup =
+         [](const Paths& p) {
+             for (const char* file : {"a.doc", "b.xls", "sub\\s.doc", "sub\\deep\\d.xls"}) PutOld(p, file);
+             return Holds{};
+         }},
+};
+
+void CheckRow(const Row& row)
+{
+    Scratch scratch;
+    const Paths& paths = scratch.paths();
+    BuildTree(paths.source);
+    Holds holds = row.setup ? row.setup(paths) : Holds{};
+
+    CopyRun run;
+    run.source = Expand(row.source, paths);
+    run.target = Expand(row.target, paths);
+    run.subfolders = row.subfolders;
+    run.overwrite = row.overwrite;
+    run.skipGit = row.skipGit;
+    run.cutOff = row.cutOff;
+    run.runStart = row.runStartUtc ? ToLocal(row.runStartUtc) : 0;
+    run.currentDirectory = Expand(row.currentDirectory, paths);
+    std::vector<std::string> lines = RunDriver(run);
+    holds.clear();
+
+    std::vector<std::string> expected = LinesOf(row.reports, paths);
+    if (row.ordered)
+        EXPECT_EQ(lines, expected);
+    else
+        EXPECT_EQ(Triples(lines), Triples(expected));
+    EXPECT_EQ(lines.size(), expected.size());
+
+    std::string root = Expand(row.listRoot, paths);
+    Listing listing = ListTree(root);
+    EXPECT_EQ(listing, row.listing);
+    for (const std::string& entry : listing) {
+        if (entry.back() == '\\') continue;
+        auto special = row.contents.find(entry);
+        if (special != row.contents.end()) {
+            EXPECT_EQ(Get(root + "\\" + entry), special->second) << entry;
+        } else if (row.mirror) {
+            EXPECT_EQ(Get(root + "\\" + entry), entry) << entry;
+        }
+    }
+    for (const std::string& path : row.absent) EXPECT_FALSE(FileExists(path)) << path;
+}
+
+TEST(FileCopy, EndToEnd)
+{
+    for (const Row& row : Rows) {
+        SCOPED_TRACE(row.name);
+        CheckRow(row);
+    }
+}
+
+// Paths the copy cannot take are reported whole and skipped; everything else is copied.
+TEST(FileCopy, LongPaths)
+{
+    Scratch scratch;
+    const Paths& paths = scratch.paths();
+    const std::string tail = "\\long\\";
+    // A source folder of 239 characters: its listing pattern still fits a path buffer.
+    const std::string filler(239 - paths.source.size() - tail.size(), 'f');
+    const std::string folder = paths.source + tail + filler;
+    ASSERT_EQ(folder.size(), 239u);
+    const std::string longName = std::string(21, 'n') + ".txt";  // 265 characters with the folder
+    const std::string longFolder(17, 'd');                      // fits, but not with "*.*" after it
+    Put(folder + "\\ok.txt", "ok");
+    Put(folder + "\\" + longName, "long");
+    Put(folder + "\\" + longFolder + "\\x.txt", "x");
+    const std::string targetFolder = paths.target + tail + filler;
+
+    CopyRun run;
+    run.source = paths.source;
+    run.target = paths.target;
+    EXPECT_EQ(Triples(RunDriver(run)),
+              Triples(LinesOf({{folder + "\\" + longName, targetFolder + "\\" + longName, 206},
+                               {folder + "\\" + longFolder + "\\", targetFolder + "\\" + longFolder + "\\", 206}},
+                              paths)));
+    EXPECT_EQ(ListTree(paths.target), (Listing{"long\\", "long\\" + filler + "\\", "long\\" + filler + "\\ok.txt"}));
+    EXPECT_EQ(Get(targetFolder + "\\ok.txt"), "ok");
+
+    // A target 20 characters longer: the folder's target no longer fits, so it is not walked.
+    run.target = paths.target + std::string(20, 'T');
+    EXPECT_EQ(RunDriver(run),
+              LinesOf({{paths.source + tail + filler + "\\", run.target + tail + filler + "\\", 206}}, paths));
+    EXPECT_EQ(ListTree(run.target), Listing{});  // no file landed, so no folder was made
+
+    // A single-file source that does not fit is reported, not cut.
+    run.source = folder + "\\" + longName;
+    run.target = paths.target + "\\single\\";
+    EXPECT_EQ(RunDriver(run), LinesOf({{run.source, run.target, 206}}, paths));
+    EXPECT_FALSE(FileExists(run.target));
+}
+
+}  // namespace
