@@ -18,7 +18,7 @@ bool DeriveSettingsNames(const char* ownPath, char* settingsPath, size_t setting
     size_t nameLength = TextLength(name);
     if (!TextCopyN(ownName, nameCapacity, name, nameLength >= 4 ? nameLength - 4 : 0)) {
         settingsPath[0] = '\0';
-        ownName[0] = '\0';
+        if (nameCapacity) ownName[0] = '\0';
         return false;
     }
     return true;
