@@ -1,0 +1,129 @@
+// Draws the settings window with a hot and a pressed skinned button, and the About box with its
+// link under the pointer, and writes each window as a 32-bit BMP into the folder named on the
+// command line. Used by screenshots.sh for the pictures in docs/.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "common/text.h"
+#include "launcher/startup.h"
+#include "ui/about_box.h"
+#include "ui/settings_dialog.h"
+
+namespace {
+
+std::string OutFolder;
+int State = 0;
+int Ticks = 0;
+int Failures = 0;
+
+bool WriteWindowBitmap(HWND window, const std::string& path)
+{
+    RECT box;
+    GetWindowRect(window, &box);
+    const int w = box.right - box.left, h = box.bottom - box.top;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC source = GetWindowDC(window);
+    HDC memory = CreateCompatibleDC(source);
+    HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, source, 0, 0, SRCCOPY);
+    GdiFlush();
+    bool written = false;
+    if (FILE* file = fopen(path.c_str(), "wb")) {
+        BITMAPFILEHEADER header = {};
+        header.bfType = 0x4D42;
+        header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+        header.bfSize = header.bfOffBits + static_cast<DWORD>(w) * h * 4;
+        written = fwrite(&header, sizeof header, 1, file) == 1 && fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, file) == 1 &&
+                  fwrite(bits, static_cast<size_t>(w) * h * 4, 1, file) == 1;
+        fclose(file);
+    }
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(window, source);
+    return written;
+}
+
+HWND AboutBox()
+{
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM result) -> BOOL {
+        char caption[64] = {};
+        GetWindowTextA(window, caption, sizeof caption);
+        if (IsWindowVisible(window) && caption[0] == 'A' && caption[1] == 'b') {
+            *reinterpret_cast<HWND*>(result) = window;
+            return FALSE;
+        }
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (++Ticks > 300) ExitProcess(2);
+    HWND settings = SettingsWindow;
+    if (State == 0 && settings && IsWindowVisible(settings)) {
+        HWND about = GetDlgItem(settings, 81), save = GetDlgItem(settings, 82), close = GetDlgItem(settings, 83);
+        SetFocus(close);
+        UpdateWindow(settings);
+        // "Save" under the pointer and "About..." held down. The pointer itself stays where it
+        // is: the skin hears of it by message, and the picture is taken before the leave
+        // message that follows is handled.
+        SendMessageA(save, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+        SendMessageA(about, BM_SETSTATE, TRUE, 0);
+        UpdateWindow(settings);
+        if (!WriteWindowBitmap(settings, OutFolder + "\\settings.bmp")) ++Failures;
+        SendMessageA(about, BM_SETSTATE, FALSE, 0);
+        SendMessageA(save, WM_MOUSELEAVE, 0, 0);
+        PostMessageA(settings, WM_COMMAND, MAKEWPARAM(81, BN_CLICKED), reinterpret_cast<LPARAM>(about));
+        State = 1;
+    } else if (State == 1) {
+        HWND box = AboutBox();
+        if (!box) return;
+        UpdateWindow(box);
+        HWND link = GetDlgItem(box, AboutLinkId);
+        SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+        UpdateWindow(box);
+        if (!WriteWindowBitmap(box, OutFolder + "\\about.bmp")) ++Failures;
+        ReleaseCapture();
+        PostMessageA(box, WM_CLOSE, 0, 0);
+        State = 2;
+    } else if (State == 2 && !AboutBox()) {
+        PostMessageA(settings, WM_CLOSE, 0, 0);
+        State = 3;
+    }
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
+{
+    OutFolder = commandLine;
+    if (OutFolder.empty()) return 1;
+    ComputeStartupValues();
+    // A settings file with a few values, so the window shows what it is for.
+    const std::string ini = OutFolder + "\\Stowlet.ini";
+    if (FILE* file = fopen(ini.c_str(), "wb")) {
+        fputs("[PREVIOUS]\r\nCopySource=C:\\Projects\\Tool\\*.cfg\r\nCopyTarget=%TEMP%\\Tool\\\r\nCopyBefore=TRUE\r\n"
+              "[OPTIONS]\r\nProgram=C:\\Tools\\server.exe\r\nParameters=--port 8080\r\nWorkingDir=C:\\Tools\\\r\n"
+              "Timeout=30\r\nAskExecute=TRUE\r\n",
+              file);
+        fclose(file);
+    }
+    if (!TextCopy(SettingsFilePath, ini.c_str())) return 1;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 150, OnTick);
+    RunSettingsDialog();
+    KillTimer(nullptr, timer);
+    DeleteFileA(ini.c_str());
+    return State == 3 && Failures == 0 ? 0 : 3;
+}
