@@ -16,6 +16,8 @@
 //   WindowDelay=<ms> GUI: handle messages for this long before the window is made, so a
 //                    waiter sees the process idle before it owns a window (default 0)
 //   Minimize=1       GUI: minimise the window right after its first show
+//   ShowCommand=<n>  GUI: show the window with this SW_ value instead of nCmdShow, as
+//                    programs do that ignore how they were asked to start
 // The GUI window shows itself with ShowWindow(window, nCmdShow), as ordinary programs do.
 // WM_CLOSE ends the probe as its time running out does.
 //
@@ -203,7 +205,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
         std::string caption = Setting(probe.settings, "Caption", "Stowlet probe");
         probe.window = CreateWindowExA(0, windowClass.lpszClassName, caption.c_str(), WS_OVERLAPPEDWINDOW, 10, 10,
                                        200, 120, nullptr, nullptr, instance, nullptr);
-        ShowWindow(probe.window, showCommand);
+        ShowWindow(probe.window, SettingNumber(probe.settings, "ShowCommand", showCommand));
         if (SettingNumber(probe.settings, "Minimize", 0)) ShowWindow(probe.window, SW_MINIMIZE);
     }
     Append(probe.report, StartRecord(probe.window));

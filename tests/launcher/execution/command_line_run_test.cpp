@@ -76,6 +76,51 @@ TEST(CommandLineRun, TargetReceivesCommandLineDirectoryAndStartupRecord)
     }
 }
 
+// A program that shows its window whatever it was asked: the window is hidden once it is idle.
+TEST(CommandLineRun, HiddenStartHidesAWindowShownAnyway)
+{
+    Stage run(ProbeFlavour::Gui, "showsanyway", "Stay=20\nShowCommand=1\n");
+    RunResult result = run.Start(run.Name() + " TIMEOUT=0", true);
+    EXPECT_EQ(result.exitCode, 0u);
+    auto starts = WaitForProbeRecords(run.target.report, "start", 1, 10000);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].at("visible"), "1");  // it did show itself
+    EXPECT_FALSE(IsWindowVisible(ProbeWindow(starts[0])));
+}
+
+// A folder given as the program opens in a shell window; nothing else is started.
+TEST(CommandLineRun, FolderOpensInAShellWindow)
+{
+    Stage run(ProbeFlavour::Gui, "folder", "");
+    std::string name = UniqueTargetName("folder_dir");
+    std::string folder = run.folder / name;
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    // keepChildren: the shell window lives on after Stowlet ends, until the result goes away.
+    RunResult result = run.Start("\"" + folder + "\" TIMEOUT=1", true);
+    EXPECT_EQ(result.exitCode, 0u);
+    EXPECT_TRUE(result.boxes.empty());
+    struct Search {
+        std::string name;
+        HWND found;
+    } search{name, nullptr};
+    DWORD start = GetTickCount();
+    while (!search.found && GetTickCount() - start < 10000) {
+        EnumWindows(
+            [](HWND window, LPARAM parameter) -> BOOL {
+                auto& s = *reinterpret_cast<Search*>(parameter);
+                if (IsWindowVisible(window) && WindowText(window).find(s.name) != std::string::npos) {
+                    s.found = window;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (!search.found) Sleep(50);
+    }
+    ASSERT_TRUE(search.found) << "no window names " << name;
+    PostMessageA(search.found, WM_CLOSE, 0, 0);
+}
+
 // A hidden target still running at the time-out is ended; a shown one is left running.
 TEST(CommandLineRun, TimeoutEndsOnlyAHiddenTarget)
 {
