@@ -30,16 +30,19 @@ std::string ClassName(HWND window)
     return name;
 }
 
+BOOL CALLBACK TakeAboutBox(HWND window, LPARAM result)
+{
+    if (ClassName(window) == "#32770" && TextOf(window).rfind("About Stowlet", 0) == 0 && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(result) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 HWND FindAboutBox()
 {
     HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM result) -> BOOL {
-        if (ClassName(window) == "#32770" && TextOf(window).rfind("About Stowlet", 0) == 0 && IsWindowVisible(window)) {
-            *reinterpret_cast<HWND*>(result) = window;
-            return FALSE;
-        }
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(GetCurrentThreadId(), TakeAboutBox, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 

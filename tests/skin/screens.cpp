@@ -53,18 +53,21 @@ bool WriteWindowBitmap(HWND window, const std::string& path)
     return written;
 }
 
+BOOL CALLBACK TakeAboutBox(HWND window, LPARAM result)
+{
+    char caption[64] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    if (IsWindowVisible(window) && caption[0] == 'A' && caption[1] == 'b') {
+        *reinterpret_cast<HWND*>(result) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 HWND AboutBox()
 {
     HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM result) -> BOOL {
-        char caption[64] = {};
-        GetWindowTextA(window, caption, sizeof caption);
-        if (IsWindowVisible(window) && caption[0] == 'A' && caption[1] == 'b') {
-            *reinterpret_cast<HWND*>(result) = window;
-            return FALSE;
-        }
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(GetCurrentThreadId(), TakeAboutBox, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
