@@ -43,23 +43,3 @@ TEST(QuoteForProfile, AWrappedFormThatWouldNotFitIsRefused)
         EXPECT_EQ(std::string(text), fits ? "\"" + typed + "\"" : typed) << typed.size();
     }
 }
-
-TEST(SettingsKeys, OrderDefaultsAndControls)
-{
-    // The order of reads and writes, and the two keys whose absence reads as 1.
-    const char* order[] = {"CopySource", "CopySubFolders", "CopyTarget", "CopyOverwrite", "Program",
-                           "Parameters", "WorkingDir", "Unhide", "Show", "AskExecute", "Term",
-                           "CopyAfterExecute", "AskCopy", "Timeout", "CopyBeforeExecute", "AskCopyBefore",
-                           "CopyModifiedFiles", "CopyModifiedFilesHour", "CopyModifiedFilesMinute"};
-    for (int32_t i = 0; i < SettingsKeyCount; ++i) {
-        EXPECT_STREQ(SettingsKeys[i].Name, order[i]);
-        bool defaultOne = i == 1 || i == 3;
-        EXPECT_EQ(SettingsKeys[i].ReadDefault, defaultOne ? 1 : 0) << order[i];
-        EXPECT_EQ(ControlIdOf(SettingsKeys[i], 1), SettingsKeys[i].ControlId + 40);
-    }
-    TaskSettings task{};
-    NumberField(task, SettingsKeys[13]) = 30;
-    EXPECT_EQ(task.Timeout, 30);
-    TextField(task, SettingsKeys[6])[0] = 'w';
-    EXPECT_EQ(task.WorkingDir[0], 'w');
-}
