@@ -39,9 +39,9 @@ void LoadKey(HWND window, int32_t selector, int32_t index)
     int32_t control = ControlIdOf(key, selector);
 
     if (key.Kind == KeyKind::Text) {
-        DWORD length = ReadString(section, key.Name, Scratch, sizeof Scratch);
+        ReadString(section, key.Name, Scratch, sizeof Scratch);
         char* field = TextField(task, key);
-        if (!TextCopy(field, TextCapacity, Scratch) || length >= TextCapacity) CutTextKeys[selector] |= 1u << index;
+        if (!TextCopy(field, TextCapacity, Scratch)) CutTextKeys[selector] |= 1u << index;
         if (window) SetDlgItemTextA(window, control, field);
         return;
     }
