@@ -441,3 +441,22 @@ TEST_F(SettingsWindowTest, EscapeKeepsTheWindowOpenAndNothingIsSavedOnClose)
         EXPECT_EQ(ReadWholeFile(ini), RoundTripIni);
     }
 }
+
+TEST_F(SettingsWindowTest, AboutOpensTheAboutBoxOverTheWindow)
+{
+    UseSettingsFile(folder, "");
+    WindowSession session;
+    ASSERT_TRUE(session.Window());
+    session.Click(81);
+    HWND about = nullptr;
+    for (DWORD start = GetTickCount(); !about && GetTickCount() - start < 5000; Sleep(10))
+        for (HWND window : TopWindows("#32770"))
+            if (GetWindow(window, GW_OWNER) == session.Window()) about = window;
+    ASSERT_TRUE(about);
+    EXPECT_EQ(WindowText(about).find("About Stowlet"), 0u);
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(about, WM_GETICON, ICON_BIG, 0)), AppIcon);
+    PostMessageA(about, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitGone(about));
+    ASSERT_TRUE(session.Settle());
+    EXPECT_FALSE(session.Closed());
+}
