@@ -139,6 +139,8 @@ BOOL MakeHyperlink(HWND dialog, int id)
 {
     HWND control = GetDlgItem(dialog, id);
     if (!control) return FALSE;
+    // A second call on the same link would keep HyperlinkProc as its own previous procedure.
+    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(control, GWLP_WNDPROC)) == HyperlinkProc) return TRUE;
 
     // Several links in one dialog subclass it once.
     if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(dialog, GWLP_WNDPROC)) != HyperlinkParentProc) {

@@ -425,15 +425,25 @@ TEST(SkinControl, DestroyingTheHotButtonClearsTheHotState)
 // ---------------------------------------------------------------------------------------------
 // The painter
 
-TEST(SkinPainter, TextColourPerStateAndFocusDots)
-{
+// "Save" of a skinned dialog, painted with the example colours.
+class SkinPainter : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        d.SkinAll();
+        RECT client;
+        GetClientRect(save, &client);
+        w = client.right;
+        h = client.bottom;
+    }
     FixedSkinColors colors;
     SkinnedDialog d;
-    d.SkinAll();
     HWND save = d.Button(82);
-    RECT client;
-    GetClientRect(save, &client);
-    const int w = client.right, h = client.bottom;
+    int w = 0, h = 0;
+};
+
+TEST_F(SkinPainter, TextColourPerStateAndFocusDots)
+{
     const COLORREF normalText = RGB(0, 0, 64), hotText = RGB(128, 0, 96), gray = RGB(109, 109, 109);
     const COLORREF dot = RGB(114, 114, 114);
 
@@ -475,15 +485,8 @@ TEST(SkinPainter, TextColourPerStateAndFocusDots)
     EXPECT_EQ(CountColor(disabled, normalText), 0);
 }
 
-TEST(SkinPainter, FocusMarkEdgesLineUp)
+TEST_F(SkinPainter, FocusMarkEdgesLineUp)
 {
-    FixedSkinColors colors;
-    SkinnedDialog d;
-    d.SkinAll();
-    HWND save = d.Button(82);
-    RECT client;
-    GetClientRect(save, &client);
-    const int w = client.right, h = client.bottom;
     const COLORREF dot = RGB(114, 114, 114);
     SetWindowTextA(save, "");
     Canvas focused(w, h);
@@ -504,15 +507,8 @@ TEST(SkinPainter, FocusMarkEdgesLineUp)
     }
 }
 
-TEST(SkinPainter, TextIsCentredAndNotMovedWhenPressed)
+TEST_F(SkinPainter, TextIsCentredAndNotMovedWhenPressed)
 {
-    FixedSkinColors colors;
-    SkinnedDialog d;
-    d.SkinAll();
-    HWND save = d.Button(82);
-    RECT client;
-    GetClientRect(save, &client);
-    const int w = client.right, h = client.bottom;
 
     SetWindowTextA(save, "");
     Canvas blankNormal(w, h), blankPressed(w, h);
@@ -548,7 +544,7 @@ TEST(SkinPainter, TextIsCentredAndNotMovedWhenPressed)
     EXPECT_NEAR((inkTall.top + inkTall.bottom) / 2.0, tallH / 2.0, 3.0);
 }
 
-TEST(SkinPainter, SeeThroughTakesTheParentsBackgroundWhenThereIsNoFace)
+TEST(SkinSeeThrough, TakesTheParentsBackgroundWhenThereIsNoFace)
 {
     // Without the gradient face the parent's erased background is what remains under the text.
     FixedSkinColors colors;
