@@ -223,6 +223,12 @@ TEST_F(AboutBoxTest, LinkUnderlinesOnHoverShowsAHandIsBlueAndOpensThePage)
         EXPECT_NE(GetPropA(box, "_Hyperlink_Original_Proc_"), nullptr);
         EXPECT_NE(GetPropA(link, "_Hyperlink_Original_Proc_"), nullptr);
         EXPECT_TRUE(GetWindowLongPtrA(link, GWL_STYLE) & SS_NOTIFY);
+        // Making the same link again changes nothing; a missing control is refused.
+        HANDLE previous = GetPropA(link, "_Hyperlink_Original_Proc_");
+        EXPECT_TRUE(MakeHyperlink(box, AboutLinkId));
+        EXPECT_EQ(GetPropA(link, "_Hyperlink_Original_Proc_"), previous);
+        EXPECT_NE(previous, reinterpret_cast<HANDLE>(HyperlinkProc));
+        EXPECT_FALSE(MakeHyperlink(box, 9999));
         HFONT original = static_cast<HFONT>(GetPropA(link, "_Hyperlink_Original_Font_"));
         underline = static_cast<HFONT>(GetPropA(link, "_Hyperlink_Underline_Font_"));
         EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(link, WM_GETFONT, 0, 0)), original);
