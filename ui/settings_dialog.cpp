@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include <climits>
+#include <cstddef>
 
 #include "common/buffers.h"
 #include "common/text.h"
@@ -20,8 +21,10 @@
 #include "ui/macro_menu.h"
 #include "ui/settings_layout.h"
 
+// The tool record without its last, reserved member: what every comctl32 version accepts.
+constexpr UINT ToolRecordSize = offsetof(TOOLINFOA, lpReserved);
 #if defined(_WIN32) && !defined(_WIN64)
-static_assert(TTTOOLINFOA_V2_SIZE == 44, "the tool record without its reserved member");
+static_assert(ToolRecordSize == 44, "the tool record without its reserved member");
 #endif
 
 HWND SettingsWindow;
@@ -74,7 +77,7 @@ void CreateToolTips(HWND dialog)
     SendMessageA(TooltipWindow, TTM_SETMAXTIPWIDTH, 0, 300);
 
     FillBytes(&ToolRecord, sizeof ToolRecord, 0);
-    ToolRecord.cbSize = TTTOOLINFOA_V2_SIZE;
+    ToolRecord.cbSize = ToolRecordSize;
     ToolRecord.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     ToolRecord.hwnd = dialog;
     ToolRecord.hinst = Instance;
