@@ -1,6 +1,7 @@
 #include "skin/skin.h"
 
-#include "skin/button_look.h"
+#include <cstddef>
+
 
 HWND HotControl = nullptr;
 

@@ -11,7 +11,8 @@ namespace {
 // Memory blocks of the generator, freed on every way out.
 class GlobalBlock {
 public:
-    explicit GlobalBlock(SIZE_T size) : block_(static_cast<BYTE*>(GlobalAlloc(GPTR, size))) {}
+    // Size 0 asks for nothing and holds nothing.
+    explicit GlobalBlock(SIZE_T size) : block_(size ? static_cast<BYTE*>(GlobalAlloc(GPTR, size)) : nullptr) {}
     ~GlobalBlock()
     {
         if (block_) GlobalFree(block_);
@@ -71,12 +72,12 @@ DWORD MakeTextureBitmap(int style, const RECT& rect, int strength, int lighterPe
     GlobalBlock block(layout.blockSize);
     if (!block.Get()) return FailureCode();
     const bool wantLighter = (lighterPercent & 0xFF) != 0 && lighterBitmap != nullptr;
-    GlobalBlock lighterTable(wantLighter ? TexturePaletteSize : 1);
-    if (!lighterTable.Get()) return FailureCode();
+    GlobalBlock lighterTable(wantLighter ? TexturePaletteSize : 0);
+    if (wantLighter && !lighterTable.Get()) return FailureCode();
 
     const TextureColors colors = {SkinSysColor(COLOR_BTNSHADOW), SkinSysColor(COLOR_BTNFACE), SkinSysColor(COLOR_BTNHIGHLIGHT)};
     BuildTextureBlock(block.Get(), layout, strength, colors, tintPercent, tintColor, lighterPercent,
-                      wantLighter ? lighterTable.Get() : nullptr);
+                      lighterTable.Get());
 
     ScreenDC screen;
     if (!screen.Get()) return FailureCode();
