@@ -1,0 +1,130 @@
+// Opens the settings window on an example settings file and the macro menu in its "Copy from
+// Source:" field with an item highlighted, and writes window and menu as they stand on the screen
+// as one 32-bit BMP into the folder named on the command line. Used by screenshot.sh for docs/.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "common/text.h"
+#include "launcher/startup.h"
+#include "ui/settings_dialog.h"
+
+namespace {
+
+std::string OutFolder;
+int State = 0;
+int Ticks = 0;
+int Failures = 0;
+HWND Menu = nullptr;
+
+// The windows in order, each copied from its own window surface into one picture of area.
+// (Wine's screen DC does not show a popup menu; each window's own DC does.)
+bool WriteWindowsBitmap(const RECT& area, const HWND* windows, int count, const std::string& path)
+{
+    const int w = area.right - area.left, h = area.bottom - area.top;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    for (int i = 0; i < count; ++i) {
+        RECT place;
+        GetWindowRect(windows[i], &place);
+        HDC source = GetWindowDC(windows[i]);
+        BitBlt(memory, place.left - area.left, place.top - area.top, place.right - place.left, place.bottom - place.top,
+               source, 0, 0, SRCCOPY);
+        ReleaseDC(windows[i], source);
+    }
+    GdiFlush();
+    bool written = false;
+    if (FILE* file = fopen(path.c_str(), "wb")) {
+        BITMAPFILEHEADER header = {};
+        header.bfType = 0x4D42;
+        header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+        header.bfSize = header.bfOffBits + DWORD(w) * DWORD(h) * 4;
+        written = fwrite(&header, sizeof header, 1, file) == 1 &&
+                  fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, file) == 1 &&
+                  fwrite(bits, size_t(w) * size_t(h) * 4, 1, file) == 1;
+        fclose(file);
+    }
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return written;
+}
+
+void SetControlKey(bool down)
+{
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = down ? 0x80 : 0;
+    SetKeyboardState(keys);
+}
+
+// Runs on the window's thread, also from inside the menu's own loop.
+void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (++Ticks > 300) ExitProcess(2);
+    HWND settings = SettingsWindow;
+    if (State == 0 && settings && IsWindowVisible(settings)) {
+        HWND field = GetDlgItem(settings, 3);
+        SetFocus(field);
+        SendMessageA(field, EM_SETSEL, 17, 17);  // after "C:\Projects\Tool\"
+        State = 1;
+        SetControlKey(true);
+        SendMessageA(field, WM_CHAR, ' ', 0x00390001);  // returns when the menu has closed
+        SetControlKey(false);
+        State = 4;
+    } else if (State == 1) {
+        Menu = FindWindowA("#32768", nullptr);
+        if (!Menu) return;
+        for (int i = 0; i < 18; ++i) PostMessageA(settings, WM_KEYDOWN, VK_DOWN, 0x01500001);  // "%TEMPDIR%"
+        State = 2;
+    } else if (State == 2) {
+        UpdateWindow(settings);
+        UpdateWindow(Menu);
+        RECT window, menu, both;
+        GetWindowRect(settings, &window);
+        GetWindowRect(Menu, &menu);
+        UnionRect(&both, &window, &menu);
+        const HWND windows[] = {settings, Menu};
+        if (!WriteWindowsBitmap(both, windows, 2, OutFolder + "\\settings-window.bmp")) ++Failures;
+        PostMessageA(settings, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        State = 3;
+    } else if (State == 4) {
+        PostMessageA(settings, WM_CLOSE, 0, 0);
+        State = 5;
+    }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
+{
+    OutFolder = commandLine;
+    if (OutFolder.empty()) return 1;
+    ComputeStartupValues();
+    // A settings file with typical values, so the window shows what it is for.
+    const std::string ini = OutFolder + "\\Stowlet.ini";
+    if (FILE* file = fopen(ini.c_str(), "wb")) {
+        fputs("[PREVIOUS]\r\nCopySource=C:\\Projects\\Tool\\*.cfg;*.json\r\nCopyTarget=D:\\Backup\\%DATE%\\\r\n"
+              "CopyBeforeExecute=1\r\nCopyModifiedFiles=1\r\nCopyModifiedFilesHour=24\r\n"
+              "[OPTIONS]\r\nProgram=C:\\Tools\\server.exe\r\nParameters=--port 8080 --log %TEMPDIR%\\server.log\r\n"
+              "WorkingDir=C:\\Tools\\\r\nUnhide=1\r\nAskExecute=1\r\nTimeout=30\r\n",
+              file);
+        fclose(file);
+    }
+    if (!TextCopy(SettingsFilePath, ini.c_str())) return 1;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 150, OnTick);
+    RunSettingsDialog();
+    KillTimer(nullptr, timer);
+    return Failures || State != 5 ? 1 : 0;
+}
