@@ -460,3 +460,29 @@ TEST_F(SettingsWindowTest, AboutOpensTheAboutBoxOverTheWindow)
     ASSERT_TRUE(session.Settle());
     EXPECT_FALSE(session.Closed());
 }
+
+TEST_F(SettingsWindowTest, ATextTooLongToStoreIsReportedWithItsFieldAndNothingIsWritten)
+{
+    std::string ini = UseSettingsFile(folder, RoundTripIni);
+    WindowSession session;
+    ASSERT_TRUE(session.Window());
+    std::string tooLong(5000, 'q');
+    SetWindowTextA(session.Item(54), tooLong.c_str());
+    SetWindowTextA(session.Item(3), "changed");
+    BoxWatcher boxes(GetCurrentProcessId(), {IDOK}, false);
+    session.Click(82);
+    bool shown = boxes.WaitFor(1, 0, 10000);
+    ASSERT_TRUE(session.Settle());
+    boxes.Stop();
+    ASSERT_TRUE(shown);
+    BoxSeen box = boxes.Boxes()[0];
+    EXPECT_EQ(box.caption, "Error Saving Ini File");
+    EXPECT_EQ(box.text.substr(box.text.size() - ini.size() - 1), "\n" + ini);
+    // The field that could not be stored has the focus, its text whole and selected.
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(session.Window(), nullptr), &thread));
+    EXPECT_EQ(thread.hwndFocus, session.Item(54));
+    EXPECT_EQ(session.Text(54), tooLong);
+    EXPECT_EQ(ReadWholeFile(ini), RoundTripIni);
+}
