@@ -1,0 +1,130 @@
+// Turns a fuzzer's bytes into the texts and numbers a target needs.
+//
+// The bytes split at NUL into fields. Inside a field, the byte 0x01 followed by a byte c and a
+// count byte n stands for c repeated (n + 1) * 16 times, so a short input can still reach the
+// 4095-character limits; a lone 0x01 at a field's end is kept as it is.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <sanitizer/asan_interface.h>
+
+namespace fuzz {
+
+constexpr unsigned char RepeatMarker = 0x01;
+
+inline std::string Inflate(const unsigned char* bytes, size_t count)
+{
+    std::string text;
+    for (size_t i = 0; i < count; ++i) {
+        if (bytes[i] == RepeatMarker && i + 2 < count) {
+            text.append((size_t(bytes[i + 2]) + 1) * 16, char(bytes[i + 1]));
+            i += 2;
+        } else {
+            text.push_back(char(bytes[i]));
+        }
+    }
+    return text;
+}
+
+// Reads numbers from the front and texts from the rest.
+class Input {
+public:
+    Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+
+    uint8_t Byte()
+    {
+        if (at_ >= size_) return 0;
+        return data_[at_++];
+    }
+    uint16_t Word() { return uint16_t(Byte() | (Byte() << 8)); }
+    uint32_t Dword() { return uint32_t(Word()) | (uint32_t(Word()) << 16); }
+
+    // The next NUL-separated field, inflated; empty once the bytes are used up.
+    std::string Text()
+    {
+        size_t start = at_;
+        while (at_ < size_ && data_[at_] != 0) ++at_;
+        std::string text = Inflate(data_ + start, at_ - start);
+        if (at_ < size_) ++at_;  // the NUL
+        return text;
+    }
+
+private:
+    const uint8_t* data_;
+    size_t size_;
+    size_t at_ = 0;
+};
+
+// A failed property: print what differs and abort, so libFuzzer keeps the input.
+[[noreturn]] inline void Fail(const char* what, const std::string& detail = std::string())
+{
+    std::fprintf(stderr, "property failed: %s\n%s\n", what, detail.c_str());
+    std::abort();
+}
+
+// Checks a property; the detail (any std::string expression) is formed only when it failed.
+#define FUZZ_CHECK(condition, what, ...)                                   \
+    do {                                                                   \
+        if (!(condition)) ::fuzz::Fail(what, ::std::string(__VA_ARGS__)); \
+    } while (0)
+
+// Quotes a text for the failure report, control bytes as \xNN, long runs shortened.
+inline std::string Show(const std::string& text)
+{
+    std::string shown = "\"";
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (i == 200 && text.size() > 240) {
+            shown += "...(" + std::to_string(text.size()) + " chars)...";
+            i = text.size() - 40;
+        }
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 32 || c >= 127 || c == '"' || c == '\\') {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            shown += hex;
+        } else {
+            shown += char(c);
+        }
+    }
+    return shown + "\"";
+}
+
+// A buffer of exactly capacity bytes with poisoned bytes after it, so the address sanitizer
+// sees any access past it, also into a buffer of no bytes (which the allocator rounds up).
+class Buffer {
+public:
+    explicit Buffer(size_t capacity) : capacity_(capacity), bytes_(new char[capacity + Guard])
+    {
+        ASAN_POISON_MEMORY_REGION(bytes_ + capacity_, Guard);
+    }
+    ~Buffer()
+    {
+        ASAN_UNPOISON_MEMORY_REGION(bytes_ + capacity_, Guard);
+        delete[] bytes_;
+    }
+    Buffer(const Buffer&) = delete;
+    Buffer& operator=(const Buffer&) = delete;
+
+    char* data() { return bytes_; }
+    size_t capacity() const { return capacity_; }
+    // The text up to the terminator, which must lie within the buffer.
+    std::string Text(const char* what) const
+    {
+        for (size_t i = 0; i < capacity_; ++i)
+            if (bytes_[i] == '\0') return std::string(bytes_, i);
+        Fail(what, "no terminator within the buffer");
+    }
+
+private:
+    static constexpr size_t Guard = 16;
+    size_t capacity_;
+    char* bytes_;
+};
+
+}  // namespace fuzz
