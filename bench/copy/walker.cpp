@@ -3,15 +3,15 @@
 //
 //   walker <source folder> <target folder> <cutOffMinutes> <skipGitFolders>
 //
-// Prints the copy's own time and the process's peak working set, as filecopy_driver does.
+// Prints what measure.h measures, as filecopy_driver -measure does.
 #include <windows.h>
-
-#include <psapi.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "bench/copy/measure.h"
 
 static uint64_t Window;  // 100 ns units; 0: no filter
 static uint64_t Start;   // local file time of the run's start
@@ -61,16 +61,8 @@ int main(int argc, char** argv)
     SystemTimeToFileTime(&now, &start);
     Start = uint64_t(start.dwHighDateTime) << 32 | start.dwLowDateTime;
 
-    LARGE_INTEGER frequency, begin, end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&begin);
+    CopyMeasure measure = BeginCopyMeasure();
     Walk(argv[1], argv[2]);
-    QueryPerformanceCounter(&end);
-    PROCESS_MEMORY_COUNTERS memory{};
-    memory.cb = sizeof memory;
-    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
-    std::printf("elapsed_ms=%.1f peak_working_set_kb=%lu\n",
-                double(end.QuadPart - begin.QuadPart) * 1000.0 / double(frequency.QuadPart),
-                (unsigned long)(memory.PeakWorkingSetSize / 1024));
+    PrintCopyMeasure(measure);
     return 0;
 }
