@@ -30,6 +30,20 @@ struct Stage {
     }
 };
 
+struct WindowSearch {
+    std::string name;
+    HWND found;
+};
+
+// A visible top-level window whose caption holds the name.
+BOOL CALLBACK FindWindowNaming(HWND window, LPARAM parameter)
+{
+    auto& search = *reinterpret_cast<WindowSearch*>(parameter);
+    if (!IsWindowVisible(window) || WindowText(window).find(search.name) == std::string::npos) return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
 }  // namespace
 
 // What a hidden or shown target receives, for both kinds of program. The program text has no
@@ -99,22 +113,10 @@ TEST(CommandLineRun, FolderOpensInAShellWindow)
     RunResult result = run.Start("\"" + folder + "\" TIMEOUT=1", true);
     EXPECT_EQ(result.exitCode, 0u);
     EXPECT_TRUE(result.boxes.empty());
-    struct Search {
-        std::string name;
-        HWND found;
-    } search{name, nullptr};
+    WindowSearch search{name, nullptr};
     DWORD start = GetTickCount();
     while (!search.found && GetTickCount() - start < 10000) {
-        EnumWindows(
-            [](HWND window, LPARAM parameter) -> BOOL {
-                auto& s = *reinterpret_cast<Search*>(parameter);
-                if (IsWindowVisible(window) && WindowText(window).find(s.name) != std::string::npos) {
-                    s.found = window;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        EnumWindows(FindWindowNaming, reinterpret_cast<LPARAM>(&search));
         if (!search.found) Sleep(50);
     }
     ASSERT_TRUE(search.found) << "no window names " << name;
