@@ -119,8 +119,7 @@ DWORD FindConsoleInstance(int32_t mode)
 struct WindowSearch {
     DWORD processId;
     int32_t mode;
-    bool stopped;   // the callback ended a pass: the repetition is over
-    bool handled;   // a window was hidden or shown
+    bool handled;  // a window was hidden or shown: the search is over
 };
 
 BOOL CALLBACK ShowInstanceWindowProc(HWND window, LPARAM parameter)
@@ -128,10 +127,9 @@ BOOL CALLBACK ShowInstanceWindowProc(HWND window, LPARAM parameter)
     auto& search = *reinterpret_cast<WindowSearch*>(parameter);
     DWORD windowProcess = 0;
     DWORD windowThread = GetWindowThreadProcessId(window, &windowProcess);
-    if (!windowThread) {  // the window has gone
-        search.stopped = true;
-        return FALSE;
-    }
+    // A window that has gone (any process's) ends this pass; the search goes on with the next
+    // one, or a window closing elsewhere at the wrong moment would end the wait unhandled.
+    if (!windowThread) return FALSE;
     if (windowProcess != search.processId) return TRUE;
 
     // The main thread is asked anew for each window of the process: it may have changed
@@ -153,7 +151,6 @@ BOOL CALLBACK ShowInstanceWindowProc(HWND window, LPARAM parameter)
         if (IsIconic(window)) ShowWindowBounded(window, SW_RESTORE);
         BringToFront(window);
     }
-    search.stopped = true;
     search.handled = true;
     return FALSE;
 }
@@ -180,11 +177,11 @@ int32_t ShowInstanceWindow(DWORD processId, int32_t mode)
 {
     ScopedHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId));
     if (!process) return 0;
-    WindowSearch search = {processId, mode, false, false};
+    WindowSearch search = {processId, mode, false};
     DWORD start = GetTickCount();
     for (;;) {
         EnumWindows(ShowInstanceWindowProc, reinterpret_cast<LPARAM>(&search));
-        if (search.stopped) break;
+        if (search.handled) break;
         // A window the process makes later is waited for, but not past its exit nor the limit.
         if (GetTickCount() - start >= ShowInstanceWaitLimit) break;
         if (WaitForSingleObject(process.Get(), ShowInstancePassInterval) != WAIT_TIMEOUT) break;
