@@ -46,10 +46,12 @@ void SetVersionCaption(HWND dialog)
 {
     char version[PathCapacity];
     if (!ReadFileVersion(OwnPath, version, sizeof version)) return;
+    // The whole text always fits the larger buffer; a caption too long for its own buffer then
+    // shows cut with "..." rather than cut silently.
+    char full[TextCapacity];
+    if (!TextCopy(full, AboutCaption) || !TextAppend(full, " - Version: ") || !TextAppend(full, version)) return;
     char caption[PathCapacity];
-    // A caption too long for its buffer shows cut with "..." rather than not at all.
-    if (!TextCopy(caption, AboutCaption) || !TextAppend(caption, " - Version: ") || !TextAppend(caption, version))
-        TextCopyForDisplay(caption, sizeof caption, caption);
+    TextCopyForDisplay(caption, sizeof caption, full);
     SetWindowTextA(dialog, caption);
 }
 
