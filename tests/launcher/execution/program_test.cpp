@@ -94,6 +94,7 @@ TEST(Program, TimeoutEndsAHiddenProgramAndReturnsZero)
         {0, -1, true, true, 0, 6000},       // 0xFFFFFFFF seconds: no wait either
     };
     for (const Case& c : cases) {
+        if (SlowStarts && c.timeout == -1) continue;
         SCOPED_TRACE(testing::Message() << "show " << c.show << " timeout " << c.timeout);
         Target target(ProbeFlavour::Gui, "timeout", "Stay=30\n");
         DWORD start = GetTickCount();
@@ -216,13 +217,14 @@ TEST(Program, RepeatedUseLeavesNoHandles)
     };
     bareRound();
     DWORD bareBefore = OwnHandleCount();
-    for (int i = 0; i < 3; ++i) bareRound();
+    const int rounds = SlowStarts ? 2 : 3;
+    for (int i = 0; i < rounds; ++i) bareRound();
     DWORD systemLeak = OwnHandleCount() - bareBefore;
 
     round();  // the first round loads what the calls need once for the whole process
     DWORD before = OwnHandleCount();
     ASSERT_NE(before, 0u);
-    for (int i = 0; i < 3; ++i) round();
+    for (int i = 0; i < rounds; ++i) round();
     EXPECT_EQ(OwnHandleCount(), before + systemLeak) << "the system's calls alone leave " << systemLeak;
     EXPECT_TRUE(ProcessesNamed(gui.probe.fileName).empty());
 }
