@@ -304,3 +304,8 @@ void CopyFiles(const char* source, const char* target, int32_t subfolders, int32
         WalkFolder(path, targetFolder, subfolders, overwrite, cutOffMinutes);
     }
 }
+
+void ReportCopyFailure(const char* source, const char* destination, uint32_t code)
+{
+    ReportFailure({source}, {destination}, code);
+}

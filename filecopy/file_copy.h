@@ -27,3 +27,6 @@ void CopySingleFile(const char* source, const char* destination, int32_t overwri
 int32_t CreateFolderPath(const char* path);
 // 1 when at least one entry matches path (which may hold wildcards), else 0.
 int32_t PathExists(const char* path);
+// The three debug lines of a copy that could not be made, for callers that refuse a copy
+// before it starts (a source or target too long once expanded).
+void ReportCopyFailure(const char* source, const char* destination, uint32_t code);
