@@ -13,7 +13,10 @@ namespace {
 
 struct Bytes {
     std::vector<uint8_t> b;
-    void Add(const void* p, size_t n) { b.insert(b.end(), static_cast<const uint8_t*>(p), static_cast<const uint8_t*>(p) + n); }
+    void Add(const void* p, size_t n)
+    {
+        b.insert(b.end(), static_cast<const uint8_t*>(p), static_cast<const uint8_t*>(p) + n);
+    }
     template <typename T> void Put(T v) { Add(&v, sizeof v); }
     void Text(const std::string& s)
     {

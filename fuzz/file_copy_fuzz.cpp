@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/fuzz_input.h"
 #include "filecopy/file_copy_core.h"
+#include "fuzz/fuzz_input.h"
 
 namespace {
 
@@ -38,7 +38,8 @@ void Patterns(fuzz::Input& in)
     fuzz::Buffer out(capacity);
     for (const std::string& pattern : patterns) {
         size_t first = pattern.find_first_not_of(' ');
-        std::string trimmed = first == std::string::npos ? "" : pattern.substr(first, pattern.find_last_not_of(' ') - first + 1);
+        std::string trimmed =
+            first == std::string::npos ? "" : pattern.substr(first, pattern.find_last_not_of(' ') - first + 1);
         bool fit = TrimSpaces(pattern.c_str(), pattern.size(), out.data(), capacity);
         if (capacity == 0) {
             FUZZ_CHECK(!fit, "TrimSpaces into no room claims to fit");
@@ -58,8 +59,8 @@ void Split(fuzz::Input& in)
     std::string path = in.Text();
     bool withName = flags & 4;
     fuzz::Buffer folder(folderCapacity), name(nameCapacity);
-    int32_t result = SplitPath(path.c_str(), folder.data(), folderCapacity, withName ? name.data() : nullptr, nameCapacity,
-                               keep);
+    int32_t result =
+        SplitPath(path.c_str(), folder.data(), folderCapacity, withName ? name.data() : nullptr, nameCapacity, keep);
     size_t slash = path.rfind('\\');
     std::string expectedFolder = slash == std::string::npos ? "" : path.substr(0, keep == 1 ? slash + 1 : slash);
     std::string expectedName = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -80,11 +81,11 @@ void Split(fuzz::Input& in)
     bool isFolder = flags & 8;
     SourceForm form = ClassifySource(path.c_str(), isFolder);
     std::string last = slash == std::string::npos ? path : path.substr(slash + 1);
-    SourceForm expectedForm = isFolder                                            ? SourceFolder
-                              : path.empty()                                      ? SourceNone
-                              : path.back() == '\\'                               ? SourceFolder
+    SourceForm expectedForm = isFolder                                         ? SourceFolder
+                              : path.empty()                                   ? SourceNone
+                              : path.back() == '\\'                            ? SourceFolder
                               : last.find_first_of("*?;") != std::string::npos ? SourcePatterns
-                                                                                  : SourceFile;
+                                                                               : SourceFile;
     FUZZ_CHECK(form == expectedForm, "ClassifySource", Show(path));
     FUZZ_CHECK(IsAllPattern(path.c_str()) == (path == "*.*"), "IsAllPattern");
 }

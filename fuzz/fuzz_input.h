@@ -69,8 +69,8 @@ private:
 }
 
 // Checks a property; the detail (any std::string expression) is formed only when it failed.
-#define FUZZ_CHECK(condition, what, ...)                                   \
-    do {                                                                   \
+#define FUZZ_CHECK(condition, what, ...)                                  \
+    do {                                                                  \
         if (!(condition)) ::fuzz::Fail(what, ::std::string(__VA_ARGS__)); \
     } while (0)
 

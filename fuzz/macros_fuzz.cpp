@@ -197,7 +197,8 @@ void FuzzBranchFromHead(fuzz::Input& in)
     GitBranchFromHead(head.c_str(), branch);
     std::string expected = ReferenceBranchFromHead(head);
     FUZZ_CHECK(std::memchr(branch, 0, sizeof branch) != nullptr, "branch unterminated");
-    FUZZ_CHECK(branch == expected, "GitBranchFromHead", Show(head) + ": " + Show(branch) + " expected " + Show(expected));
+    FUZZ_CHECK(branch == expected, "GitBranchFromHead",
+               Show(head) + ": " + Show(branch) + " expected " + Show(expected));
 }
 
 std::string Two(uint32_t v)
@@ -264,7 +265,8 @@ void FuzzValues(fuzz::Input& in)
     expected[MacroComputerName] = whole(7);
     expected[MacroWinDir] = folder(8);
     for (int id = 0; id < MacroCount; ++id) {
-        FUZZ_CHECK(std::memchr(values.Text[id], 0, PathCapacity) != nullptr, "macro value unterminated", MacroNames[id]);
+        FUZZ_CHECK(std::memchr(values.Text[id], 0, PathCapacity) != nullptr, "macro value unterminated",
+                   MacroNames[id]);
         FUZZ_CHECK(values.Text[id] == expected[id], "FormatMacroValues",
                    std::string(MacroNames[id]) + ": " + Show(values.Text[id]) + " expected " + Show(expected[id]));
     }

@@ -9,7 +9,6 @@
 
 namespace {
 
-
 void RoundTrip(int32_t value)
 {
     char text[DecimalCapacity];

@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string gotSettings = settingsCapacity ? settings.Text("settings path") : std::string();
     std::string gotName = nameCapacity ? name.Text("own name") : std::string();
     if (ok) {
-        FUZZ_CHECK(gotSettings == expectedSettings, "settings path", Show(gotSettings) + " expected " + Show(expectedSettings));
+        FUZZ_CHECK(gotSettings == expectedSettings, "settings path",
+                   Show(gotSettings) + " expected " + Show(expectedSettings));
         FUZZ_CHECK(gotName == expectedName, "own name", Show(gotName) + " expected " + Show(expectedName));
     } else {
         FUZZ_CHECK(gotSettings.empty() && gotName.empty(), "a failed derivation leaves a name behind", Show(path));

@@ -11,8 +11,7 @@ namespace {
 
 using fuzz::Show;
 
-template <size_t N>
-void CheckAssembled(const char* what, bool fit, const char (&text)[N], const std::string& whole)
+template <size_t N> void CheckAssembled(const char* what, bool fit, const char (&text)[N], const std::string& whole)
 {
     FUZZ_CHECK(std::memchr(text, 0, N) != nullptr, what, "unterminated");
     std::string expected = whole;
@@ -68,7 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     bool names = std::string(task.CopySource).find("%GITBRANCHNAME%") != std::string::npos ||
                  std::string(task.CopyTarget).find("%GITBRANCHNAME%") != std::string::npos;
-    FUZZ_CHECK(NamesGitBranch(task) == (names ? 1 : 0), "NamesGitBranch", Show(task.CopySource) + " " + Show(task.CopyTarget));
+    FUZZ_CHECK(NamesGitBranch(task) == (names ? 1 : 0), "NamesGitBranch",
+               Show(task.CopySource) + " " + Show(task.CopyTarget));
 
     uint32_t minutes = task.CopyModifiedFiles
                            ? uint32_t(task.CopyModifiedFilesHour) * 60u + uint32_t(task.CopyModifiedFilesMinute)

@@ -48,26 +48,32 @@ void CopyAndAppend(fuzz::Input& in)
     {
         Buffer b(capacity);
         bool fit = TextCopy(b.data(), capacity, src.c_str());
-        if (capacity == 0) FUZZ_CHECK(!fit, "TextCopy into no room claims to fit");
-        else ExpectBounded("TextCopy", fit, b, src);
+        if (capacity == 0)
+            FUZZ_CHECK(!fit, "TextCopy into no room claims to fit");
+        else
+            ExpectBounded("TextCopy", fit, b, src);
     }
     {
         Buffer b(capacity);
         bool fit = TextCopyN(b.data(), capacity, src.c_str(), count);
-        if (capacity == 0) FUZZ_CHECK(!fit, "TextCopyN into no room claims to fit");
-        else ExpectBounded("TextCopyN", fit, b, limited);
+        if (capacity == 0)
+            FUZZ_CHECK(!fit, "TextCopyN into no room claims to fit");
+        else
+            ExpectBounded("TextCopyN", fit, b, limited);
     }
     for (int withLimit = 0; withLimit < 2; ++withLimit) {
         Buffer b(capacity);
         Prefill(b, initial);
         const std::string& added = withLimit ? limited : src;
-        bool fit = withLimit ? TextAppendN(b.data(), capacity, src.c_str(), count) : TextAppend(b.data(), capacity, src.c_str());
+        bool fit = withLimit ? TextAppendN(b.data(), capacity, src.c_str(), count)
+                             : TextAppend(b.data(), capacity, src.c_str());
         if (capacity == 0) {
             FUZZ_CHECK(!fit, "TextAppend into no room claims to fit");
         } else if (initial.size() >= capacity) {
             // No terminator within the buffer: repaired, never read past.
             FUZZ_CHECK(!fit, "TextAppend onto an unterminated buffer claims to fit");
-            FUZZ_CHECK(b.Text("TextAppend repair") == initial.substr(0, capacity - 1), "TextAppend repair keeps the prefix");
+            FUZZ_CHECK(b.Text("TextAppend repair") == initial.substr(0, capacity - 1),
+                       "TextAppend repair keeps the prefix");
         } else {
             ExpectBounded(withLimit ? "TextAppendN" : "TextAppend", fit, b, initial + added);
         }
@@ -112,8 +118,8 @@ void SearchAndCompare(fuzz::Input& in)
     int32_t got = FindText(start, text.c_str(), pattern.c_str());
     int32_t expected = ReferenceFind(start, text, pattern);
     FUZZ_CHECK(got == expected, "FindText",
-          "start " + std::to_string(start) + " text " + Show(text) + " pattern " + Show(pattern) + " got " +
-              std::to_string(got) + " expected " + std::to_string(expected));
+               "start " + std::to_string(start) + " text " + Show(text) + " pattern " + Show(pattern) + " got " +
+                   std::to_string(got) + " expected " + std::to_string(expected));
 
     FUZZ_CHECK(TextLength(text.c_str()) == text.size(), "TextLength");
     FUZZ_CHECK(TextEquals(text.c_str(), pattern.c_str()) == (text == pattern), "TextEquals");
@@ -144,8 +150,10 @@ void Paths(fuzz::Input& in)
     FUZZ_CHECK(FileNameOffset(path.c_str()) == offset, "FileNameOffset", Show(path));
     Buffer b(capacity);
     bool fit = FolderOfPath(path.c_str(), b.data(), capacity);
-    if (capacity == 0) FUZZ_CHECK(!fit, "FolderOfPath into no room claims to fit");
-    else ExpectBounded("FolderOfPath", fit, b, path.substr(0, offset));
+    if (capacity == 0)
+        FUZZ_CHECK(!fit, "FolderOfPath into no room claims to fit");
+    else
+        ExpectBounded("FolderOfPath", fit, b, path.substr(0, offset));
 }
 
 }  // namespace
