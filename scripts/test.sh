@@ -11,7 +11,7 @@ for preset in native win64 win32; do
 done
 # A session a developer already started is used and left running.
 if ! scripts/wine-session.sh running; then
-    scripts/wine-session.sh start
+    scripts/wine-session.sh start build/win64/bin/desktop_keeper.exe
     trap '"$top/scripts/wine-session.sh" stop' EXIT INT TERM
 fi
 # One ctest run over all three build folders gives one summary.

@@ -1,7 +1,10 @@
 #!/bin/sh
 # Starts or stops the test session: an Xvfb display, the private Wine prefix (made once per
 # build folder) and one persistent wineserver. Only what this script started is stopped.
-#   wine-session.sh start   prints nothing on success; later wine-run calls find the display
+#   wine-session.sh start [keeper.exe]
+#                           prints nothing on success; later wine-run calls find the display.
+#                           keeper.exe (tests/support/desktop_keeper.cpp) holds the desktop
+#                           process so no test's output pipe is inherited by it.
 #   wine-session.sh stop
 #   wine-session.sh running   exit status 0 when a session is up
 set -eu
@@ -51,6 +54,10 @@ start() {
         # the server is up once a client can reach it
         $WINE cmd /c exit 0 >/dev/null 2>&1 || true
     fi
+    if [ -n "${1:-}" ] && ! alive "$session/keeper.pid"; then
+        $WINE "$1" </dev/null >/dev/null 2>&1 &
+        echo $! >"$session/keeper.pid"
+    fi
 }
 
 stop() {
@@ -59,11 +66,11 @@ stop() {
         kill "$(cat "$session/wineserver.pid")" 2>/dev/null || true
     fi
     if alive "$session/xvfb.pid"; then kill "$(cat "$session/xvfb.pid")" 2>/dev/null || true; fi
-    rm -f "$session/wineserver.pid" "$session/xvfb.pid" "$session/display"
+    rm -f "$session/wineserver.pid" "$session/xvfb.pid" "$session/keeper.pid" "$session/display"
 }
 
 case "${1:-}" in
-start) start ;;
+start) start "${2:-}" ;;
 stop) stop ;;
 running) alive "$session/xvfb.pid" && alive "$session/wineserver.pid" ;;
 *) echo "usage: $0 start|stop|running" >&2; exit 2 ;;

@@ -1,0 +1,1 @@
+int twice(int n) { return 2 * n; }
