@@ -17,11 +17,20 @@ static uint64_t Window;  // 100 ns units; 0: no filter
 static uint64_t Start;   // local file time of the run's start
 static bool SkipGit;
 
+// a + "\\" + b; the trees are made to fit.
+static void Join(char* out, const char* a, const char* b)
+{
+    size_t n = std::strlen(a);
+    std::memcpy(out, a, n);
+    out[n] = '\\';
+    std::strcpy(out + n + 1, b);
+}
+
 static void Walk(const char* source, const char* target)
 {
     CreateDirectoryA(target, nullptr);
     char path[MAX_PATH];
-    std::snprintf(path, sizeof path, "%s\\*.*", source);
+    Join(path, source, "*.*");
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(path, &found);
     if (search == INVALID_HANDLE_VALUE) return;
@@ -30,8 +39,8 @@ static void Walk(const char* source, const char* target)
         if (!std::strcmp(name, ".") || !std::strcmp(name, "..")) continue;
         char from[MAX_PATH];
         char to[MAX_PATH];
-        std::snprintf(from, sizeof from, "%s\\%s", source, name);
-        std::snprintf(to, sizeof to, "%s\\%s", target, name);
+        Join(from, source, name);
+        Join(to, target, name);
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             if (SkipGit && (!lstrcmpiA(name, ".git") || !lstrcmpiA(name, ".github"))) continue;
             Walk(from, to);

@@ -223,16 +223,4 @@ TEST(CutOff, BoundaryInclusiveFuturePassesNoWrap)
     EXPECT_FALSE(PassesCutOff(999, UINT32_MAX, late));
 }
 
-TEST(ReportLine, NameLabelAndPieces)
-{
-    char line[64];
-    EXPECT_TRUE(ComposeReportLine(line, sizeof line, "Stowlet", ReportSourceLabel, {"C:\\a\\", "b.txt"}));
-    EXPECT_STREQ(line, "Stowlet.SingleCopy Source: C:\\a\\b.txt");
-    EXPECT_TRUE(ComposeReportLine(line, sizeof line, "Stowlet", ReportErrorLabel, {"80"}));
-    EXPECT_STREQ(line, "Stowlet.SingleCopy Error code 80");
-    char small[24];
-    EXPECT_FALSE(ComposeReportLine(small, sizeof small, "Stowlet", ReportDestLabel, {"C:\\long\\path"}));
-    EXPECT_EQ(std::string(small).substr(20), "...");
-}
-
 }  // namespace
