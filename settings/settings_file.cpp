@@ -125,6 +125,18 @@ int32_t SaveSettings(HWND window, int32_t* failedControl)
             switch (key.Kind) {
             case KeyKind::Text: {
                 char* field = TextField(task, key);
+                uint32_t cut = 1u << index;
+                if (CutTextKeys[selector] & cut) {
+                    // Loaded cut and left as it was: writing it back would cut the file's
+                    // value too, so the file keeps its own.
+                    Scratch[0] = '\0';
+                    GetDlgItemTextA(window, control, Scratch, sizeof Scratch);
+                    if (TextEquals(Scratch, field)) {
+                        written = true;
+                        break;
+                    }
+                    CutTextKeys[selector] &= ~cut;
+                }
                 field[0] = '\0';
                 GetDlgItemTextA(window, control, field, TextCapacity);
                 (void)QuoteForProfile(field, TextCapacity);  // fits: checked above

@@ -338,3 +338,23 @@ TEST(SaveSettings, RefusesWhatCannotBeStoredAndReportsAFailedWrite)
     EXPECT_EQ(ReadWholeFile(SettingsFilePath), original);
     ClearRecords();
 }
+
+TEST(SaveSettings, AValueLoadedCutIsNotWrittenBackCut)
+{
+    TempFolder folder;
+    UseFile(folder / "long.ini");
+    const std::string full(TextCapacity + 500, 'L');
+    ASSERT_TRUE(WriteWholeFile(SettingsFilePath, "[OPTIONS]\r\nParameters=" + full + "\r\nWorkingDir=" + full + "\r\n"));
+    ControlWindow window;
+    ClearRecords();
+    LoadSettings(window.Get());
+    EXPECT_EQ(window.GetText(1, "Parameters").size(), TextCapacity - 1);
+    window.SetText(1, "WorkingDir", "C:\\edited");  // an edited field is written as typed
+    ASSERT_EQ(SaveSettings(window.Get()), 1);
+    char read[TextCapacity + 1000];
+    GetPrivateProfileStringA("OPTIONS", "Parameters", "", read, sizeof read, SettingsFilePath);
+    EXPECT_EQ(std::string(read), full);  // untouched in the file, all of it
+    GetPrivateProfileStringA("OPTIONS", "WorkingDir", "", read, sizeof read, SettingsFilePath);
+    EXPECT_STREQ(read, "C:\\edited");
+    ClearRecords();
+}
