@@ -2,33 +2,21 @@
 // probe programs placed beside it, and its boxes are read.
 #include <gtest/gtest.h>
 
-#include "execution_names.h"
-#include "helpers/probe_report.h"
+#include "execution_target.h"
 #include "support/runner.h"
 
 namespace {
 
-// A copy of Stowlet and its targets in one folder: the search finds a bare target name there.
-struct Stage {
-    TempFolder folder;
-    Probe target;
-    Stage(ProbeFlavour flavour, const char* purpose, const std::string& settings)
-        : target(PlaceProbe(folder, flavour, UniqueTargetName(purpose), settings))
-    {
-    }
-    ~Stage() { EndProcessesNamed(target.fileName); }
-    std::string Name() const { return target.fileName.substr(0, target.fileName.size() - 4); }
-    RunResult Start(const std::string& arguments, bool keepChildren = false, DWORD timeoutMs = 30000)
-    {
-        RunOptions options;
-        options.folder = folder.Path();
-        options.exeName = "exec_cl.exe";
-        options.arguments = arguments;
-        options.keepChildren = keepChildren;
-        options.timeoutMs = timeoutMs;
-        return RunStowlet(options);
-    }
-};
+// A copy of Stowlet beside the target: the search finds a bare target name there.
+RunResult RunBeside(const Target& target, const std::string& arguments, bool keepChildren = false)
+{
+    RunOptions options;
+    options.folder = target.folder.Path();
+    options.exeName = "exec_cl.exe";
+    options.arguments = arguments;
+    options.keepChildren = keepChildren;
+    return RunStowlet(options);
+}
 
 struct WindowSearch {
     std::string name;
@@ -62,14 +50,14 @@ TEST(CommandLineRun, TargetReceivesCommandLineDirectoryAndStartupRecord)
     for (const Case& c : cases) {
         bool gui = c.flavour == ProbeFlavour::Gui;
         SCOPED_TRACE(std::string(gui ? "gui" : "console") + c.show);
-        Stage run(c.flavour, gui ? "recv_gui" : "recv_con", "Stay=20\n");
-        RunResult result = run.Start(run.Name() + " a \"b c\",d TIMEOUT=0" + c.show, true);
+        Target run(c.flavour, gui ? "recv_gui" : "recv_con", "Stay=20\n");
+        RunResult result = RunBeside(run, run.Name() + " a \"b c\",d TIMEOUT=0" + c.show, true);
         EXPECT_EQ(result.exitCode, 0u);
         EXPECT_TRUE(result.boxes.empty());
-        auto starts = WaitForProbeRecords(run.target.report, "start", 1, 10000);
+        auto starts = WaitForProbeRecords(run.probe.report, "start", 1, 10000);
         ASSERT_EQ(starts.size(), 1u);
         const ProbeRecord& start = starts[0];
-        EXPECT_EQ(start.at("commandline"), run.target.path + " a b c d");
+        EXPECT_EQ(start.at("commandline"), run.probe.path + " a b c d");
         EXPECT_EQ(start.at("currentdir"), run.folder.Path());
         EXPECT_EQ(start.at("flags"), "129");  // STARTF_USESHOWWINDOW | STARTF_FORCEOFFFEEDBACK
         EXPECT_EQ(start.at("showwindow"), c.showWindow);
@@ -86,17 +74,17 @@ TEST(CommandLineRun, TargetReceivesCommandLineDirectoryAndStartupRecord)
                 EXPECT_FALSE(IsWindowVisible(console));  // Wine may make no console window
             }
         }
-        EXPECT_EQ(ProcessesNamed(run.target.fileName).size(), 1u);  // TIMEOUT=0 does not end it
+        EXPECT_EQ(ProcessesNamed(run.probe.fileName).size(), 1u);  // TIMEOUT=0 does not end it
     }
 }
 
 // A program that shows its window whatever it was asked: the window is hidden once it is idle.
 TEST(CommandLineRun, HiddenStartHidesAWindowShownAnyway)
 {
-    Stage run(ProbeFlavour::Gui, "showsanyway", "Stay=20\nShowCommand=1\n");
-    RunResult result = run.Start(run.Name() + " TIMEOUT=0", true);
+    Target run(ProbeFlavour::Gui, "showsanyway", "Stay=20\nShowCommand=1\n");
+    RunResult result = RunBeside(run, run.Name() + " TIMEOUT=0", true);
     EXPECT_EQ(result.exitCode, 0u);
-    auto starts = WaitForProbeRecords(run.target.report, "start", 1, 10000);
+    auto starts = WaitForProbeRecords(run.probe.report, "start", 1, 10000);
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].at("visible"), "1");  // it did show itself
     EXPECT_FALSE(IsWindowVisible(ProbeWindow(starts[0])));
@@ -105,12 +93,12 @@ TEST(CommandLineRun, HiddenStartHidesAWindowShownAnyway)
 // A folder given as the program opens in a shell window; nothing else is started.
 TEST(CommandLineRun, FolderOpensInAShellWindow)
 {
-    Stage run(ProbeFlavour::Gui, "folder", "");
+    Target run(ProbeFlavour::Gui, "folder", "");
     std::string name = UniqueTargetName("folder_dir");
     std::string folder = run.folder / name;
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     // keepChildren: the shell window lives on after Stowlet ends, until the result goes away.
-    RunResult result = run.Start("\"" + folder + "\" TIMEOUT=1", true);
+    RunResult result = RunBeside(run, "\"" + folder + "\" TIMEOUT=1", true);
     EXPECT_EQ(result.exitCode, 0u);
     EXPECT_TRUE(result.boxes.empty());
     WindowSearch search{name, nullptr};
@@ -128,70 +116,66 @@ TEST(CommandLineRun, TimeoutEndsOnlyAHiddenTarget)
 {
     for (bool shown : {false, true}) {
         SCOPED_TRACE(shown ? "shown" : "hidden");
-        Stage run(ProbeFlavour::Gui, shown ? "to_shown" : "to_hidden", "Stay=30\n");
+        Target run(ProbeFlavour::Gui, shown ? "to_shown" : "to_hidden", "Stay=30\n");
         DWORD start = GetTickCount();
-        RunResult result = run.Start(run.Name() + (shown ? " TIMEOUT=2 SHOW=1" : " TIMEOUT=2"), true);
+        RunResult result = RunBeside(run, run.Name() + (shown ? " TIMEOUT=2 SHOW=1" : " TIMEOUT=2"), true);
         DWORD elapsed = GetTickCount() - start;
         EXPECT_EQ(result.exitCode, 0u);
         EXPECT_GE(elapsed, 2000u);
         EXPECT_LT(elapsed, 15000u);
-        ASSERT_EQ(ReadProbeRecords(run.target.report, "start").size(), 1u);
-        EXPECT_EQ(ProcessesNamed(run.target.fileName).size(), shown ? 1u : 0u);
+        ASSERT_EQ(ReadProbeRecords(run.probe.report, "start").size(), 1u);
+        EXPECT_EQ(ProcessesNamed(run.probe.fileName).size(), shown ? 1u : 0u);
     }
 }
 
 // TERM ends every running instance and starts nothing; with SHOW it is ignored.
 TEST(CommandLineRun, TermEndsEveryInstanceUnlessShowIsGiven)
 {
-    Stage run(ProbeFlavour::Gui, "term", "Stay=30\n");
-    for (int i = 0; i < 3; ++i) ASSERT_NE(StartProbe(run.target, SW_HIDE), 0u);
-    ASSERT_EQ(WaitForProbeRecords(run.target.report, "start", 3, 15000).size(), 3u);
-    ASSERT_EQ(ProcessesNamed(run.target.fileName).size(), 3u);
+    Target run(ProbeFlavour::Gui, "term", "Stay=30\n");
+    for (int i = 0; i < 3; ++i) ASSERT_NE(StartProbe(run.probe, SW_HIDE), 0u);
+    ASSERT_EQ(WaitForProbeRecords(run.probe.report, "start", 3, 15000).size(), 3u);
+    ASSERT_EQ(ProcessesNamed(run.probe.fileName).size(), 3u);
 
-    RunResult term = run.Start(run.Name() + " TERM");
+    RunResult term = RunBeside(run, run.Name() + " TERM");
     EXPECT_EQ(term.exitCode, 0u);
-    EXPECT_TRUE(ProcessesNamed(run.target.fileName).empty());
-    EXPECT_EQ(ReadProbeRecords(run.target.report, "start").size(), 3u);  // nothing new started
+    EXPECT_TRUE(ProcessesNamed(run.probe.fileName).empty());
+    EXPECT_EQ(ReadProbeRecords(run.probe.report, "start").size(), 3u);  // nothing new started
 
     // TERM SHOW=1: the running instance is shown, not ended, and nothing new is started.
-    ASSERT_NE(StartProbe(run.target, SW_HIDE), 0u);
-    auto starts = WaitForProbeRecords(run.target.report, "start", 4, 10000);
-    ASSERT_EQ(starts.size(), 4u);
-    HWND window = ProbeWindow(starts[3]);
+    HWND window = ProbeWindow(run.Start(SW_HIDE));
+    ASSERT_TRUE(window);
     ASSERT_FALSE(IsWindowVisible(window));
-    RunResult shown = run.Start(run.Name() + " TERM SHOW=1");
+    RunResult shown = RunBeside(run, run.Name() + " TERM SHOW=1");
     EXPECT_EQ(shown.exitCode, 0u);
-    EXPECT_EQ(ProcessesNamed(run.target.fileName).size(), 1u);
+    EXPECT_EQ(ProcessesNamed(run.probe.fileName).size(), 1u);
     EXPECT_TRUE(IsWindowVisible(window));
-    EXPECT_EQ(ReadProbeRecords(run.target.report, "start").size(), 4u);
+    EXPECT_EQ(ReadProbeRecords(run.probe.report, "start").size(), 4u);
 }
 
 TEST(CommandLineRun, UnhideShowsARunningInstanceAndStartsNothing)
 {
-    Stage run(ProbeFlavour::Gui, "unhide", "Stay=30\n");
-    RunResult none = run.Start(run.Name() + " UNHIDE");
+    Target run(ProbeFlavour::Gui, "unhide", "Stay=30\n");
+    RunResult none = RunBeside(run, run.Name() + " UNHIDE");
     EXPECT_EQ(none.exitCode, 0u);
     EXPECT_TRUE(none.boxes.empty());
-    EXPECT_TRUE(ReadProbeRecords(run.target.report).empty());
-    EXPECT_TRUE(ProcessesNamed(run.target.fileName).empty());
+    EXPECT_TRUE(ReadProbeRecords(run.probe.report).empty());
+    EXPECT_TRUE(ProcessesNamed(run.probe.fileName).empty());
 
-    ASSERT_NE(StartProbe(run.target, SW_HIDE), 0u);
-    auto starts = WaitForProbeRecords(run.target.report, "start", 1, 10000);
-    ASSERT_EQ(starts.size(), 1u);
-    HWND window = ProbeWindow(starts[0]);
+    HWND window = ProbeWindow(run.Start(SW_HIDE));
+    ASSERT_TRUE(window);
     ASSERT_FALSE(IsWindowVisible(window));
-    RunResult unhide = run.Start(run.Name() + " UNHIDE");
+    RunResult unhide = RunBeside(run, run.Name() + " UNHIDE");
     EXPECT_EQ(unhide.exitCode, 0u);
     EXPECT_TRUE(IsWindowVisible(window));
-    EXPECT_EQ(ReadProbeRecords(run.target.report, "start").size(), 1u);
+    EXPECT_EQ(ReadProbeRecords(run.probe.report, "start").size(), 1u);
 }
 
 // A program the search cannot find: the system's text, a line feed and the program text.
 TEST(CommandLineRun, MissingProgramGetsTheErrorBox)
 {
-    Stage run(ProbeFlavour::Gui, "missing", "");
+    Target run(ProbeFlavour::Gui, "missing", "");
     std::string program = UniqueTargetName("nosuch");
-    RunResult result = run.Start(program + " a b");
+    RunResult result = RunBeside(run, program + " a b");
     EXPECT_EQ(result.exitCode, 0u);
     ASSERT_EQ(result.boxes.size(), 1u);
     EXPECT_EQ(result.boxes[0].caption, "Error when executing");

@@ -4,30 +4,10 @@
 
 #include <cctype>
 
-#include "execution_names.h"
-#include "helpers/probe_report.h"
+#include "execution_target.h"
 #include "launcher/instance.h"
 
 namespace {
-
-struct Target {
-    TempFolder folder;
-    Probe probe;
-    Target(const char* purpose, const std::string& settings)
-        : probe(PlaceProbe(folder, ProbeFlavour::Gui, UniqueTargetName(purpose), settings))
-    {
-    }
-    ~Target() { EndProcessesNamed(probe.fileName); }
-    // Starts an instance and returns its start record.
-    ProbeRecord Start(WORD showWindow)
-    {
-        size_t before = ReadProbeRecords(probe.report, "start").size();
-        EXPECT_NE(StartProbe(probe, showWindow), 0u);
-        auto starts = WaitForProbeRecords(probe.report, "start", before + 1, 10000);
-        EXPECT_EQ(starts.size(), before + 1);
-        return starts.empty() ? ProbeRecord{} : starts.back();
-    }
-};
 
 std::string Upper(std::string text)
 {
@@ -58,7 +38,7 @@ std::string OwnStartupTitle()
 
 TEST(Instance, FindsByFileNameIgnoringCaseAndAddsExe)
 {
-    Target target("find", "Stay=30\n");
+    Target target(ProbeFlavour::Gui, "find", "Stay=30\n");
     std::string name = target.probe.fileName.substr(0, target.probe.fileName.size() - 4);
     EXPECT_EQ(FindInstance(target.probe.path.c_str(), ModeQuery), 0u);  // not running
     DWORD pid = ProbePid(target.Start(SW_SHOWNORMAL));
@@ -80,7 +60,7 @@ TEST(Instance, FindsByFileNameIgnoringCaseAndAddsExe)
 // Each mode's effect on the instance found; ModeQuery touches nothing.
 TEST(Instance, ModesOnAWindowsProgram)
 {
-    Target target("modes", "Stay=30\n");
+    Target target(ProbeFlavour::Gui, "modes", "Stay=30\n");
     HWND window = ProbeWindow(target.Start(SW_SHOWNORMAL));
     const char* program = target.probe.path.c_str();
     ASSERT_TRUE(IsWindowVisible(window));
@@ -104,7 +84,7 @@ TEST(Instance, ModesOnAWindowsProgram)
 
 TEST(Instance, ShowRestoresAMinimisedInstance)
 {
-    Target target("minim", "Stay=30\nMinimize=1\n");
+    Target target(ProbeFlavour::Gui, "minim", "Stay=30\nMinimize=1\n");
     HWND window = ProbeWindow(target.Start(SW_SHOWNORMAL));
     ASSERT_TRUE(IsIconic(window));
     DWORD pid = FindInstance(target.probe.path.c_str(), ModeShow);
@@ -128,7 +108,7 @@ TEST(Instance, ShowInstanceWindowWaitIsBounded)
     for (const Case& c : cases) {
         if (SlowStarts && c.minimumMs >= ShowInstanceWaitLimit) continue;
         SCOPED_TRACE(c.settings);
-        Target target("bound", c.settings);
+        Target target(ProbeFlavour::Gui, "bound", c.settings);
         DWORD pid = StartProbe(target.probe, SW_HIDE);
         ASSERT_NE(pid, 0u);
         DWORD start = GetTickCount();
@@ -164,7 +144,7 @@ TEST(Instance, ConsoleProgramIsFoundByTheStartupTitle)
     }
 
     // Another process's window with that caption is what a terminate ends.
-    Target holder("conhold", "Stay=30\nCaption=" + title + "\n");
+    Target holder(ProbeFlavour::Gui, "conhold", "Stay=30\nCaption=" + title + "\n");
     DWORD pid = ProbePid(holder.Start(SW_SHOWNORMAL));
     EXPECT_EQ(FindInstance(program, ModeTerminate), pid);
     EXPECT_TRUE(WaitUntilNoneNamed(holder.probe.fileName, 5000));
@@ -182,7 +162,7 @@ TEST(Instance, OldestThreadAndBringToFront)
     // Which window is in front is not asked: other programs share this desktop and may take
     // the foreground at any moment.
 
-    Target target("front", "Stay=30\n");
+    Target target(ProbeFlavour::Gui, "front", "Stay=30\n");
     HWND window = ProbeWindow(target.Start(SW_SHOWNORMAL));
     EXPECT_EQ(BringToFront(window), ProcessesNamed(target.probe.fileName).at(0));
 }

@@ -4,23 +4,12 @@
 
 #include <vector>
 
-#include "execution_names.h"
-#include "helpers/probe_report.h"
+#include "execution_target.h"
 #include "launcher/instance.h"
 #include "launcher/program.h"
 #include "support/boxes.h"
 
 namespace {
-
-struct Target {
-    TempFolder folder;
-    Probe probe;
-    Target(ProbeFlavour flavour, const char* purpose, const std::string& settings)
-        : probe(PlaceProbe(folder, flavour, UniqueTargetName(purpose), settings))
-    {
-    }
-    ~Target() { EndProcessesNamed(probe.fileName); }
-};
 
 std::string CurrentDirectory()
 {
