@@ -2,7 +2,8 @@
 //
 // The bytes split at NUL into fields. Inside a field, the byte 0x01 followed by a byte c and a
 // count byte n stands for c repeated (n + 1) * 16 times, so a short input can still reach the
-// 4095-character limits; a lone 0x01 at a field's end is kept as it is.
+// 4095-character limits; a lone 0x01 at a field's end is kept as it is. Repeats add nothing
+// once a text holds InflatedLimit characters.
 #pragma once
 
 #include <cstddef>
@@ -18,12 +19,18 @@ namespace fuzz {
 
 constexpr unsigned char RepeatMarker = 0x01;
 
+// Texts stop growing here: past every limit of the product, short of slowing the runs.
+constexpr size_t InflatedLimit = 16384;
+
 inline std::string Inflate(const unsigned char* bytes, size_t count)
 {
     std::string text;
     for (size_t i = 0; i < count; ++i) {
         if (bytes[i] == RepeatMarker && i + 2 < count) {
-            text.append((size_t(bytes[i + 2]) + 1) * 16, char(bytes[i + 1]));
+            size_t repeat = (size_t(bytes[i + 2]) + 1) * 16;
+            if (text.size() + repeat > InflatedLimit)
+                repeat = text.size() < InflatedLimit ? InflatedLimit - text.size() : 0;
+            text.append(repeat, char(bytes[i + 1]));
             i += 2;
         } else {
             text.push_back(char(bytes[i]));

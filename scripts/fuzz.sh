@@ -38,12 +38,16 @@ run_one() {
     local runs
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
     if [ "$result" -ne 0 ]; then
+        local kept_any=0
         for found in "$work"/artifacts/*; do
             [ -f "$found" ] || continue
+            kept_any=1
             local kept="fuzz/corpus/$name/regression-${found##*/}"
+            mkdir -p "$top/fuzz/corpus/$name"
             cp "$found" "$top/$kept"
             echo "$name: FAILED (exit $result) after ${runs:-?} runs; input kept as $kept; log $build/long/$name.log"
         done
+        [ "$kept_any" = 1 ] || echo "$name: FAILED (exit $result), no input kept; log $build/long/$name.log"
         return 1
     fi
     if [ "${STOWLET_FUZZ_MERGE:-0}" = 1 ]; then
