@@ -64,7 +64,8 @@ int GradientRect(HDC dc, const RECT* rect, COLORREF from, COLORREF to, int verti
     vertices[1].Green = static_cast<COLOR16>(GetGValue(to) << 8);
     vertices[1].Blue = static_cast<COLOR16>(GetBValue(to) << 8);
     GRADIENT_RECT element = {0, 1};
-    GradientFill(dc, vertices, 2, &element, 1, (vertical & 0xFF) ? GRADIENT_FILL_RECT_V : GRADIENT_FILL_RECT_H);
+    // gdi32's own entry: msimg32's GradientFill only forwards to it.
+    GdiGradientFill(dc, vertices, 2, &element, 1, (vertical & 0xFF) ? GRADIENT_FILL_RECT_V : GRADIENT_FILL_RECT_H);
     return 0;
 }
 

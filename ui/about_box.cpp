@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "common/buffers.h"
+#include "common/system_library.h"
 #include "common/text.h"
 #include "launcher/startup.h"
 #include "skin/texture.h"
@@ -249,7 +250,15 @@ HBITMAP LoadPictureResource(HMODULE, int id)
 HBITMAP PictureDataToBitmap(const void* data, DWORD size)
 {
     if (!data || size == 0) return nullptr;
-    const HRESULT com = CoInitialize(nullptr);
+    auto initialize = SystemFunction<decltype(&CoInitialize)>("ole32.dll", "CoInitialize");
+    auto uninitialize = SystemFunction<decltype(&CoUninitialize)>("ole32.dll", "CoUninitialize");
+    auto streamOn = SystemFunction<decltype(&CreateStreamOnHGlobal)>("ole32.dll", "CreateStreamOnHGlobal");
+    auto loadPicture = SystemFunction<decltype(&OleLoadPicture)>("oleaut32.dll", "OleLoadPicture");
+    if (!initialize || !uninitialize || !streamOn || !loadPicture) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    const HRESULT com = initialize(nullptr);
     HBITMAP bitmap = nullptr;
     HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
     void* bytes = copy ? GlobalLock(copy) : nullptr;
@@ -258,10 +267,10 @@ HBITMAP PictureDataToBitmap(const void* data, DWORD size)
         GlobalUnlock(copy);
         IStream* stream = nullptr;
         // The stream owns the copy from here on: releasing it frees the copy, once.
-        if (SUCCEEDED(CreateStreamOnHGlobal(copy, TRUE, &stream)) && stream) {
+        if (SUCCEEDED(streamOn(copy, TRUE, &stream)) && stream) {
             copy = nullptr;
             IPicture* picture = nullptr;
-            if (SUCCEEDED(OleLoadPicture(stream, 0, TRUE, IID_IPicture, reinterpret_cast<void**>(&picture))) && picture) {
+            if (SUCCEEDED(loadPicture(stream, 0, TRUE, IID_IPicture, reinterpret_cast<void**>(&picture))) && picture) {
                 bitmap = RenderPictureToBitmap(picture);
                 picture->Release();
             }
@@ -269,7 +278,7 @@ HBITMAP PictureDataToBitmap(const void* data, DWORD size)
         }
     }
     if (copy) GlobalFree(copy);
-    if (SUCCEEDED(com)) CoUninitialize();
+    if (SUCCEEDED(com)) uninitialize();
     return bitmap;
 }
 

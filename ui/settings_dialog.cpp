@@ -8,6 +8,7 @@
 #include <cstddef>
 
 #include "common/buffers.h"
+#include "common/system_library.h"
 #include "common/text.h"
 #include "launcher/instance.h"
 #include "launcher/startup.h"
@@ -249,7 +250,7 @@ int32_t BrowseForPath(HWND owner, const char* title, char* buffer, uint32_t buff
         if (!list) return 0;
         char path[MAX_PATH];
         BOOL found = SHGetPathFromIDListA(list, path);
-        CoTaskMemFree(list);
+        ILFree(list);
         // A folder without a file-system path, or one the buffer cannot hold whole, is no choice.
         if (!found || !TextCopy(buffer, bufferSize, path) ||
             (!TextEndsWith(path, '\\') && !TextAppend(buffer, bufferSize, "\\"))) {
@@ -267,7 +268,8 @@ int32_t BrowseForPath(HWND owner, const char* title, char* buffer, uint32_t buff
     open.nMaxFile = bufferSize;
     open.lpstrTitle = title;
     open.Flags = OFN_EXPLORER | OFN_LONGNAMES | OFN_NOCHANGEDIR;
-    return GetOpenFileNameA(&open) ? 1 : 0;
+    auto openDialog = SystemFunction<decltype(&GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
+    return openDialog && openDialog(&open) ? 1 : 0;
 }
 
 INT_PTR CALLBACK SettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
