@@ -103,7 +103,9 @@ def write_picture(path):
     mark = draw_mark(240)
     img.paste(mark, (80, 70), mark)
     buf = io.BytesIO()
-    img.save(buf, "JPEG", quality=88, progressive=False, optimize=False, dpi=(96, 96), subsampling=0)
+    # Baseline with optimised Huffman tables and 4:2:0 chroma: about half the bytes of
+    # 4:4:4 with standard tables, and no visible difference on this smooth picture.
+    img.save(buf, "JPEG", quality=85, progressive=False, optimize=True, dpi=(96, 96), subsampling=2)
     with open(path, "wb") as f:
         f.write(buf.getvalue())
 
