@@ -1,0 +1,38 @@
+#!/bin/sh
+# Regenerates every picture of the user guide under the project's Wine session (Xvfb): the
+# settings window (docs/settings-window-skin.png, the pointer over a button), the window with
+# its macro menu open (docs/settings-window.png) and the About box (docs/about-box.png), all
+# from the 32-bit release build. The pictures show the settings file as C:\Tools\Stowlet.ini.
+#   scripts/screenshots.sh [build folder]   (default build/screens-win32)
+# Needs what scripts/bootstrap.sh installs.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build/screens-win32}
+cd "$root"
+echo "building the picture helpers into $build ..."
+cmake --preset win32 -B "$build" >/dev/null
+cmake --build "$build" -j2 --target settings_screen skin_screens desktop_keeper >/dev/null
+# C:\Tools in the prefix: the helpers put their settings file and their bitmaps there.
+prefix=${STOWLET_WINEPREFIX:-$root/build/wineprefix}
+folder="$prefix/drive_c/Tools"
+made=0
+started=0
+finish() {
+    rm -f "$folder/settings-window.bmp" "$folder/settings.bmp" "$folder/about.bmp" "$folder/Stowlet.ini"
+    [ "$made" = 0 ] || rmdir "$folder" 2>/dev/null || true
+    [ "$started" = 0 ] || "$root/scripts/wine-session.sh" stop
+}
+trap finish EXIT
+trap 'exit 1' INT TERM
+if ! scripts/wine-session.sh running; then
+    scripts/wine-session.sh start "$build/bin/desktop_keeper.exe"
+    started=1
+fi
+[ -d "$folder" ] || { mkdir -p "$folder"; made=1; }
+
+scripts/wine-run "$build/bin/settings_screen.exe" 'C:\Tools'
+python3 tests/skin/bmp_to_png.py "$folder/settings-window.bmp" docs/settings-window.png
+scripts/wine-run "$build/bin/skin_screens.exe" 'C:\Tools'
+python3 tests/skin/bmp_to_png.py "$folder/settings.bmp" docs/settings-window-skin.png
+python3 tests/skin/bmp_to_png.py "$folder/about.bmp" docs/about-box.png
+echo "wrote docs/settings-window.png, docs/settings-window-skin.png and docs/about-box.png"
