@@ -8,12 +8,11 @@ Prints one line per failed check and exits 1 when any failed.
 import struct
 import sys
 
-# Windows system DLLs the program may import: loaded from the system folder, never from
-# beside the exe.
+# The only DLLs the program may import statically: known system DLLs that Windows always loads
+# from the system folder (and comctl32, which the manifest takes from the side-by-side store).
+# Everything else (version, comdlg32, ole32, oleaut32) is loaded by full path when first used.
 ALLOWED_DLLS = {
-    "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "comctl32.dll",
-    "comdlg32.dll", "ole32.dll", "oleaut32.dll", "msvcrt.dll", "version.dll", "msimg32.dll",
-    "shlwapi.dll", "winmm.dll",
+    "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "comctl32.dll", "msvcrt.dll",
 }
 RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
 
