@@ -1,8 +1,9 @@
 #!/bin/sh
-# The copy (CopyFiles through filecopy_driver) against a minimal single-threaded
-# FindFirstFileA/CopyFileExA walker built in the same run and the platform's own xcopy, on
-# generated trees under Wine. Runs are interleaved so drifts of the machine hit all alike;
-# each figure is the median of RUNS runs, every run into a fresh target.
+# The copy against a minimal single-threaded FindFirstFileA/CopyFileExA walker built in the
+# same run and the platform's own xcopy, on generated trees under Wine. Stowlet runs through
+# its real entry (settings-file mode, a copy-before task) and, for the copy's own time,
+# processor time and memory, through filecopy_driver, which calls CopyFiles alone. Runs are
+# interleaved so drifts of the machine hit all alike; every run copies into a fresh target.
 #   bench/copy.sh [RUNS]               (default 3; builds into build/bench-copy-<preset>)
 #   BENCH_PRESET=win32 bench/copy.sh   the product's 32-bit build
 #   BENCH_SCALE=0.2 bench/copy.sh      fewer files, for a quick look
@@ -17,13 +18,15 @@ build="$root/build/bench-copy-$preset"
 work="$build/copy-bench"
 mkdir -p "$work"
 
-if ! { cmake --preset "$preset" -B "$build" && cmake --build "$build" -j2 --target filecopy_driver; } >"$work/build.log" 2>&1; then
+if ! { cmake --preset "$preset" -B "$build" && cmake --build "$build" -j2 --target Stowlet filecopy_driver; } \
+    >"$work/build.log" 2>&1; then
     cat "$work/build.log"
     exit 1
 fi
 if [ "$preset" = win64 ]; then cxx=x86_64-w64-mingw32-g++-posix; else cxx=i686-w64-mingw32-g++-posix; fi
 # The product's own optimisation (MinSizeRel) for the yardstick too.
 $cxx -Os -s -static -DWINVER=0x0600 -D_WIN32_WINNT=0x0600 -I "$root" -o "$work/walker.exe" "$root/bench/copy/walker.cpp" -lpsapi
+cp "$build/bin/Stowlet.exe" "$work/Stowlet.exe"
 cp "$build/bin/filecopy_driver.exe" "$work/filecopy_driver.exe"
 
 # The trees are made once per generator and scale; the ages of the mixed tree's files count
@@ -42,7 +45,8 @@ target=$(winpath "$out")
 rm -f "$work"/*.runs
 
 # run_once <label> <program> <arguments...>: one run into a fresh target; appends
-# "elapsed_ms cpu_ms peak_kb growth_kb wall_ms files" to <label>.runs ("-" where the program tells nothing).
+# "elapsed_ms cpu_ms peak_kb growth_kb wall_ms files" to <label>.runs ("-" where the program
+# tells nothing).
 run_once() {
     label=$1
     shift
@@ -57,12 +61,34 @@ run_once() {
         "$(( (end - start) / 1000000 )) $files" >> "$work/$label.runs"
 }
 
-# run_mode <name> <source folder> <cutOffMinutes> <skipGitFolders> <with xcopy: 1/0>
+# Stowlet.ini for one copy before the (absent) program: the settings a user would write.
+# Only a source or target naming %GITBRANCHNAME% makes a task skip ".git" folders; with no
+# program or working folder the name expands to "NoExecutePath".
+write_settings() {
+    copy_target=$target
+    if [ "$3" = 1 ]; then copy_target="$target\\%GITBRANCHNAME%"; fi
+    modified=0
+    if [ "$2" != 0 ]; then modified=1; fi
+    printf '[OPTIONS]\r\nCopySource=%s\r\nCopyTarget=%s\r\nCopyBeforeExecute=1\r\nCopySubFolders=1\r\nCopyOverwrite=1\r\nCopyModifiedFiles=%s\r\nCopyModifiedFilesHour=%s\r\nCopyModifiedFilesMinute=%s\r\n' \
+        "$1" "$copy_target" "$modified" $(($2 / 60)) $(($2 % 60)) > "$work/Stowlet.ini"
+}
+
+# run_mode <name> <source folder> <cutOffMinutes> <skipGitFolders> <tools...>
+# Tools: exe (Stowlet.exe), driver (filecopy_driver), walker, xcopy.
 run_mode() {
+    name=$1
     source=$(winpath "$2")
-    run_once "$1.stowlet" ./filecopy_driver.exe -measure now "$4" 1 1 "$3" "$source" "$target"
-    run_once "$1.walker" ./walker.exe "$source" "$target" "$3" "$4"
-    if [ "$5" = 1 ]; then run_once "$1.xcopy" xcopy /E /I /Y /Q "$source" "$target"; fi
+    cut=$3
+    git=$4
+    shift 4
+    for tool in "$@"; do
+        case $tool in
+        exe) write_settings "$source" "$cut" "$git"; run_once "$name.exe" ./Stowlet.exe ;;
+        driver) run_once "$name.driver" ./filecopy_driver.exe -measure now "$git" 1 1 "$cut" "$source" "$target" ;;
+        walker) run_once "$name.walker" ./walker.exe "$source" "$target" "$cut" "$git" ;;
+        xcopy) run_once "$name.xcopy" xcopy /E /I /Y /Q "$source" "$target" ;;
+        esac
+    done
 }
 
 cd "$work"
@@ -70,15 +96,15 @@ mkdir -p "$work/empty"
 modes="small big mixed mixed-filtered mixed-nogit"
 n=0
 while [ "$n" -lt "$runs" ]; do
-    run_mode empty "$work/empty" 0 0 1   # start-up and end alone
-    run_mode small "$trees/small" 0 0 1
-    run_mode big "$trees/big" 0 0 1
-    run_mode mixed "$trees/mixed" 0 0 0
-    run_mode mixed-filtered "$trees/mixed" 1440 0 0   # files written within the last day
-    run_mode mixed-nogit "$trees/mixed" 0 1 0         # ".git" skipped
+    run_mode empty "$work/empty" 0 0 exe driver walker xcopy   # start-up and end alone
+    run_mode small "$trees/small" 0 0 exe driver walker xcopy
+    run_mode big "$trees/big" 0 0 exe walker xcopy
+    run_mode mixed "$trees/mixed" 0 0 exe driver walker
+    run_mode mixed-filtered "$trees/mixed" 1440 0 exe walker   # files written within the last day
+    run_mode mixed-nogit "$trees/mixed" 0 1 exe walker         # ".git" skipped
     n=$((n + 1))
 done
-rm -rf "$out"
+rm -rf "$out" "$work/Stowlet.ini"
 
 # stat <best|median> <label> <column>: the smallest (what the machine allows when nothing
 # else gets in the way) or the median value of a column over the runs.
@@ -87,40 +113,48 @@ stat() {
     awk -v c="$3" '{ print $c }' "$work/$2.runs" | sort -n | awk -v kind="$1" '{ v[NR] = $1 }
         END { if (kind == "best") print v[1]; else if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
-# The whole process's best time less the best of a run over an empty folder: the copy as
-# seen from outside, start-up left out.
+# net <best|median> <mode> <tool>: the whole process's time less the best over an empty
+# folder, so start-up and end are left out.
 net() {
-    w=$(stat best "$1" 5)
-    e=$(stat best "empty.$2" 5)
+    w=$(stat "$1" "$2.$3" 5)
+    e=$(stat best "empty.$3" 5)
     if [ "$w" = - ] || [ "$e" = - ]; then echo -; else echo $((w - e)); fi
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "-" || b == "-" || b == 0) print "-"; else printf "%.2f", a / b }'; }
 
-echo "preset $preset, $runs runs each; st: Stowlet, wk: minimal walker, xc: xcopy"
-echo "copy: ms inside the process, best and median; cpu: best processor ms of the copy; net: best ms of the"
-echo "whole process less the best over an empty folder (st $(stat best empty.stowlet 5), xc $(stat best empty.xcopy 5));"
-echo "peak: median peak working set KB and how much the copy raised it"
-printf '%-14s %5s | %13s %13s %9s | %5s %5s %4s | %5s %5s %4s | %11s %10s\n' \
-    mode files "copy st" "copy wk" "ratio" "cpu st" "wk" ratio "net st" xc st/xc "peak/+ st" "peak/+ wk"
+echo "preset $preset, $runs runs each, best/median ms"
+echo "net: whole process less the best over an empty folder (Stowlet.exe $(stat best empty.exe 5)," \
+    "walker $(stat best empty.walker 5), xcopy $(stat best empty.xcopy 5)); Stowlet.exe in settings-file mode"
+echo "in process: the copy alone, filecopy_driver (CopyFiles) against the walker; cpu: best processor ms"
+echo "peak: median peak working set KB / how much the copy raised it, driver and walker"
+printf '%-14s %5s | %-13s %-13s %-9s %6s %5s | %-13s %-13s %-9s %9s | %-10s %-9s\n' \
+    mode files "Stowlet.exe" "walker" "ratio" "xcopy" "st/xc" "driver" "walker" "ratio" "cpu d/w" "peak drv" "peak wk"
 for m in $modes; do
-    sb=$(stat best "$m.stowlet" 1); sm=$(stat median "$m.stowlet" 1)
-    wb=$(stat best "$m.walker" 1); wm=$(stat median "$m.walker" 1)
-    sc=$(stat best "$m.stowlet" 2); wc=$(stat best "$m.walker" 2)
-    sw=$(net "$m.stowlet" stowlet); xw=$(net "$m.xcopy" xcopy)
-    files=$(stat median "$m.stowlet" 6); wfiles=$(stat median "$m.walker" 6)
+    eb=$(net best "$m" exe); em=$(net median "$m" exe)
+    wb=$(net best "$m" walker); wm=$(net median "$m" walker)
+    xb=$(net best "$m" xcopy)
+    db=$(stat best "$m.driver" 1); dm=$(stat median "$m.driver" 1)
+    ib=$(stat best "$m.walker" 1); im=$(stat median "$m.walker" 1)
+    dc=$(stat best "$m.driver" 2); ic=$(stat best "$m.walker" 2)
+    files=$(stat median "$m.exe" 6); wfiles=$(stat median "$m.walker" 6)
     [ "$files" = "$wfiles" ] || files="$files/$wfiles!"
-    printf '%-14s %5s | %13s %13s %9s | %5s %5s %4s | %5s %5s %4s | %11s %10s\n' "$m" "$files" \
-        "$sb/$sm" "$wb/$wm" "$(ratio "$sb" "$wb")/$(ratio "$sm" "$wm")" "$sc" "$wc" "$(ratio "$sc" "$wc")" \
-        "$sw" "$xw" "$(ratio "$sw" "$xw")" "$(stat median "$m.stowlet" 3)/+$(stat median "$m.stowlet" 4)" \
-        "$(stat median "$m.walker" 3)/+$(stat median "$m.walker" 4)"
+    if [ -f "$work/$m.driver.runs" ]; then
+        inside="$(printf '%-13s %-13s %-9s %9s' "$db/$dm" "$ib/$im" "$(ratio "$db" "$ib")/$(ratio "$dm" "$im")" "$(ratio "$dc" "$ic")")"
+        peaks="$(printf '%-10s %-9s' "$(stat median "$m.driver" 3)/+$(stat median "$m.driver" 4)" "$(stat median "$m.walker" 3)/+$(stat median "$m.walker" 4)")"
+    else
+        inside="$(printf '%-13s %-13s %-9s %9s' - - - -)"
+        peaks=""
+    fi
+    printf '%-14s %5s | %-13s %-13s %-9s %6s %5s | %s | %s\n' "$m" "$files" "$eb/$em" "$wb/$wm" \
+        "$(ratio "$eb" "$wb")/$(ratio "$em" "$wm")" "$xb" "$(ratio "$eb" "$xb")" "$inside" "$peaks"
 done
-all=$(stat best mixed.stowlet 1)
-echo "mixed tree, Stowlet (best): filtered/all $(ratio "$(stat best mixed-filtered.stowlet 1)" "$all") for" \
-    "$(ratio "$(stat median mixed-filtered.stowlet 6)" "$(stat median mixed.stowlet 6)") of the files;" \
-    "no .git/all $(ratio "$(stat best mixed-nogit.stowlet 1)" "$all") for" \
-    "$(ratio "$(stat median mixed-nogit.stowlet 6)" "$(stat median mixed.stowlet 6)") of the files"
+all=$(net best mixed exe)
+echo "mixed tree, Stowlet.exe (best): filtered/all $(ratio "$(net best mixed-filtered exe)" "$all") for" \
+    "$(ratio "$(stat median mixed-filtered.exe 6)" "$(stat median mixed.exe 6)") of the files;" \
+    "no .git/all $(ratio "$(net best mixed-nogit exe)" "$all") for" \
+    "$(ratio "$(stat median mixed-nogit.exe 6)" "$(stat median mixed.exe 6)") of the files"
 
-# The system calls of the copy alone (a run over the small tree minus one over an empty
+# The system calls of the copy alone (a run over the small tree less one over an empty
 # folder), counted by strace: unlike the times, they do not depend on what else the machine
 # is doing.
 if command -v strace >/dev/null 2>&1; then
@@ -136,6 +170,6 @@ if command -v strace >/dev/null 2>&1; then
     st=$(( $(calls ./filecopy_driver.exe now 0 1 1 0 "$small" "$target") - $(calls ./filecopy_driver.exe now 0 1 1 0 "$empty" "$target") ))
     wk=$(( $(calls ./walker.exe "$small" "$target" 0 0) - $(calls ./walker.exe "$empty" "$target" 0 0) ))
     rm -rf "$out"
-    echo "system calls of the copy, small tree: Stowlet $st, walker $wk, ratio $(ratio "$st" "$wk")"
+    echo "system calls of the copy, small tree: CopyFiles $st, walker $wk, ratio $(ratio "$st" "$wk")"
 fi
 echo "runs: $work/*.runs (copy cpu peak growth wall files)"
