@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "skin/drawing.h"
+#include "support/resource_counts.h"
 
 // A 32-bit top-down DIB section selected into a memory DC, filled with a marker colour.
 class Canvas {
@@ -89,20 +90,3 @@ public:
 private:
     SkinSeams saved_;
 };
-
-// GDI objects this process holds. Wine's GetGuiResources reports 0, so there the count is the
-// number of handles that can no longer be made: brushes are made until the table is full.
-inline long GdiObjectsInUse()
-{
-    const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (reported) return static_cast<long>(reported);
-    std::vector<HBRUSH> brushes;
-    brushes.reserve(70000);
-    for (int i = 0; i < 70000; ++i) {
-        HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(i));
-        if (!brush) break;
-        brushes.push_back(brush);
-    }
-    for (HBRUSH brush : brushes) DeleteObject(brush);
-    return 70000 - static_cast<long>(brushes.size());
-}

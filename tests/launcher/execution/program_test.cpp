@@ -8,6 +8,7 @@
 #include "launcher/instance.h"
 #include "launcher/program.h"
 #include "support/boxes.h"
+#include "support/resource_counts.h"
 
 namespace {
 
@@ -16,37 +17,6 @@ std::string CurrentDirectory()
     char directory[MAX_PATH];
     DWORD n = GetCurrentDirectoryA(sizeof directory, directory);
     return std::string(directory, n);
-}
-
-// This process's handle count. Wine 8's GetProcessHandleCount answers 0 always; the system's
-// handle table, filtered by process id, counts there instead.
-DWORD OwnHandleCount()
-{
-    DWORD count = 0;
-    if (GetProcessHandleCount(GetCurrentProcess(), &count) && count) return count;
-    using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-    auto query = reinterpret_cast<Query>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
-    struct Entry {
-        ULONG owner;  // the process id (its low 16 bits on Windows)
-        UCHAR type, flags;
-        USHORT handle;
-        PVOID object;
-        ACCESS_MASK access;
-    };
-    const ULONG SystemHandleInformation = 16;
-    const LONG InfoLengthMismatch = LONG(0xC0000004);
-    std::vector<char> buffer(1 << 20);
-    ULONG needed = 0;
-    LONG status;
-    while ((status = query(SystemHandleInformation, buffer.data(), ULONG(buffer.size()), &needed)) == InfoLengthMismatch)
-        buffer.resize(buffer.size() * 2);
-    if (status != 0) return 0;
-    ULONG entries = *reinterpret_cast<ULONG*>(buffer.data());
-    auto* entry = reinterpret_cast<Entry*>(buffer.data() + sizeof(ULONG_PTR));
-    for (ULONG i = 0; i < entries; ++i)
-        if ((entry[i].owner & 0xFFFF) == (GetCurrentProcessId() & 0xFFFF)) ++count;
-    return count;
 }
 
 // Starts the program hidden, waits until it is idle and ends it: the system calls of a hidden
