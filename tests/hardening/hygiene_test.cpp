@@ -1,0 +1,165 @@
+// Handle and GDI hygiene under load: launches with time-outs, instance searches and copies,
+// many times in one process, leave its handle count and GDI object count where they were.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "filecopy/file_copy.h"
+#include "helpers/probe_report.h"
+#include "launcher/instance.h"
+#include "launcher/program.h"
+#include "support/resource_counts.h"
+#include "workspace.h"
+
+namespace {
+
+// The 32-bit build runs emulated under qemu, where a start until idle takes most of a second
+// (a quarter of that in the 64-bit build): its launch loop is a tenth as long. Searches and
+// copies start no process and keep their full counts. A window program starts fast under
+// Wine; a console program waits for its console host (some 400 ms), so few of those.
+constexpr bool Emulated = sizeof(void*) == 4;
+constexpr int QuickWindowLaunches = Emulated ? 12 : 185;  // hidden once idle, end by themselves
+constexpr int QuickConsoleLaunches = Emulated ? 3 : 10;   // end by themselves, well within Timeout
+constexpr int TimedOutLaunches = 5;                       // still running at Timeout: terminated
+constexpr int Searches = 200;
+constexpr int Copies = 1000;
+
+std::string TargetName(const char* purpose)
+{
+    return std::string("hard_hyg_") + purpose + (Emulated ? "_w32_" : "_w64_") + std::to_string(GetCurrentProcessId());
+}
+
+struct Counts {
+    DWORD handles;
+    long gdiObjects;
+};
+
+Counts Measure() { return {OwnHandleCount(), GdiObjectsInUse()}; }
+
+void Print(const char* phase, int iterations, const Counts& before, const Counts& after, DWORD systemHandles,
+           DWORD elapsedMs)
+{
+    std::printf("[hygiene] %-28s x%-5d handles %lu -> %lu (system's own: %lu), GDI objects %ld -> %ld, %lu ms\n", phase,
+                iterations, static_cast<unsigned long>(before.handles), static_cast<unsigned long>(after.handles),
+                static_cast<unsigned long>(systemHandles), before.gdiObjects, after.gdiObjects,
+                static_cast<unsigned long>(elapsedMs));
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+TEST(Hygiene, LaunchesSearchesAndCopiesLeaveHandlesAndGdiObjectsFlat)
+{
+    Workspace space;
+    Probe console = PlaceProbe(space.Folder(), ProbeFlavour::Console, TargetName("con"));
+    Probe window = PlaceProbe(space.Folder(), ProbeFlavour::Gui, TargetName("gui"));
+    Probe lingering = PlaceProbe(space.Folder(), ProbeFlavour::Gui, TargetName("stay"), "Stay=30\n");
+    ASSERT_TRUE(space.Write("src\\small.txt", "small"));
+    ASSERT_TRUE(space.Write("src\\other.dat", "other"));
+    ASSERT_TRUE(space.Write("kept\\small.txt", "held"));
+    const std::string source = space / "src";
+    const std::string file = space / "src\\small.txt";
+    const std::string patterns = space / "src\\*.txt; *.dat";
+    const std::string target = space / "dst\\";
+    const std::string keptTarget = space / "kept\\";
+
+    // Everything each call needs once per process (libraries, the console host, the debug
+    // channel) is loaded before the first count.
+    auto launchRound = [&](int i) {
+        if (i % 8 != 7) {
+            EXPECT_NE(LaunchProgram(window.path.c_str(), "w", nullptr, 0, 0, 0, 10), 0u);
+        } else {
+            EXPECT_NE(LaunchProgram(console.path.c_str(), "c", nullptr, 0, 0, 0, 10), 0u);
+        }
+    };
+    launchRound(0);
+    launchRound(7);
+    EXPECT_EQ(FindInstance(window.path.c_str(), ModeQuery), 0u);
+    CopyFiles(file.c_str(), target.c_str(), 1, 1, 0);
+    CopyFiles(file.c_str(), keptTarget.c_str(), 1, 0, 0);  // exists: the failure's debug lines
+
+    // Wine 8's WaitForInputIdle leaves a handle open on every call for a window program (the
+    // system's own, not the product's): measured on bare calls of each kind.
+    const int sampleRounds = 4;
+    auto bareLeak = [&](const Probe& probe) {
+        DWORD bareBefore = OwnHandleCount();
+        for (int i = 0; i < sampleRounds; ++i) EXPECT_TRUE(BareIdleStart(probe.path));
+        DWORD leaked = OwnHandleCount() - bareBefore;
+        EXPECT_EQ(leaked % sampleRounds, 0u) << "not a leak per call: " << leaked;
+        return leaked / sampleRounds;
+    };
+    const DWORD windowLeak = bareLeak(window);
+    const DWORD consoleLeak = bareLeak(console);
+    const int windowLaunches = QuickWindowLaunches + TimedOutLaunches;
+    const DWORD systemHandles = windowLeak * DWORD(windowLaunches) + consoleLeak * DWORD(QuickConsoleLaunches);
+
+    // Launches: quick programs that end well within their time-out, and a few that are still
+    // running when it comes and are terminated.
+    const size_t consoleStarts = ReadProbeRecords(console.report, "start").size();
+    Counts before = Measure();
+    DWORD start = GetTickCount();
+    int consoleLeft = QuickConsoleLaunches, windowLeft = QuickWindowLaunches;
+    for (int i = 0; consoleLeft || windowLeft; ++i) {
+        if ((i % 8 != 7 && windowLeft) || !consoleLeft) {
+            EXPECT_NE(LaunchProgram(window.path.c_str(), "w", nullptr, 0, 0, 0, 10), 0u);
+            --windowLeft;
+        } else {
+            EXPECT_NE(LaunchProgram(console.path.c_str(), "c", nullptr, 0, 0, 0, 10), 0u);
+            --consoleLeft;
+        }
+    }
+    for (int i = 0; i < TimedOutLaunches; ++i) {
+        DWORD began = GetTickCount();
+        EXPECT_EQ(LaunchProgram(lingering.path.c_str(), "t", nullptr, 0, 0, 0, 1), 0u);  // terminated
+        EXPECT_GE(GetTickCount() - began, 1000u);
+    }
+    Counts after = Measure();
+    Print("launches with time-outs", QuickConsoleLaunches + windowLaunches, before, after, systemHandles,
+          GetTickCount() - start);
+    EXPECT_EQ(after.handles, before.handles + systemHandles) << "the system's idle waits alone leave " << systemHandles;
+    EXPECT_EQ(after.gdiObjects, before.gdiObjects);
+    EXPECT_TRUE(WaitUntilNoneNamed(lingering.fileName, 5000));
+    EXPECT_EQ(ReadProbeRecords(console.report, "start").size(), consoleStarts + QuickConsoleLaunches);
+
+    // Instance searches: a running instance, a program that has none, one that does not exist.
+    const size_t lingeringStarts = ReadProbeRecords(lingering.report, "start").size();
+    DWORD runningPid = StartProbe(lingering, SW_HIDE);
+    ASSERT_NE(runningPid, 0u);
+    ASSERT_EQ(WaitForProbeRecords(lingering.report, "start", lingeringStarts + 1, 10000).size(), lingeringStarts + 1);
+    before = Measure();
+    start = GetTickCount();
+    for (int i = 0; i < Searches; ++i) {
+        switch (i % 4) {
+        case 0:
+        case 1: EXPECT_EQ(FindInstance(lingering.path.c_str(), ModeQuery), runningPid); break;
+        case 2: EXPECT_EQ(FindInstance(window.path.c_str(), ModeQuery), 0u); break;
+        default: EXPECT_EQ(FindInstance("hard_hyg_no_such_program", ModeQuery), 0u); break;
+        }
+    }
+    after = Measure();
+    Print("instance searches", Searches, before, after, 0, GetTickCount() - start);
+    EXPECT_EQ(after.handles, before.handles);
+    EXPECT_EQ(after.gdiObjects, before.gdiObjects);
+    EndProcessesNamed(lingering.fileName);
+
+    // Copies of a small file: as a single file, a folder, a wildcard list, and one refused
+    // because the target exists and may not be overwritten.
+    before = Measure();
+    start = GetTickCount();
+    for (int i = 0; i < Copies; ++i) {
+        switch (i % 4) {
+        case 0: CopyFiles(file.c_str(), target.c_str(), 1, 1, 0); break;
+        case 1: CopyFiles(source.c_str(), target.c_str(), 1, 1, 0); break;
+        case 2: CopyFiles(patterns.c_str(), target.c_str(), 1, 1, 60); break;
+        default: CopyFiles(file.c_str(), keptTarget.c_str(), 1, 0, 0); break;
+        }
+    }
+    after = Measure();
+    Print("copies", Copies, before, after, 0, GetTickCount() - start);
+    EXPECT_EQ(after.handles, before.handles);
+    EXPECT_EQ(after.gdiObjects, before.gdiObjects);
+    EXPECT_EQ(ReadWholeFile(target + "small.txt"), "small");
+    EXPECT_EQ(ReadWholeFile(target + "other.dat"), "other");
+    EXPECT_EQ(ReadWholeFile(keptTarget + "small.txt"), "held");
+}
