@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "filecopy/file_copy.h"
 #include "helpers/probe_report.h"
@@ -37,13 +38,33 @@ struct Counts {
 
 Counts Measure() { return {OwnHandleCount(), GdiObjectsInUse()}; }
 
-void Print(const char* phase, int iterations, const Counts& before, const Counts& after, DWORD systemHandles,
-           DWORD elapsedMs)
+// The handle count along a loop, less what the system's own calls have left so far: a leak
+// shows as a rising series, wherever it starts.
+struct HandleSeries {
+    std::vector<long> samples;
+    void Sample(DWORD systemSoFar) { samples.push_back(long(OwnHandleCount()) - long(systemSoFar)); }
+    bool FlatAt(DWORD level) const
+    {
+        for (long sample : samples)
+            if (sample != long(level)) return false;
+        return true;
+    }
+    std::string Text() const
+    {
+        std::string text;
+        for (long sample : samples) text += (text.empty() ? "" : " ") + std::to_string(sample);
+        return text;
+    }
+};
+
+void Print(const char* phase, int iterations, const Counts& before, const Counts& after, const HandleSeries& series,
+           DWORD systemHandles, DWORD elapsedMs)
 {
-    std::printf("[hygiene] %-28s x%-5d handles %lu -> %lu (system's own: %lu), GDI objects %ld -> %ld, %lu ms\n", phase,
-                iterations, static_cast<unsigned long>(before.handles), static_cast<unsigned long>(after.handles),
-                static_cast<unsigned long>(systemHandles), before.gdiObjects, after.gdiObjects,
-                static_cast<unsigned long>(elapsedMs));
+    std::printf("[hygiene] %s x%d: handles %lu -> %lu, the system's own %lu; along the way less the system's: %s;"
+                " GDI objects %ld -> %ld; %lu ms\n",
+                phase, iterations, static_cast<unsigned long>(before.handles),
+                static_cast<unsigned long>(after.handles), static_cast<unsigned long>(systemHandles),
+                series.Text().c_str(), before.gdiObjects, after.gdiObjects, static_cast<unsigned long>(elapsedMs));
     std::fflush(stdout);
 }
 
@@ -98,25 +119,31 @@ TEST(Hygiene, LaunchesSearchesAndCopiesLeaveHandlesAndGdiObjectsFlat)
     // running when it comes and are terminated.
     const size_t consoleStarts = ReadProbeRecords(console.report, "start").size();
     Counts before = Measure();
+    HandleSeries series;
     DWORD start = GetTickCount();
-    int consoleLeft = QuickConsoleLaunches, windowLeft = QuickWindowLaunches;
-    for (int i = 0; consoleLeft || windowLeft; ++i) {
-        if ((i % 8 != 7 && windowLeft) || !consoleLeft) {
+    int consoles = 0, windows = 0;
+    auto systemSoFar = [&] { return windowLeak * DWORD(windows) + consoleLeak * DWORD(consoles); };
+    for (int i = 0; consoles < QuickConsoleLaunches || windows < QuickWindowLaunches; ++i) {
+        if ((i % 8 != 7 && windows < QuickWindowLaunches) || consoles == QuickConsoleLaunches) {
             EXPECT_NE(LaunchProgram(window.path.c_str(), "w", nullptr, 0, 0, 0, 10), 0u);
-            --windowLeft;
+            ++windows;
         } else {
             EXPECT_NE(LaunchProgram(console.path.c_str(), "c", nullptr, 0, 0, 0, 10), 0u);
-            --consoleLeft;
+            ++consoles;
         }
+        if (i % 25 == 24) series.Sample(systemSoFar());
     }
     for (int i = 0; i < TimedOutLaunches; ++i) {
         DWORD began = GetTickCount();
         EXPECT_EQ(LaunchProgram(lingering.path.c_str(), "t", nullptr, 0, 0, 0, 1), 0u);  // terminated
         EXPECT_GE(GetTickCount() - began, 1000u);
+        ++windows;
     }
+    series.Sample(systemSoFar());
     Counts after = Measure();
-    Print("launches with time-outs", QuickConsoleLaunches + windowLaunches, before, after, systemHandles,
+    Print("launches with time-outs", QuickConsoleLaunches + windowLaunches, before, after, series, systemHandles,
           GetTickCount() - start);
+    EXPECT_TRUE(series.FlatAt(before.handles)) << series.Text();
     EXPECT_EQ(after.handles, before.handles + systemHandles) << "the system's idle waits alone leave " << systemHandles;
     EXPECT_EQ(after.gdiObjects, before.gdiObjects);
     EXPECT_TRUE(WaitUntilNoneNamed(lingering.fileName, 5000));
@@ -128,6 +155,7 @@ TEST(Hygiene, LaunchesSearchesAndCopiesLeaveHandlesAndGdiObjectsFlat)
     ASSERT_NE(runningPid, 0u);
     ASSERT_EQ(WaitForProbeRecords(lingering.report, "start", lingeringStarts + 1, 10000).size(), lingeringStarts + 1);
     before = Measure();
+    series = {};
     start = GetTickCount();
     for (int i = 0; i < Searches; ++i) {
         switch (i % 4) {
@@ -136,9 +164,11 @@ TEST(Hygiene, LaunchesSearchesAndCopiesLeaveHandlesAndGdiObjectsFlat)
         case 2: EXPECT_EQ(FindInstance(window.path.c_str(), ModeQuery), 0u); break;
         default: EXPECT_EQ(FindInstance("hard_hyg_no_such_program", ModeQuery), 0u); break;
         }
+        if (i % 50 == 49) series.Sample(0);
     }
     after = Measure();
-    Print("instance searches", Searches, before, after, 0, GetTickCount() - start);
+    Print("instance searches", Searches, before, after, series, 0, GetTickCount() - start);
+    EXPECT_TRUE(series.FlatAt(before.handles)) << series.Text();
     EXPECT_EQ(after.handles, before.handles);
     EXPECT_EQ(after.gdiObjects, before.gdiObjects);
     EndProcessesNamed(lingering.fileName);
@@ -146,6 +176,7 @@ TEST(Hygiene, LaunchesSearchesAndCopiesLeaveHandlesAndGdiObjectsFlat)
     // Copies of a small file: as a single file, a folder, a wildcard list, and one refused
     // because the target exists and may not be overwritten.
     before = Measure();
+    series = {};
     start = GetTickCount();
     for (int i = 0; i < Copies; ++i) {
         switch (i % 4) {
@@ -154,9 +185,11 @@ TEST(Hygiene, LaunchesSearchesAndCopiesLeaveHandlesAndGdiObjectsFlat)
         case 2: CopyFiles(patterns.c_str(), target.c_str(), 1, 1, 60); break;
         default: CopyFiles(file.c_str(), keptTarget.c_str(), 1, 0, 0); break;
         }
+        if (i % 250 == 249) series.Sample(0);
     }
     after = Measure();
-    Print("copies", Copies, before, after, 0, GetTickCount() - start);
+    Print("copies", Copies, before, after, series, 0, GetTickCount() - start);
+    EXPECT_TRUE(series.FlatAt(before.handles)) << series.Text();
     EXPECT_EQ(after.handles, before.handles);
     EXPECT_EQ(after.gdiObjects, before.gdiObjects);
     EXPECT_EQ(ReadWholeFile(target + "small.txt"), "small");
