@@ -23,6 +23,7 @@ constexpr bool Emulated = sizeof(void*) == 4;
 constexpr int QuickWindowLaunches = Emulated ? 12 : 185;  // hidden once idle, end by themselves
 constexpr int QuickConsoleLaunches = Emulated ? 3 : 10;   // end by themselves, well within Timeout
 constexpr int TimedOutLaunches = 5;                       // still running at Timeout: terminated
+constexpr int LaunchSampleEvery = Emulated ? 5 : 25;
 constexpr int Searches = 200;
 constexpr int Copies = 1000;
 
@@ -131,7 +132,7 @@ TEST(Hygiene, LaunchesSearchesAndCopiesLeaveHandlesAndGdiObjectsFlat)
             EXPECT_NE(LaunchProgram(console.path.c_str(), "c", nullptr, 0, 0, 0, 10), 0u);
             ++consoles;
         }
-        if (i % 25 == 24) series.Sample(systemSoFar());
+        if (i % LaunchSampleEvery == LaunchSampleEvery - 1) series.Sample(systemSoFar());
     }
     for (int i = 0; i < TimedOutLaunches; ++i) {
         DWORD began = GetTickCount();
