@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <set>
 
 #include "common/buffers.h"
 #include "helpers/probe_report.h"
@@ -360,8 +359,8 @@ std::vector<std::string> MakeChain(const Workspace& space, const std::string& ro
 // where paths fit, the rest is reported, and nothing lands beside the target.
 TEST(HostileInput, SourceTrees)
 {
-    // Blanks, semicolons, percent signs (one an environment name, none of the product's
-    // macros) and bytes of the ANSI code page above 127 (1252 here: 0xE9 is e acute).
+    // Blanks, semicolons, percent signs (in pairs too, as a macro would stand) and bytes of the
+    // ANSI code page above 127 (1252 here: 0xE9 is e acute).
     const std::vector<std::string> oddNames = {"a b", "x;y", "5%0", "\xE9t\xE9", "%P%", "\xC0;\xFF", "q%;"};
     struct Case {
         const char* input;
