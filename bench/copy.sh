@@ -4,14 +4,14 @@
 # its real entry (settings-file mode, a copy-before task) and, for the copy's own time,
 # processor time and memory, through filecopy_driver, which calls CopyFiles alone. Runs are
 # interleaved so drifts of the machine hit all alike; every run copies into a fresh target.
-#   bench/copy.sh [RUNS]               (default 3; builds into build/bench-copy-<preset>)
+#   bench/copy.sh [RUNS]               (default 2; builds into build/bench-copy-<preset>)
 #   BENCH_PRESET=win32 bench/copy.sh   the product's 32-bit build
 #   BENCH_SCALE=0.2 bench/copy.sh      fewer files, for a quick look
 # The 64-bit build is the default: this Wine runs 32-bit code several times slower, which
 # buries the file system's work under the emulation's.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-runs=${1:-3}
+runs=${1:-2}
 preset=${BENCH_PRESET:-win64}
 scale=${BENCH_SCALE:-1}
 build="$root/build/bench-copy-$preset"
@@ -73,6 +73,19 @@ write_settings() {
         "$1" "$copy_target" "$modified" $(($2 / 60)) $(($2 % 60)) > "$work/Stowlet.ini"
 }
 
+# The arguments turned left by the round's number: each tool in turn runs first, right after
+# the previous mode's files were removed.
+rotate() {
+    k=$(( n % $# ))
+    while [ "$k" -gt 0 ]; do
+        first=$1
+        shift
+        set -- "$@" "$first"
+        k=$((k - 1))
+    done
+    echo "$@"
+}
+
 # run_mode <name> <source folder> <cutOffMinutes> <skipGitFolders> <tools...>
 # Tools: exe (Stowlet.exe), driver (filecopy_driver), walker, xcopy.
 run_mode() {
@@ -81,7 +94,7 @@ run_mode() {
     cut=$3
     git=$4
     shift 4
-    for tool in "$@"; do
+    for tool in $(rotate "$@"); do
         case $tool in
         exe) write_settings "$source" "$cut" "$git"; run_once "$name.exe" ./Stowlet.exe ;;
         driver) run_once "$name.driver" ./filecopy_driver.exe -measure now "$git" 1 1 "$cut" "$source" "$target" ;;
@@ -99,7 +112,9 @@ while [ "$n" -lt "$runs" ]; do
     run_mode empty "$work/empty" 0 0 exe driver walker xcopy   # start-up and end alone
     run_mode small "$trees/small" 0 0 exe driver walker xcopy
     run_mode big "$trees/big" 0 0 exe walker xcopy
-    run_mode mixed "$trees/mixed" 0 0 exe driver walker
+    run_mode mixed "$trees/mixed" 0 0 exe walker
+    # CopyFiles alone on the large tree once: its memory, against the small tree's.
+    if [ "$n" = 0 ]; then run_mode mixed "$trees/mixed" 0 0 driver; fi
     run_mode mixed-filtered "$trees/mixed" 1440 0 exe walker   # files written within the last day
     run_mode mixed-nogit "$trees/mixed" 0 1 exe walker         # ".git" skipped
     n=$((n + 1))
@@ -118,7 +133,7 @@ stat() {
 net() {
     w=$(stat "$1" "$2.$3" 5)
     e=$(stat best "empty.$3" 5)
-    if [ "$w" = - ] || [ "$e" = - ]; then echo -; else echo $((w - e)); fi
+    awk -v w="$w" -v e="$e" 'BEGIN { if (w == "-" || e == "-") print "-"; else print w - e }'
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "-" || b == "-" || b == 0) print "-"; else printf "%.2f", a / b }'; }
 
@@ -138,12 +153,14 @@ for m in $modes; do
     dc=$(stat best "$m.driver" 2); ic=$(stat best "$m.walker" 2)
     files=$(stat median "$m.exe" 6); wfiles=$(stat median "$m.walker" 6)
     [ "$files" = "$wfiles" ] || files="$files/$wfiles!"
+    inside="$(printf '%-13s %-13s %-9s %9s' - - - -)"
+    peaks=""
     if [ -f "$work/$m.driver.runs" ]; then
-        inside="$(printf '%-13s %-13s %-9s %9s' "$db/$dm" "$ib/$im" "$(ratio "$db" "$ib")/$(ratio "$dm" "$im")" "$(ratio "$dc" "$ic")")"
+        # Times only where both ran as often; the memory wherever the driver ran.
+        if [ "$(wc -l < "$work/$m.driver.runs")" = "$(wc -l < "$work/$m.walker.runs")" ]; then
+            inside="$(printf '%-13s %-13s %-9s %9s' "$db/$dm" "$ib/$im" "$(ratio "$db" "$ib")/$(ratio "$dm" "$im")" "$(ratio "$dc" "$ic")")"
+        fi
         peaks="$(printf '%-10s %-9s' "$(stat median "$m.driver" 3)/+$(stat median "$m.driver" 4)" "$(stat median "$m.walker" 3)/+$(stat median "$m.walker" 4)")"
-    else
-        inside="$(printf '%-13s %-13s %-9s %9s' - - - -)"
-        peaks=""
     fi
     printf '%-14s %5s | %-13s %-13s %-9s %6s %5s | %s | %s\n' "$m" "$files" "$eb/$em" "$wb/$wm" \
         "$(ratio "$eb" "$wb")/$(ratio "$em" "$wm")" "$xb" "$(ratio "$eb" "$xb")" "$inside" "$peaks"
