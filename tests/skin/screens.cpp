@@ -8,6 +8,7 @@
 
 #include "common/text.h"
 #include "launcher/startup.h"
+#include "support/window_picture.h"
 #include "ui/about_box.h"
 #include "ui/settings_dialog.h"
 
@@ -17,41 +18,6 @@ std::string OutFolder;
 int State = 0;
 int Ticks = 0;
 int Failures = 0;
-
-bool WriteWindowBitmap(HWND window, const std::string& path)
-{
-    RECT box;
-    GetWindowRect(window, &box);
-    const int w = box.right - box.left, h = box.bottom - box.top;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC source = GetWindowDC(window);
-    HDC memory = CreateCompatibleDC(source);
-    HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, source, 0, 0, SRCCOPY);
-    GdiFlush();
-    bool written = false;
-    if (FILE* file = fopen(path.c_str(), "wb")) {
-        BITMAPFILEHEADER header = {};
-        header.bfType = 0x4D42;
-        header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-        header.bfSize = header.bfOffBits + static_cast<DWORD>(w) * h * 4;
-        written = fwrite(&header, sizeof header, 1, file) == 1 && fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, file) == 1 &&
-                  fwrite(bits, static_cast<size_t>(w) * h * 4, 1, file) == 1;
-        fclose(file);
-    }
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(window, source);
-    return written;
-}
 
 BOOL CALLBACK TakeAboutBox(HWND window, LPARAM result)
 {
