@@ -22,6 +22,7 @@ mkdir -p "$demo"
 cp -r examples/project "$demo/project"
 cp "$bin/Stowlet.exe" "$demo/Stowlet.exe"
 cp "$bin/probe_gui.exe" "$demo/worker.exe"
+# shellcheck disable=SC1003 # tr maps to a lone backslash
 windows_demo="Z:$(printf '%s' "$demo" | tr '/' '\\')"
 printf '[probe]\r\nStay=60\r\nCaption=Stowlet demo worker\r\n' > "$demo/worker.exe.probe"
 sed "s|@DEMO@|$(printf '%s' "$windows_demo" | sed 's/\\/\\\\/g')|g" examples/Stowlet.ini | sed 's/$/\r/' > "$demo/Stowlet.ini"
@@ -32,10 +33,11 @@ start=$(date +%s.%N)
 scripts/wine-run "$bin/boxdriver.exe" --timeout 60 -- "$demo/Stowlet.exe" > "$demo/driver.txt"
 end=$(date +%s.%N)
 
-today=$(ls "$demo/backup" 2>/dev/null | head -n 1)
+today=$(find "$demo/backup" -mindepth 1 -maxdepth 1 -printf '%f\n' 2>/dev/null | sort | head -n 1)
 echo
 echo "Previous task: copy project\\*.c;*.md with subfolders to backup\\%DATE%"
 if [ -n "$today" ]; then
+    # shellcheck disable=SC1003 # tr maps to a lone backslash
     (cd "$demo/backup/$today" && find . -type f ! -name '*.report' | sed 's|^\./||' | sort) |
         while read -r f; do printf '  copied to backup\\%s\\%s\n' "$today" "$(printf '%s' "$f" | tr '/' '\\')"; done
 else

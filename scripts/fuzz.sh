@@ -26,7 +26,8 @@ if [ $# -eq 0 ]; then
 fi
 
 run_one() {
-    local name=$1 program="$top/$build/bin/fuzz_$name"
+    local name=$1
+    local program="$top/$build/bin/fuzz_$name"
     local work="$top/$build/long/$name" log="$top/$build/long/$name.log"
     [ -x "$program" ] || { echo "no fuzz target named $name" >&2; return 1; }
     rm -rf "$work/artifacts"
@@ -51,6 +52,7 @@ run_one() {
         return 1
     fi
     if [ "${STOWLET_FUZZ_MERGE:-0}" = 1 ]; then
+        # shellcheck disable=SC2046 # the options file holds plain words
         "$program" -merge=1 $(cat "$top/$build/fuzz/fuzz_$name.options") "$top/fuzz/corpus/$name" "$work/corpus" \
             >>"$log" 2>&1
     fi

@@ -27,4 +27,4 @@ for arch in win32 win64; do
 done
 (cd "$out" && cat ./*.zip.sha256 > SHA256SUMS && sha256sum -c SHA256SUMS >/dev/null)
 echo "release zips in build/release:"
-(cd "$out" && ls -l ./*.zip | awk '{ printf "  %s  %8d bytes\n", $NF, $5 }' | sed 's|\./||' && cat SHA256SUMS | sed 's/^/  /')
+(cd "$out" && for zip in ./*.zip; do printf '  %s  %8d bytes\n' "${zip#./}" "$(wc -c <"$zip")"; done && sed 's/^/  /' SHA256SUMS)
