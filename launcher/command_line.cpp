@@ -4,11 +4,9 @@
 
 #include "launcher/startup.h"
 
-char CommandParameters[TextCapacity];
-
 int32_t GetArgument(int32_t number, char* output, size_t capacity, bool* fit)
 {
-    return SplitArgument(Seams.commandLine(), number, output, capacity, fit);
+    return SplitArgument(gSeams.commandLine(), number, output, capacity, fit);
 }
 
 bool SystemEqualIgnoringCase(const char* a, size_t aLength, const char* b, size_t bLength)
@@ -17,7 +15,7 @@ bool SystemEqualIgnoringCase(const char* a, size_t aLength, const char* b, size_
     return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a, int(aLength), b, int(bLength)) == CSTR_EQUAL;
 }
 
-ParseResult ParseCommandLine()
+ParseResult ParseCommandLine(TaskSettings& task, char (&parameters)[TextCapacity])
 {
-    return ParseCommandText(Seams.commandLine(), MainTask, CommandParameters, SystemEqualIgnoringCase);
+    return ParseCommandText(gSeams.commandLine(), task, parameters, SystemEqualIgnoringCase);
 }

@@ -7,9 +7,6 @@
 #include "common/buffers.h"
 #include "launcher/command_line_core.h"
 
-// The joined parameters of the last ParseCommandLine, handed to the program step.
-extern char CommandParameters[TextCapacity];
-
 // Argument `number` of GetCommandLineA (0 is the program's own token) into output, without
 // enclosing quotes. 1 when non-empty, 2 when empty or absent.
 int32_t GetArgument(int32_t number, char* output, size_t capacity, bool* fit = nullptr);
@@ -18,8 +15,8 @@ template <size_t N> int32_t GetArgument(int32_t number, char (&output)[N], bool*
     return GetArgument(number, output, N, fit);
 }
 
-// Fills the main task's Program and option fields and CommandParameters.
-ParseResult ParseCommandLine();
+// Fills task's Program and option fields and the joined parameters handed to the program step.
+ParseResult ParseCommandLine(TaskSettings& task, char (&parameters)[TextCapacity]);
 
 // CompareStringA under the user's locale, ignoring case: the keywords' comparison.
 bool SystemEqualIgnoringCase(const char* a, size_t aLength, const char* b, size_t bLength);

@@ -7,6 +7,7 @@
 #include "common/path.h"
 #include "common/scoped.h"
 #include "common/text.h"
+#include "common/window.h"
 #include "launcher/program_core.h"
 
 #if defined(_WIN32) && !defined(_WIN64)
@@ -210,22 +211,4 @@ DWORD OldestThreadOf(DWORD processId)
         }
     } while (Thread32Next(snapshot.Get(), &entry));
     return result;
-}
-
-DWORD BringToFront(HWND window)
-{
-    if (!IsWindow(window)) return 0;
-    DWORD self = GetCurrentThreadId();
-    DWORD foreground = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
-    // Input attached to the foreground thread lets this thread move the foreground, for the
-    // moment of the switch only.
-    bool attached = foreground && foreground != self && AttachThreadInput(self, foreground, TRUE);
-    if (!SetForegroundWindow(window)) {
-        Sleep(10);
-        SwitchToThisWindow(window, FALSE);
-    }
-    if (attached) AttachThreadInput(self, foreground, FALSE);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    return processId;
 }

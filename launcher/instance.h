@@ -1,10 +1,12 @@
 // Running instances of a program, found by their executable's file name: their process id,
-// hiding or showing their main window, terminating them; and the bring-to-front routine.
+// hiding or showing their main window, terminating them.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+
+#include "common/window.h"  // BringToFront, which the modes use
 
 enum : int32_t {
     ModeQuery = -1,     // touch nothing, only report the process id
@@ -41,6 +43,3 @@ int32_t ShowInstanceWindow(DWORD processId, int32_t mode);
 
 // The process's thread with the earliest creation time (its main thread), or 0.
 DWORD OldestThreadOf(DWORD processId);
-
-// Makes the window the foreground window. Its process id, or 0 when the handle is no window.
-DWORD BringToFront(HWND window);

@@ -23,6 +23,8 @@ void RestrictDllSearch()
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     RestrictDllSearch();
-    if (RunStartup() == 1) RunSettingsDialog();
+    // The start-up values live as long as the process: filled by start-up, handed down.
+    StartupValues startup;
+    if (RunStartup(startup) == 1) RunSettingsDialog(startup);
     ExitProcess(0);
 }

@@ -5,6 +5,7 @@
 #include "common/buffers.h"
 #include "common/scoped.h"
 #include "common/text.h"
+#include "common/window.h"
 #include "launcher/instance.h"
 #include "launcher/program_core.h"
 
@@ -18,10 +19,7 @@ void ShowError(const char* text) { MessageBoxA(nullptr, text, ErrorCaption, MB_I
 void ShowSearchError(DWORD error, const char* program)
 {
     char systemText[PathCapacity] = {};
-    // The message is left without its inserts: they would need arguments we do not have.
-    if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), systemText, sizeof systemText, nullptr))
-        systemText[0] = '\0';
+    (void)SystemErrorText(error, systemText);  // none: the error number stands in
     char text[TextCapacity];
     FormatExecuteError(systemText, error, program, text, sizeof text);
     ShowError(text);

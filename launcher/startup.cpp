@@ -10,12 +10,6 @@
 #include "launcher/tasks.h"
 #include "settings/task_settings.h"
 
-HINSTANCE Instance;
-HICON AppIcon;
-HWND DesktopWindow;
-char ModulePath[PathCapacity];
-char OwnPath[PathCapacity];
-char SettingsFilePath[TextCapacity];
 char OwnName[PathCapacity];
 
 namespace {
@@ -32,56 +26,60 @@ int32_t ShowHelpBoxes()
 
 }  // namespace
 
-StartupSeams Seams = {SystemKeyState, SystemCommandLine};
+StartupSeams gSeams = {SystemKeyState, SystemCommandLine};
 
-void ComputeStartupValues()
+void ComputeStartupValues(StartupValues& values)
 {
-    Instance = GetModuleHandleA(nullptr);
-    AppIcon = LoadIconA(Instance, MAKEINTRESOURCEA(IconApplication));
+    FillBytes(&values, sizeof values, 0);
+    values.Instance = GetModuleHandleA(nullptr);
+    values.AppIcon = LoadIconA(values.Instance, MAKEINTRESOURCEA(IconApplication));
     InitCommonControls();
-    DesktopWindow = GetDesktopWindow();
+    values.DesktopWindow = GetDesktopWindow();
 
     // A path the system had to cut names another file: keep no name rather than a wrong one,
     // so no settings file is found and command-line mode still works.
-    DWORD length = GetModuleFileNameA(Instance, ModulePath, sizeof ModulePath);
-    if (length == 0 || length >= sizeof ModulePath) ModulePath[0] = '\0';
+    char(&modulePath)[PathCapacity] = values.ModulePath;
+    DWORD length = GetModuleFileNameA(values.Instance, modulePath, sizeof modulePath);
+    if (length == 0 || length >= sizeof modulePath) modulePath[0] = '\0';
 
     char token[PathCapacity];
     bool tokenFit = false;
     GetArgument(0, token, &tokenFit);
-    const char* own = (tokenFit && lstrcmpiA(token, ModulePath) == 0) ? token : ModulePath;
-    if (!TextCopy(OwnPath, own)) OwnPath[0] = '\0';
-    DeriveSettingsNames(OwnPath, SettingsFilePath, sizeof SettingsFilePath, OwnName, sizeof OwnName);
-
-    FillBytes(&PreviousTask, sizeof PreviousTask, 0);
-    FillBytes(&MainTask, sizeof MainTask, 0);
+    const char* own = (tokenFit && lstrcmpiA(token, modulePath) == 0) ? token : modulePath;
+    if (!TextCopy(values.OwnPath, own)) values.OwnPath[0] = '\0';
+    DeriveSettingsNames(values.OwnPath, values.SettingsFilePath, sizeof values.SettingsFilePath, values.OwnName,
+                        sizeof values.OwnName);
+    (void)TextCopy(OwnName, values.OwnName);
 }
 
-bool SettingsFileExists()
+bool SettingsFileExists(const StartupValues& values)
 {
-    if (!SettingsFilePath[0]) return false;
+    if (!values.SettingsFilePath[0]) return false;
     WIN32_FIND_DATAA found;
-    ScopedFind search(FindFirstFileA(SettingsFilePath, &found));
+    ScopedFind search(FindFirstFileA(values.SettingsFilePath, &found));
     return bool(search);
 }
 
-int32_t RunStartup()
+int32_t RunStartup(StartupValues& values)
 {
-    ComputeStartupValues();
+    ComputeStartupValues(values);
 
-    if (SettingsFileExists()) {
-        if (CtrlHeldAlone(Seams.keyState)) return 1;
+    if (SettingsFileExists(values)) {
+        if (CtrlHeldAlone(gSeams.keyState)) return 1;
         char argument[TextCapacity];
         if (GetArgument(1, argument) != 1) {
-            RunTasks();
+            RunTasks(values);
             return 0;
         }
     }
 
-    switch (ParseCommandLine()) {
+    // Command-line mode fills a task of its own: the settings file is not read.
+    TaskSettings command = {};
+    char parameters[TextCapacity] = {};
+    switch (ParseCommandLine(command, parameters)) {
     case Command:
-        LaunchProgram(MainTask.Program, CommandParameters, nullptr, MainTask.Term, MainTask.Unhide, MainTask.Show,
-                      MainTask.Timeout);
+        LaunchProgram(command.Program, parameters, nullptr, command.Term, command.Unhide, command.Show,
+                      command.Timeout);
         return 0;
     case CommandTooLong:
         MessageBoxA(nullptr, CommandTooLongText, "Error when executing", MB_ICONHAND);
@@ -90,6 +88,6 @@ int32_t RunStartup()
         break;
     }
 
-    if (CtrlHeldAlone(Seams.keyState)) return 1;
+    if (CtrlHeldAlone(gSeams.keyState)) return 1;
     return ShowHelpBoxes();
 }

@@ -1,33 +1,30 @@
-// The program's entry logic: the start-up values every subsystem reads, and the choice of
-// the run (settings window, command-line mode, settings-file mode, or the help boxes).
+// The program's entry logic: the start-up values, and the choice of the run (settings window,
+// command-line mode, settings-file mode, or the help boxes).
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 
-#include "common/buffers.h"
+#include "common/startup_values.h"
 
-extern HINSTANCE Instance;
-extern HICON AppIcon;                           // icon resource 500
-extern HWND DesktopWindow;                      // owner of every confirmation prompt
-extern char ModulePath[PathCapacity];           // GetModuleFileNameA
-extern char OwnPath[PathCapacity];              // the program's path as this run names it
-extern char SettingsFilePath[TextCapacity];     // OwnPath with "ini" for its last three characters
-extern char OwnName[PathCapacity];              // the executable's name without extension
-
-// What start-up reads from outside, replaceable by tests.
+// What start-up reads from outside. A global because it is a test seam: in-process tests
+// replace the key-state reader and the command-line source.
 struct StartupSeams {
     int16_t (*keyState)(int virtualKey);
     const char* (*commandLine)();
 };
-extern StartupSeams Seams;
+extern StartupSeams gSeams;
 
 constexpr int IconApplication = 500;
 
-// Computes the start-up values and runs the chosen mode. 1: the settings window is to open;
+// Fills values and runs the chosen mode. 1: the settings window is to open (with values);
 // 0: the process is to end.
-int32_t RunStartup();
+int32_t RunStartup(StartupValues& values);
 // The start-up values alone (steps 1 to 6), for RunStartup and tests.
-void ComputeStartupValues();
-bool SettingsFileExists();
+void ComputeStartupValues(StartupValues& values);
+bool SettingsFileExists(const StartupValues& values);
+
+// Read by the copy engine until it takes its own copy-run record: a copy of
+// StartupValues.OwnName, set by ComputeStartupValues.
+extern char OwnName[PathCapacity];

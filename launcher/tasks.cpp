@@ -4,16 +4,15 @@
 
 #include "common/number.h"
 #include "common/text.h"
+#include "common/window.h"
 #include "filecopy/file_copy.h"
 #include "launcher/instance.h"
 #include "launcher/program.h"
-#include "launcher/startup.h"
 #include "launcher/tasks_core.h"
 #include "settings/macros.h"
 #include "settings/settings_file.h"
 #include "settings/settings_file_core.h"
 
-char ProcessIdText[PathCapacity];
 int32_t SkipGitFolders;
 
 namespace {
@@ -21,99 +20,135 @@ namespace {
 constexpr UINT PromptStyle = MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL | MB_TOPMOST;
 static_assert(PromptStyle == 0x41024);
 
-char PromptCaption[PathCapacity];
-char PromptText[TextCapacity];
-// The expanded Program or CopySource, Parameters or CopyTarget, and WorkingDir.
-char Expanded[3][TextCapacity];
+// The three texts a step acts on, expanded.
+struct ExpansionBuffers {
+    char ProgramOrSource[TextCapacity];   // Program, or CopySource
+    char ParametersOrTarget[TextCapacity];  // Parameters, or CopyTarget
+    char WorkingDir[TextCapacity];
+};
+
+// One settings-file run: what start-up handed over, what the run loaded and computed, and
+// the working buffers of its steps.
+struct TaskRun {
+    const StartupValues* Startup;
+    TaskRecords Tasks;
+    MacroRun Macros;
+    char ProcessIdText[PathCapacity];  // the %PROCESSID% value, fixed once at the start
+    ExpansionBuffers Expanded;
+    char PromptCaption[PathCapacity];
+    char PromptText[TextCapacity];
+};
+
+MacroInputs InputsOf(const TaskRun& run) { return {&run.Macros.Values, run.ProcessIdText, &run.Tasks, 0}; }
 
 // Shows the prepared prompt on top of everything; only Yes lets the step run.
-bool Confirmed()
+bool Confirmed(const TaskRun& run)
 {
     Sleep(50);
-    BringToFront(DesktopWindow);
-    return MessageBoxA(DesktopWindow, PromptText, PromptCaption, PromptStyle) == IDYES;
+    BringToFront(run.Startup->DesktopWindow);
+    return MessageBoxA(run.Startup->DesktopWindow, run.PromptText, run.PromptCaption, PromptStyle) == IDYES;
 }
 
 // True when the field's value in the settings file was longer than the field: the record
 // holds a cut text that no step may act on.
-bool WasCut(int32_t selector, const TaskSettings& task, const char* field)
+bool WasCut(const TaskRun& run, TaskId id, const char* field)
 {
+    const TaskSettings& task = run.Tasks.Of(id);
     size_t offset = size_t(field - reinterpret_cast<const char*>(&task));
     for (int32_t i = 0; i < SettingsKeyCount; ++i)
-        if (SettingsKeys[i].Offset == offset) return CutTextKeys[selector] & (1u << i);
+        if (SettingsKeys[i].Offset == offset) return run.Tasks.CutTextKeys[id] & (1u << i);
     return false;
 }
 
-// Expands a field for a step; false when the field or its expansion is cut.
-bool ExpandForStep(int32_t selector, const TaskSettings& task, const char* field, char (&output)[TextCapacity])
+// Expands a field for display in a prompt, as far as it fits.
+void ExpandForPrompt(const TaskRun& run, TaskId id, const char* field, char (&output)[TextCapacity])
 {
-    return ExpandMacros(field, output, selector) && !WasCut(selector, task, field);
+    (void)ExpandMacros(field, output, id, InputsOf(run));
 }
 
-void CopyStep(TaskSettings& task, int32_t selector, const char* caption, int32_t ask)
+// Expands a field for a step; false when the field or its expansion is cut.
+bool ExpandForStep(const TaskRun& run, TaskId id, const char* field, char (&output)[TextCapacity])
 {
+    return ExpandMacros(field, output, id, InputsOf(run)) && !WasCut(run, id, field);
+}
+
+void CopyStep(TaskRun& run, TaskId id, const char* caption, int32_t ask)
+{
+    const TaskSettings& task = run.Tasks.Of(id);
+    ExpansionBuffers& expanded = run.Expanded;
     if (ask) {
-        (void)ExpandMacros(task.CopySource, Expanded[0], selector);  // shown as far as it fit
-        (void)ExpandMacros(task.CopyTarget, Expanded[1], selector);
-        (void)TextCopy(PromptCaption, caption);
-        CopyPromptText(Expanded[0], Expanded[1], PromptText);
-        if (!Confirmed()) return;
+        ExpandForPrompt(run, id, task.CopySource, expanded.ProgramOrSource);
+        ExpandForPrompt(run, id, task.CopyTarget, expanded.ParametersOrTarget);
+        (void)TextCopy(run.PromptCaption, caption);
+        CopyPromptText(expanded.ProgramOrSource, expanded.ParametersOrTarget, run.PromptText);
+        if (!Confirmed(run)) return;
     }
     // A copy on a cut path would copy the wrong files: it is refused in the copy's own words.
-    if (!ExpandForStep(selector, task, task.CopySource, Expanded[0]) ||
-        !ExpandForStep(selector, task, task.CopyTarget, Expanded[1])) {
+    if (!ExpandForStep(run, id, task.CopySource, expanded.ProgramOrSource) ||
+        !ExpandForStep(run, id, task.CopyTarget, expanded.ParametersOrTarget)) {
         ReportCopyFailure(task.CopySource, task.CopyTarget, ERROR_FILENAME_EXCED_RANGE);
         return;
     }
-    CopyFiles(Expanded[0], Expanded[1], task.CopySubFolders, task.CopyOverwrite, CutOffMinutes(task));
+    // The copy engine still reads these two from globals.
+    SkipGitFolders = NamesGitBranch(task);
+    RunStartTime = run.Macros.StartTime;
+    CopyFiles(expanded.ProgramOrSource, expanded.ParametersOrTarget, task.CopySubFolders, task.CopyOverwrite,
+              CutOffMinutes(task));
 }
 
-void ProgramStep(TaskSettings& task, int32_t selector, const char* caption)
+void ProgramStep(TaskRun& run, TaskId id, const char* caption)
 {
+    const TaskSettings& task = run.Tasks.Of(id);
+    ExpansionBuffers& expanded = run.Expanded;
     if (task.AskExecute) {
-        (void)ExpandMacros(task.Program, Expanded[0], selector);
-        (void)ExpandMacros(task.Parameters, Expanded[1], selector);
-        (void)ExpandMacros(task.WorkingDir, Expanded[2], selector);
-        ExecutePromptCaption(task, caption, PromptCaption);
-        ExecutePromptText(task, Expanded[0], Expanded[1], Expanded[2], PromptText);
-        if (!Confirmed()) return;
+        ExpandForPrompt(run, id, task.Program, expanded.ProgramOrSource);
+        ExpandForPrompt(run, id, task.Parameters, expanded.ParametersOrTarget);
+        ExpandForPrompt(run, id, task.WorkingDir, expanded.WorkingDir);
+        ExecutePromptCaption(task, caption, run.PromptCaption);
+        ExecutePromptText(task, expanded.ProgramOrSource, expanded.ParametersOrTarget, expanded.WorkingDir,
+                          run.PromptText);
+        if (!Confirmed(run)) return;
     }
-    if (!ExpandForStep(selector, task, task.Program, Expanded[0]) ||
-        !ExpandForStep(selector, task, task.Parameters, Expanded[1]) ||
-        !ExpandForStep(selector, task, task.WorkingDir, Expanded[2])) {
+    if (!ExpandForStep(run, id, task.Program, expanded.ProgramOrSource) ||
+        !ExpandForStep(run, id, task.Parameters, expanded.ParametersOrTarget) ||
+        !ExpandForStep(run, id, task.WorkingDir, expanded.WorkingDir)) {
         char text[TextCapacity];
         (void)TextCopy(text, ExpandedTooLongText);
         TextCopyForDisplay(text + TextLength(text), sizeof text - TextLength(text), task.Program);
         MessageBoxA(nullptr, text, "Error when executing", MB_ICONHAND);
         return;
     }
-    LaunchProgram(Expanded[0], Expanded[1], Expanded[2], task.Term, task.Unhide, task.Show, task.Timeout);
+    LaunchProgram(expanded.ProgramOrSource, expanded.ParametersOrTarget, expanded.WorkingDir, task.Term, task.Unhide,
+                  task.Show, task.Timeout);
 }
 
-void RunTask(TaskSettings& task, int32_t selector, const char* caption)
+void RunTask(TaskRun& run, TaskId id, const char* caption)
 {
-    SkipGitFolders = NamesGitBranch(task);
-    if (task.CopySource[0] && task.CopyBeforeExecute) CopyStep(task, selector, caption, task.AskCopyBefore);
-    if (task.Program[0]) ProgramStep(task, selector, caption);
-    if (task.CopySource[0] && task.CopyAfterExecute) CopyStep(task, selector, caption, task.AskCopy);
+    const TaskSettings& task = run.Tasks.Of(id);
+    if (task.CopySource[0] && task.CopyBeforeExecute) CopyStep(run, id, caption, task.AskCopyBefore);
+    if (task.Program[0]) ProgramStep(run, id, caption);
+    if (task.CopySource[0] && task.CopyAfterExecute) CopyStep(run, id, caption, task.AskCopy);
 }
 
 }  // namespace
 
-int32_t RunTasks()
+int32_t RunTasks(const StartupValues& startup)
 {
-    LoadSettings(nullptr);
-    ComputeMacroValues();
+    TaskRun run = {};
+    run.Startup = &startup;
+    LoadSettings(startup.SettingsFilePath, run.Tasks, nullptr);
+    ComputeMacroValues(startup, run.Macros);
 
     // %PROCESSID%: the previous task's running instance, looked for once.
     DWORD instance = 0;
-    if (PreviousTask.Program[0] && ExpandMacros(PreviousTask.Program, Expanded[0], TaskPrevious))
-        instance = FindInstance(Expanded[0], ModeQuery);
+    const TaskSettings& previous = run.Tasks.Previous;
+    if (previous.Program[0] && ExpandMacros(previous.Program, run.Expanded.ProgramOrSource, TaskPrevious, InputsOf(run)))
+        instance = FindInstance(run.Expanded.ProgramOrSource, ModeQuery);
     char number[DecimalCapacity];
     FormatSignedDecimal(int32_t(instance), number);
-    (void)TextCopy(ProcessIdText, number);
+    (void)TextCopy(run.ProcessIdText, number);
 
-    RunTask(PreviousTask, TaskPrevious, "PREVIOUS TASK: Please confirm");
-    RunTask(MainTask, TaskMain, "MAIN TASK: Please confirm");
+    RunTask(run, TaskPrevious, "PREVIOUS TASK: Please confirm");
+    RunTask(run, TaskMain, "MAIN TASK: Please confirm");
     return 0;
 }

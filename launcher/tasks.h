@@ -4,11 +4,12 @@
 #include <cstdint>
 
 #include "common/buffers.h"
+#include "common/startup_values.h"
 
-// The %PROCESSID% value: the previous task's running instance found at the start ("0" for none).
-extern char ProcessIdText[PathCapacity];
-// 1 while the current task's copy source or target names %GITBRANCHNAME%: the copy then
-// skips ".git" and ".github" folders.
+// Loads the settings file named in startup, computes the macro values and runs both tasks.
+// Returns 0.
+int32_t RunTasks(const StartupValues& startup);
+
+// Read by the copy engine until it takes its own copy-run record: 1 while the current task's
+// copy source or target names %GITBRANCHNAME% (the copy then skips ".git" and ".github").
 extern int32_t SkipGitFolders;
-
-int32_t RunTasks();

@@ -5,11 +5,9 @@
 #include "common/path.h"
 #include "common/scoped.h"
 #include "common/text.h"
-#include "launcher/startup.h"
-#include "launcher/tasks.h"
+#include "common/window.h"
 
 uint64_t RunStartTime;
-MacroValues Macros;
 
 namespace {
 
@@ -41,17 +39,7 @@ void ReadProgramFiles(char (&folder)[PathCapacity])
     folder[size] = '\0';
 }
 
-bool SystemErrorText(int32_t code, char (&text)[PathCapacity])
-{
-    // Inserts are ignored: the text is shown as it is, with no arguments to fill in.
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, DWORD(code), 0,
-                                  text, PathCapacity, nullptr);
-    if (length == 0 || length >= PathCapacity) {
-        text[0] = '\0';
-        return false;
-    }
-    return true;
-}
+bool ErrorTextOf(int32_t code, char (&text)[PathCapacity]) { return SystemErrorText(uint32_t(code), text); }
 
 bool ReadFileStart(const char* path, char* bytes, size_t capacity, size_t& count)
 {
@@ -67,14 +55,14 @@ bool ReadFileStart(const char* path, char* bytes, size_t capacity, size_t& count
 
 }  // namespace
 
-void (*ReadLocalClock)(SYSTEMTIME* now) = SystemLocalClock;
+void (*gReadLocalClock)(SYSTEMTIME* now) = SystemLocalClock;
 
-void ComputeMacroValues()
+void ComputeMacroValues(const StartupValues& startup, MacroRun& run)
 {
     SYSTEMTIME now = {};
-    ReadLocalClock(&now);
+    gReadLocalClock(&now);
     FILETIME start = {};
-    RunStartTime = SystemTimeToFileTime(&now, &start)
+    run.StartTime = SystemTimeToFileTime(&now, &start)
                        ? (uint64_t(start.dwHighDateTime) << 32) | start.dwLowDateTime
                        : 0;
     ClockReading clock = {now.wYear, now.wMonth, now.wDayOfWeek, now.wDay, now.wHour, now.wMinute, now.wSecond};
@@ -96,13 +84,14 @@ void ComputeMacroValues()
     size = PathCapacity;
     if (!GetComputerNameA(computerName, &size)) computerName[0] = '\0';
 
-    SystemTexts system = {documents, OwnPath, programFiles, OwnName, systemDir,
-                          tempDir,   userName, computerName, windowsDir};
-    FormatMacroValues(clock, system, Macros);
+    SystemTexts system = {documents, startup.OwnPath, programFiles, startup.OwnName, systemDir,
+                          tempDir,   userName,        computerName, windowsDir};
+    FormatMacroValues(clock, system, run.Values);
 }
 
-bool ExpandMacros(const char* source, char (&output)[TextCapacity], int32_t task)
+bool ExpandMacros(const char* source, char (&output)[TextCapacity], TaskId task, const MacroInputs& inputs)
 {
-    ExpansionContext context = {&Macros, ProcessIdText, ErrorCode, SystemErrorText, ReadFileStart};
+    ExpansionContext context = {inputs.Values, inputs.ProcessId, inputs.ErrorCode, ErrorTextOf, ReadFileStart,
+                                inputs.Tasks};
     return ExpandMacroText(source, output, task, context);
 }

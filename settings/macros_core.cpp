@@ -5,8 +5,6 @@
 #include "common/text.h"
 #include "settings/task_settings.h"
 
-int32_t ErrorCode;
-
 const char* const MacroNames[MacroCount] = {
     "%YEAR%",         "%MONTH%",        "%DAY%",          "%DATE%",        "%HOUR%",
     "%MINUTE%",       "%MINUTEONES%",   "%MINUTETENS%",   "%SECOND%",      "%TIME%",
@@ -61,14 +59,14 @@ bool GitHeadPathOf(const char* directory, bool isWorkingDir, char (&path)[PathCa
     return TextAppend(path, ".git\\HEAD");
 }
 
-void GitBranch(int32_t task, const ExpansionContext& context, char (&branch)[TextCapacity])
+void GitBranch(TaskId task, const ExpansionContext& context, char (&branch)[TextCapacity])
 {
-    const TaskSettings& settings = TaskOf(task);
+    const TaskSettings* settings = context.Tasks ? &context.Tasks->Of(task) : nullptr;
     char directory[TextCapacity];
-    bool fit = ExpandMacroText(settings.WorkingDir, directory, -1, context);
+    bool fit = ExpandMacroText(settings ? settings->WorkingDir : "", directory, TaskNone, context);
     bool isWorkingDir = true;
     if (fit && !directory[0]) {
-        fit = ExpandMacroText(settings.Program, directory, -1, context);
+        fit = ExpandMacroText(settings ? settings->Program : "", directory, TaskNone, context);
         isWorkingDir = false;
     }
     if (fit && !directory[0]) {
@@ -180,7 +178,7 @@ void GitBranchFromHead(const char* head, char (&branch)[TextCapacity])
     (void)TextCopy(branch, ErrorGitHeadText);
 }
 
-bool ExpandMacroText(const char* source, char (&output)[TextCapacity], int32_t task, const ExpansionContext& context)
+bool ExpandMacroText(const char* source, char (&output)[TextCapacity], TaskId task, const ExpansionContext& context)
 {
     char work[TextCapacity];
     bool fit = TextCopy(work, source);
@@ -189,7 +187,7 @@ bool ExpandMacroText(const char* source, char (&output)[TextCapacity], int32_t t
     for (int32_t id = MacroYear; fit && id <= MacroWeekday; ++id) fit = ReplaceAll(work, MacroNames[id], values.Text[id]);
 
     // The branch is read only when asked for: the HEAD file is read afresh at each expansion.
-    if (fit && task != -1 && Contains(work, MacroNames[MacroGitBranchName])) {
+    if (fit && task != TaskNone && Contains(work, MacroNames[MacroGitBranchName])) {
         char branch[TextCapacity];
         GitBranch(task, context, branch);
         fit = ReplaceAll(work, MacroNames[MacroGitBranchName], branch);

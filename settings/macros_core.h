@@ -8,9 +8,7 @@
 #include <cstdint>
 
 #include "common/buffers.h"
-
-// The process-wide error code that %ERRORCODE% and %ERRORTEXT% show; starts at 0.
-extern int32_t ErrorCode;
+#include "settings/task_settings.h"
 
 // In expansion order: a value holding a later name is expanded again, one holding an earlier
 // name is not.
@@ -102,11 +100,14 @@ struct ExpansionContext {
     // Reads at most capacity bytes of the file at path into bytes; false when the file cannot
     // be opened or read.
     bool (*ReadFileStart)(const char* path, char* bytes, size_t capacity, size_t& count);
+    // The two tasks whose WorkingDir and Program give %GITBRANCHNAME%; null reads as two empty
+    // tasks.
+    const TaskRecords* Tasks;
 };
 
-// Expands every macro of source into output. task: 0 the previous task, -1 no task
-// (%GITBRANCHNAME% stays), any other value the main task. False when the text or one of the
+// Expands every macro of source into output. task: whose texts give %GITBRANCHNAME%; TaskNone
+// leaves it in place. False when the text or one of the
 // values did not fit: output then holds the text expanded as far as it fit, for display only.
-[[nodiscard]] bool ExpandMacroText(const char* source, char (&output)[TextCapacity], int32_t task,
+[[nodiscard]] bool ExpandMacroText(const char* source, char (&output)[TextCapacity], TaskId task,
                                    const ExpansionContext& context);
 

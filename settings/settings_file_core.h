@@ -21,14 +21,14 @@ struct SettingsKey {
 constexpr int32_t SettingsKeyCount = 19;
 extern const SettingsKey SettingsKeys[SettingsKeyCount];
 
-// Index by task selector: 0 PREVIOUS, 1 OPTIONS.
+// Index by TaskId: 0 PREVIOUS, 1 OPTIONS.
 extern const char* const SectionNames[2];
 // The OPTIONS group's controls are the PREVIOUS ones plus this.
 constexpr int32_t MainGroupControlOffset = 40;
 
-inline int32_t ControlIdOf(const SettingsKey& key, int32_t selector)
+inline int32_t ControlIdOf(const SettingsKey& key, int32_t task)
 {
-    return key.ControlId + (selector == TaskPrevious ? 0 : MainGroupControlOffset);
+    return key.ControlId + (task == TaskPrevious ? 0 : MainGroupControlOffset);
 }
 char* TextField(TaskSettings& task, const SettingsKey& key);
 int32_t& NumberField(TaskSettings& task, const SettingsKey& key);

@@ -1,6 +1,6 @@
-// The settings of one task. Two records live for the whole process: the previous task
-// (section PREVIOUS, run first) and the main task (section OPTIONS). Fields bear their
-// INI keys' names; flags count as set when not 0 unless a reader compares with exactly 1.
+// The settings of one task: the previous task (section PREVIOUS, run first) and the main task
+// (section OPTIONS). Fields bear their INI keys' names; flags count as set when not 0 unless a
+// reader compares with exactly 1.
 #pragma once
 
 #include <cstdint>
@@ -29,11 +29,20 @@ struct TaskSettings {
     int32_t CopyModifiedFilesMinute;
 };
 
-// Task selectors, as the macro expansion and the task sequence pass them.
-enum : int32_t { TaskPrevious = 0, TaskMain = 1 };
+// Which task a text belongs to: the macro expansion and the task sequence pass it. TaskNone
+// names no task (an expansion then leaves %GITBRANCHNAME% in place); any value other than
+// TaskNone and TaskPrevious counts as the main task.
+enum TaskId : int32_t { TaskNone = -1, TaskPrevious = 0, TaskMain = 1 };
 
-extern TaskSettings PreviousTask;  // section PREVIOUS
-extern TaskSettings MainTask;      // section OPTIONS
+// The two tasks of the settings file as one run or one settings window holds them.
+struct TaskRecords {
+    TaskSettings Previous;  // section PREVIOUS
+    TaskSettings Main;      // section OPTIONS
+    // Per task (0 PREVIOUS, 1 OPTIONS): one bit (1 << key index in SettingsKeys) for each text
+    // key whose value in the file was longer than its 4095-character field. The record holds
+    // the cut text so the settings window can show it; no step may act on it.
+    uint32_t CutTextKeys[2];
 
-// The record a selector names: 0 the previous task, anything else the main task.
-inline TaskSettings& TaskOf(int32_t selector) { return selector == TaskPrevious ? PreviousTask : MainTask; }
+    TaskSettings& Of(TaskId task) { return task == TaskPrevious ? Previous : Main; }
+    const TaskSettings& Of(TaskId task) const { return task == TaskPrevious ? Previous : Main; }
+};

@@ -4,7 +4,7 @@
 #include "skin/drawing.h"
 #include "skin/texture_core.h"
 
-HBITMAP BackgroundTexture = nullptr;
+HBITMAP gBackgroundTexture = nullptr;
 
 namespace {
 
@@ -101,11 +101,11 @@ BOOL EraseWithTexture(HWND window, HDC dc)
 {
     RECT client;
     GetClientRect(window, &client);
-    if (!BackgroundTexture) {
+    if (!gBackgroundTexture) {
         FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
         return TRUE;
     }
-    HBRUSH brush = CreatePatternBrush(BackgroundTexture);
+    HBRUSH brush = CreatePatternBrush(gBackgroundTexture);
     if (!brush) {
         FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
         return TRUE;
@@ -124,14 +124,14 @@ HBRUSH TextureBrushFor(HDC dc)
     static HBRUSH brush = nullptr;
     static HBITMAP madeFrom = nullptr;
     SetBkMode(dc, TRANSPARENT);
-    if (brush && madeFrom != BackgroundTexture) {
+    if (brush && madeFrom != gBackgroundTexture) {
         DeleteObject(brush);
         brush = nullptr;
         madeFrom = nullptr;
     }
-    if (!brush && BackgroundTexture) {
-        brush = CreatePatternBrush(BackgroundTexture);
-        madeFrom = brush ? BackgroundTexture : nullptr;
+    if (!brush && gBackgroundTexture) {
+        brush = CreatePatternBrush(gBackgroundTexture);
+        madeFrom = brush ? gBackgroundTexture : nullptr;
     }
     return brush ? brush : GetSysColorBrush(COLOR_BTNFACE);
 }

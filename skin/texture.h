@@ -13,11 +13,12 @@
 DWORD MakeTextureBitmap(int style, const RECT& rect, int strength, int lighterPercent, int tintPercent,
                         COLORREF tintColor, HBITMAP* bitmap, HBITMAP* lighterBitmap);
 
-// The settings window's background texture: made once when that window opens and kept for the
-// rest of the process; the About box paints with it too. None until then.
-extern HBITMAP BackgroundTexture;
+// A global because the settings window and the About box share it: made once when the settings
+// window opens and kept for the
+// rest of the process. None until then.
+extern HBITMAP gBackgroundTexture;
 
-// WM_ERASEBKGND: tiles BackgroundTexture over the client area of window; returns TRUE.
+// WM_ERASEBKGND: tiles gBackgroundTexture over the client area of window; returns TRUE.
 // Without a texture the area is filled with COLOR_BTNFACE.
 BOOL EraseWithTexture(HWND window, HDC dc);
 

@@ -5,7 +5,7 @@
 #include "common/buffers.h"
 #include "common/system_library.h"
 #include "common/text.h"
-#include "launcher/startup.h"
+#include "common/window.h"
 #include "skin/texture.h"
 #include "ui/dialog_template.h"
 #include "ui/file_version.h"
@@ -24,10 +24,11 @@ const char LinkUnderlineProperty[] = "_Hyperlink_Underline_Font_";
 constexpr COLORREF LinkColor = 0xC40000; // blue 196
 constexpr size_t AboutTemplateCapacity = 1024;
 
-// The two arguments of RunAboutDialog, handed to the dialog procedure.
+// The arguments of RunAboutDialog, handed to the dialog procedure.
 struct AboutStart {
     HWND owner;
     HICON icon;
+    const char* ownPath;  // whose file version the caption shows
 };
 
 const DialogControl AboutControls[] = {
@@ -36,17 +37,10 @@ const DialogControl AboutControls[] = {
     {0x50018011, 117, 282, 70, 16, AboutOkId, ClassButton, nullptr, "OK"},
 };
 
-size_t WidenAnsi(const char* text, uint16_t* output, size_t capacity)
-{
-    const int room = capacity > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(capacity);
-    const int words = MultiByteToWideChar(CP_ACP, 0, text, -1, reinterpret_cast<wchar_t*>(output), room);
-    return words > 0 ? static_cast<size_t>(words) : 0;
-}
-
-void SetVersionCaption(HWND dialog)
+void SetVersionCaption(HWND dialog, const char* ownPath)
 {
     char version[PathCapacity];
-    if (!ReadFileVersion(OwnPath, version, sizeof version)) return;
+    if (!ownPath || !ReadFileVersion(ownPath, version, sizeof version)) return;
     // The whole text always fits the larger buffer; a caption too long for its own buffer then
     // shows cut with "..." rather than cut silently.
     char full[TextCapacity];
@@ -89,12 +83,12 @@ void SelectLinkFont(HWND control, const char* property)
 
 } // namespace
 
-void RunAboutDialog(HWND owner, HICON icon)
+void RunAboutDialog(HWND owner, HICON icon, const char* ownPath)
 {
     alignas(4) unsigned char block[AboutTemplateCapacity] = {};
     const DialogHeader header = {0x00080840, 0, 0, 0, 304, 324, AboutCaption, 8, "MS Sans Serif"};
     if (!BuildDialogTemplate(header, AboutControls, 3, block, sizeof block, WidenAnsi)) return;
-    AboutStart start = {owner, icon};
+    AboutStart start = {owner, icon, ownPath};
     DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(block), owner, AboutDlgProc,
                             reinterpret_cast<LPARAM>(&start));
 }
@@ -109,7 +103,7 @@ INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         ForgetPicture();
         AboutPicture = LoadPictureResource(nullptr, AboutPictureResource);
         MakeHyperlink(dialog, AboutLinkId);
-        SetVersionCaption(dialog);
+        SetVersionCaption(dialog, start ? start->ownPath : nullptr);
         return FALSE;
     }
     case WM_PAINT:

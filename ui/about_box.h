@@ -5,8 +5,9 @@
 #include <ocidl.h>
 #include <olectl.h>
 
-// Runs the About box modally over owner (the settings window) with icon as its big icon.
-void RunAboutDialog(HWND owner, HICON icon);
+// Runs the About box modally over owner (the settings window) with icon as its big icon and
+// the file version of ownPath (the program itself) in its caption.
+void RunAboutDialog(HWND owner, HICON icon, const char* ownPath);
 
 INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -4,10 +4,16 @@
 #include "common/text.h"
 #include "ui/macro_menu_core.h"
 
-HWND MacroDialog;
-HMENU MacroMenu;
-HWND MacroField;
-EditSubclass EditSubclassTable[MacroFieldCount];
+namespace {
+
+const char MenuStateProperty[] = "MACRO_MENU";
+
+MacroMenuState* StateOf(HWND field)
+{
+    return static_cast<MacroMenuState*>(GetPropA(GetParent(field), MenuStateProperty));
+}
+
+}  // namespace
 
 HMENU BuildMacroMenu()
 {
@@ -17,33 +23,43 @@ HMENU BuildMacroMenu()
     return menu;
 }
 
-void InstallMacroMenu(HWND dialog)
+void InstallMacroMenu(HWND dialog, MacroMenuState& state)
 {
-    MacroDialog = dialog;
-    MacroMenu = BuildMacroMenu();
+    state.Dialog = dialog;
+    state.Menu = BuildMacroMenu();
+    state.Field = nullptr;
+    SetPropA(dialog, MenuStateProperty, &state);
     for (size_t i = 0; i < MacroFieldCount; ++i) {
         HWND field = GetDlgItem(dialog, MacroFieldIds[i]);
-        EditSubclassTable[i].field = field;
+        state.SubclassTable[i].field = field;
         // The table is filled before the procedure is replaced: the field's next message
         // already needs its previous procedure.
-        EditSubclassTable[i].previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(field, GWLP_WNDPROC));
+        state.SubclassTable[i].previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(field, GWLP_WNDPROC));
         SetWindowLongPtrA(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MacroEditProc));
     }
 }
 
-void ReleaseMacroMenu()
+void ReleaseMacroMenu(MacroMenuState& state)
 {
-    if (MacroMenu) DestroyMenu(MacroMenu);
-    MacroMenu = nullptr;
-    MacroDialog = nullptr;
-    MacroField = nullptr;
+    if (state.Menu) DestroyMenu(state.Menu);
+    // The fields outlive this call by a few messages: they go back to their own procedures.
+    for (EditSubclass& entry : state.SubclassTable) {
+        if (entry.field && entry.previous)
+            SetWindowLongPtrA(entry.field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entry.previous));
+        entry = {};
+    }
+    if (state.Dialog) RemovePropA(state.Dialog, MenuStateProperty);
+    state.Menu = nullptr;
+    state.Dialog = nullptr;
+    state.Field = nullptr;
 }
 
 namespace {
 
-WNDPROC PreviousProcOf(HWND field)
+WNDPROC PreviousProcOf(const MacroMenuState* state, HWND field)
 {
-    for (const EditSubclass& entry : EditSubclassTable)
+    if (!state) return nullptr;
+    for (const EditSubclass& entry : state->SubclassTable)
         if (entry.field == field) return entry.previous;
     return nullptr;
 }
@@ -54,22 +70,23 @@ bool ControlDown() { return (GetKeyState(VK_CONTROL) & 0x8000) != 0; }
 
 LRESULT CALLBACK MacroEditProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_CHAR && wParam == ' ' && ControlDown()) {
+    MacroMenuState* state = StateOf(field);
+    if (state && message == WM_CHAR && wParam == ' ' && ControlDown()) {
         // The field is the window the character came to, which is the focus window when a key
         // was pressed; unlike asking for the focus it also holds for a field that has lost it.
-        MacroField = field;
+        state->Field = field;
         RECT rect;
         POINT caret = {0, 0};
         GetWindowRect(field, &rect);
         GetCaretPos(&caret);
         int id = GetDlgCtrlID(field);
-        SetForegroundWindow(MacroDialog);
-        UINT command = UINT(TrackPopupMenu(MacroMenu, TPM_RETURNCMD, rect.left + caret.x, rect.bottom + caret.y, 0,
-                                           MacroDialog, nullptr));
+        SetForegroundWindow(state->Dialog);
+        UINT command = UINT(TrackPopupMenu(state->Menu, TPM_RETURNCMD, rect.left + caret.x, rect.bottom + caret.y, 0,
+                                           state->Dialog, nullptr));
         if (command) InsertMacro(command, field, id);
         return 0;  // CTRL+SPACE never types a blank
     }
-    WNDPROC previous = PreviousProcOf(field);
+    WNDPROC previous = PreviousProcOf(state, field);
     if (!previous) return DefWindowProcA(field, message, wParam, lParam);
     return CallWindowProcA(previous, field, message, wParam, lParam);
 }

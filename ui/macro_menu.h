@@ -13,17 +13,21 @@ struct EditSubclass {
     WNDPROC previous;
 };
 
-extern HWND MacroDialog;                              // owner of the menu, the settings window
-extern HMENU MacroMenu;                               // built once per window
-extern HWND MacroField;                               // the field that last opened the menu
-extern EditSubclass EditSubclassTable[MacroFieldCount];  // in the order of MacroFieldIds
+// The menu's share of the settings window's state.
+struct MacroMenuState {
+    HWND Dialog;                                 // owner of the menu, the settings window
+    HMENU Menu;                                  // built once per window
+    HWND Field;                                  // the field that last opened the menu
+    EditSubclass SubclassTable[MacroFieldCount];  // in the order of MacroFieldIds
+};
 
 // The pop-up menu of the 23 macro names.
 HMENU BuildMacroMenu();
-// Builds the menu and puts MacroEditProc in front of the ten fields of dialog.
-void InstallMacroMenu(HWND dialog);
+// Builds the menu into state and puts MacroEditProc in front of the ten fields of dialog; the
+// fields find state through the dialog's "MACRO_MENU" property while the window lives.
+void InstallMacroMenu(HWND dialog, MacroMenuState& state);
 // Forgets the window's menu and fields (the menu is destroyed) when the window goes away.
-void ReleaseMacroMenu();
+void ReleaseMacroMenu(MacroMenuState& state);
 
 LRESULT CALLBACK MacroEditProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -10,8 +10,7 @@
 #include "common/buffers.h"
 #include "common/system_library.h"
 #include "common/text.h"
-#include "launcher/instance.h"
-#include "launcher/startup.h"
+#include "common/window.h"
 #include "settings/settings_file.h"
 #include "settings/task_settings.h"
 #include "skin/skin.h"
@@ -28,113 +27,105 @@ constexpr UINT ToolRecordSize = offsetof(TOOLINFOA, lpReserved);
 static_assert(ToolRecordSize == 44, "the tool record without its reserved member");
 #endif
 
-HWND SettingsWindow;
-HWND TooltipWindow;
-
 namespace {
-
-TOOLINFOA ToolRecord;            // reused for every tool
-CTRL_STRUCT ButtonSkinTemplate;  // the look of the three bottom buttons
 
 const char BrowseTitle[] = "Selecting a file";
 const char FolderPrompt[] = "Please select Target folder";
 const char FileFilter[] = "All files\0*.*\0";  // the literal's own NUL is the second final one
 
-size_t WidenWithCodePage(const char* text, uint16_t* output, size_t capacity)
-{
-    int room = capacity > size_t(INT_MAX) ? INT_MAX : int(capacity);
-    int words = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, -1, reinterpret_cast<LPWSTR>(output), room);
-    return words > 0 ? size_t(words) : 0;
-}
-
-// Task selector and previous-group id of a control of one of the two groups.
-int32_t SelectorOf(int id) { return id > GroupOffset ? TaskMain : TaskPrevious; }
-int OffsetOf(int32_t selector) { return selector == TaskPrevious ? 0 : GroupOffset; }
+// The task of a control of one of the two groups, and the offset of its group's ids.
+TaskId TaskOfControl(int id) { return id > GroupOffset ? TaskMain : TaskPrevious; }
+int OffsetOf(TaskId task) { return task == TaskPrevious ? 0 : GroupOffset; }
 
 int32_t Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED ? 1 : 0; }
 
 // "Term" means nothing while the program is to be shown or unhidden.
-void ApplyTermRule(HWND dialog, int32_t selector)
+void ApplyTermRule(HWND dialog, const TaskRecords& tasks, TaskId id)
 {
-    const TaskSettings& task = TaskOf(selector);
-    EnableWindow(GetDlgItem(dialog, IdTerm + OffsetOf(selector)), !(task.Unhide || task.Show));
+    const TaskSettings& task = tasks.Of(id);
+    EnableWindow(GetDlgItem(dialog, IdTerm + OffsetOf(id)), !(task.Unhide || task.Show));
 }
 
 // The age limit of the copied files matters only while "Copy only new or modified files" is
 // checked. The spin controls stay usable either way.
-void ApplyModifiedRule(HWND dialog, int32_t selector)
+void ApplyModifiedRule(HWND dialog, const TaskRecords& tasks, TaskId task)
 {
-    BOOL enable = TaskOf(selector).CopyModifiedFiles != 0;
-    for (uint16_t id : ModifiedRowIds) EnableWindow(GetDlgItem(dialog, id + OffsetOf(selector)), enable);
+    BOOL enable = tasks.Of(task).CopyModifiedFiles != 0;
+    for (uint16_t id : ModifiedRowIds) EnableWindow(GetDlgItem(dialog, id + OffsetOf(task)), enable);
 }
 
-void CreateToolTips(HWND dialog)
+void CreateToolTips(HWND dialog, SettingsWindowState& state)
 {
-    TooltipWindow = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON,
-                                    0, 0, 0, 0, dialog, nullptr, Instance, nullptr);
-    if (!TooltipWindow) return;
-    SetWindowPos(TooltipWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    SendMessageA(TooltipWindow, TTM_ACTIVATE, TRUE, 0);
-    SendMessageA(TooltipWindow, TTM_SETMAXTIPWIDTH, 0, 300);
+    HINSTANCE instance = state.Start.Startup->Instance;
+    HWND tooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON,
+                                   0, 0, 0, 0, dialog, nullptr, instance, nullptr);
+    state.Tooltip = tooltip;
+    if (!tooltip) return;
+    SetWindowPos(tooltip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SendMessageA(tooltip, TTM_ACTIVATE, TRUE, 0);
+    SendMessageA(tooltip, TTM_SETMAXTIPWIDTH, 0, 300);
 
-    FillBytes(&ToolRecord, sizeof ToolRecord, 0);
-    ToolRecord.cbSize = ToolRecordSize;
-    ToolRecord.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    ToolRecord.hwnd = dialog;
-    ToolRecord.hinst = Instance;
+    TOOLINFOA& record = state.ToolRecord;
+    FillBytes(&record, sizeof record, 0);
+    record.cbSize = ToolRecordSize;
+    record.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    record.hwnd = dialog;
+    record.hinst = instance;
     for (const ToolTip& tip : ToolTips) {
-        ToolRecord.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dialog, tip.id));
-        ToolRecord.lpszText = const_cast<char*>(tip.text);  // copied by the control
-        SendMessageA(TooltipWindow, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ToolRecord));
+        record.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dialog, tip.id));
+        record.lpszText = const_cast<char*>(tip.text);  // copied by the control
+        SendMessageA(tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&record));
     }
 }
 
-void SetCaption(HWND dialog)
+void SetCaption(HWND dialog, const StartupValues& startup)
 {
     char version[64];
-    int hasVersion = ReadFileVersion(OwnPath, version, sizeof version);
+    int hasVersion = ReadFileVersion(startup.OwnPath, version, sizeof version);
     char caption[PathCapacity];
-    ComposeSettingsCaption(SettingsCaption, hasVersion == 1, version, SettingsFilePath, caption, sizeof caption);
+    ComposeSettingsCaption(SettingsCaption, hasVersion == 1, version, startup.SettingsFilePath, caption,
+                           sizeof caption);
     SetWindowTextA(dialog, caption);
 }
 
 void Initialise(HWND dialog, LPARAM parameter)
 {
-    SettingsWindow = dialog;
     SetWindowLongPtrA(dialog, GWLP_USERDATA, parameter);
-    const auto* start = reinterpret_cast<const SettingsDialogStart*>(parameter);
-    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(start->Icon));
+    SettingsWindowState& state = *reinterpret_cast<SettingsWindowState*>(parameter);
+    const StartupValues& startup = *state.Start.Startup;
+    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(state.Start.Icon));
 
-    SetCaption(dialog);
+    SetCaption(dialog, startup);
 
     // One texture for the rest of the process: a window opened again reuses it.
-    if (!BackgroundTexture) {
+    if (!gBackgroundTexture) {
         RECT area = {0, 0, 240, 60};
-        MakeTextureBitmap(2, area, 30, 15, 0, 0, &BackgroundTexture, nullptr);
+        MakeTextureBitmap(2, area, 30, 15, 0, 0, &gBackgroundTexture, nullptr);
     }
 
-    ButtonSkinTemplate = SettingsButtonSkin();
-    for (int id : {IdAbout, IdSave, IdClose}) SkinControl(GetDlgItem(dialog, id), &ButtonSkinTemplate);
+    state.ButtonSkin = SettingsButtonSkin();
+    for (int id : {IdAbout, IdSave, IdClose}) SkinControl(GetDlgItem(dialog, id), &state.ButtonSkin);
 
     for (const SpinRange& range : SpinRanges)
         SendDlgItemMessageA(dialog, range.spinId, UDM_SETRANGE, 0, MAKELPARAM(range.upper, 0));
 
-    LoadSettings(dialog);
-    for (int32_t selector : {TaskPrevious, TaskMain}) {
-        ApplyTermRule(dialog, selector);
-        ApplyModifiedRule(dialog, selector);
+    LoadSettings(startup.SettingsFilePath, state.Tasks, dialog);
+    for (TaskId id : {TaskPrevious, TaskMain}) {
+        ApplyTermRule(dialog, state.Tasks, id);
+        ApplyModifiedRule(dialog, state.Tasks, id);
     }
 
-    CreateToolTips(dialog);
-    InstallMacroMenu(dialog);
+    CreateToolTips(dialog, state);
+    InstallMacroMenu(dialog, state.Menu);
     BringToFront(dialog);
 }
 
 // Source, target and parameter: a file or a folder, as the user answers. The browser never
-// starts from the field's text.
-void BrowseWithQuestion(HWND dialog, char (&buffer)[TextCapacity], int fieldId)
+// starts from the field's text. The chosen path goes to the field only: the task record keeps
+// the text as loaded, which Save compares with to keep a value loaded cut.
+void BrowseWithQuestion(HWND dialog, int fieldId)
 {
-    FillBytes(buffer, sizeof buffer, 0);
+    char buffer[TextCapacity] = {};
     int answer = MessageBoxA(dialog, "Is it a request for a folder?", "Please Confirm", MB_YESNO | MB_ICONQUESTION);
     int32_t chosen = answer == IDYES
                          ? BrowseForPath(dialog, BrowseTitle, buffer, sizeof buffer, FolderPrompt, sizeof FolderPrompt, 1)
@@ -142,16 +133,22 @@ void BrowseWithQuestion(HWND dialog, char (&buffer)[TextCapacity], int fieldId)
     if (chosen) SetDlgItemTextA(dialog, fieldId, buffer);
 }
 
-void ReportSaveFailure(HWND dialog, int32_t failedControl)
+// The file picker: the Open dialog, its choice put into the field only (see BrowseWithQuestion).
+void BrowseFor(HWND dialog, int fieldId, const char* filterOrPrompt, uint32_t filterLength, int32_t folderMode)
+{
+    char buffer[TextCapacity] = {};
+    if (BrowseForPath(dialog, BrowseTitle, buffer, sizeof buffer, filterOrPrompt, filterLength, folderMode))
+        SetDlgItemTextA(dialog, fieldId, buffer);
+}
+
+void ReportSaveFailure(HWND dialog, const char* settingsFile, int32_t failedControl)
 {
     DWORD error = GetLastError();
     // The system's text, a line feed and the whole settings path: room for all three.
     char message[PathCapacity + 1 + TextCapacity];
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                                  MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), message, PathCapacity, nullptr);
-    if (length == 0 || length >= PathCapacity) return;
+    if (!SystemErrorText(error, message, PathCapacity)) return;
     (void)TextAppend(message, "\n");
-    (void)TextAppend(message, SettingsFilePath);
+    (void)TextAppend(message, settingsFile);
     MessageBoxA(nullptr, message, "Error Saving Ini File", MB_SYSTEMMODAL | MB_ICONERROR);
     // A text that could not be stored as typed: show the user which one.
     if (HWND field = failedControl ? GetDlgItem(dialog, failedControl) : nullptr) {
@@ -163,16 +160,18 @@ void ReportSaveFailure(HWND dialog, int32_t failedControl)
 void OnCommand(HWND dialog, WPARAM wParam)
 {
     if (wParam > 0xFFFF) return;  // notifications other than BN_CLICKED
+    SettingsWindowState* state = SettingsWindowStateOf(dialog);
+    if (!state) return;
+    const StartupValues& startup = *state->Start.Startup;
     int id = int(wParam);
     switch (id) {
-    case IdAbout: {
-        const auto* start = reinterpret_cast<const SettingsDialogStart*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
-        RunAboutDialog(dialog, start ? start->Icon : AppIcon);
+    case IdAbout:
+        RunAboutDialog(dialog, state->Start.Icon, startup.OwnPath);
         return;
-    }
     case IdSave: {
         int32_t failedControl = 0;
-        if (!SaveSettings(dialog, &failedControl)) ReportSaveFailure(dialog, failedControl);
+        if (!SaveSettings(startup.SettingsFilePath, state->Tasks, dialog, &failedControl))
+            ReportSaveFailure(dialog, startup.SettingsFilePath, failedControl);
         return;
     }
     case IdClose:
@@ -182,41 +181,36 @@ void OnCommand(HWND dialog, WPARAM wParam)
         break;
     }
     if (id < 1 || id > 2 * GroupOffset) return;
-    int32_t selector = SelectorOf(id);
-    int offset = OffsetOf(selector);
-    TaskSettings& task = TaskOf(selector);
+    TaskId taskId = TaskOfControl(id);
+    int offset = OffsetOf(taskId);
+    TaskSettings& task = state->Tasks.Of(taskId);
     switch (id - offset) {
     case IdUnhide:
         task.Unhide = Checked(dialog, id);
-        ApplyTermRule(dialog, selector);
+        ApplyTermRule(dialog, state->Tasks, taskId);
         break;
     case IdShow:
         task.Show = Checked(dialog, id);
-        ApplyTermRule(dialog, selector);
+        ApplyTermRule(dialog, state->Tasks, taskId);
         break;
     case IdCopyModifiedFiles:
         task.CopyModifiedFiles = Checked(dialog, id);
-        ApplyModifiedRule(dialog, selector);
+        ApplyModifiedRule(dialog, state->Tasks, taskId);
         break;
     case IdSourceBrowse:
-        BrowseWithQuestion(dialog, task.CopySource, IdCopySource + offset);
+        BrowseWithQuestion(dialog, IdCopySource + offset);
         break;
     case IdTargetBrowse:
-        BrowseWithQuestion(dialog, task.CopyTarget, IdCopyTarget + offset);
+        BrowseWithQuestion(dialog, IdCopyTarget + offset);
         break;
     case IdParametersBrowse:
-        BrowseWithQuestion(dialog, task.Parameters, IdParameters + offset);
+        BrowseWithQuestion(dialog, IdParameters + offset);
         break;
     case IdProgramBrowse:
-        FillBytes(task.Program, sizeof task.Program, 0);
-        if (BrowseForPath(dialog, BrowseTitle, task.Program, sizeof task.Program, FileFilter, sizeof FileFilter, 0))
-            SetDlgItemTextA(dialog, IdProgram + offset, task.Program);
+        BrowseFor(dialog, IdProgram + offset, FileFilter, sizeof FileFilter, 0);
         break;
     case IdWorkingDirBrowse:
-        FillBytes(task.WorkingDir, sizeof task.WorkingDir, 0);
-        if (BrowseForPath(dialog, BrowseTitle, task.WorkingDir, sizeof task.WorkingDir, FolderPrompt,
-                          sizeof FolderPrompt, 1))
-            SetDlgItemTextA(dialog, IdWorkingDir + offset, task.WorkingDir);
+        BrowseFor(dialog, IdWorkingDir + offset, FolderPrompt, sizeof FolderPrompt, 1);
         break;
     default:
         break;
@@ -262,7 +256,7 @@ int32_t BrowseForPath(HWND owner, const char* title, char* buffer, uint32_t buff
     OPENFILENAMEA open = {};
     open.lStructSize = sizeof open;
     open.hwndOwner = owner;
-    open.hInstance = Instance;
+    open.hInstance = GetModuleHandleA(nullptr);
     open.lpstrFilter = filterOrPrompt;
     open.lpstrFile = buffer;
     open.nMaxFile = bufferSize;
@@ -296,23 +290,35 @@ INT_PTR CALLBACK SettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         EndDialog(dialog, 0);
         return TRUE;
     case WM_DESTROY:
-        ReleaseMacroMenu();
-        SettingsWindow = nullptr;
-        TooltipWindow = nullptr;
+        if (SettingsWindowState* state = SettingsWindowStateOf(dialog)) {
+            ReleaseMacroMenu(state->Menu);
+            state->Tooltip = nullptr;
+        }
+        SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
         return FALSE;
     default:
         return FALSE;
     }
 }
 
-void RunSettingsDialog()
+SettingsWindowState* SettingsWindowStateOf(HWND dialog)
 {
-    SettingsDialogStart start = {};
-    start.Icon = AppIcon;
+    // Other dialogs (the About box) keep other records there.
+    if (!dialog || GetWindowLongPtrA(dialog, DWLP_DLGPROC) != reinterpret_cast<LONG_PTR>(SettingsDlgProc))
+        return nullptr;
+    return reinterpret_cast<SettingsWindowState*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
+}
+
+void RunSettingsDialog(const StartupValues& startup)
+{
+    // Lives as long as the modal window, which reaches it from its handle.
+    SettingsWindowState state = {};
+    state.Start.Icon = startup.AppIcon;
+    state.Start.Startup = &startup;
     alignas(DWORD) unsigned char block[SettingsTemplateCapacity] = {};
     if (!BuildDialogTemplate(SettingsDialogHeader, SettingsControls.data(), SettingsControlCount, block, sizeof block,
-                             WidenWithCodePage))
+                             WidenAnsi))
         return;
-    DialogBoxIndirectParamA(Instance, reinterpret_cast<LPCDLGTEMPLATEA>(block), nullptr, SettingsDlgProc,
-                            reinterpret_cast<LPARAM>(&start));
+    DialogBoxIndirectParamA(startup.Instance, reinterpret_cast<LPCDLGTEMPLATEA>(block), nullptr, SettingsDlgProc,
+                            reinterpret_cast<LPARAM>(&state));
 }

@@ -3,19 +3,41 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <cstdint>
 
-// The dialog's creation parameter.
+#include "common/startup_values.h"
+#include "settings/task_settings.h"
+#include "skin/skin.h"
+#include "ui/macro_menu.h"
+
+// What the window is handed at creation.
 struct SettingsDialogStart {
-    HICON Icon;  // the application icon
+    HICON Icon;                    // the application icon
+    const StartupValues* Startup;  // the settings file, the program's path for the captions
 };
 
-extern HWND SettingsWindow;  // while the window is open
-extern HWND TooltipWindow;   // its one tooltip control
+// Everything the open window keeps, reached from its handle (GWLP_USERDATA). The creation
+// parameter points at it; Start is its first member, so it is also the SettingsDialogStart.
+struct SettingsWindowState {
+    SettingsDialogStart Start;
+    // The two tasks as loaded and saved. Only LoadSettings and SaveSettings write their texts:
+    // what the user types or picks stays in the controls until "Save", so a value loaded cut
+    // is told apart from an edited one.
+    TaskRecords Tasks;
+    HWND Tooltip;                  // the window's one tooltip control
+    TOOLINFOA ToolRecord;          // reused for every tool
+    CTRL_STRUCT ButtonSkin;        // the look of the three bottom buttons
+    MacroMenuState Menu;           // the macro paste-in menu of the ten fields
+};
 
-// Runs the settings window modally; returns when it closes. Nothing is saved unless "Save" was
-// pressed.
-void RunSettingsDialog();
+// The state of an open settings window, or null for any other window.
+SettingsWindowState* SettingsWindowStateOf(HWND dialog);
+
+// Runs the settings window modally over the start-up values; returns when it closes. Nothing
+// is saved unless "Save" was pressed.
+void RunSettingsDialog(const StartupValues& startup);
 
 INT_PTR CALLBACK SettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -31,7 +31,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: filecopy_driver [-measure] runStart skipGit subfolders overwrite cutOff source target\n");
         return 2;
     }
-    ComputeStartupValues();  // OwnName, the prefix of the debug lines
+    static StartupValues startup;
+    ComputeStartupValues(startup);  // OwnName, the prefix of the debug lines
     if (std::strcmp(argv[1], "now") == 0) {
         SYSTEMTIME now;
         GetLocalTime(&now);

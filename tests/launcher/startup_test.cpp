@@ -125,8 +125,8 @@ class ChoiceOfTheRun : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        saved_ = Seams;
-        Seams = {InjectedKeyState, InjectedCommandLine};
+        saved_ = gSeams;
+        gSeams = {InjectedKeyState, InjectedCommandLine};
         std::memset(keys, 0, sizeof keys);
         askedKeys.clear();
         std::string self = BuiltProgram("");
@@ -138,7 +138,7 @@ protected:
     }
     void TearDown() override
     {
-        Seams = saved_;
+        gSeams = saved_;
         DeleteFileA(settings_.c_str());
     }
     void HoldCtrl(bool alone = true)
@@ -150,12 +150,13 @@ protected:
     int32_t Run(std::vector<int> answers = {})
     {
         BoxWatcher watcher(GetCurrentProcessId(), std::move(answers));
-        int32_t result = RunStartup();
+        int32_t result = RunStartup(values_);
         watcher.Stop();
         boxes_ = watcher.Boxes();
         return result;
     }
     StartupSeams saved_{};
+    StartupValues values_{};
     std::string settings_;
     std::vector<BoxSeen> boxes_;
 };
@@ -164,14 +165,14 @@ protected:
 
 TEST_F(ChoiceOfTheRun, StartupValuesFollowTheProgramsPath)
 {
-    ComputeStartupValues();
+    ComputeStartupValues(values_);
     char path[MAX_PATH];
     GetModuleFileNameA(nullptr, path, sizeof path);
-    EXPECT_STREQ(ModulePath, path);
-    EXPECT_STREQ(OwnPath, path);
-    EXPECT_EQ(SettingsFilePath, settings_);
-    EXPECT_STREQ(OwnName, "test_launcher_startup");
-    EXPECT_EQ(DesktopWindow, GetDesktopWindow());
+    EXPECT_STREQ(values_.ModulePath, path);
+    EXPECT_STREQ(values_.OwnPath, path);
+    EXPECT_EQ(values_.SettingsFilePath, settings_);
+    EXPECT_STREQ(values_.OwnName, "test_launcher_startup");
+    EXPECT_EQ(values_.DesktopWindow, GetDesktopWindow());
 }
 
 TEST_F(ChoiceOfTheRun, CtrlAloneOpensTheSettingsWindow)

@@ -45,14 +45,15 @@ struct Expander {
     MacroValues values;
     std::string processId = "4242";
     int32_t errorCode = 0;
+    TaskRecords tasks = {};
 
     explicit Expander(const SystemTexts& system = Machine) { FormatMacroValues(Saturday, system, values); }
 
     std::string operator()(const std::string& source, int32_t task = 1, bool* fit = nullptr)
     {
-        ExpansionContext context = {&values, processId.c_str(), errorCode, FakeErrorText, FakeRead};
+        ExpansionContext context = {&values, processId.c_str(), errorCode, FakeErrorText, FakeRead, &tasks};
         static char output[TextCapacity];
-        bool result = ExpandMacroText(source.c_str(), output, task, context);
+        bool result = ExpandMacroText(source.c_str(), output, TaskId(task), context);
         if (fit) {
             *fit = result;
         } else {
@@ -283,7 +284,7 @@ TEST(GitBranch, FolderOfTheTaskAndItsFailures)
     static TaskSettings task;
     for (const Case& c : cases) {
         SetTask(task, c.workingDir, c.program);
-        MainTask = task;
+        expand.tasks.Main = task;
         PathsRead.clear();
         EXPECT_EQ(expand("[%GITBRANCHNAME%]"), "[" + c.expected + "]") << c.name;
         if (c.pathRead.empty()) {
@@ -297,8 +298,8 @@ TEST(GitBranch, FolderOfTheTaskAndItsFailures)
 TEST(GitBranch, TaskSelectorAndFreshReads)
 {
     Expander expand;
-    SetTask(PreviousTask, "C:\\prev", "");
-    SetTask(MainTask, "C:\\main", "");
+    SetTask(expand.tasks.Previous, "C:\\prev", "");
+    SetTask(expand.tasks.Main, "C:\\main", "");
     Files = {{"C:\\prev\\.git\\HEAD", "ref: refs/heads/p\n"}, {"C:\\main\\.git\\HEAD", "ref: refs/heads/m\n"}};
     EXPECT_EQ(expand("%GITBRANCHNAME%", 0), "p");
     EXPECT_EQ(expand("%GITBRANCHNAME%", 1), "m");
@@ -317,6 +318,4 @@ TEST(GitBranch, TaskSelectorAndFreshReads)
     bool fit = true;
     expand(std::string(1200, 'x') + "%GITBRANCHNAME%", 1, &fit);
     EXPECT_FALSE(fit);
-    std::memset(&PreviousTask, 0, sizeof PreviousTask);
-    std::memset(&MainTask, 0, sizeof MainTask);
 }

@@ -6,13 +6,18 @@
 #include <cstring>
 #include <string>
 
-#include "launcher/startup.h"
-#include "launcher/tasks.h"
 #include "settings/macros.h"
 #include "settings/task_settings.h"
 #include "support/support.h"
 
 namespace {
+
+// What the routines under test are handed.
+StartupValues Startup;
+MacroRun Macros;
+TaskRecords Records;
+char ProcessIdText[PathCapacity];
+int32_t ErrorCode;
 
 void ExampleSaturday(SYSTEMTIME* now)
 {
@@ -22,7 +27,8 @@ void ExampleSaturday(SYSTEMTIME* now)
 std::string Expand(const std::string& source, int32_t task = -1)
 {
     static char output[TextCapacity];
-    EXPECT_TRUE(ExpandMacros(source.c_str(), output, task)) << source;
+    MacroInputs inputs = {&Macros.Values, ProcessIdText, &Records, ErrorCode};
+    EXPECT_TRUE(ExpandMacros(source.c_str(), output, TaskId(task), inputs)) << source;
     return output;
 }
 
@@ -44,18 +50,18 @@ class MacrosTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        std::strcpy(OwnPath, "C:\\Tools\\Stowlet.exe");
-        std::strcpy(OwnName, "Stowlet");
-        ReadLocalClock = ExampleSaturday;
-        ComputeMacroValues();
+        std::strcpy(Startup.OwnPath, "C:\\Tools\\Stowlet.exe");
+        std::strcpy(Startup.OwnName, "Stowlet");
+        gReadLocalClock = ExampleSaturday;
+        ComputeMacroValues(Startup, Macros);
     }
     void TearDown() override
     {
-        ReadLocalClock = [](SYSTEMTIME* now) { GetLocalTime(now); };
+        gReadLocalClock = [](SYSTEMTIME* now) { GetLocalTime(now); };
         ErrorCode = 0;
         ProcessIdText[0] = '\0';
-        std::memset(&PreviousTask, 0, sizeof PreviousTask);
-        std::memset(&MainTask, 0, sizeof MainTask);
+        std::memset(&Records.Previous, 0, sizeof Records.Previous);
+        std::memset(&Records.Main, 0, sizeof Records.Main);
     }
 };
 
@@ -66,7 +72,7 @@ TEST_F(MacrosTest, OneClockReadingForEveryDateMacroAndTheRunStart)
     EXPECT_EQ(Expand("%DATE% %TIME% %YEAR%-%MONTH%-%DAY% %HOUR%:%MINUTETENS%%MINUTEONES%:%SECOND% %WEEKDAY%"),
               "20261205 140709 2026-12-05 14:07:09 7");
     // 5 December 2026 14:07:09.250 as a file time, with no time-zone shift.
-    EXPECT_EQ(RunStartTime, 134409532292500000ull);
+    EXPECT_EQ(Macros.StartTime, 134409532292500000ull);
 }
 
 TEST_F(MacrosTest, SystemFoldersAndNames)
@@ -149,22 +155,22 @@ TEST_F(MacrosTest, GitBranchFromRealHeadFiles)
             ASSERT_TRUE(CreateDirectoryA((dir + "\\.git").c_str(), nullptr));
             ASSERT_TRUE(WriteWholeFile(dir + "\\.git\\HEAD", c.content));
         }
-        std::strcpy(MainTask.WorkingDir, dir.c_str());
+        std::strcpy(Records.Main.WorkingDir, dir.c_str());
         EXPECT_EQ(Expand("%GITBRANCHNAME%", 1), c.expected) << c.name;
     }
 
     // From the program's folder when there is no working directory; a bare name looks in the
     // current directory.
-    MainTask.WorkingDir[0] = '\0';
-    std::strcpy(MainTask.Program, (folder / "feature\\app.exe").c_str());
+    Records.Main.WorkingDir[0] = '\0';
+    std::strcpy(Records.Main.Program, (folder / "feature\\app.exe").c_str());
     EXPECT_EQ(Expand("%GITBRANCHNAME%", 1), "x");
-    std::strcpy(MainTask.Program, "app.exe");
+    std::strcpy(Records.Main.Program, "app.exe");
     char current[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, current);
     ASSERT_TRUE(SetCurrentDirectoryA((folder / "main").c_str()));
     EXPECT_EQ(Expand("%GITBRANCHNAME%", 1), "main");
     SetCurrentDirectoryA(current);
-    MainTask.Program[0] = '\0';
+    Records.Main.Program[0] = '\0';
     EXPECT_EQ(Expand("%GITBRANCHNAME%", 1), "NoExecutePath");
     EXPECT_EQ(Expand("%GITBRANCHNAME%", 0), "NoExecutePath");
     EXPECT_EQ(Expand("%GITBRANCHNAME%", -1), "%GITBRANCHNAME%");

@@ -10,11 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "launcher/startup.h"
 #include "settings/settings_file.h"
 #include "support/support.h"
 
 namespace {
+
+// The records and the file the routines under test work on.
+TaskRecords Records;
+char SettingsFilePath[TextCapacity];
 
 const SettingsKey& Key(const char* name)
 {
@@ -24,13 +27,13 @@ const SettingsKey& Key(const char* name)
     return SettingsKeys[0];
 }
 
-std::string Text(int32_t selector, const char* name) { return TextField(TaskOf(selector), Key(name)); }
-int32_t Number(int32_t selector, const char* name) { return NumberField(TaskOf(selector), Key(name)); }
+std::string Text(int32_t selector, const char* name) { return TextField(Records.Of(TaskId(selector)), Key(name)); }
+int32_t Number(int32_t selector, const char* name) { return NumberField(Records.Of(TaskId(selector)), Key(name)); }
 
 void ClearRecords()
 {
-    std::memset(&PreviousTask, 0, sizeof PreviousTask);
-    std::memset(&MainTask, 0, sizeof MainTask);
+    std::memset(&Records.Previous, 0, sizeof Records.Previous);
+    std::memset(&Records.Main, 0, sizeof Records.Main);
 }
 
 void UseFile(const std::string& path)
@@ -170,7 +173,7 @@ TEST(LoadSettings, HandWrittenFiles)
              EXPECT_EQ(Text(0, "WorkingDir"), "\"C:\\q\"");
              EXPECT_EQ(Text(0, "CopySource"), "\"mixed'");
              EXPECT_EQ(Text(0, "CopyTarget"), "\"only front");
-             EXPECT_EQ(CutTextKeys[0], 0u);
+             EXPECT_EQ(Records.CutTextKeys[0], 0u);
          }},
         {"values at and beyond the field",
          "[OPTIONS]\nProgram=" + std::string(4095, 'p') + "\nParameters=" + std::string(4096, 'q') +
@@ -179,8 +182,8 @@ TEST(LoadSettings, HandWrittenFiles)
              EXPECT_EQ(Text(1, "Program"), std::string(4095, 'p'));
              EXPECT_EQ(Text(1, "Parameters"), std::string(4095, 'q'));
              EXPECT_EQ(Text(1, "WorkingDir"), std::string(4095, 'w'));
-             EXPECT_EQ(CutTextKeys[0], 0u);
-             EXPECT_EQ(CutTextKeys[1], (1u << 5) | (1u << 6));  // Parameters, WorkingDir
+             EXPECT_EQ(Records.CutTextKeys[0], 0u);
+             EXPECT_EQ(Records.CutTextKeys[1], (1u << 5) | (1u << 6));  // Parameters, WorkingDir
          }},
     };
     int n = 0;
@@ -191,10 +194,10 @@ TEST(LoadSettings, HandWrittenFiles)
             ASSERT_TRUE(WriteWholeFile(path, c.ini));
         }
         UseFile(path);
-        std::memset(&PreviousTask, 0x55, sizeof PreviousTask);  // every field must be written
-        std::memset(&MainTask, 0x55, sizeof MainTask);
-        CutTextKeys[0] = CutTextKeys[1] = 0x55;
-        EXPECT_EQ(LoadSettings(nullptr), 1);
+        std::memset(&Records.Previous, 0x55, sizeof Records.Previous);  // every field must be written
+        std::memset(&Records.Main, 0x55, sizeof Records.Main);
+        Records.CutTextKeys[0] = Records.CutTextKeys[1] = 0x55;
+        EXPECT_EQ(LoadSettings(SettingsFilePath, Records, nullptr), 1);
         c.check();
     }
     ClearRecords();
@@ -209,7 +212,7 @@ TEST(LoadSettings, FillsTheControls)
     ControlWindow window;
     window.Check(0, "CopySubFolders", true);
     window.SetText(1, "Program", "stale");
-    LoadSettings(window.Get());
+    LoadSettings(SettingsFilePath, Records, window.Get());
     EXPECT_EQ(window.GetText(0, "Program"), "notepad");
     EXPECT_EQ(window.GetText(1, "Program"), "");
     EXPECT_TRUE(window.Checked(0, "Show"));
@@ -246,12 +249,12 @@ TEST(SaveSettings, WritesBothSectionsInKeyOrderAndReadsBackAsTyped)
     window.SetText(1, "Program", boundary);
 
     ClearRecords();
-    MainTask.Unhide = 7;  // flags and numbers of the records are not touched by a save
-    MainTask.Timeout = 3;
-    ASSERT_EQ(SaveSettings(window.Get()), 1);
+    Records.Main.Unhide = 7;  // flags and numbers of the records are not touched by a save
+    Records.Main.Timeout = 3;
+    ASSERT_EQ(SaveSettings(SettingsFilePath, Records, window.Get()), 1);
     EXPECT_EQ(Text(0, "Program"), "\"\"C:\\My Tools\\app.exe\"\"");  // the record holds the wrapped text
-    EXPECT_EQ(MainTask.Unhide, 7);
-    EXPECT_EQ(MainTask.Timeout, 3);
+    EXPECT_EQ(Records.Main.Unhide, 7);
+    EXPECT_EQ(Records.Main.Timeout, 3);
 
     std::string file = ReadWholeFile(SettingsFilePath);
     std::vector<std::string> previous = {
@@ -271,7 +274,7 @@ TEST(SaveSettings, WritesBothSectionsInKeyOrderAndReadsBackAsTyped)
 
     window.ClearAll();
     ClearRecords();
-    LoadSettings(window.Get());
+    LoadSettings(SettingsFilePath, Records, window.Get());
     EXPECT_EQ(Text(0, "Program"), "\"C:\\My Tools\\app.exe\"");
     EXPECT_EQ(window.GetText(0, "Program"), "\"C:\\My Tools\\app.exe\"");
     EXPECT_EQ(Text(0, "Parameters"), "'a b'");
@@ -312,17 +315,17 @@ TEST(SaveSettings, RefusesWhatCannotBeStoredAndReportsAFailedWrite)
         window.ClearAll();
         window.SetText(c.selector, c.key, c.text);
         ClearRecords();
-        std::strcpy(MainTask.Program, "untouched");
+        std::strcpy(Records.Main.Program, "untouched");
         int32_t failed = -1;
         SetLastError(0);
-        EXPECT_EQ(SaveSettings(window.Get(), &failed), 0);
+        EXPECT_EQ(SaveSettings(SettingsFilePath, Records, window.Get(), &failed), 0);
         EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
         EXPECT_EQ(failed, ControlIdOf(Key(c.key), c.selector));
-        EXPECT_STREQ(MainTask.Program, "untouched");
+        EXPECT_STREQ(Records.Main.Program, "untouched");
         EXPECT_EQ(ReadWholeFile(SettingsFilePath), original);
     }
 
-    EXPECT_EQ(SaveSettings(nullptr), 0);
+    EXPECT_EQ(SaveSettings(SettingsFilePath, Records, nullptr), 0);
 
     // A file that cannot be written: the first write fails and nothing changes. Held open without
     // sharing, because Wine lets root write a read-only file.
@@ -332,7 +335,7 @@ TEST(SaveSettings, RefusesWhatCannotBeStoredAndReportsAFailedWrite)
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     int32_t failed = -1;
-    EXPECT_EQ(SaveSettings(window.Get(), &failed), 0);
+    EXPECT_EQ(SaveSettings(SettingsFilePath, Records, window.Get(), &failed), 0);
     EXPECT_EQ(failed, 0);
     CloseHandle(held);
     EXPECT_EQ(ReadWholeFile(SettingsFilePath), original);
@@ -347,10 +350,10 @@ TEST(SaveSettings, AValueLoadedCutIsNotWrittenBackCut)
     ASSERT_TRUE(WriteWholeFile(SettingsFilePath, "[OPTIONS]\r\nParameters=" + full + "\r\nWorkingDir=" + full + "\r\n"));
     ControlWindow window;
     ClearRecords();
-    LoadSettings(window.Get());
+    LoadSettings(SettingsFilePath, Records, window.Get());
     EXPECT_EQ(window.GetText(1, "Parameters").size(), TextCapacity - 1);
     window.SetText(1, "WorkingDir", "C:\\edited");  // an edited field is written as typed
-    ASSERT_EQ(SaveSettings(window.Get()), 1);
+    ASSERT_EQ(SaveSettings(SettingsFilePath, Records, window.Get()), 1);
     char read[TextCapacity + 1000];
     GetPrivateProfileStringA("OPTIONS", "Parameters", "", read, sizeof read, SettingsFilePath);
     EXPECT_EQ(std::string(read), full);  // untouched in the file, all of it

@@ -59,12 +59,15 @@ void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD)
     if (++Ticks > 200 || !Step(box)) SendMessageA(box, WM_CLOSE, 0, 0);
 }
 
+// The program values the About box is opened with.
+StartupValues Startup;
+
 void RunAboutWith(HWND owner, std::function<bool(HWND)> step)
 {
     Step = std::move(step);
     Ticks = 0;
     const UINT_PTR timer = SetTimer(nullptr, 0, 30, OnTick);
-    RunAboutDialog(owner, AppIcon);
+    RunAboutDialog(owner, Startup.AppIcon, Startup.OwnPath);
     KillTimer(nullptr, timer);
     Step = nullptr;
 }
@@ -73,10 +76,10 @@ class AboutBoxTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        ComputeStartupValues();
-        if (!AppIcon) AppIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IconApplication));
+        ComputeStartupValues(Startup);
+        if (!Startup.AppIcon) Startup.AppIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IconApplication));
         // The settings window makes the texture before the About box can open.
-        if (!BackgroundTexture) MakeTextureBitmap(2, RECT{0, 0, 240, 60}, 30, 15, 0, 0, &BackgroundTexture, nullptr);
+        if (!gBackgroundTexture) MakeTextureBitmap(2, RECT{0, 0, 240, 60}, 30, 15, 0, 0, &gBackgroundTexture, nullptr);
     }
     void SetUp() override
     {
@@ -109,13 +112,13 @@ HINSTANCE WINAPI RecordShell(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parame
 TEST_F(AboutBoxTest, TemplateCaptionIconAndControls)
 {
     char version[260];
-    ASSERT_EQ(ReadFileVersion(OwnPath, version, sizeof version), 1) << "the test program carries the version resource";
+    ASSERT_EQ(ReadFileVersion(Startup.OwnPath, version, sizeof version), 1) << "the test program carries the version resource";
     ASSERT_STRNE(version, "");
     bool seen = false;
     RunAboutWith(owner_, [&](HWND box) -> bool {
         seen = true;
         EXPECT_EQ(TextOf(box), std::string("About Stowlet - Version: ") + version);
-        EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(box, WM_GETICON, ICON_BIG, 0)), AppIcon);
+        EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(box, WM_GETICON, ICON_BIG, 0)), Startup.AppIcon);
         EXPECT_FALSE(IsWindowEnabled(owner_)) << "modal over its owner";
         EXPECT_EQ(GetWindow(box, GW_OWNER), owner_);
         const LONG_PTR style = GetWindowLongPtrA(box, GWL_STYLE);
@@ -154,20 +157,20 @@ TEST_F(AboutBoxTest, TemplateCaptionIconAndControls)
 
 TEST_F(AboutBoxTest, CaptionStaysPlainWithoutAVersionResource)
 {
-    char saved[sizeof OwnPath];
-    ASSERT_TRUE(TextCopy(saved, OwnPath));
+    char saved[sizeof Startup.OwnPath];
+    ASSERT_TRUE(TextCopy(saved, Startup.OwnPath));
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     char plain[MAX_PATH];
     GetTempFileNameA(temp, "abt", 0, plain);
-    ASSERT_TRUE(TextCopy(OwnPath, plain));
+    ASSERT_TRUE(TextCopy(Startup.OwnPath, plain));
     std::string caption;
     RunAboutWith(owner_, [&](HWND box) -> bool {
         caption = TextOf(box);
         return false;
     });
     EXPECT_EQ(caption, "About Stowlet");
-    ASSERT_TRUE(TextCopy(OwnPath, saved));
+    ASSERT_TRUE(TextCopy(Startup.OwnPath, saved));
     DeleteFileA(plain);
 }
 

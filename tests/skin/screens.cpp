@@ -14,6 +14,21 @@
 
 namespace {
 
+// The settings window of this thread, once it is open.
+HWND SettingsWindowOfThisThread()
+{
+    HWND found = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM parameter) {
+            if (!SettingsWindowStateOf(window)) return TRUE;
+            *reinterpret_cast<HWND*>(parameter) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 std::string OutFolder;
 int State = 0;
 int Ticks = 0;
@@ -40,7 +55,7 @@ HWND AboutBox()
 void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD)
 {
     if (++Ticks > 300) ExitProcess(2);
-    HWND settings = SettingsWindow;
+    HWND settings = SettingsWindowOfThisThread();
     if (State == 0 && settings && IsWindowVisible(settings)) {
         HWND about = GetDlgItem(settings, 81), save = GetDlgItem(settings, 82), close = GetDlgItem(settings, 83);
         SetFocus(close);
@@ -79,7 +94,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
 {
     OutFolder = commandLine;
     if (OutFolder.empty()) return 1;
-    ComputeStartupValues();
+    static StartupValues startup;
+    ComputeStartupValues(startup);
     // A settings file with a few values, so the window shows what it is for.
     const std::string ini = OutFolder + "\\Stowlet.ini";
     if (FILE* file = fopen(ini.c_str(), "wb")) {
@@ -89,9 +105,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
               file);
         fclose(file);
     }
-    if (!TextCopy(SettingsFilePath, ini.c_str())) return 1;
+    if (!TextCopy(startup.SettingsFilePath, ini.c_str())) return 1;
     const UINT_PTR timer = SetTimer(nullptr, 0, 150, OnTick);
-    RunSettingsDialog();
+    RunSettingsDialog(startup);
     KillTimer(nullptr, timer);
     DeleteFileA(ini.c_str());
     return State == 3 && Failures == 0 ? 0 : 3;

@@ -553,7 +553,7 @@ TEST(SkinSeeThrough, TakesTheParentsBackgroundWhenThereIsNoFace)
     plain.Flags = SkinSeeThrough;
     HWND save = d.Button(82);
     ASSERT_EQ(SkinControl(save, &plain), 1);
-    HBITMAP saved = BackgroundTexture;
+    HBITMAP saved = gBackgroundTexture;
     // A one-colour texture makes the copied background easy to recognise.
     Canvas source(8, 8, RGB(10, 200, 30));
     HBITMAP solid = CreateCompatibleBitmap(source.Dc(), 8, 8);
@@ -562,14 +562,14 @@ TEST(SkinSeeThrough, TakesTheParentsBackgroundWhenThereIsNoFace)
     BitBlt(memory, 0, 0, 8, 8, source.Dc(), 0, 0, SRCCOPY);
     SelectObject(memory, old);
     DeleteDC(memory);
-    BackgroundTexture = solid;
+    gBackgroundTexture = solid;
     RECT client;
     GetClientRect(save, &client);
     Canvas canvas(client.right, client.bottom);
     PaintInto(canvas, save, 0);
     EXPECT_EQ(canvas.At(1, 1), RGB(10, 200, 30));
     EXPECT_EQ(canvas.At(client.right - 2, client.bottom - 2), RGB(10, 200, 30));
-    BackgroundTexture = saved;
+    gBackgroundTexture = saved;
     DeleteObject(solid);
 }
 
@@ -657,10 +657,10 @@ TEST(SkinTexture, RefusedArgumentsMakeNothing)
 TEST(SkinTexture, BrushForStaticControlsIsMadeOncePerTexture)
 {
     FixedSkinColors colors;
-    HBITMAP saved = BackgroundTexture;
+    HBITMAP saved = gBackgroundTexture;
     HBITMAP texture = nullptr;
     ASSERT_EQ(MakeTextureBitmap(2, RECT{0, 0, 240, 60}, 30, 0, 0, 0, &texture, nullptr), 0u);
-    BackgroundTexture = texture;
+    gBackgroundTexture = texture;
     Canvas canvas(4, 4);
     HBRUSH first = TextureBrushFor(canvas.Dc());
     EXPECT_EQ(GetBkMode(canvas.Dc()), TRANSPARENT);
@@ -668,10 +668,10 @@ TEST(SkinTexture, BrushForStaticControlsIsMadeOncePerTexture)
     LOGBRUSH description = {};
     ASSERT_TRUE(GetObjectA(first, sizeof description, &description));
     EXPECT_EQ(description.lbStyle, static_cast<UINT>(BS_PATTERN));
-    BackgroundTexture = nullptr;
+    gBackgroundTexture = nullptr;
     EXPECT_EQ(TextureBrushFor(canvas.Dc()), GetSysColorBrush(COLOR_BTNFACE));
     EXPECT_EQ(GetObjectType(first), 0u) << "the old texture's brush is let go";
-    BackgroundTexture = saved;
+    gBackgroundTexture = saved;
     DeleteObject(texture);
 }
 
@@ -681,10 +681,10 @@ TEST(SkinTexture, BrushForStaticControlsIsMadeOncePerTexture)
 TEST(SkinLeaks, HundredPaintsOfASkinnedButtonLeaveNoGdiObject)
 {
     FixedSkinColors colors;
-    HBITMAP saved = BackgroundTexture;
+    HBITMAP saved = gBackgroundTexture;
     HBITMAP texture = nullptr;
     ASSERT_EQ(MakeTextureBitmap(2, RECT{0, 0, 240, 60}, 30, 0, 0, 0, &texture, nullptr), 0u);
-    BackgroundTexture = texture;
+    gBackgroundTexture = texture;
     {
         SkinnedDialog d;
         d.SkinAll();
@@ -706,7 +706,7 @@ TEST(SkinLeaks, HundredPaintsOfASkinnedButtonLeaveNoGdiObject)
         paintAll(100);
         EXPECT_EQ(GdiObjectsInUse(), before);
     }
-    BackgroundTexture = saved;
+    gBackgroundTexture = saved;
     DeleteObject(texture);
 }
 

@@ -7,11 +7,11 @@
 
 #include <string>
 
-#include "launcher/startup.h"
 #include "settings/task_settings.h"
 #include "support/boxes.h"
 #include "support/support.h"
 #include "test_ini.h"
+#include "ui/settings_dialog.h"
 #include "window_session.h"
 
 namespace {
@@ -23,7 +23,7 @@ constexpr int FileNameCombo = 0x47C;
 
 class BrowseTest : public testing::Test {
 protected:
-    static void SetUpTestSuite() { ComputeStartupValues(); }
+    static void SetUpTestSuite() { TestStartup(); }
     void SetUp() override
     {
         UseSettingsFile(folder, "[PREVIOUS]\r\nCopySource=C:\\Before\r\nWorkingDir=C:\\Work\r\n");
@@ -153,7 +153,8 @@ TEST_F(BrowseTest, ACancelledBrowseLeavesTheFieldAsItWas)
     AnswerFolderBrowser("");
     ASSERT_TRUE(session.Settle());
     EXPECT_EQ(session.Text(3), "C:\\Before");
-    EXPECT_STREQ(PreviousTask.CopySource, "");  // the browser never starts from the field's text
+    // The choice goes to the field only: the record keeps the text as loaded.
+    EXPECT_STREQ(SettingsWindowStateOf(session.Window())->Tasks.Previous.CopySource, "C:\\Before");
 
     session.Click(4);
     ASSERT_TRUE(AnswerFolderQuestion(session, IDNO));
@@ -181,4 +182,29 @@ TEST_F(BrowseTest, ExecuteAlwaysOpensTheOpenDialogAndWorkingDirectoryTheFolderBr
     AnswerFolderBrowser(folder.Path());
     ASSERT_TRUE(session.Settle());
     EXPECT_EQ(session.Text(57), folder.Path() + "\\");
+}
+
+// A value longer than its field is loaded cut and kept as the file holds it unless the user
+// changes it: a path picked with "..." is such a change, a cancelled browse is not.
+TEST_F(BrowseTest, ALongValueIsReplacedByAPickedPathAndKeptAfterACancelledBrowse)
+{
+    const std::string longValue = "C:\\" + std::string(5000, 'v');
+    constexpr int Save = 82;
+    struct Case {
+        const char* name;
+        bool pick;
+    };
+    for (Case c : {Case{"picked", true}, Case{"cancelled", false}}) {
+        SCOPED_TRACE(c.name);
+        std::string ini = UseSettingsFile(folder, "[PREVIOUS]\r\nCopySource=" + longValue + "\r\n");
+        WindowSession session;
+        ASSERT_TRUE(session.Window());
+        session.Click(4);
+        ASSERT_TRUE(AnswerFolderQuestion(session, IDYES));
+        AnswerFolderBrowser(c.pick ? folder.Path() : "");
+        ASSERT_TRUE(session.Settle());
+        session.Click(Save);
+        ASSERT_TRUE(session.Settle());
+        EXPECT_EQ(RawValue(ReadWholeFile(ini), "PREVIOUS", "CopySource"), c.pick ? folder.Path() + "\\" : longValue);
+    }
 }

@@ -5,18 +5,18 @@
 
 #include <string>
 
-#include "launcher/startup.h"
 #include "support/boxes.h"
 #include "support/support.h"
 #include "test_ini.h"
 #include "ui/macro_menu.h"
+#include "ui/settings_dialog.h"
 #include "window_session.h"
 
 namespace {
 
 class MacroMenuTest : public testing::Test {
 protected:
-    static void SetUpTestSuite() { ComputeStartupValues(); }
+    static void SetUpTestSuite() { TestStartup(); }
     void SetUp() override { UseSettingsFile(folder, "[PREVIOUS]\r\nCopyModifiedFiles=1\r\n"); }
 
     // Answers the open macro menu: the item at 1-based position, or Esc for 0. The menu's screen
@@ -61,19 +61,20 @@ TEST_F(MacroMenuTest, TheMenuHoldsTheTwentyThreeNames)
 {
     WindowSession session;
     ASSERT_TRUE(session.Window());
-    ASSERT_EQ(GetMenuItemCount(MacroMenu), 23);
+    const MacroMenuState& state = SettingsWindowStateOf(session.Window())->Menu;
+    ASSERT_EQ(GetMenuItemCount(state.Menu), 23);
     std::vector<std::pair<UINT, std::string>> items;
     for (int i = 0; i < 23; ++i) {
         char text[64] = "";
-        GetMenuStringA(MacroMenu, UINT(i), text, sizeof text, MF_BYPOSITION);
-        items.push_back({GetMenuItemID(MacroMenu, i), text});
+        GetMenuStringA(state.Menu, UINT(i), text, sizeof text, MF_BYPOSITION);
+        items.push_back({GetMenuItemID(state.Menu, i), text});
     }
     EXPECT_EQ(items.front(), (std::pair<UINT, std::string>{200, "%COMPUTERNAME%"}));
     EXPECT_EQ(items[ProgramFilesItem - 1], (std::pair<UINT, std::string>{215, "%PROGRAMFILES%"}));
     EXPECT_EQ(items[TempDirItem - 1], (std::pair<UINT, std::string>{221, "%TEMPDIR%"}));
     EXPECT_EQ(items.back(), (std::pair<UINT, std::string>{226, "%YEAR%"}));
     // The ten path fields carry it, each with its previous procedure kept.
-    for (const EditSubclass& entry : EditSubclassTable) {
+    for (const EditSubclass& entry : state.SubclassTable) {
         EXPECT_TRUE(IsWindow(entry.field));
         EXPECT_TRUE(entry.previous);
         EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(entry.field, GWLP_WNDPROC)), MacroEditProc);
@@ -88,7 +89,7 @@ TEST_F(MacroMenuTest, CtrlSpaceInAnEmptyFieldPutsTheNameWithTheCaretAtItsEnd)
     ASSERT_TRUE(AnswerMenu(session, ProgramFilesItem));
     EXPECT_EQ(session.Text(51), "%PROGRAMFILES%");
     EXPECT_EQ(Selection(session, 51), std::make_pair(14, 14));
-    EXPECT_EQ(MacroField, session.Item(51));
+    EXPECT_EQ(SettingsWindowStateOf(session.Window())->Menu.Field, session.Item(51));
 }
 
 TEST_F(MacroMenuTest, TheMenuOpensBelowTheFieldAtTheCaret)

@@ -13,6 +13,21 @@
 
 namespace {
 
+// The settings window of this thread, once it is open.
+HWND SettingsWindowOfThisThread()
+{
+    HWND found = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM parameter) {
+            if (!SettingsWindowStateOf(window)) return TRUE;
+            *reinterpret_cast<HWND*>(parameter) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 std::string OutFolder;
 int State = 0;
 int Ticks = 0;
@@ -31,7 +46,7 @@ void SetControlKey(bool down)
 void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD)
 {
     if (++Ticks > 300) ExitProcess(2);
-    HWND settings = SettingsWindow;
+    HWND settings = SettingsWindowOfThisThread();
     if (State == 0 && settings && IsWindowVisible(settings)) {
         HWND field = GetDlgItem(settings, 3);
         SetFocus(field);
@@ -69,7 +84,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
 {
     OutFolder = commandLine;
     if (OutFolder.empty()) return 1;
-    ComputeStartupValues();
+    static StartupValues startup;
+    ComputeStartupValues(startup);
     // A settings file with typical values, so the window shows what it is for.
     const std::string ini = OutFolder + "\\Stowlet.ini";
     if (FILE* file = fopen(ini.c_str(), "wb")) {
@@ -80,9 +96,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
               file);
         fclose(file);
     }
-    if (!TextCopy(SettingsFilePath, ini.c_str())) return 1;
+    if (!TextCopy(startup.SettingsFilePath, ini.c_str())) return 1;
     const UINT_PTR timer = SetTimer(nullptr, 0, 150, OnTick);
-    RunSettingsDialog();
+    RunSettingsDialog(startup);
     KillTimer(nullptr, timer);
     return Failures || State != 5 ? 1 : 0;
 }

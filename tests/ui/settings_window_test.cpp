@@ -20,7 +20,7 @@ namespace {
 
 class SettingsWindowTest : public testing::Test {
 protected:
-    static void SetUpTestSuite() { ComputeStartupValues(); }
+    static void SetUpTestSuite() { TestStartup(); }
 
     TempFolder folder;
 };
@@ -98,8 +98,8 @@ TEST_F(SettingsWindowTest, CaptionIconDefaultButtonAndCentredPlace)
     HWND window = session.Window();
     ASSERT_TRUE(window);
     EXPECT_EQ(WindowText(window), "Stowlet Launcher - Version: 1.2025.04.23 [" + ini + "]");
-    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, ICON_BIG, 0)), AppIcon);
-    EXPECT_TRUE(AppIcon);
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, ICON_BIG, 0)), TestStartup().AppIcon);
+    EXPECT_TRUE(TestStartup().AppIcon);
     LRESULT defaultId = SendMessageA(window, DM_GETDEFID, 0, 0);
     EXPECT_EQ(HIWORD(defaultId), DC_HASDEFID);
     EXPECT_EQ(LOWORD(defaultId), 83);
@@ -113,7 +113,7 @@ TEST_F(SettingsWindowTest, CaptionIconDefaultButtonAndCentredPlace)
 TEST_F(SettingsWindowTest, ALongSettingsPathIsShortenedInTheCaption)
 {
     std::string longPath = folder.Path() + "\\" + std::string(300, 'n') + "\\Stowlet.ini";
-    ASSERT_TRUE(TextCopy(SettingsFilePath, longPath.c_str()));
+    ASSERT_TRUE(TextCopy(TestStartup().SettingsFilePath, longPath.c_str()));
     WindowSession session;
     ASSERT_TRUE(session.Window());
     std::string caption = WindowText(session.Window());
@@ -178,7 +178,7 @@ TEST_F(SettingsWindowTest, ThirtyFourBalloonTipsInTheirOrder)
     UseSettingsFile(folder, AllEnabledIni);
     WindowSession session;
     ASSERT_TRUE(session.Window());
-    HWND tip = TooltipWindow;
+    HWND tip = SettingsWindowStateOf(session.Window())->Tooltip;
     ASSERT_TRUE(tip);
     EXPECT_EQ(GetWindow(tip, GW_OWNER), session.Window());
     EXPECT_EQ(uint32_t(GetWindowLongPtrA(tip, GWL_STYLE)) & 0x80000043u, 0x80000043u);
@@ -454,7 +454,7 @@ TEST_F(SettingsWindowTest, AboutOpensTheAboutBoxOverTheWindow)
             if (GetWindow(window, GW_OWNER) == session.Window()) about = window;
     ASSERT_TRUE(about);
     EXPECT_EQ(WindowText(about).find("About Stowlet"), 0u);
-    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(about, WM_GETICON, ICON_BIG, 0)), AppIcon);
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(about, WM_GETICON, ICON_BIG, 0)), TestStartup().AppIcon);
     PostMessageA(about, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitGone(about));
     ASSERT_TRUE(session.Settle());

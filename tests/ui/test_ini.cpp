@@ -3,13 +3,14 @@
 #include <sstream>
 
 #include "common/text.h"
-#include "launcher/startup.h"
+#include "window_session.h"
 
 std::string UseSettingsFile(const TempFolder& folder, const std::string& content)
 {
     std::string path = folder / "Stowlet.ini";
     WriteWholeFile(path, content);
-    if (!TextCopy(SettingsFilePath, path.c_str())) SettingsFilePath[0] = '\0';
+    char(&settings)[TextCapacity] = TestStartup().SettingsFilePath;
+    if (!TextCopy(settings, path.c_str())) settings[0] = '\0';
     return path;
 }
 

@@ -1,5 +1,6 @@
 #include "window_session.h"
 
+#include "launcher/startup.h"
 #include "support/boxes.h"
 #include "ui/settings_dialog.h"
 
@@ -50,7 +51,31 @@ BOOL CALLBACK CollectTop(HWND window, LPARAM parameter)
     return TRUE;
 }
 
+// The settings window: the visible dialog of the session's thread.
+HWND SettingsWindowOf(DWORD threadId)
+{
+    HWND found = nullptr;
+    EnumThreadWindows(
+        threadId,
+        [](HWND window, LPARAM parameter) {
+            if (!IsWindowVisible(window) || ClassOf(window) != "#32770" || !SettingsWindowStateOf(window)) return TRUE;
+            *reinterpret_cast<HWND*>(parameter) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 }  // namespace
+
+StartupValues& TestStartup()
+{
+    static StartupValues values;
+    static bool computed = false;
+    if (!computed) ComputeStartupValues(values);
+    computed = true;
+    return values;
+}
 
 WindowSession::WindowSession()
     : ready_(CreateEventA(nullptr, TRUE, FALSE, nullptr)), closed_(CreateEventA(nullptr, TRUE, FALSE, nullptr))
@@ -59,8 +84,8 @@ WindowSession::WindowSession()
     if (WaitForSingleObject(ready_, 10000) != WAIT_OBJECT_0) return;
     // The window is up once it shows (after its initialisation) and its thread is back in the
     // dialog loop.
-    if (!WaitUntil([] { return SettingsWindow && IsWindowVisible(SettingsWindow); }, 10000)) return;
-    window_ = SettingsWindow;
+    if (!WaitUntil([this] { return SettingsWindowOf(threadId_) != nullptr; }, 10000)) return;
+    window_ = SettingsWindowOf(threadId_);
     if (!Settle()) window_ = nullptr;
 }
 
@@ -87,8 +112,9 @@ void WindowSession::Run()
     RegisterClassA(&helperClass);  // fails harmlessly when already registered
     helper_ = CreateWindowExA(0, HelperClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr),
                               nullptr);
+    threadId_ = GetCurrentThreadId();
     SetEvent(ready_);
-    RunSettingsDialog();
+    RunSettingsDialog(TestStartup());
     // Queued work that arrived after the window closed still runs, so no sender waits in vain.
     MSG message;
     while (PeekMessageA(&message, helper_, 0, 0, PM_REMOVE)) DispatchMessageA(&message);

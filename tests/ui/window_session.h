@@ -9,9 +9,15 @@
 #include <thread>
 #include <vector>
 
+#include "common/startup_values.h"
+
+// The start-up values every settings window of the test program is opened with: computed once
+// for the test program itself; tests may point SettingsFilePath elsewhere.
+StartupValues& TestStartup();
+
 class WindowSession {
 public:
-    // Opens the settings window (RunSettingsDialog) with the current start-up values and waits
+    // Opens the settings window (RunSettingsDialog) with TestStartup() and waits
     // until it is up; Window() is null when it did not come up.
     WindowSession();
     // Closes the window if it is still open and waits for its thread.
@@ -50,6 +56,7 @@ private:
 
     HWND window_ = nullptr;
     HWND helper_ = nullptr;
+    DWORD threadId_ = 0;
     HANDLE ready_;
     HANDLE closed_;
     std::thread thread_;

@@ -1,0 +1,28 @@
+// Window and system helpers every layer may use: the foreground switch, the system's text for
+// an error code, the code-page widening, and the subclassing of a window by a property.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+// Makes the window the foreground window. Its process id, or 0 when the handle is no window.
+DWORD BringToFront(HWND window);
+
+// The system's text for an error code in the default language, inserts left as they are.
+// False (and text empty) when the system has no text for the code or it does not fit.
+bool SystemErrorText(uint32_t code, char* text, size_t capacity);
+template <size_t N> bool SystemErrorText(uint32_t code, char (&text)[N]) { return SystemErrorText(code, text, N); }
+
+// text (system code page) as UTF-16 into output (capacity words, terminator included). The
+// number of words written, the terminator counted, or 0 when it did not fit.
+size_t WidenAnsi(const char* text, uint16_t* output, size_t capacity);
+
+// Puts procedure in front of the window's own procedure, which is kept in the window property
+// named property. Nothing happens when the window already keeps one under that name.
+void SubclassWindow(HWND window, const char* property, WNDPROC procedure);
+// Hands a message to the procedure kept under property (DefWindowProc when there is none).
+LRESULT CallPreviousProcedure(HWND window, const char* property, UINT message, WPARAM wParam, LPARAM lParam);
+// Puts the kept procedure back and removes the property; it is returned (null when none).
+WNDPROC RemoveSubclass(HWND window, const char* property);
