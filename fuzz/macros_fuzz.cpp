@@ -67,6 +67,7 @@ struct World {
     std::string head, errorText, processId;
     bool headReadable = false, errorTextKnown = false, processIdSet = false;
     int32_t errorCode = 0;
+    TaskRecords tasks;
     std::string pathRead;
     int reads = 0;
 };
@@ -99,7 +100,7 @@ Expansion ReferenceExpand(const World& w, const std::string& source, int32_t tas
 
 std::string ReferenceBranch(const World& w, int32_t task, std::string& headPath)
 {
-    const TaskSettings& t = TaskOf(task);
+    const TaskSettings& t = task == 0 ? w.tasks.Previous : w.tasks.Main;
     Expansion directory = ReferenceExpand(w, t.WorkingDir, -1);
     bool isWorkingDir = true;
     if (directory.fit && directory.text.empty()) {
@@ -159,8 +160,9 @@ void FuzzExpand(fuzz::Input& in)
     w.processIdSet = flags & 16;
     w.errorCode = (flags & 32) ? int32_t(in.Dword()) : 0;
     std::string source = in.Text();
-    SetField(TaskOf(task).WorkingDir, in.Text());
-    SetField(TaskOf(task).Program, in.Text());
+    TaskSettings& settings = task == 0 ? w.tasks.Previous : w.tasks.Main;
+    SetField(settings.WorkingDir, in.Text());
+    SetField(settings.Program, in.Text());
     w.head = in.Text();
     w.processId = in.Text();
     w.errorText = in.Text();
@@ -174,10 +176,10 @@ void FuzzExpand(fuzz::Input& in)
     w.reads = 0;
 
     ExpansionContext context = {&w.values, w.processIdSet ? w.processId.c_str() : nullptr, w.errorCode, FakeErrorText,
-                                FakeRead};
+                                FakeRead, &w.tasks};
     static char output[TextCapacity];
     std::memset(output, 'X', sizeof output);
-    bool fit = ExpandMacroText(source.c_str(), output, task, context);
+    bool fit = ExpandMacroText(source.c_str(), output, TaskId(task), context);
     Expansion e = ReferenceExpand(w, source, task);
     FUZZ_CHECK(std::memchr(output, 0, sizeof output) != nullptr, "expanded text unterminated");
     FUZZ_CHECK(fit == e.fit, "ExpandMacroText fit flag", Show(source) + " task " + std::to_string(task));
