@@ -1,4 +1,5 @@
 // Paints a skinned button: off-screen into a memory bitmap, then one copy to the screen.
+#include "common/scoped.h"
 #include "skin/button_look.h"
 #include "skin/drawing.h"
 #include "skin/skin.h"
@@ -15,21 +16,17 @@ void CopyParentBackground(HDC memory, HWND button, const RECT& face)
     HWND parent = GetParent(button);
     RECT client;
     if (!parent || !GetClientRect(parent, &client) || client.right <= 0 || client.bottom <= 0) return;
-    HDC parentMemory = CreateCompatibleDC(memory);
+    ScopedMemoryDC parentMemory(CreateCompatibleDC(memory));
     if (!parentMemory) return;
-    HBITMAP parentBitmap = CreateCompatibleBitmap(memory, client.right, client.bottom);
-    if (parentBitmap) {
-        HGDIOBJ previous = SelectObject(parentMemory, parentBitmap);
-        SendMessageA(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(parentMemory), 0);
-        RECT area;
-        GetWindowRect(button, &area);
-        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
-        BitBlt(memory, face.left, face.top, face.right - face.left, face.bottom - face.top, parentMemory, area.left,
-               area.top, SRCCOPY);
-        SelectObject(parentMemory, previous);
-        DeleteObject(parentBitmap);
-    }
-    DeleteDC(parentMemory);
+    ScopedBitmap parentBitmap(CreateCompatibleBitmap(memory, client.right, client.bottom));
+    if (!parentBitmap) return;
+    ScopedSelect selected(parentMemory.Get(), parentBitmap.Get());
+    SendMessageA(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(parentMemory.Get()), 0);
+    RECT area;
+    GetWindowRect(button, &area);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
+    BitBlt(memory, face.left, face.top, face.right - face.left, face.bottom - face.top, parentMemory.Get(), area.left,
+           area.top, SRCCOPY);
 }
 
 void DrawCaption(HDC memory, HWND button, RECT text)
@@ -100,14 +97,12 @@ void PaintSkinnedButton(const DRAWITEMSTRUCT* item, const CTRL_STRUCT* record)
     const int width = bounds.right;
     const int height = bounds.bottom;
     if (width <= 0 || height <= 0) return;
-    HDC memory = CreateCompatibleDC(item->hDC);
-    if (!memory) return;
-    HBITMAP bitmap = CreateCompatibleBitmap(item->hDC, width, height);
-    if (!bitmap) {
-        DeleteDC(memory);
-        return;
-    }
-    HGDIOBJ previousBitmap = SelectObject(memory, bitmap);
+    ScopedMemoryDC memoryDC(CreateCompatibleDC(item->hDC));
+    if (!memoryDC) return;
+    ScopedBitmap bitmap(CreateCompatibleBitmap(item->hDC, width, height));
+    if (!bitmap) return;
+    HDC memory = memoryDC.Get();
+    ScopedSelect bitmapSelected(memory, bitmap.Get());
     SetBkMode(memory, TRANSPARENT);
 
     // The dialog's font is the one selected in the button's context.
@@ -118,7 +113,7 @@ void PaintSkinnedButton(const DRAWITEMSTRUCT* item, const CTRL_STRUCT* record)
     HFONT font = static_cast<HFONT>(dialogFont);
     if (record->FontHot && (hot || selected)) font = record->FontHot;
     else if (record->FontNormal) font = record->FontNormal;
-    HGDIOBJ previousFont = SelectObject(memory, font);
+    ScopedSelect fontSelected(memory, font);
 
     RECT face = bounds;
     const RECT text = ToRect(ButtonTextRect(ToSkin(bounds), record->Flags, record->Menu != nullptr));
@@ -152,8 +147,4 @@ void PaintSkinnedButton(const DRAWITEMSTRUCT* item, const CTRL_STRUCT* record)
     if ((item->itemState & ODS_FOCUS) && (record->Flags & SkinFocusMark)) DrawFocusMark(memory, focus);
 
     BitBlt(item->hDC, 0, 0, width, height, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, previousFont);
-    SelectObject(memory, previousBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
 }

@@ -1,16 +1,14 @@
 #include "skin/drawing.h"
 
+#include "common/scoped.h"
 #include "skin/button_look.h"
 
 namespace {
 
 int ReadScreenBits()
 {
-    HDC screen = GetDC(nullptr);
-    if (!screen) return -1;
-    const int bits = GetDeviceCaps(screen, BITSPIXEL);
-    ReleaseDC(nullptr, screen);
-    return bits;
+    ScopedWindowDC screen(nullptr);
+    return screen ? GetDeviceCaps(screen.Get(), BITSPIXEL) : -1;
 }
 
 } // namespace
@@ -24,18 +22,14 @@ COLORREF SkinSysColor(int index)
 
 void FillWithSysColor(HDC dc, const RECT* rect, int index)
 {
-    HBRUSH brush = CreateSolidBrush(SkinSysColor(index));
-    if (!brush) return;
-    FillRect(dc, rect, brush);
-    DeleteObject(brush);
+    ScopedBrush brush(CreateSolidBrush(SkinSysColor(index)));
+    if (brush) FillRect(dc, rect, brush.Get());
 }
 
 void FrameWithColor(HDC dc, const RECT* rect, COLORREF color)
 {
-    HBRUSH brush = CreateSolidBrush(color);
-    if (!brush) return;
-    FrameRect(dc, rect, brush);
-    DeleteObject(brush);
+    ScopedBrush brush(CreateSolidBrush(color));
+    if (brush) FrameRect(dc, rect, brush.Get());
 }
 
 int DisplayBitsPerPixel()

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "common/scoped.h"
+#include "common/window.h"
 
 HWND HotControl = nullptr;
 
@@ -22,15 +24,9 @@ CTRL_STRUCT* RecordOf(HWND window)
     return window ? static_cast<CTRL_STRUCT*>(GetPropA(window, RecordProperty)) : nullptr;
 }
 
-WNDPROC OldProcOf(HWND window)
-{
-    return reinterpret_cast<WNDPROC>(GetPropA(window, OldProcProperty));
-}
-
 LRESULT CallOld(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    WNDPROC old = OldProcOf(window);
-    return old ? CallWindowProcA(old, window, message, wParam, lParam) : DefWindowProcA(window, message, wParam, lParam);
+    return CallPreviousProcedure(window, OldProcProperty, message, wParam, lParam);
 }
 
 void FreeRecord(HWND window)
@@ -39,14 +35,6 @@ void FreeRecord(HWND window)
     if (!record) return;
     RemovePropA(window, RecordProperty);
     GlobalFree(record);
-}
-
-void Subclass(HWND window, WNDPROC procedure)
-{
-    if (GetPropA(window, OldProcProperty)) return;
-    const LONG_PTR old = GetWindowLongPtrA(window, GWLP_WNDPROC);
-    SetPropA(window, OldProcProperty, reinterpret_cast<HANDLE>(old));
-    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
 }
 
 // The dialog manager rewrites a button's type when the default button moves; the skinned
@@ -177,8 +165,8 @@ int SkinControl(HWND window, const CTRL_STRUCT* skinTemplate)
     SetWindowLongPtrA(window, GWL_STYLE, (current & ~LONG_PTR(0xF)) | BS_OWNERDRAW);
 
     HWND parent = GetParent(window);
-    if (parent) Subclass(parent, SkinDialogProc);
-    Subclass(window, SkinButtonProc);
+    if (parent) SubclassWindow(parent, OldProcProperty, SkinDialogProc);
+    SubclassWindow(window, OldProcProperty, SkinButtonProc);
     // Shaped buttons (SkinShaped with BitmapNormal) are not offered: no window here asks for one.
     return 1;
 }
@@ -220,12 +208,10 @@ LRESULT CALLBACK SkinDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         HDC dc = reinterpret_cast<HDC>(wParam);
         RECT client;
         GetClientRect(dialog, &client);
-        HBRUSH brush = CreatePatternBrush(wallpaper);
+        ScopedBrush brush(CreatePatternBrush(wallpaper));
         if (!brush) return result;
-        HGDIOBJ previous = SelectObject(dc, brush);
+        ScopedSelect selected(dc, brush.Get());
         PatBlt(dc, 0, 0, client.right, client.bottom, PATCOPY);
-        SelectObject(dc, previous);
-        DeleteObject(brush);
         return 1;
     }
     case WM_DESTROY: {

@@ -1,5 +1,6 @@
 #include "skin/texture.h"
 
+#include "common/scoped.h"
 #include "common/text.h"
 #include "skin/drawing.h"
 #include "skin/texture_core.h"
@@ -8,37 +9,8 @@ HBITMAP gBackgroundTexture = nullptr;
 
 namespace {
 
-// Memory blocks of the generator, freed on every way out.
-class GlobalBlock {
-public:
-    // Size 0 asks for nothing and holds nothing.
-    explicit GlobalBlock(SIZE_T size) : block_(size ? static_cast<BYTE*>(GlobalAlloc(GPTR, size)) : nullptr) {}
-    ~GlobalBlock()
-    {
-        if (block_) GlobalFree(block_);
-    }
-    GlobalBlock(const GlobalBlock&) = delete;
-    GlobalBlock& operator=(const GlobalBlock&) = delete;
-    BYTE* Get() const { return block_; }
-
-private:
-    BYTE* block_;
-};
-
-class ScreenDC {
-public:
-    ScreenDC() : dc_(GetDC(nullptr)) {}
-    ~ScreenDC()
-    {
-        if (dc_) ReleaseDC(nullptr, dc_);
-    }
-    ScreenDC(const ScreenDC&) = delete;
-    ScreenDC& operator=(const ScreenDC&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
+// The generator's memory blocks; size 0 asks for nothing and holds nothing.
+BYTE* AllocateBlock(SIZE_T size) { return size ? static_cast<BYTE*>(GlobalAlloc(GPTR, size)) : nullptr; }
 
 // GDI calls do not always set a last error; a failure must never read as success (0).
 DWORD FailureCode()
@@ -69,31 +41,27 @@ DWORD MakeTextureBitmap(int style, const RECT& rect, int strength, int lighterPe
         return ERROR_INVALID_PARAMETER;
     }
 
-    GlobalBlock block(layout.blockSize);
+    ScopedGlobalBlock block(AllocateBlock(layout.blockSize));
     if (!block.Get()) return FailureCode();
     const bool wantLighter = (lighterPercent & 0xFF) != 0 && lighterBitmap != nullptr;
-    GlobalBlock lighterTable(wantLighter ? TexturePaletteSize : 0);
+    ScopedGlobalBlock lighterTable(AllocateBlock(wantLighter ? TexturePaletteSize : 0));
     if (wantLighter && !lighterTable.Get()) return FailureCode();
 
     const TextureColors colors = {SkinSysColor(COLOR_BTNSHADOW), SkinSysColor(COLOR_BTNFACE), SkinSysColor(COLOR_BTNHIGHLIGHT)};
     BuildTextureBlock(block.Get(), layout, strength, colors, tintPercent, tintColor, lighterPercent,
                       lighterTable.Get());
 
-    ScreenDC screen;
-    if (!screen.Get()) return FailureCode();
-    HBITMAP made = BitmapFromBlock(screen.Get(), block.Get());
+    ScopedWindowDC screen(nullptr);
+    if (!screen) return FailureCode();
+    ScopedBitmap made(BitmapFromBlock(screen.Get(), block.Get()));
     if (!made) return FailureCode();
     if (wantLighter) {
         CopyBytes(lighterTable.Get(), block.Get() + TextureHeaderSize, TexturePaletteSize);
         HBITMAP lighter = BitmapFromBlock(screen.Get(), block.Get());
-        if (!lighter) {
-            const DWORD error = FailureCode();
-            DeleteObject(made);
-            return error;
-        }
+        if (!lighter) return FailureCode();
         *lighterBitmap = lighter;
     }
-    *bitmap = made;
+    *bitmap = made.Detach();
     return 0;
 }
 
@@ -105,15 +73,13 @@ BOOL EraseWithTexture(HWND window, HDC dc)
         FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
         return TRUE;
     }
-    HBRUSH brush = CreatePatternBrush(gBackgroundTexture);
+    ScopedBrush brush(CreatePatternBrush(gBackgroundTexture));
     if (!brush) {
         FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
         return TRUE;
     }
-    HGDIOBJ previous = SelectObject(dc, brush);
+    ScopedSelect selected(dc, brush.Get());
     PatBlt(dc, client.left, client.top, client.right - client.left, client.bottom - client.top, PATCOPY);
-    SelectObject(dc, previous);
-    DeleteObject(brush);
     return TRUE;
 }
 

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "common/buffers.h"
+#include "common/scoped.h"
 #include "common/system_library.h"
 #include "common/text.h"
 #include "common/window.h"
@@ -13,7 +14,6 @@
 const char AboutAddress[] = "https://stowlet.example/";
 const char AboutLinkText[] = "[ stowlet.example ]";
 AboutSeams AboutShell = {ShellExecuteA};
-HBITMAP AboutPicture = nullptr;
 
 namespace {
 
@@ -24,12 +24,16 @@ const char LinkUnderlineProperty[] = "_Hyperlink_Underline_Font_";
 constexpr COLORREF LinkColor = 0xC40000; // blue 196
 constexpr size_t AboutTemplateCapacity = 1024;
 
-// The arguments of RunAboutDialog, handed to the dialog procedure.
-struct AboutStart {
+// The open box's state, reached from its handle: the arguments of RunAboutDialog and the
+// picture made when it opened.
+struct AboutState {
     HWND owner;
     HICON icon;
     const char* ownPath;  // whose file version the caption shows
+    HBITMAP picture;      // none when it could not be made; deleted when the box closes
 };
+
+AboutState* StateOf(HWND dialog) { return reinterpret_cast<AboutState*>(GetWindowLongPtrA(dialog, GWLP_USERDATA)); }
 
 const DialogControl AboutControls[] = {
     {0x50008357, 8, 5, 283, 266, AboutFrameId, ClassButton, nullptr, " Stowlet "},
@@ -57,22 +61,16 @@ void RedrawScreenUnder(HWND window)
     if (GetWindowRect(window, &area)) RedrawWindow(GetDesktopWindow(), &area, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
-void ForgetPicture()
+void ForgetPicture(AboutState* state)
 {
-    if (AboutPicture) DeleteObject(AboutPicture);
-    AboutPicture = nullptr;
-}
-
-WNDPROC OriginalProc(HWND window)
-{
-    return reinterpret_cast<WNDPROC>(GetPropA(window, LinkProcProperty));
+    if (!state) return;
+    if (state->picture) DeleteObject(state->picture);
+    state->picture = nullptr;
 }
 
 LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    WNDPROC original = OriginalProc(window);
-    return original ? CallWindowProcA(original, window, message, wParam, lParam)
-                    : DefWindowProcA(window, message, wParam, lParam);
+    return CallPreviousProcedure(window, LinkProcProperty, message, wParam, lParam);
 }
 
 void SelectLinkFont(HWND control, const char* property)
@@ -88,7 +86,7 @@ void RunAboutDialog(HWND owner, HICON icon, const char* ownPath)
     alignas(4) unsigned char block[AboutTemplateCapacity] = {};
     const DialogHeader header = {0x00080840, 0, 0, 0, 304, 324, AboutCaption, 8, "MS Sans Serif"};
     if (!BuildDialogTemplate(header, AboutControls, 3, block, sizeof block, WidenAnsi)) return;
-    AboutStart start = {owner, icon, ownPath};
+    AboutState start = {owner, icon, ownPath, nullptr};
     DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(block), owner, AboutDlgProc,
                             reinterpret_cast<LPARAM>(&start));
 }
@@ -98,10 +96,10 @@ INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
     switch (message) {
     case WM_INITDIALOG: {
         SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
-        const AboutStart* start = reinterpret_cast<const AboutStart*>(lParam);
+        AboutState* start = reinterpret_cast<AboutState*>(lParam);
         if (start) SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(start->icon));
-        ForgetPicture();
-        AboutPicture = LoadPictureResource(nullptr, AboutPictureResource);
+        ForgetPicture(start);
+        if (start) start->picture = LoadPictureResource(nullptr, AboutPictureResource);
         MakeHyperlink(dialog, AboutLinkId);
         SetVersionCaption(dialog, start ? start->ownPath : nullptr);
         return FALSE;
@@ -125,7 +123,7 @@ INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         return FALSE;
     case WM_DESTROY:
         // Made anew at each opening, so each closing lets it go.
-        ForgetPicture();
+        ForgetPicture(StateOf(dialog));
         return FALSE;
     default:
         return FALSE;
@@ -140,14 +138,11 @@ BOOL MakeHyperlink(HWND dialog, int id)
     if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(control, GWLP_WNDPROC)) == HyperlinkProc) return TRUE;
 
     // Several links in one dialog subclass it once.
-    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(dialog, GWLP_WNDPROC)) != HyperlinkParentProc) {
-        SetPropA(dialog, LinkProcProperty, reinterpret_cast<HANDLE>(GetWindowLongPtrA(dialog, GWLP_WNDPROC)));
-        SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HyperlinkParentProc));
-    }
+    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(dialog, GWLP_WNDPROC)) != HyperlinkParentProc)
+        SubclassWindow(dialog, LinkProcProperty, HyperlinkParentProc);
 
     SetWindowLongPtrA(control, GWL_STYLE, GetWindowLongPtrA(control, GWL_STYLE) | SS_NOTIFY);
-    SetPropA(control, LinkProcProperty, reinterpret_cast<HANDLE>(GetWindowLongPtrA(control, GWLP_WNDPROC)));
-    SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HyperlinkProc));
+    SubclassWindow(control, LinkProcProperty, HyperlinkProc);
 
     HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
     SetPropA(control, LinkFontProperty, font);
@@ -172,12 +167,8 @@ LRESULT CALLBACK HyperlinkParentProc(HWND dialog, UINT message, WPARAM wParam, L
         return result;
     }
     case WM_DESTROY: {
-        WNDPROC original = OriginalProc(dialog);
-        if (original) {
-            SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-            RemovePropA(dialog, LinkProcProperty);
+        if (WNDPROC original = RemoveSubclass(dialog, LinkProcProperty))
             return CallWindowProcA(original, dialog, message, wParam, lParam);
-        }
         break;
     }
     default:
@@ -211,9 +202,7 @@ LRESULT CALLBACK HyperlinkProc(HWND control, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     }
     case WM_DESTROY: {
-        WNDPROC original = OriginalProc(control);
-        if (original) SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-        RemovePropA(control, LinkProcProperty);
+        WNDPROC original = RemoveSubclass(control, LinkProcProperty);
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetPropA(control, LinkFontProperty)), FALSE);
         RemovePropA(control, LinkFontProperty);
         HANDLE underline = RemovePropA(control, LinkUnderlineProperty);
@@ -282,56 +271,51 @@ HBITMAP RenderPictureToBitmap(IPicture* picture)
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    HDC screen = GetDC(nullptr);
+    ScopedWindowDC screen(nullptr);
     if (!screen) return nullptr;
-    HDC memory = CreateCompatibleDC(screen);
-    if (!memory) {
-        ReleaseDC(nullptr, screen);
-        return nullptr;
-    }
+    ScopedMemoryDC memory(CreateCompatibleDC(screen.Get()));
+    if (!memory) return nullptr;
     OLE_XSIZE_HIMETRIC width = 0;
     OLE_YSIZE_HIMETRIC height = 0;
     picture->get_Width(&width);
     picture->get_Height(&height);
     // HIMETRIC is 0.01 mm: 2540 to the inch.
-    const int pixelsWide = MulDiv(width, GetDeviceCaps(screen, LOGPIXELSX), 2540);
-    const int pixelsHigh = MulDiv(height, GetDeviceCaps(screen, LOGPIXELSY), 2540);
-    HBITMAP bitmap = pixelsWide > 0 && pixelsHigh > 0 ? CreateCompatibleBitmap(screen, pixelsWide, pixelsHigh) : nullptr;
-    HGDIOBJ previous = bitmap ? SelectObject(memory, bitmap) : nullptr;
-    if (!previous) {
-        if (bitmap) DeleteObject(bitmap);
-        DeleteDC(memory);
-        ReleaseDC(nullptr, screen);
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
+    const int pixelsWide = MulDiv(width, GetDeviceCaps(screen.Get(), LOGPIXELSX), 2540);
+    const int pixelsHigh = MulDiv(height, GetDeviceCaps(screen.Get(), LOGPIXELSY), 2540);
+    ScopedBitmap bitmap(pixelsWide > 0 && pixelsHigh > 0 ? CreateCompatibleBitmap(screen.Get(), pixelsWide, pixelsHigh)
+                                                         : nullptr);
+    HRESULT drawn = E_FAIL;
+    {
+        ScopedSelect selected(memory.Get(), bitmap.Get());
+        if (!selected) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return nullptr;
+        }
+        // HIMETRIC runs bottom-up: start at the picture's height and go up by it.
+        drawn = picture->Render(memory.Get(), 0, 0, pixelsWide, pixelsHigh, 0, height, width, -height, nullptr);
     }
-    // HIMETRIC runs bottom-up: start at the picture's height and go up by it.
-    const HRESULT drawn = picture->Render(memory, 0, 0, pixelsWide, pixelsHigh, 0, height, width, -height, nullptr);
-    SelectObject(memory, previous);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     if (FAILED(drawn)) {
-        DeleteObject(bitmap);
         SetLastError(static_cast<DWORD>(drawn));
         return nullptr;
     }
-    return bitmap;
+    return bitmap.Detach();
+}
+
+HBITMAP AboutPictureOf(HWND box)
+{
+    const AboutState* state = box ? StateOf(box) : nullptr;
+    return state ? state->picture : nullptr;
 }
 
 void PaintPicture(HWND window, int x, int y, int width, int height)
 {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
-    if (!dc) return;
+    ScopedPaint paint(window);
+    if (!paint) return;
     // Without a picture the area keeps the texture.
-    if (AboutPicture) {
-        HDC memory = CreateCompatibleDC(dc);
-        if (memory) {
-            HGDIOBJ previous = SelectObject(memory, AboutPicture);
-            BitBlt(dc, x, y, width, height, memory, 0, 0, SRCCOPY);
-            SelectObject(memory, previous);
-            DeleteDC(memory);
-        }
-    }
-    EndPaint(window, &paint);
+    const AboutState* state = StateOf(window);
+    if (!state || !state->picture) return;
+    ScopedMemoryDC memory(CreateCompatibleDC(paint.Get()));
+    if (!memory) return;
+    ScopedSelect selected(memory.Get(), state->picture);
+    BitBlt(paint.Get(), x, y, width, height, memory.Get(), 0, 0, SRCCOPY);
 }

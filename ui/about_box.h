@@ -27,10 +27,6 @@ struct AboutSeams {
 };
 extern AboutSeams AboutShell;
 
-// The picture bitmap of the open About box (none when it could not be made); deleted when the
-// box closes.
-extern HBITMAP AboutPicture;
-
 // Turns the static control id of dialog into a link: hand cursor, underline while the pointer
 // is over it, blue text, click notifications. TRUE, or FALSE when dialog has no such control.
 BOOL MakeHyperlink(HWND dialog, int id);
@@ -44,5 +40,8 @@ HBITMAP LoadPictureResource(HMODULE module, int id);
 HBITMAP PictureDataToBitmap(const void* data, DWORD size);
 // A bitmap of the picture at the screen's resolution, or none with the last error set.
 HBITMAP RenderPictureToBitmap(IPicture* picture);
-// Paints the kept picture bitmap into window during WM_PAINT.
+// The picture bitmap the open About box window keeps (none when it could not be made); it is
+// deleted when the box closes.
+HBITMAP AboutPictureOf(HWND box);
+// Paints the picture the open About box window keeps, during WM_PAINT.
 void PaintPicture(HWND window, int x, int y, int width, int height);

@@ -183,18 +183,20 @@ TEST_F(AboutBoxTest, PictureIsTheDecodedJpegAtItsPlace)
         {200, 200, 245, 171, 40}, {200, 60, 37, 92, 156}, {60, 300, 42, 108, 169}, {320, 200, 51, 127, 189},
     };
     bool checked = false;
+    HBITMAP picture = nullptr;
     RunAboutWith(owner_, [&](HWND box) -> bool {
-        if (!AboutPicture) {
+        picture = AboutPictureOf(box);
+        if (!picture) {
             ADD_FAILURE() << "no picture";
             return false;
         }
         BITMAP info = {};
-        GetObjectA(AboutPicture, sizeof info, &info);
+        GetObjectA(picture, sizeof info, &info);
         EXPECT_EQ(info.bmWidth, 400);
         EXPECT_EQ(info.bmHeight, 400);
         UpdateWindow(box);
         HDC memory = CreateCompatibleDC(nullptr);
-        HGDIOBJ previous = SelectObject(memory, AboutPicture);
+        HGDIOBJ previous = SelectObject(memory, picture);
         HDC window = GetDC(box);
         for (const Sample& s : samples) {
             const COLORREF kept = GetPixel(memory, s.x, s.y);
@@ -211,7 +213,7 @@ TEST_F(AboutBoxTest, PictureIsTheDecodedJpegAtItsPlace)
         return false;
     });
     EXPECT_TRUE(checked);
-    EXPECT_EQ(AboutPicture, nullptr) << "the picture goes with the box";
+    EXPECT_EQ(GetObjectType(picture), 0u) << "the picture goes with the box";
 }
 
 TEST_F(AboutBoxTest, LinkUnderlinesOnHoverShowsAHandIsBlueAndOpensThePage)
