@@ -7,6 +7,7 @@
 #                           process so no test's output pipe is inherited by it.
 #   wine-session.sh stop
 #   wine-session.sh running   exit status 0 when a session is up
+#   wine-session.sh check     as running, and says how to start one when there is none
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 build="$here/../build"
@@ -73,5 +74,16 @@ case "${1:-}" in
 start) start "${2:-}" ;;
 stop) stop ;;
 running) alive "$session/xvfb.pid" && alive "$session/wineserver.pid" ;;
-*) echo "usage: $0 start|stop|running" >&2; exit 2 ;;
+check)
+    if alive "$session/xvfb.pid" && alive "$session/wineserver.pid"; then exit 0; fi
+    cat >&2 <<EOF
+No Wine session is running for this worktree, and the Windows tests need its display.
+Start one, then run the tests again:
+    scripts/wine-session.sh start build/win64/bin/desktop_keeper.exe
+(stop it with scripts/wine-session.sh stop), or run everything with scripts/test.sh,
+which starts and stops a session itself. CONTRIBUTING.md has the details.
+EOF
+    exit 1
+    ;;
+*) echo "usage: $0 start|stop|running|check" >&2; exit 2 ;;
 esac

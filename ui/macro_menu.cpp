@@ -2,11 +2,13 @@
 
 #include "common/buffers.h"
 #include "common/text.h"
+#include "common/window.h"
 #include "ui/macro_menu_core.h"
 
 namespace {
 
 const char MenuStateProperty[] = "MACRO_MENU";
+const char EditProcProperty[] = "MACRO_EDIT_PROC";
 
 MacroMenuState* StateOf(HWND field)
 {
@@ -32,10 +34,8 @@ void InstallMacroMenu(HWND dialog, MacroMenuState& state)
     for (size_t i = 0; i < MacroFieldCount; ++i) {
         HWND field = GetDlgItem(dialog, MacroFieldIds[i]);
         state.SubclassTable[i].field = field;
-        // The table is filled before the procedure is replaced: the field's next message
-        // already needs its previous procedure.
         state.SubclassTable[i].previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(field, GWLP_WNDPROC));
-        SetWindowLongPtrA(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MacroEditProc));
+        SubclassWindow(field, EditProcProperty, MacroEditProc);
     }
 }
 
@@ -44,8 +44,7 @@ void ReleaseMacroMenu(MacroMenuState& state)
     if (state.Menu) DestroyMenu(state.Menu);
     // The fields outlive this call by a few messages: they go back to their own procedures.
     for (EditSubclass& entry : state.SubclassTable) {
-        if (entry.field && entry.previous)
-            SetWindowLongPtrA(entry.field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entry.previous));
+        if (entry.field) RemoveSubclass(entry.field, EditProcProperty);
         entry = {};
     }
     if (state.Dialog) RemovePropA(state.Dialog, MenuStateProperty);
@@ -55,14 +54,6 @@ void ReleaseMacroMenu(MacroMenuState& state)
 }
 
 namespace {
-
-WNDPROC PreviousProcOf(const MacroMenuState* state, HWND field)
-{
-    if (!state) return nullptr;
-    for (const EditSubclass& entry : state->SubclassTable)
-        if (entry.field == field) return entry.previous;
-    return nullptr;
-}
 
 bool ControlDown() { return (GetKeyState(VK_CONTROL) & 0x8000) != 0; }
 
@@ -86,9 +77,7 @@ LRESULT CALLBACK MacroEditProc(HWND field, UINT message, WPARAM wParam, LPARAM l
         if (command) InsertMacro(command, field, id);
         return 0;  // CTRL+SPACE never types a blank
     }
-    WNDPROC previous = PreviousProcOf(state, field);
-    if (!previous) return DefWindowProcA(field, message, wParam, lParam);
-    return CallWindowProcA(previous, field, message, wParam, lParam);
+    return CallPreviousProcedure(field, EditProcProperty, message, wParam, lParam);
 }
 
 void InsertMacro(uint32_t command, HWND field, int fieldId)

@@ -23,8 +23,9 @@ struct MacroMenuState {
 
 // The pop-up menu of the 23 macro names.
 HMENU BuildMacroMenu();
-// Builds the menu into state and puts MacroEditProc in front of the ten fields of dialog; the
-// fields find state through the dialog's "MACRO_MENU" property while the window lives.
+// Builds the menu into state and puts MacroEditProc in front of the ten fields of dialog (their
+// previous procedures in the table and in each field's "MACRO_EDIT_PROC" property); the fields
+// find state through the dialog's "MACRO_MENU" property while the window lives.
 void InstallMacroMenu(HWND dialog, MacroMenuState& state);
 // Forgets the window's menu and fields (the menu is destroyed) when the window goes away.
 void ReleaseMacroMenu(MacroMenuState& state);
