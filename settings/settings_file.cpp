@@ -8,7 +8,7 @@
 namespace {
 
 // Shared by the reads and writes: one more byte than a field, so a value that does not fit
-// the field is told apart from one that just fits. Static: too big for a routine's stack share.
+// the field is told apart from one that just fits. A global so the routines share one buffer.
 char gScratch[TextCapacity + 1];
 
 // A missing settings path reads as a missing file: defaults, never another file.

@@ -108,7 +108,7 @@ void PaintSkinnedButton(const DRAWITEMSTRUCT* item, const CTRL_STRUCT* record)
     // The dialog's font is the one selected in the button's context.
     HGDIOBJ dialogFont = SelectObject(item->hDC, GetStockObject(DEFAULT_GUI_FONT));
     SelectObject(item->hDC, dialogFont);
-    const bool hot = HotControl == item->hwndItem;
+    const bool hot = gHotControl == item->hwndItem;
     const bool selected = (item->itemState & ODS_SELECTED) != 0;
     HFONT font = static_cast<HFONT>(dialogFont);
     if (record->FontHot && (hot || selected)) font = record->FontHot;

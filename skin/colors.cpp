@@ -51,7 +51,9 @@ uint32_t PerChannelPair(int32_t (*mix)(int32_t, int32_t), uint32_t a, uint32_t b
     return MakeColor(mix(ColorRed(a), ColorRed(b)), mix(ColorGreen(a), ColorGreen(b)), mix(ColorBlue(a), ColorBlue(b)));
 }
 
-uint32_t RandomState = 0;
+// The noise generator's state: a global because the generator is a sequence that the texture
+// seeds once and then draws from, call after call.
+uint32_t gRandomState = 0;
 
 } // namespace
 
@@ -84,8 +86,8 @@ int32_t MixChannel128(int32_t t, uint32_t a, uint32_t b, int32_t selector)
 
 int32_t SkinRandom()
 {
-    RandomState = RandomState * 214013u + 2531011u;
-    return static_cast<int32_t>((RandomState >> 16) & 0x7FFF);
+    gRandomState = gRandomState * 214013u + 2531011u;
+    return static_cast<int32_t>((gRandomState >> 16) & 0x7FFF);
 }
 
-void SetSkinRandomState(uint32_t state) { RandomState = state; }
+void SetSkinRandomState(uint32_t state) { gRandomState = state; }

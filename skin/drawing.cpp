@@ -13,11 +13,11 @@ int ReadScreenBits()
 
 } // namespace
 
-SkinSeams SkinSystem = {GetSysColor, ReadScreenBits};
+SkinSeams gSkinSystem = {GetSysColor, ReadScreenBits};
 
 COLORREF SkinSysColor(int index)
 {
-    return SkinSystem.systemColor(index);
+    return gSkinSystem.systemColor(index);
 }
 
 void FillWithSysColor(HDC dc, const RECT* rect, int index)
@@ -34,7 +34,7 @@ void FrameWithColor(HDC dc, const RECT* rect, COLORREF color)
 
 int DisplayBitsPerPixel()
 {
-    const int bits = SkinSystem.screenBits();
+    const int bits = gSkinSystem.screenBits();
     return bits == -1 ? 8 : bits;
 }
 

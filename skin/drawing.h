@@ -11,7 +11,7 @@ struct SkinSeams {
     COLORREF(WINAPI* systemColor)(int index);
     int (*screenBits)();
 };
-extern SkinSeams SkinSystem;
+extern SkinSeams gSkinSystem;  // a global because it is a test seam
 
 // A system colour as the skin sees it.
 COLORREF SkinSysColor(int index);

@@ -5,7 +5,7 @@
 #include "common/scoped.h"
 #include "common/window.h"
 
-HWND HotControl = nullptr;
+HWND gHotControl = nullptr;
 
 namespace {
 
@@ -13,8 +13,9 @@ const char RecordProperty[] = "CTRL_STRUCT";
 const char OldProcProperty[] = "OLD_WND_PROC";
 const char WallpaperProperty[] = "WND_WALLPAPER";
 
-// The class cursor replaced while a button with its own cursor is hot.
-HCURSOR SavedClassCursor = nullptr;
+// The class cursor replaced while a button with its own cursor is hot; global with the hot
+// button it belongs to.
+HCURSOR gSavedClassCursor = nullptr;
 
 // The template's fields up to Flags; the last three belong to the skin.
 constexpr size_t TemplateBytes = offsetof(CTRL_STRUCT, ButtonType);
@@ -119,11 +120,11 @@ void UncheckGroupOthers(HWND button)
 
 void LeaveHot(HWND button)
 {
-    if (SavedClassCursor) {
-        SetClassLongPtrA(button, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(SavedClassCursor));
-        SavedClassCursor = nullptr;
+    if (gSavedClassCursor) {
+        SetClassLongPtrA(button, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(gSavedClassCursor));
+        gSavedClassCursor = nullptr;
     }
-    if (HotControl == button) HotControl = nullptr;
+    if (gHotControl == button) gHotControl = nullptr;
 }
 
 } // namespace
@@ -231,13 +232,13 @@ LRESULT CALLBACK SkinButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM
 
     switch (message) {
     case WM_MOUSEMOVE:
-        if (!HotControl) {
+        if (!gHotControl) {
             ReleaseCapture();
             if (record->Cursor) {
-                SavedClassCursor = reinterpret_cast<HCURSOR>(
+                gSavedClassCursor = reinterpret_cast<HCURSOR>(
                     SetClassLongPtrA(button, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(record->Cursor)));
             }
-            HotControl = button;
+            gHotControl = button;
             if (ChangesWhenHot(record)) Repaint(button);
             // Sound and the button's own tooltip are not offered (no window here sets them).
             TrackLeave(button, TME_LEAVE);
@@ -253,7 +254,7 @@ LRESULT CALLBACK SkinButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM
         SendMessageA(button, WM_LBUTTONDOWN, wParam, lParam);
         break;
     case WM_LBUTTONUP:
-        if (HotControl != button) {
+        if (gHotControl != button) {
             SendMessageA(button, WM_MOUSEMOVE, 0, 0);
         } else if (PointerInside(button, record)) {
             ToggleCheck(button, record, true);

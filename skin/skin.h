@@ -59,8 +59,9 @@ CTRL_STRUCT SettingsButtonSkin();
 // skinTemplate is read (its first nineteen fields), not kept.
 int SkinControl(HWND window, const CTRL_STRUCT* skinTemplate);
 
-// The skinned button the pointer is over, or none.
-extern HWND HotControl;
+// The skinned button the pointer is over, or none. A global because there is one pointer: at
+// most one button of all skinned windows is hot.
+extern HWND gHotControl;
 
 // The two subclass procedures, reached only through the window manager.
 LRESULT CALLBACK SkinDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

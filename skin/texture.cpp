@@ -87,17 +87,17 @@ HBRUSH TextureBrushFor(HDC dc)
 {
     // One brush per texture, kept with it: a new brush per message would pile up for as long
     // as the window is open, since the control uses the answer after the message returns.
-    static HBRUSH brush = nullptr;
-    static HBITMAP madeFrom = nullptr;
+    static HBRUSH gBrush = nullptr;
+    static HBITMAP gMadeFrom = nullptr;
     SetBkMode(dc, TRANSPARENT);
-    if (brush && madeFrom != gBackgroundTexture) {
-        DeleteObject(brush);
-        brush = nullptr;
-        madeFrom = nullptr;
+    if (gBrush && gMadeFrom != gBackgroundTexture) {
+        DeleteObject(gBrush);
+        gBrush = nullptr;
+        gMadeFrom = nullptr;
     }
-    if (!brush && gBackgroundTexture) {
-        brush = CreatePatternBrush(gBackgroundTexture);
-        madeFrom = brush ? gBackgroundTexture : nullptr;
+    if (!gBrush && gBackgroundTexture) {
+        gBrush = CreatePatternBrush(gBackgroundTexture);
+        gMadeFrom = gBrush ? gBackgroundTexture : nullptr;
     }
-    return brush ? brush : GetSysColorBrush(COLOR_BTNFACE);
+    return gBrush ? gBrush : GetSysColorBrush(COLOR_BTNFACE);
 }

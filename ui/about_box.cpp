@@ -13,7 +13,7 @@
 
 const char AboutAddress[] = "https://stowlet.example/";
 const char AboutLinkText[] = "[ stowlet.example ]";
-AboutSeams AboutShell = {ShellExecuteA};
+AboutSeams gAboutShell = {ShellExecuteA};
 
 namespace {
 
@@ -116,7 +116,7 @@ INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         return FALSE;
     case WM_COMMAND:
         if (wParam == AboutOkId) EndDialog(dialog, 0);
-        else if (wParam == AboutLinkId) AboutShell.shellExecute(dialog, nullptr, AboutAddress, nullptr, nullptr, SW_SHOWDEFAULT);
+        else if (wParam == AboutLinkId) gAboutShell.shellExecute(dialog, nullptr, AboutAddress, nullptr, nullptr, SW_SHOWDEFAULT);
         return FALSE;
     case WM_CLOSE:
         EndDialog(dialog, 0);

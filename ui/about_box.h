@@ -25,7 +25,7 @@ extern const char AboutLinkText[];
 struct AboutSeams {
     HINSTANCE(WINAPI* shellExecute)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
 };
-extern AboutSeams AboutShell;
+extern AboutSeams gAboutShell;  // a global because it is a test seam
 
 // Turns the static control id of dialog into a link: hand cursor, underline while the pointer
 // is over it, blue text, click notifications. TRUE, or FALSE when dialog has no such control.

@@ -90,8 +90,8 @@ void InsertMacro(uint32_t command, HWND field, int fieldId)
     SendMessageA(field, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
 
     // The whole text of the field, as a task field holds it; a longer text is not cut.
-    static char text[TextCapacity];
-    static char edited[TextCapacity];
+    char text[TextCapacity];
+    char edited[TextCapacity];
     int length = GetWindowTextLengthA(field);
     if (length < 0 || size_t(length) >= sizeof text) {
         MessageBeep(MB_OK);

@@ -84,11 +84,11 @@ protected:
     void SetUp() override
     {
         owner_ = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-        saved_ = AboutShell;
+        saved_ = gAboutShell;
     }
     void TearDown() override
     {
-        AboutShell = saved_;
+        gAboutShell = saved_;
         DestroyWindow(owner_);
     }
     HWND owner_ = nullptr;
@@ -218,7 +218,7 @@ TEST_F(AboutBoxTest, PictureIsTheDecodedJpegAtItsPlace)
 
 TEST_F(AboutBoxTest, LinkUnderlinesOnHoverShowsAHandIsBlueAndOpensThePage)
 {
-    AboutShell.shellExecute = RecordShell;
+    gAboutShell.shellExecute = RecordShell;
     ShellCalls.clear();
     HFONT underline = nullptr;
     RunAboutWith(owner_, [&](HWND box) -> bool {

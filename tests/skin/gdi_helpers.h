@@ -78,12 +78,12 @@ inline COLORREF WINAPI ExampleSystemColor(int index)
 
 class FixedSkinColors {
 public:
-    explicit FixedSkinColors(int (*bits)() = [] { return 32; }) : saved_(SkinSystem)
+    explicit FixedSkinColors(int (*bits)() = [] { return 32; }) : saved_(gSkinSystem)
     {
-        SkinSystem.systemColor = ExampleSystemColor;
-        SkinSystem.screenBits = bits;
+        gSkinSystem.systemColor = ExampleSystemColor;
+        gSkinSystem.screenBits = bits;
     }
-    ~FixedSkinColors() { SkinSystem = saved_; }
+    ~FixedSkinColors() { gSkinSystem = saved_; }
     FixedSkinColors(const FixedSkinColors&) = delete;
     FixedSkinColors& operator=(const FixedSkinColors&) = delete;
 

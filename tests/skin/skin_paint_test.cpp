@@ -374,21 +374,21 @@ TEST(SkinControl, HoverRepaintsOnceOnEnterAndOnLeave)
     HWND save = d.Button(82);
     RECT update;
     ValidateRect(save, nullptr);
-    ASSERT_EQ(HotControl, nullptr);
+    ASSERT_EQ(gHotControl, nullptr);
     SendMessageA(save, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-    EXPECT_EQ(HotControl, save);
+    EXPECT_EQ(gHotControl, save);
     EXPECT_TRUE(GetUpdateRect(save, &update, FALSE)) << "entering repaints";
     ValidateRect(save, nullptr);
     SendMessageA(save, WM_MOUSEMOVE, 0, MAKELPARAM(6, 5));
     EXPECT_FALSE(GetUpdateRect(save, &update, FALSE)) << "further moves do not";
     // A second button does not become hot while the first one is.
     SendMessageA(d.Button(83), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-    EXPECT_EQ(HotControl, save);
+    EXPECT_EQ(gHotControl, save);
     SendMessageA(save, WM_MOUSELEAVE, 0, 0);
-    EXPECT_EQ(HotControl, nullptr);
+    EXPECT_EQ(gHotControl, nullptr);
     EXPECT_TRUE(GetUpdateRect(save, &update, FALSE)) << "leaving repaints";
     SkinnedDialog::Pump();
-    EXPECT_EQ(HotControl, nullptr);
+    EXPECT_EQ(gHotControl, nullptr);
 }
 
 TEST(SkinControl, DoubleClickPressesLikeASingleClick)
@@ -416,9 +416,9 @@ TEST(SkinControl, DestroyingTheHotButtonClearsTheHotState)
     d.SkinAll();
     HWND save = d.Button(82);
     SendMessageA(save, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-    ASSERT_EQ(HotControl, save);
+    ASSERT_EQ(gHotControl, save);
     DestroyWindow(save);
-    EXPECT_EQ(HotControl, nullptr);
+    EXPECT_EQ(gHotControl, nullptr);
     SkinnedDialog::Pump();
 }
 
@@ -465,10 +465,10 @@ TEST_F(SkinPainter, TextColourPerStateAndFocusDots)
     EXPECT_EQ(focused.At(4, 5), dot);
     EXPECT_EQ(focused.At(4, 6), RGB(255, 255, 255));
 
-    HotControl = save;
+    gHotControl = save;
     Canvas hot(w, h);
     PaintInto(hot, save, 0);
-    HotControl = nullptr;
+    gHotControl = nullptr;
     EXPECT_EQ(hot.At(w / 2, 0), RGB(157, 162, 167));
     EXPECT_GT(CountColor(hot, hotText), 0);
     EXPECT_EQ(CountColor(hot, normalText), 0);
@@ -629,7 +629,7 @@ TEST(SkinTexture, SettingsWindowTextureIsRepeatableWithItsPaletteColours)
     DeleteObject(lighter);
 
     // A texture made after a colour change shows it; the one made before does not change.
-    SkinSystem.systemColor = DarkerFaceColor;
+    gSkinSystem.systemColor = DarkerFaceColor;
     HBITMAP changed = nullptr;
     ASSERT_EQ(MakeTextureBitmap(2, area, 30, 0, 0, 0, &changed, nullptr), 0u);
     EXPECT_NE(BitmapPixels(changed, &w, &h)[0], pixels[0]);
@@ -696,10 +696,10 @@ TEST(SkinLeaks, HundredPaintsOfASkinnedButtonLeaveNoGdiObject)
         auto paintAll = [&](int times) {
             for (int i = 0; i < times; ++i) {
                 PaintInto(canvas, save, i % 3 == 0 ? ODS_FOCUS : i % 3 == 1 ? ODS_SELECTED : ODS_DISABLED);
-                HotControl = i % 2 ? save : nullptr;
+                gHotControl = i % 2 ? save : nullptr;
                 RedrawWindow(save, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
             }
-            HotControl = nullptr;
+            gHotControl = nullptr;
         };
         paintAll(3); // first paints may fill the system's own caches
         const long before = GdiObjectsInUse();
