@@ -11,23 +11,9 @@
 #include "support/window_picture.h"
 #include "ui/about_box.h"
 #include "ui/settings_dialog.h"
+#include "ui/settings_window_of.h"
 
 namespace {
-
-// The settings window of this thread, once it is open.
-HWND SettingsWindowOfThisThread()
-{
-    HWND found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM parameter) {
-            if (!SettingsWindowStateOf(window)) return TRUE;
-            *reinterpret_cast<HWND*>(parameter) = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
 
 std::string OutFolder;
 int State = 0;
@@ -55,7 +41,7 @@ HWND AboutBox()
 void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD)
 {
     if (++Ticks > 300) ExitProcess(2);
-    HWND settings = SettingsWindowOfThisThread();
+    HWND settings = SettingsWindowOfThread(GetCurrentThreadId());
     if (State == 0 && settings && IsWindowVisible(settings)) {
         HWND about = GetDlgItem(settings, 81), save = GetDlgItem(settings, 82), close = GetDlgItem(settings, 83);
         SetFocus(close);

@@ -10,23 +10,9 @@
 #include "launcher/startup.h"
 #include "support/window_picture.h"
 #include "ui/settings_dialog.h"
+#include "settings_window_of.h"
 
 namespace {
-
-// The settings window of this thread, once it is open.
-HWND SettingsWindowOfThisThread()
-{
-    HWND found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM parameter) {
-            if (!SettingsWindowStateOf(window)) return TRUE;
-            *reinterpret_cast<HWND*>(parameter) = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
 
 std::string OutFolder;
 int State = 0;
@@ -46,7 +32,7 @@ void SetControlKey(bool down)
 void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD)
 {
     if (++Ticks > 300) ExitProcess(2);
-    HWND settings = SettingsWindowOfThisThread();
+    HWND settings = SettingsWindowOfThread(GetCurrentThreadId());
     if (State == 0 && settings && IsWindowVisible(settings)) {
         HWND field = GetDlgItem(settings, 3);
         SetFocus(field);

@@ -2,6 +2,7 @@
 
 #include "launcher/startup.h"
 #include "support/boxes.h"
+#include "settings_window_of.h"
 #include "ui/settings_dialog.h"
 
 namespace {
@@ -51,21 +52,6 @@ BOOL CALLBACK CollectTop(HWND window, LPARAM parameter)
     return TRUE;
 }
 
-// The settings window: the visible dialog of the session's thread.
-HWND SettingsWindowOf(DWORD threadId)
-{
-    HWND found = nullptr;
-    EnumThreadWindows(
-        threadId,
-        [](HWND window, LPARAM parameter) {
-            if (!IsWindowVisible(window) || ClassOf(window) != "#32770" || !SettingsWindowStateOf(window)) return TRUE;
-            *reinterpret_cast<HWND*>(parameter) = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 }  // namespace
 
 StartupValues& TestStartup()
@@ -84,8 +70,8 @@ WindowSession::WindowSession()
     if (WaitForSingleObject(ready_, 10000) != WAIT_OBJECT_0) return;
     // The window is up once it shows (after its initialisation) and its thread is back in the
     // dialog loop.
-    if (!WaitUntil([this] { return SettingsWindowOf(threadId_) != nullptr; }, 10000)) return;
-    window_ = SettingsWindowOf(threadId_);
+    if (!WaitUntil([this] { return SettingsWindowOfThread(threadId_) != nullptr; }, 10000)) return;
+    window_ = SettingsWindowOfThread(threadId_);
     if (!Settle()) window_ = nullptr;
 }
 

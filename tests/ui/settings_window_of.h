@@ -1,0 +1,21 @@
+// The open settings window of a thread, found by its state, for programs that open the window
+// themselves and drive it.
+#pragma once
+
+#include <windows.h>
+
+#include "ui/settings_dialog.h"
+
+inline HWND SettingsWindowOfThread(DWORD threadId)
+{
+    HWND found = nullptr;
+    EnumThreadWindows(
+        threadId,
+        [](HWND window, LPARAM parameter) {
+            if (!IsWindowVisible(window) || !SettingsWindowStateOf(window)) return TRUE;
+            *reinterpret_cast<HWND*>(parameter) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
