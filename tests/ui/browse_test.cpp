@@ -205,6 +205,9 @@ TEST_F(BrowseTest, ALongValueIsReplacedByAPickedPathAndKeptAfterACancelledBrowse
         ASSERT_TRUE(session.Settle());
         session.Click(Save);
         ASSERT_TRUE(session.Settle());
-        EXPECT_EQ(RawValue(ReadWholeFile(ini), "PREVIOUS", "CopySource"), c.pick ? folder.Path() + "\\" : longValue);
+        std::string value = RawValue(ReadWholeFile(ini), "PREVIOUS", "CopySource");
+        std::string expected = c.pick ? folder.Path() + "\\" : longValue;
+        EXPECT_TRUE(value == expected) << "the file holds " << value.size() << " characters beginning "
+                                       << value.substr(0, 48) << ", not " << expected.size();
     }
 }
