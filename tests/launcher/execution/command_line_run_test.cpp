@@ -278,7 +278,9 @@ TEST(CommandLineRun, TermAndUnhideFindConsolePrograms)
     auto starts = WaitForProbeRecords(run.probe.report, "start", 2, 15000);
     ASSERT_EQ(starts.size(), 2u);
     HWND console = ProbeWindow(starts.back());
-    if (console) EXPECT_FALSE(IsWindowVisible(console));
+    if (console) {
+        EXPECT_FALSE(IsWindowVisible(console));
+    }
     RunResult unhide = RunBeside(run, run.Name() + " UNHIDE");
     EXPECT_FALSE(unhide.timedOut);
     EXPECT_EQ(ProcessesNamed(run.probe.fileName).size(), 1u);
