@@ -237,7 +237,9 @@ TEST(CommandLineRun, TimeoutEndsWhatABatchFileStarted)
     Target hung(ProbeFlavour::Console, "bat_hung", "Stay=60\n");
     std::string hungBatch = hung.folder / "hung.cmd";
     WriteWholeFile(hungBatch, "@\"" + hung.probe.path + "\"\r\n");
-    RunResult timedOut = RunBeside(hung, "cmd /c " + hungBatch + " TIMEOUT=3", true, 45000);
+    // Long enough for cmd and the program to have started, even emulated.
+    std::string timeout = SlowStarts ? " TIMEOUT=15" : " TIMEOUT=5";
+    RunResult timedOut = RunBeside(hung, "cmd /c " + hungBatch + timeout, true, 45000);
     EXPECT_FALSE(timedOut.timedOut);
     EXPECT_TRUE(timedOut.boxes.empty());
     ASSERT_EQ(WaitForProbeRecords(hung.probe.report, "start", 1, 15000).size(), 1u);
