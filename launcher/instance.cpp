@@ -9,6 +9,7 @@
 #include "common/text.h"
 #include "common/window.h"
 #include "launcher/program_core.h"
+#include "launcher/program_search.h"
 
 #if defined(_WIN32) && !defined(_WIN64)
 static_assert(sizeof(PROCESSENTRY32) == 296, "process entry of the 32-bit system");
@@ -20,8 +21,8 @@ namespace {
 bool OwnedByThisThread(HWND window) { return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId(); }
 
 // ShowWindow on another process's window waits for that process to handle it, for ever when
-// it hangs. The asynchronous call is awaited for a bounded time instead.
-void ShowWindowBounded(HWND window, int command)
+// it hangs. The asynchronous call is awaited for at most limit milliseconds instead.
+void ShowWindowBounded(HWND window, int command, DWORD limit = ShowWindowEffectLimit)
 {
     if (OwnedByThisThread(window)) {
         ShowWindow(window, command);
@@ -33,21 +34,22 @@ void ShowWindowBounded(HWND window, int command)
         bool done = command == SW_HIDE      ? !IsWindowVisible(window)
                     : command == SW_RESTORE ? !IsIconic(window)
                                             : IsWindowVisible(window) != FALSE;
-        if (done || !IsWindow(window) || GetTickCount() - start >= ShowWindowEffectLimit) return;
+        if (done || !IsWindow(window) || GetTickCount() - start >= limit) return;
         Sleep(1);
     }
 }
 
 // The executable file name of a running instance: the found path's file-name part.
-bool FoundProgramPath(const char* program, char (&path)[TextCapacity])
+bool FoundProgramPath(const char* program, char (&path)[TextCapacity], bool& native)
 {
     path[0] = '\0';
     if (!program || !program[0]) return false;
-    DWORD length = SearchPathA(nullptr, program, ".exe", sizeof path, path, nullptr);
-    if (length == 0 || length >= sizeof path) {  // not found, or a path that would not fit
+    FoundProgram found = SearchProgram(program, path, sizeof path);
+    if (found.length == 0 || found.length >= sizeof path) {  // not found, or a path that would not fit
         path[0] = '\0';
         return false;
     }
+    native = found.native;
     return true;
 }
 
@@ -65,7 +67,9 @@ DWORD TerminateWindowsInstance(DWORD processId)
     return processId;
 }
 
-DWORD FindWindowsInstance(const char* fileName, int32_t mode)
+// Handles the first running process whose executable file name is fileName (any folder,
+// case ignored); ModeHide and ModeShow handle its main window.
+DWORD FindWindowsInstance(const char* fileName, int32_t mode, DWORD budget)
 {
     ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return 0;
@@ -77,15 +81,40 @@ DWORD FindWindowsInstance(const char* fileName, int32_t mode)
             continue;
         DWORD processId = entry.th32ProcessID;
         if (mode == ModeTerminate) return TerminateWindowsInstance(processId);
-        if (mode == ModeHide || mode == ModeShow) ShowInstanceWindow(processId, mode);
+        if (mode == ModeHide || mode == ModeShow) ShowInstanceWindow(processId, mode, budget);
         return processId;
     } while (Process32Next(snapshot.Get(), &entry));
     return 0;
 }
 
-// A console program has no process of its own name to look for (its window belongs to the
-// console host): the window captioned with this process's start-up title stands for it.
-DWORD FindConsoleInstance(int32_t mode)
+// The console window a process is attached to, asked of its console: the window belongs to
+// the console host, not to the program. This process has no console of its own to lose.
+HWND ConsoleWindowOf(DWORD processId)
+{
+    if (GetConsoleWindow() || !AttachConsole(processId)) return nullptr;
+    HWND window = GetConsoleWindow();
+    FreeConsole();
+    return window;
+}
+
+// UNHIDE of a console program: the console window of its first running instance, or else the
+// window titled with the program text (the title a hidden start gives the console).
+DWORD ShowConsoleInstance(const char* program, const char* fileName)
+{
+    DWORD processId = FindWindowsInstance(fileName, ModeQuery, 0);
+    if (!processId) return 0;
+    HWND window = ConsoleWindowOf(processId);
+    if (!window) window = FindWindowA(nullptr, program);
+    if (!window) return 0;
+    ShowWindowBounded(window, SW_SHOW);
+    if (IsIconic(window)) ShowWindowBounded(window, SW_RESTORE);
+    BringToFront(window);
+    return processId;
+}
+
+// Otherwise a console program is looked for as the window captioned with this process's
+// start-up title.
+DWORD FindConsoleInstance(int32_t mode, DWORD budget)
 {
     STARTUPINFOA own;
     own.cb = sizeof own;
@@ -100,7 +129,7 @@ DWORD FindConsoleInstance(int32_t mode)
         break;
     case ModeHide:
         BringToFront(window);
-        ShowWindowBounded(window, SW_HIDE);
+        ShowWindowBounded(window, SW_HIDE, budget < ShowWindowEffectLimit ? budget : ShowWindowEffectLimit);
         break;
     case ModeShow:
         ShowWindowBounded(window, SW_SHOW);
@@ -120,7 +149,8 @@ DWORD FindConsoleInstance(int32_t mode)
 struct WindowSearch {
     DWORD processId;
     int32_t mode;
-    bool handled;  // a window was hidden or shown: the search is over
+    DWORD start, budget;  // the tick the search began, and how long it may take in all
+    bool handled;         // a window was hidden or shown: the search is over
 };
 
 BOOL CALLBACK ShowInstanceWindowProc(HWND window, LPARAM parameter)
@@ -145,11 +175,13 @@ BOOL CALLBACK ShowInstanceWindowProc(HWND window, LPARAM parameter)
     }
     if (!WindowQualifies(mainThread, windowThread, hasOwner, hasParent, hasTitle)) return TRUE;
 
+    DWORD left = WaitLeft(search.budget, GetTickCount() - search.start);
+    DWORD effect = left < ShowWindowEffectLimit ? left : ShowWindowEffectLimit;
     if (search.mode == ModeHide) {
-        ShowWindowBounded(window, SW_HIDE);
+        ShowWindowBounded(window, SW_HIDE, effect);
     } else if (search.mode == ModeShow) {
-        ShowWindowBounded(window, SW_SHOW);
-        if (IsIconic(window)) ShowWindowBounded(window, SW_RESTORE);
+        ShowWindowBounded(window, SW_SHOW, effect);
+        if (IsIconic(window)) ShowWindowBounded(window, SW_RESTORE, effect);
         BringToFront(window);
     }
     search.handled = true;
@@ -158,33 +190,40 @@ BOOL CALLBACK ShowInstanceWindowProc(HWND window, LPARAM parameter)
 
 }  // namespace
 
-DWORD FindInstance(const char* program, int32_t mode)
+DWORD FindInstance(const char* program, int32_t mode, DWORD budget)
 {
     char path[TextCapacity];
-    if (!FoundProgramPath(program, path)) return 0;
-    auto exeType = uint32_t(SHGetFileInfoA(path, 0, nullptr, 0, SHGFI_EXETYPE));
-    switch (KindOfExeType(exeType)) {
+    bool native = false;
+    if (!FoundProgramPath(program, path, native)) return 0;
+    const char* fileName = path + FileNameOffset(path);
+    switch (KindOfExeType(ExeTypeOf(path, native))) {
     case ProgramKind::Windows:
-        return FindWindowsInstance(path + FileNameOffset(path), mode);
+        return FindWindowsInstance(fileName, mode, budget);
     case ProgramKind::Console:
-        return FindConsoleInstance(mode);
+        // Ended by its file name like any program: its window's caption is not ours to know.
+        if (mode == ModeTerminate) return FindWindowsInstance(fileName, mode, budget);
+        if (mode == ModeShow) {
+            if (DWORD shown = ShowConsoleInstance(program, fileName)) return shown;
+        }
+        return FindConsoleInstance(mode, budget);
     case ProgramKind::None:
         break;
     }
     return 0;
 }
 
-int32_t ShowInstanceWindow(DWORD processId, int32_t mode)
+int32_t ShowInstanceWindow(DWORD processId, int32_t mode, DWORD budget)
 {
     ScopedHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId));
     if (!process) return 0;
-    WindowSearch search = {processId, mode, false};
     DWORD start = GetTickCount();
+    WindowSearch search = {processId, mode, start, budget, false};
+    DWORD waitLimit = budget < ShowInstanceWaitLimit ? budget : ShowInstanceWaitLimit;
     for (;;) {
         EnumWindows(ShowInstanceWindowProc, reinterpret_cast<LPARAM>(&search));
         if (search.handled) break;
         // A window the process makes later is waited for, but not past its exit nor the limit.
-        if (GetTickCount() - start >= ShowInstanceWaitLimit) break;
+        if (GetTickCount() - start >= waitLimit) break;
         if (WaitForSingleObject(process.Get(), ShowInstancePassInterval) != WAIT_TIMEOUT) break;
     }
     return search.handled ? 1 : 0;

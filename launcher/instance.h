@@ -31,15 +31,18 @@ constexpr DWORD TerminateCompletionLimit = 5000;
 // The program text is searched like a program to start (".exe" added when it has no
 // extension); the instance is a running process whose executable file name equals the found
 // path's file-name part, ignoring case (the first in the system's process list). A console
-// program is found as the top-level window captioned with this process's own start-up title.
-// Returns the instance's process id, or 0 (none found; for a Windows program in
-// ModeTerminate also when it could not be terminated).
-DWORD FindInstance(const char* program, int32_t mode);
+// program is ended the same way; its console window is shown when the console answers for
+// it, or found by the program text a hidden start gave it as title; otherwise, and for
+// ModeHide and ModeQuery, it is the top-level window captioned with this process's own
+// start-up title. Returns the instance's process id, or 0 (none found; in ModeTerminate also
+// when it could not be terminated). budget bounds the time spent waiting for a window and
+// for a show or hide to take effect; INFINITE leaves only the limits above.
+DWORD FindInstance(const char* program, int32_t mode, DWORD budget = INFINITE);
 
 // Hides (ModeHide) or shows (ModeShow) the first top-level window of the process's main
-// thread, waiting for such a window for at most ShowInstanceWaitLimit and never beyond the
-// process's exit. 1 when a window was handled, else 0.
-int32_t ShowInstanceWindow(DWORD processId, int32_t mode);
+// thread, waiting for such a window for at most ShowInstanceWaitLimit (and budget) and never
+// beyond the process's exit. 1 when a window was handled, else 0.
+int32_t ShowInstanceWindow(DWORD processId, int32_t mode, DWORD budget = INFINITE);
 
 // The process's thread with the earliest creation time (its main thread), or 0.
 DWORD OldestThreadOf(DWORD processId);

@@ -8,6 +8,7 @@
 #include "common/window.h"
 #include "launcher/instance.h"
 #include "launcher/program_core.h"
+#include "launcher/program_search.h"
 
 namespace {
 
@@ -30,6 +31,16 @@ void ShowCommandTooLong(const char* program)
     char text[TextCapacity];
     FormatCommandTooLong(program, text, sizeof text);
     ShowError(text);
+}
+
+// The job a hidden program with a time-out starts in, so the time-out ends the processes it
+// started with it. Not kill-on-close: whatever runs when this process lets go keeps running.
+// A program that asks to start a process outside its job may, as it could before it was in one.
+bool AllowBreakaway(HANDLE job)
+{
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_BREAKAWAY_OK;
+    return SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) != FALSE;
 }
 
 }  // namespace
@@ -67,20 +78,20 @@ DWORD ExecuteProgram(const char* program, const char* parameters, const char* wo
     }
 
     char modulePath[TextCapacity] = {};
-    DWORD found = SearchPathA(nullptr, program, ".exe", sizeof modulePath, modulePath, nullptr);
-    if (found == 0) {
-        ShowSearchError(GetLastError(), program);
+    FoundProgram found = SearchProgram(program, modulePath, sizeof modulePath);
+    if (found.length == 0) {
+        ShowSearchError(found.error, program);
         return 0;  // no fallback start: a program the search cannot find is not started at all
     }
     char commandLine[TextCapacity] = {};
     char directory[TextCapacity] = {};
-    if (found >= sizeof modulePath || !JoinCommandLine(modulePath, parameters, commandLine, sizeof commandLine) ||
+    if (found.length >= sizeof modulePath || !JoinCommandLine(modulePath, parameters, commandLine, sizeof commandLine) ||
         !WorkingDirectoryFor(modulePath, workingDir, directory, sizeof directory)) {
         ShowCommandTooLong(program);
         return 0;
     }
 
-    StartRecipe recipe = RecipeForExeType(uint32_t(SHGetFileInfoA(modulePath, 0, nullptr, 0, SHGFI_EXETYPE)));
+    StartRecipe recipe = RecipeForExeType(ExeTypeOf(modulePath, found.native));
 
     // The inherited start-up values (desktop and the rest) with our own show state and title.
     STARTUPINFOA startup;
@@ -94,22 +105,48 @@ DWORD ExecuteProgram(const char* program, const char* parameters, const char* wo
     startup.cbReserved2 = 0;
     startup.lpReserved2 = nullptr;
 
+    // A hidden program that may be ended starts suspended and joins the job before it runs, so
+    // nothing it starts escapes the job.
+    ScopedHandle job;
+    if (shown != 1 && TimeoutWaits(milliseconds)) {
+        job.Reset(CreateJobObjectA(nullptr, nullptr));
+        if (job && !AllowBreakaway(job.Get())) job.Reset();
+    }
     PROCESS_INFORMATION started;
-    if (!CreateProcessA(recipe.passModuleName ? modulePath : nullptr, commandLine, nullptr, nullptr, FALSE,
-                        recipe.creationFlags, nullptr, directory[0] ? directory : nullptr, &startup, &started))
-        return 0;
+    BOOL created;
+    {
+        NativeFolderView view(found.native);
+        created = CreateProcessA(recipe.passModuleName ? modulePath : nullptr, commandLine, nullptr, nullptr, FALSE,
+                                 recipe.creationFlags | (job ? CREATE_SUSPENDED : 0), nullptr,
+                                 directory[0] ? directory : nullptr, &startup, &started);
+    }
+    if (!created) return 0;
     ScopedHandle process(started.hProcess);
     ScopedHandle thread(started.hThread);
     DWORD result = started.dwProcessId;
-
-    if (shown != 1) {
-        WaitForInputIdle(process.Get(), INFINITE);
-        FindInstance(program, ModeHide);
+    if (job) {
+        // Refused where this process's own job allows no job below it: then the time-out ends
+        // the program alone.
+        if (!AssignProcessToJobObject(job.Get(), process.Get())) job.Reset();
+        ResumeThread(thread.Get());
     }
-    if (TimeoutWaits(milliseconds) && WaitForSingleObject(process.Get(), milliseconds) == WAIT_TIMEOUT &&
-        shown != 1) {
-        // Still running when the time is up: a hidden program is ended, a shown one left alone.
-        if (TerminateProcess(process.Get(), 0)) result = 0;
+
+    // The idle wait and the hiding count against the time-out, so a program that never gets
+    // that far is still ended in time; with no time-out they are bounded all the same.
+    DWORD spent = 0;
+    if (shown != 1) {
+        DWORD begin = GetTickCount();
+        uint32_t budget = StartWaitBudget(milliseconds);
+        WaitForInputIdle(process.Get(), budget);
+        FindInstance(program, ModeHide, WaitLeft(budget, GetTickCount() - begin));
+        spent = GetTickCount() - begin;
+    }
+    if (TimeoutWaits(milliseconds) &&
+        WaitForSingleObject(process.Get(), WaitLeft(milliseconds, spent)) == WAIT_TIMEOUT && shown != 1) {
+        // Still running when the time is up: a hidden program is ended with what it started, a
+        // shown one left alone.
+        BOOL ended = job ? TerminateJobObject(job.Get(), 0) : TerminateProcess(process.Get(), 0);
+        if (ended) result = 0;
     }
     return result;
 }

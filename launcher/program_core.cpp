@@ -28,10 +28,15 @@ LaunchAction ChooseLaunchAction(int32_t term, int32_t unhide, int32_t show)
 uint32_t TimeoutMilliseconds(int32_t timeout)
 {
     uint32_t seconds = uint32_t(timeout);
-    return TimeoutWaits(seconds) ? seconds * 1000u : seconds;
+    if (!TimeoutWaits(seconds)) return seconds;
+    return seconds > LongestWait / 1000u ? LongestWait : seconds * 1000u;
 }
 
 bool TimeoutWaits(uint32_t milliseconds) { return milliseconds != 0 && milliseconds != 0xFFFFFFFFu; }
+
+uint32_t StartWaitBudget(uint32_t milliseconds) { return TimeoutWaits(milliseconds) ? milliseconds : IdleWaitLimit; }
+
+uint32_t WaitLeft(uint32_t budget, uint32_t elapsed) { return elapsed >= budget ? 0 : budget - elapsed; }
 
 ProgramKind KindOfExeType(uint32_t exeType)
 {

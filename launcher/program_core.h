@@ -16,11 +16,24 @@ LaunchAction ChooseLaunchAction(int32_t term, int32_t unhide, int32_t show);
 // The terminate loop's bound: one instance per call, never more calls than this.
 constexpr int32_t TerminateCallLimit = 1000;
 
-// Seconds to milliseconds: 0 and 0xFFFFFFFF stay as they are, any other value is multiplied
-// by 1000 in unsigned 32-bit arithmetic (the product wraps around).
+// Seconds (read as unsigned) to milliseconds: 0 and 0xFFFFFFFF stay as they are; a product
+// that does not fit 32 bits becomes LongestWait, never a wrapped short time.
 uint32_t TimeoutMilliseconds(int32_t timeout);
 // 0 and 0xFFFFFFFF mean no wait at all.
 bool TimeoutWaits(uint32_t milliseconds);
+// The longest finite wait: one below the system's "no limit".
+constexpr uint32_t LongestWait = 0xFFFFFFFEu;
+
+// With no time-out, how long a hidden start may wait for the program to become idle and have
+// its window hidden before it returns and leaves the program running. Programs are normally
+// idle within a second or two even on a cold start; a never-idle one (a windowless worker, a
+// program hung before its message loop) must not hold a task sequence for ever.
+constexpr uint32_t IdleWaitLimit = 10000;
+// The time a hidden start may spend on the idle wait and the hiding: the time-out itself,
+// which they count against, or IdleWaitLimit when there is none.
+uint32_t StartWaitBudget(uint32_t milliseconds);
+// What is left of a budget once elapsed milliseconds are spent (0 when all are).
+uint32_t WaitLeft(uint32_t budget, uint32_t elapsed);
 
 // The kind of program an SHGFI_EXETYPE result names (low word signature, high word the
 // Windows version it expects, 0 for console and MS-DOS programs).

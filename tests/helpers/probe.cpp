@@ -18,6 +18,9 @@
 //   Minimize=1       GUI: minimise the window right after its first show
 //   ShowCommand=<n>  GUI: show the window with this SW_ value instead of nCmdShow, as
 //                    programs do that ignore how they were asked to start
+//   Hang=1           GUI: never handle a message: after the start record it sleeps for Stay
+//                    seconds, so it never becomes idle (a worker without a message loop, or a
+//                    program hung after showing its window)
 // The GUI window shows itself with ShowWindow(window, nCmdShow), as ordinary programs do.
 // WM_CLOSE ends the probe as its time running out does.
 //
@@ -210,6 +213,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
     }
     Append(probe.report, StartRecord(probe.window));
 
+    if (running && SettingNumber(probe.settings, "Hang", 0)) {
+        Sleep(DWORD(probe.stay) * 1000u);
+        return 0;
+    }
     if (running) {
         PumpUntil(deadline);  // ends early when the window was closed
         Append(probe.report, ExitRecord(probe.window));

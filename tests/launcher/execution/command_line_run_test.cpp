@@ -8,13 +8,15 @@
 namespace {
 
 // A copy of Stowlet beside the target: the search finds a bare target name there.
-RunResult RunBeside(const Target& target, const std::string& arguments, bool keepChildren = false)
+RunResult RunBeside(const Target& target, const std::string& arguments, bool keepChildren = false,
+                    DWORD timeoutMs = 30000)
 {
     RunOptions options;
     options.folder = target.folder.Path();
     options.exeName = "exec_cl.exe";
     options.arguments = arguments;
     options.keepChildren = keepChildren;
+    options.timeoutMs = timeoutMs;
     return RunStowlet(options);
 }
 
@@ -193,4 +195,143 @@ TEST(CommandLineRun, MissingProgramGetsTheErrorBox)
         return out;
     };
     EXPECT_EQ(plain(result.boxes[0].text), plain(std::string(systemText) + "\n" + program));
+}
+
+// A hidden program that never becomes idle (no message loop, or hung after showing its
+// window) is still ended at the time-out; with none, Stowlet gives up waiting within its idle
+// bound and returns, leaving the program running. Stay=60 outlasts every wait here, so a
+// program gone at once was ended by the time-out.
+TEST(CommandLineRun, NeverIdleProgramStillMeetsTheTimeout)
+{
+    struct Case {
+        const char* purpose;
+        const char* settings;
+        const char* timeout;
+    } cases[] = {
+        {"worker", "Stay=60\nWindow=0\nHang=1\n", " TIMEOUT=3"},
+        {"hung", "Stay=60\nHang=1\n", " TIMEOUT=3"},
+        {"worker_nt", "Stay=60\nWindow=0\nHang=1\n", ""},
+        {"hung_nt", "Stay=60\nHang=1\n", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.purpose);
+        Target run(ProbeFlavour::Gui, c.purpose, c.settings);
+        // Bounded well past the ten seconds of the idle bound, for a loaded machine.
+        RunResult result = RunBeside(run, run.Name() + c.timeout, true, 45000);
+        EXPECT_FALSE(result.timedOut);
+        EXPECT_EQ(result.exitCode, 0u);
+        ASSERT_EQ(WaitForProbeRecords(run.probe.report, "start", 1, 15000).size(), 1u);
+        if (c.timeout[0]) {
+            EXPECT_TRUE(WaitUntilNoneNamed(run.probe.fileName, 10000));
+        } else {
+            EXPECT_EQ(ProcessesNamed(run.probe.fileName).size(), 1u);
+        }
+    }
+}
+
+// cmd /c of a batch file: at the time-out the program the batch file is waiting for ends with
+// cmd; a program the batch file started on its own and left running outlives a cmd that ended
+// in time, and Stowlet's return.
+TEST(CommandLineRun, TimeoutEndsWhatABatchFileStarted)
+{
+    Target hung(ProbeFlavour::Console, "bat_hung", "Stay=60\n");
+    std::string hungBatch = hung.folder / "hung.cmd";
+    WriteWholeFile(hungBatch, "@\"" + hung.probe.path + "\"\r\n");
+    // Long enough for cmd and the program to have started, even emulated.
+    std::string timeout = SlowStarts ? " TIMEOUT=15" : " TIMEOUT=5";
+    RunResult timedOut = RunBeside(hung, "cmd /c " + hungBatch + timeout, true, 45000);
+    EXPECT_FALSE(timedOut.timedOut);
+    EXPECT_TRUE(timedOut.boxes.empty());
+    ASSERT_EQ(WaitForProbeRecords(hung.probe.report, "start", 1, 15000).size(), 1u);
+    EXPECT_TRUE(WaitUntilNoneNamed(hung.probe.fileName, 10000));
+
+    Target kept(ProbeFlavour::Console, "bat_kept", "Stay=60\n");
+    std::string keptBatch = kept.folder / "kept.cmd";
+    WriteWholeFile(keptBatch, "@start \"\" \"" + kept.probe.path + "\"\r\n");
+    RunResult inTime = RunBeside(kept, "cmd /c " + keptBatch + " TIMEOUT=30", true, 45000);
+    EXPECT_FALSE(inTime.timedOut);
+    ASSERT_EQ(WaitForProbeRecords(kept.probe.report, "start", 1, 15000).size(), 1u);
+    EXPECT_EQ(ProcessesNamed(kept.probe.fileName).size(), 1u);
+}
+
+// TERM of a console program ends every instance of its file name, whatever folder it runs
+// from, and nothing else; UNHIDE shows the console of one started hidden.
+TEST(CommandLineRun, TermAndUnhideFindConsolePrograms)
+{
+    Target run(ProbeFlavour::Console, "cterm", "Stay=60\n");
+    TempFolder elsewhere;
+    Probe twin = PlaceProbe(elsewhere, ProbeFlavour::Console, run.Name(), "Stay=60\n");
+    Target other(ProbeFlavour::Console, "cterm_other", "Stay=60\n");
+    ASSERT_NE(StartProbe(run.probe, SW_HIDE), 0u);
+    ASSERT_NE(StartProbe(twin, SW_HIDE), 0u);
+    ASSERT_NE(StartProbe(other.probe, SW_HIDE), 0u);
+    ASSERT_EQ(WaitForProbeRecords(run.probe.report, "start", 1, 15000).size(), 1u);
+    ASSERT_EQ(WaitForProbeRecords(twin.report, "start", 1, 15000).size(), 1u);
+    ASSERT_EQ(WaitForProbeRecords(other.probe.report, "start", 1, 15000).size(), 1u);
+    ASSERT_EQ(ProcessesNamed(run.probe.fileName).size(), 2u);
+
+    RunResult term = RunBeside(run, run.Name() + " TERM");
+    EXPECT_FALSE(term.timedOut);
+    EXPECT_TRUE(ProcessesNamed(run.probe.fileName).empty());
+    EXPECT_EQ(ProcessesNamed(other.probe.fileName).size(), 1u);
+    EXPECT_EQ(ReadProbeRecords(run.probe.report, "start").size(), 1u);  // nothing new started
+
+    RunResult hidden = RunBeside(run, run.Name() + " TIMEOUT=0", true);
+    auto starts = WaitForProbeRecords(run.probe.report, "start", 2, 15000);
+    ASSERT_EQ(starts.size(), 2u);
+    HWND console = ProbeWindow(starts.back());
+    if (console) {
+        EXPECT_FALSE(IsWindowVisible(console));
+    }
+    RunResult unhide = RunBeside(run, run.Name() + " UNHIDE");
+    EXPECT_FALSE(unhide.timedOut);
+    EXPECT_EQ(ProcessesNamed(run.probe.fileName).size(), 1u);
+    if (console) {  // Wine may make no console window at all
+        EXPECT_TRUE(IsWindowVisible(console));
+        ShowWindow(console, SW_HIDE);
+    }
+}
+
+// Seconds whose milliseconds do not fit 32 bits wait the longest time, not a wrapped 0.7 s:
+// Stowlet is still waiting, and the program still running, when the run's bound is reached.
+TEST(CommandLineRun, HugeTimeoutDoesNotWrap)
+{
+    Target run(ProbeFlavour::Gui, "huge", "Stay=60\n");
+    RunResult result = RunBeside(run, run.Name() + " TIMEOUT=4294968", true, 8000);
+    EXPECT_TRUE(result.timedOut);
+    ASSERT_EQ(WaitForProbeRecords(run.probe.report, "start", 1, 15000).size(), 1u);
+    EXPECT_EQ(ProcessesNamed(run.probe.fileName).size(), 1u);
+}
+
+// A program that lives only in the native system folder starts by bare name and by the full
+// path a 64-bit shell would use, from either build. (For the 32-bit build on a 64-bit system
+// that folder is hidden behind its own; the 64-bit build sees it directly.)
+TEST(CommandLineRun, ProgramInTheNativeSystemFolderStarts)
+{
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, sizeof windows);
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, sizeof system);
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    std::string name = UniqueTargetName("native");
+    std::string placed = std::string(windows) + (wow64 ? "\\Sysnative\\" : "\\System32\\") + name + ".exe";
+    ASSERT_TRUE(CopyFileA(BuiltProgram("probe_console.exe").c_str(), placed.c_str(), FALSE)) << placed;
+    // The probe reads its settings through the view of its own build, as this test writes them.
+    std::string settings = std::string(system) + "\\" + name + ".exe.probe";
+    Target run(ProbeFlavour::Console, "native_beside", "");
+    std::string report = run.folder / "native.report";
+    WriteWholeFile(settings, "[probe]\r\nReport=" + report + "\r\n");
+
+    std::string programs[] = {name, std::string(windows) + "\\system32\\" + name + ".exe"};
+    size_t runs = 0;
+    for (const std::string& program : programs) {
+        SCOPED_TRACE(program);
+        RunResult result = RunBeside(run, program + " TIMEOUT=10");
+        EXPECT_TRUE(result.boxes.empty());
+        EXPECT_EQ(WaitForProbeRecords(report, "start", ++runs, 15000).size(), runs);
+    }
+    EndProcessesNamed(name + ".exe");
+    DeleteFileA(settings.c_str());
+    DeleteFileA(placed.c_str());
 }

@@ -19,7 +19,9 @@ TEST(ProgramCore, ActionFollowsTermUnhideShow)
         EXPECT_EQ(ChooseLaunchAction(c.term, c.unhide, c.show), c.action) << c.term << c.unhide << c.show;
 }
 
-TEST(ProgramCore, TimeoutArithmeticWrapsAndKeepsTheNoWaitValues)
+// Milliseconds that do not fit 32 bits wait the longest finite time (0xFFFFFFFE, one below the
+// system's "no limit"), never a wrapped short time; 0 and 0xFFFFFFFF keep meaning "no wait".
+TEST(ProgramCore, TimeoutArithmeticClampsAndKeepsTheNoWaitValues)
 {
     struct Case {
         int32_t seconds;
@@ -29,16 +31,32 @@ TEST(ProgramCore, TimeoutArithmeticWrapsAndKeepsTheNoWaitValues)
         {0, 0, false},
         {-1, 0xFFFFFFFFu, false},
         {5, 5000, true},
-        {4294967, 4294967000u, true},
-        {4294968, 704u, true},                 // 4294968000 wraps to 704
-        {-2, 0xFFFFF830u, true},               // 0xFFFFFFFE * 1000 wrapped
-        {2147483647, 0xFFFFFC18u, true},
-        {536870912, 0, false},                 // 2^29 * 1000 wraps to 0: no wait
+        {4294967, 4294967000u, true},          // the largest that fits
+        {4294968, 0xFFFFFFFEu, true},          // 4294968000 does not fit
+        {-2, 0xFFFFFFFEu, true},               // 0xFFFFFFFE seconds
+        {2147483647, 0xFFFFFFFEu, true},
+        {536870912, 0xFFFFFFFEu, true},        // 2^29 * 1000 would wrap to 0, "no wait"
     };
     for (const Case& c : cases) {
         EXPECT_EQ(TimeoutMilliseconds(c.seconds), c.milliseconds) << c.seconds;
         EXPECT_EQ(TimeoutWaits(TimeoutMilliseconds(c.seconds)), c.waits) << c.seconds;
     }
+}
+
+// A hidden start waits for the program to become idle and hides its window within one budget:
+// the time-out when there is one, else ten seconds; what is spent is gone.
+TEST(ProgramCore, StartWaitBudget)
+{
+    EXPECT_EQ(StartWaitBudget(0), 10000u);
+    EXPECT_EQ(StartWaitBudget(0xFFFFFFFFu), 10000u);
+    EXPECT_EQ(StartWaitBudget(3000), 3000u);
+    EXPECT_EQ(StartWaitBudget(0xFFFFFFFEu), 0xFFFFFFFEu);
+    struct Case {
+        uint32_t budget, elapsed, left;
+    } cases[] = {
+        {3000, 0, 3000}, {3000, 2999, 1}, {3000, 3000, 0}, {3000, 70000, 0}, {0xFFFFFFFEu, 1, 0xFFFFFFFDu},
+    };
+    for (const Case& c : cases) EXPECT_EQ(WaitLeft(c.budget, c.elapsed), c.left) << c.budget << " " << c.elapsed;
 }
 
 TEST(ProgramCore, RecipePerExecutableType)
