@@ -62,10 +62,17 @@ void CopyStep(TaskSettings& task, int32_t selector, const char* caption, int32_t
     // A copy on a cut path would copy the wrong files: it is refused in the copy's own words.
     if (!ExpandForStep(selector, task, task.CopySource, Expanded[0]) ||
         !ExpandForStep(selector, task, task.CopyTarget, Expanded[1])) {
-        ReportCopyFailure(task.CopySource, task.CopyTarget, ERROR_FILENAME_EXCED_RANGE);
+        ReportCopyFailure(OwnName, task.CopySource, task.CopyTarget, ERROR_FILENAME_EXCED_RANGE);
         return;
     }
-    CopyFiles(Expanded[0], Expanded[1], task.CopySubFolders, task.CopyOverwrite, CutOffMinutes(task));
+    CopySettings settings;
+    settings.subfolders = task.CopySubFolders;
+    settings.overwrite = task.CopyOverwrite;
+    settings.cutOffMinutes = CutOffMinutes(task);
+    settings.skipGitFolders = SkipGitFolders;
+    settings.runStartTime = RunStartTime;
+    settings.ownName = OwnName;
+    CopyFiles(Expanded[0], Expanded[1], settings);
 }
 
 void ProgramStep(TaskSettings& task, int32_t selector, const char* caption)
