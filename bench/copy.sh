@@ -97,9 +97,9 @@ run_mode() {
     source=$(winpath "$2")
     cut=$3
     git=$4
-    shift 4
     verify=
     if [ "$n" = 0 ] && [ "$cut" = 0 ] && [ "$git" = 0 ] && [ "$name" != empty ]; then verify=$2; fi
+    shift 4
     for tool in $(rotate "$@"); do
         case $tool in
         exe) write_settings "$source" "$cut" "$git"; run_once "$name.exe" ./Stowlet.exe ;;
