@@ -16,6 +16,10 @@
 
 namespace {
 
+// Each level of the walk takes some 600 bytes of stack: a folder deeper than this below the
+// source (paths of at least 2,048 characters) is reported and skipped, never a stack overflow.
+constexpr int32_t DeepestLevel = 1024;
+
 // A path that grows by a name on the way down the walk and is cut back on the way up, so one
 // buffer serves every depth.
 struct PathBuffer {
@@ -61,6 +65,7 @@ struct CopyRun {
     // it has just copied are not found and copied again into ever deeper folders.
     PathBuffer guardedTarget;
     bool guardActive;
+    int32_t depth;  // levels below the source folder
     // The entry at hand: each listing is done with it before the walk descends.
     WIN32_FIND_DATAW found;
     wchar_t fullPath[LongPathCapacity];
@@ -209,10 +214,14 @@ void EnterSubfolder(CopyRun& run, const wchar_t* pattern)
     if (IsSkippedGitFolder(run, name)) return;
     size_t sourceLength = run.source.length;
     size_t targetLength = run.target.length;
-    if (run.source.Push(name) && run.source.Push(L"\\") && run.target.Push(name) && run.target.Push(L"\\")) {
+    if (run.depth < DeepestLevel && run.source.Push(name) && run.source.Push(L"\\") && run.target.Push(name) &&
+        run.target.Push(L"\\")) {
         // Not into the target itself: neither source equal to target nor a target below it.
-        if (!SamePath(run.source, run.target) && !(run.guardActive && SamePath(run.source, run.guardedTarget)))
+        if (!SamePath(run.source, run.target) && !(run.guardActive && SamePath(run.source, run.guardedTarget))) {
+            ++run.depth;
             WalkFolder(run, pattern);
+            --run.depth;
+        }
     } else {
         run.source.Cut(sourceLength);
         run.target.Cut(targetLength);
@@ -381,6 +390,7 @@ void CopyFiles(const char* source, const char* target, const CopySettings& setti
     Widen(target, r.givenTarget, TextCapacity);
     r.madeFolder.Cut(0);
     r.guardActive = false;
+    r.depth = 0;
     RunCopy(r);
 }
 
