@@ -1,5 +1,5 @@
 #!/bin/sh
-# The copy against a minimal single-threaded FindFirstFileA/CopyFileExA walker built in the
+# The copy against a minimal single-threaded FindFirstFileW/CopyFileExW walker built in the
 # same run and the platform's own xcopy, on generated trees under Wine. Stowlet runs through
 # its real entry (settings-file mode, a copy-before task) and, for the copy's own time,
 # processor time and memory, through filecopy_driver, which calls CopyFiles alone. Runs are
@@ -42,7 +42,7 @@ fi
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 out="$work/out"
 target=$(winpath "$out")
-rm -f "$work"/*.runs
+rm -f "$work"/*.runs "$work"/*.verify
 
 # run_once <label> <program> <arguments...>: one run into a fresh target; appends
 # "elapsed_ms cpu_ms peak_kb growth_kb wall_ms files" to <label>.runs ("-" where the program
@@ -59,6 +59,10 @@ run_once() {
     field() { printf '%s\n' "$line" | tr ' ' '\n' | sed -n "s/^$1=//p" | grep . || echo -; }
     echo "$(field elapsed_ms) $(field cpu_ms) $(field peak_working_set_kb) $(field peak_growth_kb)" \
         "$(( (end - start) / 1000000 )) $files" >> "$work/$label.runs"
+    # The first round of a whole-tree mode checks the copy: every file there, byte for byte.
+    if [ -n "$verify" ]; then
+        if diff -r "$verify" "$out" >/dev/null 2>&1; then echo same; else echo DIFFERS; fi >> "$work/$label.verify"
+    fi
 }
 
 # Stowlet.ini for one copy before the (absent) program: the settings a user would write.
@@ -93,6 +97,8 @@ run_mode() {
     source=$(winpath "$2")
     cut=$3
     git=$4
+    verify=
+    if [ "$n" = 0 ] && [ "$cut" = 0 ] && [ "$git" = 0 ] && [ "$name" != empty ]; then verify=$2; fi
     shift 4
     for tool in $(rotate "$@"); do
         case $tool in
@@ -106,7 +112,9 @@ run_mode() {
 
 cd "$work"
 mkdir -p "$work/empty"
-modes="small big mixed mixed-filtered mixed-nogit"
+modes="small big mixed mixed-filtered mixed-nogit folders names"
+# The machine may be shared: its load is shown with the results.
+load="start: $(uptime)"
 n=0
 while [ "$n" -lt "$runs" ]; do
     run_mode empty "$work/empty" 0 0 exe driver walker xcopy   # start-up and end alone
@@ -117,6 +125,10 @@ while [ "$n" -lt "$runs" ]; do
     if [ "$n" = 0 ]; then run_mode mixed "$trees/mixed" 0 0 driver; fi
     run_mode mixed-filtered "$trees/mixed" 1440 0 exe walker   # files written within the last day
     run_mode mixed-nogit "$trees/mixed" 0 1 exe walker         # ".git" skipped
+    run_mode folders "$trees/folders" 0 0 exe walker xcopy     # many small folders
+    run_mode names "$trees/names" 0 0 exe walker xcopy         # any alphabet, long paths
+    load="$load
+round $n: $(uptime)"
     n=$((n + 1))
 done
 rm -rf "$out" "$work/Stowlet.ini"
@@ -137,6 +149,7 @@ net() {
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "-" || b == "-" || b == 0) print "-"; else printf "%.2f", a / b }'; }
 
+echo "$load"
 echo "preset $preset, $runs runs each, best/median ms"
 echo "net: whole process less the best over an empty folder (Stowlet.exe $(stat best empty.exe 5)," \
     "walker $(stat best empty.walker 5), xcopy $(stat best empty.xcopy 5)); Stowlet.exe in settings-file mode"
@@ -153,6 +166,9 @@ for m in $modes; do
     dc=$(stat best "$m.driver" 2); ic=$(stat best "$m.walker" 2)
     files=$(stat median "$m.exe" 6); wfiles=$(stat median "$m.walker" 6)
     [ "$files" = "$wfiles" ] || files="$files/$wfiles!"
+    for tool in exe walker xcopy driver; do
+        if grep -q DIFFERS "$work/$m.$tool.verify" 2>/dev/null; then files="$files $tool-DIFFERS"; fi
+    done
     inside="$(printf '%-13s %-13s %-9s %9s' - - - -)"
     peaks=""
     if [ -f "$work/$m.driver.runs" ]; then

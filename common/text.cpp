@@ -98,3 +98,41 @@ int32_t FindText(int32_t start, const char* text, const char* pattern)
     }
     return 0;
 }
+
+size_t TextLength(const wchar_t* text)
+{
+    size_t n = 0;
+    while (text[n]) ++n;
+    return n;
+}
+
+bool TextCopyN(wchar_t* dest, size_t capacity, const wchar_t* src, size_t count)
+{
+    if (capacity == 0) return false;
+    size_t n = 0;
+    while (n < count && src[n] && n + 1 < capacity) {
+        dest[n] = src[n];
+        ++n;
+    }
+    dest[n] = L'\0';
+    return n == count || !src[n];
+}
+
+bool TextCopy(wchar_t* dest, size_t capacity, const wchar_t* src) { return TextCopyN(dest, capacity, src, SIZE_MAX); }
+
+bool TextAppend(wchar_t* dest, size_t capacity, const wchar_t* src)
+{
+    size_t used = 0;
+    while (used < capacity && dest[used]) ++used;
+    if (used == capacity) {  // no terminator within the buffer: repair rather than read on
+        if (capacity) dest[capacity - 1] = L'\0';
+        return false;
+    }
+    return TextCopyN(dest + used, capacity - used, src, SIZE_MAX);
+}
+
+bool TextEndsWith(const wchar_t* text, wchar_t c)
+{
+    size_t n = TextLength(text);
+    return n > 0 && text[n - 1] == c;
+}

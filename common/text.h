@@ -40,3 +40,12 @@ int32_t FindText(int32_t start, const char* text, const char* pattern);
 // Replaces a too-long display text's end with "..." so a cut is visible. Returns true when
 // text fit as it was.
 bool TextCopyForDisplay(char* dest, size_t capacity, const char* src);
+
+// The same rules for wide texts (paths the file system takes in any alphabet and length).
+[[nodiscard]] bool TextCopy(wchar_t* dest, size_t capacity, const wchar_t* src);
+[[nodiscard]] bool TextAppend(wchar_t* dest, size_t capacity, const wchar_t* src);
+[[nodiscard]] bool TextCopyN(wchar_t* dest, size_t capacity, const wchar_t* src, size_t count);
+size_t TextLength(const wchar_t* text);
+bool TextEndsWith(const wchar_t* text, wchar_t c);
+template <size_t N> [[nodiscard]] bool TextCopy(wchar_t (&dest)[N], const wchar_t* src) { return TextCopy(dest, N, src); }
+template <size_t N> [[nodiscard]] bool TextAppend(wchar_t (&dest)[N], const wchar_t* src) { return TextAppend(dest, N, src); }

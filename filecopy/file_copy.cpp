@@ -2,310 +2,406 @@
 
 #include <windows.h>
 
+#include "common/buffers.h"
+#include "common/file_system.h"
+#include "common/file_system_core.h"
 #include "common/number.h"
-#include "common/path.h"
 #include "common/scoped.h"
 #include "common/text.h"
 #include "filecopy/file_copy_core.h"
-#include "launcher/program.h"
-#include "launcher/startup.h"
-#include "launcher/tasks.h"
-#include "settings/macros.h"
+
+// Every path of the walk is a full path in the long-path form ("\\?\C:\...", "\\?\UNC\..."),
+// handed to the wide functions: no name passes through the ANSI code page, so none can turn
+// into a look-alike or question marks, and no length short of the platform's limit fails.
 
 namespace {
 
-// The state of the current copy run; CopyFiles sets it afresh.
-//
-// The deepest target folder known to exist: every file of a source folder goes to the same
-// target folder, so its levels are made once rather than once per file.
-char MadeFolder[PathCapacity];
-// The target's full path while it lies below the source: the walk never enters it, so the
-// files it has just copied are not found and copied again into ever deeper folders.
-char GuardedTarget[TextCapacity];
-bool GuardActive;
+// Each level of the walk takes some 600 bytes of stack: a folder deeper than this below the
+// source (paths of at least 2,048 characters) is reported and skipped, never a stack overflow.
+constexpr int32_t DeepestLevel = 1024;
 
-bool SameName(const char* a, const char* b)
+// A path that grows by a name on the way down the walk and is cut back on the way up, so one
+// buffer serves every depth.
+struct PathBuffer {
+    wchar_t text[LongPathCapacity];
+    size_t length;
+
+    // Appends more; false, with nothing appended, when the path would pass the limit.
+    bool Push(const wchar_t* more)
+    {
+        size_t n = TextLength(more);
+        if (n >= LongPathCapacity - length) return false;
+        for (size_t i = 0; i <= n; ++i) text[length + i] = more[i];
+        length += n;
+        return true;
+    }
+    void Cut(size_t to)
+    {
+        length = to;
+        text[to] = L'\0';
+    }
+    bool Set(const wchar_t* whole)
+    {
+        Cut(0);
+        return Push(whole);
+    }
+};
+
+// One copy run, passed down the walk. Too large for the stack: made once per run on the heap.
+struct CopyRun {
+    CopySettings settings;
+    wchar_t ownName[PathCapacity];
+    // The settings' texts widened; what a refused copy reports.
+    wchar_t givenSource[TextCapacity];
+    wchar_t givenTarget[TextCapacity];
+    wchar_t pattern[TextCapacity];
+    // The folder walked (ending with a backslash), or the file at hand; the same in the target.
+    PathBuffer source;
+    PathBuffer target;
+    // The deepest target folder known to exist: every file of a source folder goes to the same
+    // target folder, so its levels are made once rather than once per file.
+    PathBuffer madeFolder;
+    // The target folder while it lies below the source: the walk never enters it, so the files
+    // it has just copied are not found and copied again into ever deeper folders.
+    PathBuffer guardedTarget;
+    bool guardActive;
+    int32_t depth;  // levels below the source folder
+    // The entry at hand: each listing is done with it before the walk descends.
+    WIN32_FIND_DATAW found;
+    wchar_t fullPath[LongPathCapacity];
+    wchar_t line[LongPathCapacity + 2 * PathCapacity];
+};
+
+BOOL WINAPI FreeRun(CopyRun* run) { return HeapFree(GetProcessHeap(), 0, run); }
+using ScopedRun = Scoped<CopyRun*, FreeRun>;
+
+// Compared as the file system compares names: letter case ignored, no linguistic equivalence.
+bool SameText(const wchar_t* a, int aLength, const wchar_t* b, int bLength)
 {
-    return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, a, -1, b, -1) == CSTR_EQUAL;
+    return CompareStringOrdinal(a, aLength, b, bLength, TRUE) == CSTR_EQUAL;
+}
+bool SamePath(const PathBuffer& a, const PathBuffer& b)
+{
+    return SameText(a.text, int(a.length), b.text, int(b.length));
 }
 
-bool IsDotEntry(const char* name) { return TextEquals(name, ".") || TextEquals(name, ".."); }
+bool IsDotEntry(const wchar_t* name) { return name[0] == L'.' && (!name[1] || (name[1] == L'.' && !name[2])); }
 
-bool IsSkippedGitFolder(const char* name)
+bool IsSkippedGitFolder(const CopyRun& run, const wchar_t* name)
 {
-    return SkipGitFolders == 1 && (SameName(name, ".git") || SameName(name, ".github"));
+    return run.settings.skipGitFolders == 1 && (SameText(name, -1, L".git", -1) || SameText(name, -1, L".github", -1));
 }
 
-// a + b + c into output; false when the path does not fit a path buffer.
-[[nodiscard]] bool JoinPath(char (&output)[PathCapacity], const char* a, const char* b, const char* c = "")
+// The ANSI text as the system's code page reads it; a text buffer's worth always fits.
+void Widen(const char* text, wchar_t* output, size_t capacity)
 {
-    return TextCopy(output, a) && TextAppend(output, b) && TextAppend(output, c);
+    if (!MultiByteToWideChar(CP_ACP, 0, text, -1, output, int(capacity))) output[0] = L'\0';
 }
 
-// The three debug lines of one thing not copied. Kept out of the walk's frames: its line
-// buffer is large and the walk recurses.
-[[gnu::noinline]] void ReportFailure(const JoinedText& source, const JoinedText& destination, DWORD code)
+// A path of the walk with pieces after it, as its user knows it.
+JoinedText Shown(const wchar_t* path, const wchar_t* tail = L"", const wchar_t* more = L"")
 {
-    char line[ReportLineCapacity];
-    ComposeReportLine(line, sizeof line, OwnName, ReportSourceLabel, source);
-    OutputDebugStringA(line);
-    ComposeReportLine(line, sizeof line, OwnName, ReportDestLabel, destination);
-    OutputDebugStringA(line);
-    char number[DecimalCapacity];
-    FormatUnsignedDecimal(code, number);
-    ComposeReportLine(line, sizeof line, OwnName, ReportErrorLabel, JoinedText{number});
-    OutputDebugStringA(line);
+    ShownPath shown = ShowPath(path);
+    return JoinedText{shown.lead, path + shown.offset, tail, more};
 }
 
-bool PassesFilter(const FILETIME& lastWrite, uint32_t cutOffMinutes)
+// The three lines through the wide channel, so a debugger shows every name as it is.
+void WriteReport(wchar_t* line, size_t capacity, const wchar_t* ownName, const JoinedText& source,
+                 const JoinedText& destination, DWORD code)
 {
-    if (cutOffMinutes == 0) return true;
+    ComposeReportLine(line, capacity, ownName, ReportSourceLabel, source);
+    OutputDebugStringW(line);
+    ComposeReportLine(line, capacity, ownName, ReportDestLabel, destination);
+    OutputDebugStringW(line);
+    char digits[DecimalCapacity];
+    FormatUnsignedDecimal(code, digits);
+    wchar_t number[DecimalCapacity];
+    for (size_t i = 0; i < DecimalCapacity; ++i) number[i] = wchar_t(digits[i]);
+    ComposeReportLine(line, capacity, ownName, ReportErrorLabel, JoinedText{number});
+    OutputDebugStringW(line);
+}
+
+[[gnu::noinline]] void ReportFailure(CopyRun& run, const JoinedText& source, const JoinedText& destination, DWORD code)
+{
+    WriteReport(run.line, sizeof run.line / sizeof run.line[0], run.ownName, source, destination, code);
+}
+
+// A copy refused before its walk: the texts as the settings gave them.
+void ReportGiven(CopyRun& run, DWORD code)
+{
+    ReportFailure(run, JoinedText{run.givenSource}, JoinedText{run.givenTarget}, code);
+}
+
+bool PassesFilter(const CopyRun& run, const FILETIME& lastWrite)
+{
+    if (run.settings.cutOffMinutes == 0) return true;
     FILETIME local;
     // A time the system cannot convert lies beyond any window's past: the file is kept.
     if (!FileTimeToLocalFileTime(&lastWrite, &local)) return true;
     uint64_t localTime = uint64_t(local.dwHighDateTime) << 32 | local.dwLowDateTime;
-    return PassesCutOff(localTime, cutOffMinutes, RunStartTime);
+    return PassesCutOff(localTime, run.settings.cutOffMinutes, run.settings.runStartTime);
 }
 
-bool MakeFolderLevel(const char* level, void*)
+// text as a full path (relative parts resolved against the current folder) in the long-path
+// form, into path. False when it would pass the platform's limit.
+bool Resolve(CopyRun& run, const wchar_t* text, PathBuffer& path)
 {
-    if (CreateDirectoryA(level, nullptr)) return true;
-    // An existing folder is no error; a file of that name, or nothing, is.
-    return IsFolder(level) == 1;
-}
-
-// CreateFolderPath for a destination folder, skipping the levels of the last one made.
-bool MakeTargetFolder(char (&folder)[PathCapacity])
-{
-    size_t from = CommonFolderLength(folder, MadeFolder);
-    size_t start = FolderPathStart(folder);
-    if (StepFolderPath(folder, from > start ? from : start, MakeFolderLevel, nullptr) != 1) {
-        MadeFolder[0] = '\0';
+    DWORD length = GetFullPathNameW(text, LongPathCapacity, run.fullPath, nullptr);
+    if (length == 0 || length >= LongPathCapacity || !LongPathForm(run.fullPath, path.text, LongPathCapacity)) {
+        path.Cut(0);
         return false;
     }
-    (void)TextCopy(MadeFolder, folder);  // same capacity: always fits
+    path.length = TextLength(path.text);
     return true;
 }
 
-[[gnu::noinline]] bool IsCopyTarget(const char* sourceFolder)
-{
-    char full[TextCapacity];
-    DWORD length = GetFullPathNameA(sourceFolder, sizeof full, full, nullptr);
-    return length > 0 && length < sizeof full && SameName(full, GuardedTarget);
-}
+bool EndWithBackslash(PathBuffer& path) { return TextEndsWith(path.text, L'\\') || path.Push(L"\\"); }
 
-// Turns the guard on when the target folder lies below the source folder (full paths,
-// relative parts resolved, letter case ignored).
-[[gnu::noinline]] void GuardTargetFolder(const char* sourceFolder, const char* targetFolder)
+// Makes the target file's folder (its path up to folderEnd), skipping the levels of the last
+// one made.
+bool MakeTargetFolder(CopyRun& run, size_t folderEnd)
 {
-    GuardActive = false;
-    char source[TextCapacity];
-    // A bare pattern's folder is the current one.
-    DWORD sourceLength = GetFullPathNameA(sourceFolder[0] ? sourceFolder : ".\\", sizeof source, source, nullptr);
-    DWORD targetLength = GetFullPathNameA(targetFolder, sizeof GuardedTarget, GuardedTarget, nullptr);
-    // Without full paths the walk is still bounded: paths stop fitting their buffers.
-    if (sourceLength == 0 || sourceLength >= sizeof source || targetLength == 0 || targetLength >= sizeof GuardedTarget)
-        return;
-    GuardActive = targetLength > sourceLength &&
-                  CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, GuardedTarget, int(sourceLength), source,
-                                 int(sourceLength)) == CSTR_EQUAL;
-}
-
-// Walks subfolder name of folder with pattern into the same-named subfolder of target.
-void EnterSubfolder(const char* folder, const char* name, const char* pattern, const char* target, int32_t subfolders,
-                    int32_t overwrite, uint32_t cutOffMinutes)
-{
-    if (IsSkippedGitFolder(name)) return;
-    char sourceFolder[PathCapacity];
-    char targetFolder[PathCapacity];
-    char path[PathCapacity];
-    if (!JoinPath(sourceFolder, folder, name, "\\") || !JoinPath(targetFolder, target, name, "\\") ||
-        !JoinPath(path, sourceFolder, pattern)) {
-        // Not walked: the path functions cannot take it.
-        ReportFailure({folder, name, "\\"}, {target, name, "\\"}, ERROR_FILENAME_EXCED_RANGE);
-        return;
+    wchar_t* path = run.target.text;
+    wchar_t kept = path[folderEnd];
+    path[folderEnd] = L'\0';
+    size_t known = CommonFolderLength(path, run.madeFolder.text);
+    bool made = true;
+    if (known != folderEnd) {
+        size_t start = FolderPathStart(path);
+        made = CreateFolderPath(path, known > start ? known : start) == 1 && run.madeFolder.Set(path);
+        if (!made) run.madeFolder.Cut(0);
     }
-    if (SameName(sourceFolder, targetFolder)) return;
-    if (GuardActive && IsCopyTarget(sourceFolder)) return;
-    WalkFolder(path, targetFolder, subfolders, overwrite, cutOffMinutes);
+    path[folderEnd] = kept;
+    return made;
 }
 
-[[gnu::noinline]] void CopyFoundFile(const char* folder, const char* name, const char* target, int32_t overwrite)
+// Turns the guard on when the target folder lies below the source folder; both are full
+// paths, so other spellings of the same folder compare equal.
+void GuardTargetFolder(CopyRun& run)
 {
-    char source[PathCapacity];
-    char destination[PathCapacity];
-    if (!JoinPath(source, folder, name) || !JoinPath(destination, target, name)) {
-        ReportFailure({folder, name}, {target, name}, ERROR_FILENAME_EXCED_RANGE);
-        return;
-    }
-    CopySingleFile(source, destination, overwrite);
+    run.guardActive = run.target.length > run.source.length &&
+                      SameText(run.target.text, int(run.source.length), run.source.text, int(run.source.length)) &&
+                      run.guardedTarget.Set(run.target.text);
 }
 
-bool FitsPath(const char* text) { return TextLengthWithin(text, PathCapacity) < PathCapacity; }
+void WalkFolder(CopyRun& run, const wchar_t* pattern);
 
-}  // namespace
-
-int32_t PathExists(const char* path)
+// Copies the file at run.source to the path at run.target, whose folder ends at folderEnd;
+// a failure's destination is shown as far as shownTarget.
+[[gnu::noinline]] void CopySingleFile(CopyRun& run, size_t folderEnd, size_t shownTarget)
 {
-    WIN32_FIND_DATAA found;
-    ScopedFind search(FindFirstFileA(path, &found));
-    return search ? 1 : 0;
-}
-
-int32_t CreateFolderPath(const char* path)
-{
-    char levels[PathCapacity];
-    if (!TextCopy(levels, path)) return 0;
-    return StepFolderPath(levels, FolderPathStart(levels), MakeFolderLevel, nullptr);
-}
-
-[[gnu::noinline]] void CopySingleFile(const char* source, const char* destination, int32_t overwrite)
-{
-    char file[PathCapacity];
-    const char* name = TextEndsWith(destination, '\\') ? source + FileNameOffset(source) : "";
-    if (!FitsPath(source) || !JoinPath(file, destination, name)) {
-        ReportFailure({source}, {destination}, ERROR_FILENAME_EXCED_RANGE);
-        return;
-    }
-    char folder[PathCapacity];
-    (void)FolderOfPath(file, folder);  // part of file: always fits
-    bool folderMade = MakeTargetFolder(folder);
-    DWORD flags = overwrite ? 0 : COPY_FILE_FAIL_IF_EXISTS;
-    if (CopyFileExA(source, file, nullptr, nullptr, nullptr, flags)) return;
+    bool folderMade = MakeTargetFolder(run, folderEnd);
+    DWORD flags = run.settings.overwrite ? 0 : COPY_FILE_FAIL_IF_EXISTS;
+    if (CopyFileExW(run.source.text, run.target.text, nullptr, nullptr, nullptr, flags)) return;
     DWORD error = GetLastError();
     if (error == ERROR_PATH_NOT_FOUND && folderMade) {
         // The folder made earlier in this run is gone: make it afresh, once.
-        MadeFolder[0] = '\0';
-        (void)FolderOfPath(file, folder);
-        MakeTargetFolder(folder);
-        if (CopyFileExA(source, file, nullptr, nullptr, nullptr, flags)) return;
+        run.madeFolder.Cut(0);
+        MakeTargetFolder(run, folderEnd);
+        if (CopyFileExW(run.source.text, run.target.text, nullptr, nullptr, nullptr, flags)) return;
         error = GetLastError();
     }
-    ReportFailure({source}, {destination}, error);
+    wchar_t kept = run.target.text[shownTarget];
+    run.target.text[shownTarget] = L'\0';
+    ReportFailure(run, Shown(run.source.text), Shown(run.target.text), error);
+    run.target.text[shownTarget] = kept;
 }
 
-void WalkSubfolders(const char* path, const char* target, int32_t subfolders, int32_t overwrite,
-                    uint32_t cutOffMinutes)
+// Walks the subfolder at hand (run.found) with pattern into the same-named target subfolder.
+void EnterSubfolder(CopyRun& run, const wchar_t* pattern)
 {
-    char folder[PathCapacity];
-    int32_t folderLength = SplitPath(path, folder, sizeof folder, nullptr, 0, 1);
-    if (folderLength < 0) return;
-    const char* pattern = path + folderLength;
-    char everything[PathCapacity];
-    // "*" lists the same entries as "*.*" and fits where "*.*" does not.
-    if (!JoinPath(everything, folder, "*.*") && !JoinPath(everything, folder, "*")) return;
-
-    WIN32_FIND_DATAA found;
-    ScopedFind search(FindFirstFileA(everything, &found));
-    if (!search) return;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || IsDotEntry(found.cFileName)) continue;
-        EnterSubfolder(folder, found.cFileName, pattern, target, subfolders, overwrite, cutOffMinutes);
-    } while (FindNextFileA(search.Get(), &found));
-}
-
-void WalkFolder(const char* path, const char* target, int32_t subfolders, int32_t overwrite, uint32_t cutOffMinutes)
-{
-    if (!FitsPath(path)) {
-        ReportFailure({path}, {target}, ERROR_FILENAME_EXCED_RANGE);
-        return;
+    const wchar_t* name = run.found.cFileName;
+    if (IsSkippedGitFolder(run, name)) return;
+    size_t sourceLength = run.source.length;
+    size_t targetLength = run.target.length;
+    if (run.depth < DeepestLevel && run.source.Push(name) && run.source.Push(L"\\") && run.target.Push(name) &&
+        run.target.Push(L"\\")) {
+        // Not into the target itself: neither source equal to target nor a target below it.
+        if (!SamePath(run.source, run.target) && !(run.guardActive && SamePath(run.source, run.guardedTarget))) {
+            ++run.depth;
+            WalkFolder(run, pattern);
+            --run.depth;
+        }
+    } else {
+        run.source.Cut(sourceLength);
+        run.target.Cut(targetLength);
+        ReportFailure(run, Shown(run.source.text, name, L"\\"), Shown(run.target.text, name, L"\\"),
+                      ERROR_FILENAME_EXCED_RANGE);
     }
-    char folder[PathCapacity];
-    int32_t folderLength = SplitPath(path, folder, sizeof folder, nullptr, 0, 1);
-    const char* pattern = path + folderLength;
-    bool all = IsAllPattern(pattern);
-    if (!all && subfolders == 1) WalkSubfolders(path, target, subfolders, overwrite, cutOffMinutes);
+    run.source.Cut(sourceLength);
+    run.target.Cut(targetLength);
+}
 
-    WIN32_FIND_DATAA found;
-    ScopedFind search(FindFirstFileA(path, &found));
+// Copies the file at hand (run.found) from the source folder into the target folder.
+void CopyFoundFile(CopyRun& run)
+{
+    const wchar_t* name = run.found.cFileName;
+    size_t sourceLength = run.source.length;
+    size_t targetLength = run.target.length;
+    if (run.source.Push(name) && run.target.Push(name)) {
+        CopySingleFile(run, targetLength, run.target.length);
+    } else {
+        run.source.Cut(sourceLength);
+        run.target.Cut(targetLength);
+        ReportFailure(run, Shown(run.source.text, name), Shown(run.target.text, name), ERROR_FILENAME_EXCED_RANGE);
+    }
+    run.source.Cut(sourceLength);
+    run.target.Cut(targetLength);
+}
+
+// Lists the entries of the source folder that match pattern into found; an empty owner when
+// there are none or the folder cannot be listed.
+[[gnu::noinline]] HANDLE ListFolder(CopyRun& run, const wchar_t* pattern)
+{
+    size_t sourceLength = run.source.length;
+    if (!run.source.Push(pattern)) {
+        ReportFailure(run, Shown(run.source.text, pattern), Shown(run.target.text), ERROR_FILENAME_EXCED_RANGE);
+        return INVALID_HANDLE_VALUE;
+    }
+    HANDLE search = FindFirstFileW(run.source.text, &run.found);
+    run.source.Cut(sourceLength);
+    return search;
+}
+
+// WalkFolder with the same pattern in each subfolder of the source folder.
+void WalkSubfolders(CopyRun& run, const wchar_t* pattern)
+{
+    ScopedFind search(ListFolder(run, L"*"));
     if (!search) return;
     do {
-        const char* name = found.cFileName;
-        if (IsDotEntry(name)) continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (!(run.found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || IsDotEntry(run.found.cFileName)) continue;
+        EnterSubfolder(run, pattern);
+    } while (FindNextFileW(search.Get(), &run.found));
+}
+
+// Copies the entries of the source folder (run.source) that match pattern into the target
+// folder (run.target); both end with a backslash.
+void WalkFolder(CopyRun& run, const wchar_t* pattern)
+{
+    bool all = IsAllPattern(pattern);
+    bool subfolders = run.settings.subfolders == 1;
+    if (!all && subfolders) WalkSubfolders(run, pattern);
+    ScopedFind search(ListFolder(run, pattern));
+    if (!search) return;
+    do {
+        if (IsDotEntry(run.found.cFileName)) continue;
+        if (run.found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             // A specific pattern reaches the subfolders through WalkSubfolders; entering the
             // folders it happens to match as well would walk them twice.
-            if (all && subfolders == 1)
-                EnterSubfolder(folder, name, pattern, target, subfolders, overwrite, cutOffMinutes);
-        } else if (PassesFilter(found.ftLastWriteTime, cutOffMinutes)) {
-            CopyFoundFile(folder, name, target, overwrite);
+            if (all && subfolders) EnterSubfolder(run, pattern);
+        } else if (PassesFilter(run, run.found.ftLastWriteTime)) {
+            CopyFoundFile(run);
         }
-    } while (FindNextFileA(search.Get(), &found));
+    } while (FindNextFileW(search.Get(), &run.found));
 }
 
-void CopyFiles(const char* source, const char* target, int32_t subfolders, int32_t overwrite, uint32_t cutOffMinutes)
+void CopyFileSource(CopyRun& run, bool resolved)
 {
-    MadeFolder[0] = '\0';
-    GuardActive = false;
-    SourceForm form = ClassifySource(source, IsFolder(source) == 1);
-    if (form == SourceNone) return;
-    if (!target[0]) {
-        // An empty target would become the root of the current drive.
-        ReportFailure({source}, {target}, ERROR_INVALID_NAME);
+    if (!resolved) {
+        ReportGiven(run, ERROR_FILENAME_EXCED_RANGE);
         return;
     }
+    {
+        ScopedFind search(FindFirstFileW(run.source.text, &run.found));
+        if (!search || !PassesFilter(run, run.found.ftLastWriteTime)) return;
+    }
+    if (!Resolve(run, run.givenTarget, run.target)) {
+        ReportGiven(run, ERROR_FILENAME_EXCED_RANGE);
+        return;
+    }
+    // A target ending with a backslash is a folder that receives the file under its own name.
+    size_t shownTarget = run.target.length;
+    if (TextEndsWith(run.target.text, L'\\') && !run.target.Push(run.source.text + NameOffset(run.source.text))) {
+        ReportFailure(run, Shown(run.source.text), Shown(run.target.text), ERROR_FILENAME_EXCED_RANGE);
+        return;
+    }
+    CopySingleFile(run, NameOffset(run.target.text), shownTarget);
+}
 
-    if (form == SourceFile) {
-        if (!FitsPath(source)) {
-            ReportFailure({source}, {target}, ERROR_FILENAME_EXCED_RANGE);
-            return;
-        }
-        if (!PathExists(source)) return;
-        if (cutOffMinutes != 0) {
-            WIN32_FIND_DATAA found;
-            ScopedFind search(FindFirstFileA(source, &found));
-            if (!search || !PassesFilter(found.ftLastWriteTime, cutOffMinutes)) return;
-        }
-        CopySingleFile(source, target, overwrite);
+void CopyPatterns(CopyRun& run)
+{
+    // Each pattern is relative to the folder part; a bare list to the current folder.
+    size_t listOffset = NameOffset(run.givenSource);
+    wchar_t kept = run.givenSource[listOffset];
+    run.givenSource[listOffset] = L'\0';
+    bool resolved = Resolve(run, listOffset ? run.givenSource : L".", run.source) && EndWithBackslash(run.source);
+    run.givenSource[listOffset] = kept;
+    if (!resolved) {
+        ReportGiven(run, ERROR_FILENAME_EXCED_RANGE);
         return;
     }
-
-    char targetFolder[PathCapacity];
-    if (!TextCopy(targetFolder, target) || (!TextEndsWith(targetFolder, '\\') && !TextAppend(targetFolder, "\\"))) {
-        ReportFailure({source}, {target}, ERROR_FILENAME_EXCED_RANGE);
-        return;
-    }
-
-    if (form == SourceFolder) {
-        char path[PathCapacity];
-        if (!TextCopy(path, source) || (!TextEndsWith(path, '\\') && !TextAppend(path, "\\"))) {
-            ReportFailure({source}, {target}, ERROR_FILENAME_EXCED_RANGE);
-            return;
-        }
-        if (subfolders == 1) GuardTargetFolder(path, targetFolder);
-        if (!TextAppend(path, "*.*")) {
-            ReportFailure({source}, {target}, ERROR_FILENAME_EXCED_RANGE);
-            return;
-        }
-        WalkFolder(path, targetFolder, subfolders, overwrite, cutOffMinutes);
-        return;
-    }
-
-    // A wildcard list: each pattern relative to the folder part, the last pattern first.
-    size_t listOffset = FileNameOffset(source);
-    char folder[PathCapacity];
-    if (!TextCopyN(folder, sizeof folder, source, listOffset)) {
-        ReportFailure({source}, {target}, ERROR_FILENAME_EXCED_RANGE);
-        return;
-    }
-    if (subfolders == 1) GuardTargetFolder(folder, targetFolder);
-    PatternScan scan = BeginPatternScan(source + listOffset);
+    if (run.settings.subfolders == 1) GuardTargetFolder(run);
+    // The last pattern first.
+    const wchar_t* list = run.givenSource + listOffset;
+    PatternScan scan = BeginPatternScan(list);
     size_t start = 0;
     size_t count = 0;
     while (PreviousPattern(scan, &start, &count)) {
-        char pattern[TextCapacity];
-        char path[PathCapacity];
-        bool trimmed = TrimSpaces(scan.list + start, count, pattern, sizeof pattern);
-        if (trimmed && !pattern[0]) continue;
-        if (!trimmed || !JoinPath(path, folder, pattern)) {
-            ReportFailure({folder, pattern}, {targetFolder}, ERROR_FILENAME_EXCED_RANGE);
-            continue;
-        }
-        WalkFolder(path, targetFolder, subfolders, overwrite, cutOffMinutes);
+        // Part of a text buffer: always fits.
+        if (!TrimSpaces(list + start, count, run.pattern, TextCapacity) || !run.pattern[0]) continue;
+        WalkFolder(run, run.pattern);
     }
 }
 
-void ReportCopyFailure(const char* source, const char* destination, uint32_t code)
+void RunCopy(CopyRun& run)
 {
-    ReportFailure({source}, {destination}, code);
+    bool resolved = Resolve(run, run.givenSource, run.source);
+    SourceForm form = ClassifySource(run.givenSource, resolved && IsFolder(run.source.text) == 1);
+    if (form == SourceNone) return;
+    if (form == SourceFile) {
+        CopyFileSource(run, resolved);
+        return;
+    }
+    if (!Resolve(run, run.givenTarget, run.target) || !EndWithBackslash(run.target)) {
+        ReportGiven(run, ERROR_FILENAME_EXCED_RANGE);
+        return;
+    }
+    if (form == SourcePatterns) {
+        CopyPatterns(run);
+        return;
+    }
+    if (!resolved || !EndWithBackslash(run.source)) {
+        ReportGiven(run, ERROR_FILENAME_EXCED_RANGE);
+        return;
+    }
+    if (run.settings.subfolders == 1) GuardTargetFolder(run);
+    WalkFolder(run, L"*.*");
+}
+
+}  // namespace
+
+void CopyFiles(const char* source, const char* target, const CopySettings& settings)
+{
+    if (!source[0]) return;
+    if (!target[0]) {
+        // An empty target would become the current folder or the root of its drive.
+        ReportCopyFailure(settings.ownName, source, target, ERROR_INVALID_NAME);
+        return;
+    }
+    ScopedRun run(static_cast<CopyRun*>(HeapAlloc(GetProcessHeap(), 0, sizeof(CopyRun))));
+    if (!run) {
+        ReportCopyFailure(settings.ownName, source, target, ERROR_NOT_ENOUGH_MEMORY);
+        return;
+    }
+    CopyRun& r = *run.Get();
+    r.settings = settings;
+    Widen(settings.ownName, r.ownName, PathCapacity);
+    Widen(source, r.givenSource, TextCapacity);
+    Widen(target, r.givenTarget, TextCapacity);
+    r.madeFolder.Cut(0);
+    r.guardActive = false;
+    r.depth = 0;
+    RunCopy(r);
+}
+
+void ReportCopyFailure(const char* ownName, const char* source, const char* destination, uint32_t code)
+{
+    wchar_t name[PathCapacity];
+    wchar_t wideSource[TextCapacity];
+    wchar_t wideDestination[TextCapacity];
+    Widen(ownName, name, PathCapacity);
+    Widen(source, wideSource, TextCapacity);
+    Widen(destination, wideDestination, TextCapacity);
+    wchar_t line[PathCapacity + TextCapacity + 32];
+    WriteReport(line, sizeof line / sizeof line[0], name, JoinedText{wideSource}, JoinedText{wideDestination}, code);
 }

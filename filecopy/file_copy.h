@@ -6,27 +6,23 @@
 
 #include <cstdint>
 
-#include "common/buffers.h"
+// What the caller tells one copy run.
+struct CopySettings {
+    int32_t subfolders = 0;      // subfolders are walked when exactly 1
+    int32_t overwrite = 0;       // existing files are replaced when not 0
+    uint32_t cutOffMinutes = 0;  // not 0: only files last written within that many minutes
+                                 // before runStartTime (or later) are copied
+    int32_t skipGitFolders = 0;  // 1: folders named ".git" or ".github" are not entered
+    uint64_t runStartTime = 0;   // local file time (100 ns units)
+    const char* ownName = "";    // the debug lines begin with it
+};
 
-// One copy run. source and target are the expanded texts (TextCapacity bytes each, left
-// unchanged); subfolders are walked when subfolders is exactly 1; existing files are replaced
-// when overwrite is not 0; with cutOffMinutes other than 0 only files last written within that
-// many minutes before RunStartTime (or later) are copied.
-void CopyFiles(const char* source, const char* target, int32_t subfolders, int32_t overwrite, uint32_t cutOffMinutes);
+// One copy run. source and target are the expanded texts of the settings (ANSI, left
+// unchanged). They are widened once, here, and resolved against the current folder; the walk
+// then works on wide names in the long-path form, so a name in any alphabet and a path up to
+// the platform's limit are copied as they are.
+void CopyFiles(const char* source, const char* target, const CopySettings& settings);
 
-// Copies the entries of path's folder that match its name part (a pattern) into target (a
-// folder ending with a backslash).
-void WalkFolder(const char* path, const char* target, int32_t subfolders, int32_t overwrite, uint32_t cutOffMinutes);
-// WalkFolder with the same pattern in each subfolder of path's folder.
-void WalkSubfolders(const char* path, const char* target, int32_t subfolders, int32_t overwrite,
-                    uint32_t cutOffMinutes);
-// Copies one file to destination: a file path, or a folder ending with a backslash that
-// receives the file under its own name.
-void CopySingleFile(const char* source, const char* destination, int32_t overwrite);
-// Makes each missing level of path. 1 when the whole path is a folder afterwards, else 0.
-int32_t CreateFolderPath(const char* path);
-// 1 when at least one entry matches path (which may hold wildcards), else 0.
-int32_t PathExists(const char* path);
 // The three debug lines of a copy that could not be made, for callers that refuse a copy
-// before it starts (a source or target too long once expanded).
-void ReportCopyFailure(const char* source, const char* destination, uint32_t code);
+// before it starts (a source or target cut when expanded).
+void ReportCopyFailure(const char* ownName, const char* source, const char* destination, uint32_t code);

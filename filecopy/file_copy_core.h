@@ -1,28 +1,24 @@
-// The copy's path and pattern arithmetic, free of any platform call.
+// The copy's path and pattern arithmetic on wide text, free of any platform call.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-// Splits path at its last backslash: folder receives what comes before it (with the
-// backslash when keepBackslash is 1), name (when given) what follows it. A path without a
-// backslash is all name; one that ends with a backslash is all folder. Result: the folder's
-// length, or -1 when a part did not fit its output (the outputs must not be used then).
-int32_t SplitPath(const char* path, char* folder, size_t folderCapacity, char* name, size_t nameCapacity,
-                  int32_t keepBackslash);
+// Offset of the name part: the character after the last backslash (0 without one).
+size_t NameOffset(const wchar_t* path);
 
 // The count characters of pattern without the blanks at either end, into output. False when
 // they did not fit.
-[[nodiscard]] bool TrimSpaces(const char* pattern, size_t count, char* output, size_t capacity);
+[[nodiscard]] bool TrimSpaces(const wchar_t* pattern, size_t count, wchar_t* output, size_t capacity);
 
 // A ";"-separated wildcard list taken from its last pattern to its first. Every ";" separates,
 // the list's first character included, so each pattern is the text between two of them.
 struct PatternScan {
-    const char* list;
+    const wchar_t* list;
     size_t end;     // the current pattern ends here
     bool finished;  // the first pattern was given
 };
-PatternScan BeginPatternScan(const char* list);
+PatternScan BeginPatternScan(const wchar_t* list);
 // The next pattern towards the front, untrimmed, as [*start, *start + *count); false when
 // every pattern was given.
 bool PreviousPattern(PatternScan& scan, size_t* start, size_t* count);
@@ -34,22 +30,14 @@ enum SourceForm : int32_t {
     SourceFile = 3,      // a single file, when it exists
 };
 // The form of a copy source; isFolder tells whether the text names an existing folder.
-SourceForm ClassifySource(const char* source, bool isFolder);
+SourceForm ClassifySource(const wchar_t* source, bool isFolder);
 
 // True for a name part that matches every entry of a folder, files and subfolders alike, so
 // one listing serves both.
-bool IsAllPattern(const char* pattern);
+bool IsAllPattern(const wchar_t* pattern);
 
-// Where CreateFolderPath starts making levels: after the backslash of "\x", after "C:\",
-// after the share of "\\server\share\", else at the start.
-size_t FolderPathStart(const char* path);
-// Makes each level of path from offset from on, shallowest first: the text up to each
-// backslash, then the whole text (unless it ends with a backslash, which made it already).
-// path is cut for each call and restored. 1 when every level was made, 0 at the first one
-// that makeLevel refused.
-int32_t StepFolderPath(char* path, size_t from, bool (*makeLevel)(const char* level, void* context), void* context);
 // The length of the longest common start of a and b that ends with a backslash in both.
-size_t CommonFolderLength(const char* a, const char* b);
+size_t CommonFolderLength(const wchar_t* a, const wchar_t* b);
 
 // The modified-files filter on file times (100 ns units): a file passes when its local
 // last-write time plus the window is not earlier than the run's start. 0 minutes passes every
@@ -58,16 +46,17 @@ bool PassesCutOff(uint64_t localWriteTime, uint32_t cutOffMinutes, uint64_t runS
 constexpr uint64_t FileTimeUnitsPerMinute = 600000000;
 
 // The three debug lines of a file that could not be copied.
-constexpr char ReportSourceLabel[] = ".SingleCopy Source: ";
-constexpr char ReportDestLabel[] = ".SingleCopy Dest: ";
-constexpr char ReportErrorLabel[] = ".SingleCopy Error code ";
-// A text given in up to three pieces, so a path too long for a path buffer is reported whole.
+constexpr wchar_t ReportSourceLabel[] = L".SingleCopy Source: ";
+constexpr wchar_t ReportDestLabel[] = L".SingleCopy Dest: ";
+constexpr wchar_t ReportErrorLabel[] = L".SingleCopy Error code ";
+// A text given in up to four pieces, so a path is reported whole even where it could not be
+// joined.
 struct JoinedText {
-    const char* a = "";
-    const char* b = "";
-    const char* c = "";
+    const wchar_t* a = L"";
+    const wchar_t* b = L"";
+    const wchar_t* c = L"";
+    const wchar_t* d = L"";
 };
-// Room for the longest line: a name, a label and a source of a text buffer and a path buffer.
-constexpr size_t ReportLineCapacity = 8192;
 // ownName + label + the pieces into line. False when it did not fit (the line then ends in "...").
-bool ComposeReportLine(char* line, size_t capacity, const char* ownName, const char* label, const JoinedText& text);
+bool ComposeReportLine(wchar_t* line, size_t capacity, const wchar_t* ownName, const wchar_t* label,
+                       const JoinedText& text);

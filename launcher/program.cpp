@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "common/buffers.h"
+#include "common/file_system.h"
 #include "common/scoped.h"
 #include "common/text.h"
 #include "common/window.h"
@@ -149,13 +150,4 @@ DWORD ExecuteProgram(const char* program, const char* parameters, const char* wo
         if (ended) result = 0;
     }
     return result;
-}
-
-int32_t IsFolder(const char* path)
-{
-    // The attributes answer for a path of any length the system accepts, and unlike a trip
-    // through SetCurrentDirectory they leave the current directory alone.
-    if (!path || !path[0]) return 0;
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1 : 0;
 }

@@ -23,7 +23,3 @@ DWORD LaunchProgram(const char* program, const char* parameters, const char* wor
 // program's process id, or 0.
 DWORD ExecuteProgram(const char* program, const char* parameters, const char* workingDir, int32_t shown,
                      uint32_t milliseconds);
-
-// 1 when path names an existing folder (a relative path is judged against the current
-// directory), else 0.
-int32_t IsFolder(const char* path);

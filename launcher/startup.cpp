@@ -10,8 +10,6 @@
 #include "launcher/tasks.h"
 #include "settings/task_settings.h"
 
-char OwnName[PathCapacity];
-
 namespace {
 
 int16_t SystemKeyState(int virtualKey) { return GetKeyState(virtualKey); }
@@ -49,7 +47,6 @@ void ComputeStartupValues(StartupValues& values)
     if (!TextCopy(values.OwnPath, own)) values.OwnPath[0] = '\0';
     DeriveSettingsNames(values.OwnPath, values.SettingsFilePath, sizeof values.SettingsFilePath, values.OwnName,
                         sizeof values.OwnName);
-    (void)TextCopy(OwnName, values.OwnName);
 }
 
 bool SettingsFileExists(const StartupValues& values)

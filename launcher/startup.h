@@ -24,7 +24,3 @@ int32_t RunStartup(StartupValues& values);
 // The start-up values alone (steps 1 to 6), for RunStartup and tests.
 void ComputeStartupValues(StartupValues& values);
 bool SettingsFileExists(const StartupValues& values);
-
-// Read by the copy engine until it takes its own copy-run record: a copy of
-// StartupValues.OwnName, set by ComputeStartupValues.
-extern char OwnName[PathCapacity];

@@ -13,8 +13,6 @@
 #include "settings/settings_file.h"
 #include "settings/settings_file_core.h"
 
-int32_t SkipGitFolders;
-
 namespace {
 
 constexpr UINT PromptStyle = MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL | MB_TOPMOST;
@@ -86,14 +84,17 @@ void CopyStep(TaskRun& run, TaskId id, const char* caption, int32_t ask)
     // A copy on a cut path would copy the wrong files: it is refused in the copy's own words.
     if (!ExpandForStep(run, id, task.CopySource, expanded.ProgramOrSource) ||
         !ExpandForStep(run, id, task.CopyTarget, expanded.ParametersOrTarget)) {
-        ReportCopyFailure(task.CopySource, task.CopyTarget, ERROR_FILENAME_EXCED_RANGE);
+        ReportCopyFailure(run.Startup->OwnName, task.CopySource, task.CopyTarget, ERROR_FILENAME_EXCED_RANGE);
         return;
     }
-    // The copy engine still reads these two from globals.
-    SkipGitFolders = NamesGitBranch(task);
-    RunStartTime = run.Macros.StartTime;
-    CopyFiles(expanded.ProgramOrSource, expanded.ParametersOrTarget, task.CopySubFolders, task.CopyOverwrite,
-              CutOffMinutes(task));
+    CopySettings settings;
+    settings.subfolders = task.CopySubFolders;
+    settings.overwrite = task.CopyOverwrite;
+    settings.cutOffMinutes = CutOffMinutes(task);
+    settings.skipGitFolders = NamesGitBranch(task);
+    settings.runStartTime = run.Macros.StartTime;
+    settings.ownName = run.Startup->OwnName;
+    CopyFiles(expanded.ProgramOrSource, expanded.ParametersOrTarget, settings);
 }
 
 void ProgramStep(TaskRun& run, TaskId id, const char* caption)

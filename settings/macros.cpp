@@ -7,8 +7,6 @@
 #include "common/text.h"
 #include "common/window.h"
 
-uint64_t RunStartTime;
-
 namespace {
 
 void SystemLocalClock(SYSTEMTIME* now) { GetLocalTime(now); }

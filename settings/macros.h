@@ -41,7 +41,3 @@ void ComputeMacroValues(const StartupValues& startup, MacroRun& run);
 // only).
 [[nodiscard]] bool ExpandMacros(const char* source, char (&output)[TextCapacity], TaskId task,
                                 const MacroInputs& inputs);
-
-// Read by the copy engine until it takes its own copy-run record: the run sets it from
-// MacroRun.StartTime before each copy.
-extern uint64_t RunStartTime;

@@ -7,6 +7,9 @@ small: about 5,000 small files in nested folders.
 big:   four files of 64 MB.
 mixed: 20,000 files, 2,000 of them below a .git folder; every other file was last written
        two days ago, the rest an hour ago.
+folders: 6,000 files of 1 to 4 KB, one or two to each of 4,000 small folders.
+names: 3,000 files named in Greek, Japanese, Cyrillic and accented Latin letters (look-alike
+       pairs among them) at paths of about 300 to 1,000 characters.
 scale (default 1) multiplies the file counts, for a quick run or a memory check.
 """
 import os
@@ -58,6 +61,24 @@ def main():
     for n, path in enumerate(sorted(files)):
         age = 2 * 86400 if n % 2 else 3600
         os.utime(path, (now - age, now - age))
+    folders = os.path.join(out, "folders")
+    for leaf in range(int(4000 * scale)):
+        folder = os.path.join(folders, f"a{leaf // 200:02}", f"b{(leaf // 10) % 20:02}", f"c{leaf % 10}")
+        for i in range(1 + leaf % 2):
+            write(os.path.join(folder, f"page{i}.html"), rng.randint(1024, 4096), rng)
+
+    # Folder names of 60 characters; chains of 4 to 15 of them give paths of about 300 to
+    # 1,000 characters (a file system's name limit of 255 bytes holds for each).
+    names = os.path.join(out, "names")
+    letters = ["Ωmega", "Omega", "日本語", "Ελληνικά", "Кириллица", "café-Ü"]
+    for chain in range(int(60 * scale)):
+        depth = 4 + chain % 12
+        folder = names
+        for level in range(depth):
+            word = letters[(chain + level) % len(letters)]
+            folder = os.path.join(folder, (f"{word}-{chain:02}-{level:02}-" * 8)[:60])
+        for i in range(50):
+            write(os.path.join(folder, f"{letters[i % len(letters)]}-{i:02}.txt"), rng.randint(256, 4096), rng)
 
 
 if __name__ == "__main__":

@@ -19,21 +19,21 @@ constexpr uint64_t Minute = 600000000;
 // 2022-06-15 10:30:00 UTC as a file time: the filter rows measure from it.
 constexpr uint64_t Written = 132997626000000000ull;
 
-// The fixtures use the wide functions with the extended-length prefix, so they can build and
-// remove paths longer than the copy itself may take.
-std::wstring Wide(const std::string& text)
+// The fixtures hold paths as UTF-8 and use the wide functions with the extended-length prefix,
+// so they can build, list and remove any name at any length.
+std::wstring Wide(const std::string& text, UINT codePage = CP_UTF8)
 {
     std::wstring wide(text.size(), L'\0');
-    int n = MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), wide.data(), int(wide.size()));
+    int n = MultiByteToWideChar(codePage, 0, text.data(), int(text.size()), wide.data(), int(wide.size()));
     wide.resize(size_t(n));
     return wide;
 }
 
-std::string Narrow(const wchar_t* text)
+std::string Narrow(const wchar_t* text, UINT codePage = CP_UTF8)
 {
-    int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    int n = WideCharToMultiByte(codePage, 0, text, -1, nullptr, 0, nullptr, nullptr);
     std::string narrow(size_t(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, -1, narrow.data(), n, nullptr, nullptr);
+    WideCharToMultiByte(codePage, 0, text, -1, narrow.data(), n, nullptr, nullptr);
     narrow.pop_back();
     return narrow;
 }
@@ -316,9 +316,8 @@ const Row Rows[] = {
     {.name = "lone star copies each file once", .source = "{S}\\*", .overwrite = 0, .listing = WholeTree},
     {.name = "list longer than a path", .source = "{S}\\" + LongList(), .overwrite = 0,
      .listing = {"a.doc", "sub\\", "sub\\s.doc", ".Git\\", ".Git\\g.doc", ".github\\", ".github\\w.doc"}},
-    {.name = "a pattern longer than a path is reported, the others walked",
-     .source = "{S}\\*.doc;" + TooLongPattern + ";*.txt", .subfolders = 0, .listing = {"a.doc", "c.txt"},
-     .reports = {{"{S}\\" + TooLongPattern, "{T}\\", 206}}},
+    {.name = "a pattern longer than a path is walked like the others",
+     .source = "{S}\\*.doc;" + TooLongPattern + ";*.txt", .subfolders = 0, .listing = {"a.doc", "c.txt"}},
     {.name = "bare *.* in the current folder", .source = "*.*", .overwrite = 0, .currentDirectory = "{S}",
      .listing = WholeTree},
     {.name = "bare pattern to a relative target inside the source", .source = "*.doc", .target = "out",
@@ -458,44 +457,119 @@ TEST(FileCopy, EndToEnd)
     }
 }
 
-// Paths the copy cannot take are reported whole and skipped; everything else is copied.
-TEST(FileCopy, LongPaths)
+// A chain of folders, each name of width characters built from word, to about length
+// characters after root.
+std::string Chain(const std::string& word, size_t length, size_t width)
+{
+    std::wstring unit = Wide(word);
+    std::string chain;
+    for (size_t level = 0; Wide(chain).size() + width + 1 <= length; ++level) {
+        std::wstring name = std::to_wstring(level) + L"-";
+        while (name.size() < width) name += unit;
+        chain += "\\" + Narrow(name.substr(0, width).c_str());
+    }
+    return chain;
+}
+
+// The files of a listing that keep passes, with the folders they lie in.
+Listing Keep(const Listing& listing, const std::function<bool(const std::string&)>& keeps)
+{
+    Listing kept;
+    for (const std::string& entry : listing) {
+        if (entry.back() == '\\' || !keeps(entry)) continue;
+        kept.insert(entry);
+        for (size_t at = entry.find('\\'); at != std::string::npos; at = entry.find('\\', at + 1))
+            kept.insert(entry.substr(0, at + 1));
+    }
+    return kept;
+}
+
+bool EndsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+bool UnderGit(const std::string& entry)
+{
+    std::string lower;
+    for (char c : entry) lower += char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return lower.rfind(".git\\", 0) == 0 || lower.find("\\.git\\") != std::string::npos;
+}
+
+// Names in any alphabet and paths of any length: every file meant arrives with its content,
+// nothing else does, and a failure's lines name the file in its own letters.
+TEST(FileCopy, EveryNameAndLength)
 {
     Scratch scratch;
     const Paths& paths = scratch.paths();
-    const std::string tail = "\\long\\";
-    // A source folder of 239 characters: its listing pattern still fits a path buffer.
-    const std::string filler(239 - paths.source.size() - tail.size(), 'f');
-    const std::string folder = paths.source + tail + filler;
-    ASSERT_EQ(folder.size(), 239u);
-    const std::string longName = std::string(21, 'n') + ".txt";  // 265 characters with the folder
-    const std::string longFolder(17, 'd');                      // fits, but not with "*.*" after it
-    Put(folder + "\\ok.txt", "ok");
-    Put(folder + "\\" + longName, "long");
-    Put(folder + "\\" + longFolder + "\\x.txt", "x");
-    const std::string targetFolder = paths.target + tail + filler;
+    const std::string ascii300 = Chain("long", 300 - paths.source.size(), 40);
+    const std::string greek1000 = Chain("Ωλφα-", 1000 - paths.source.size(), 50);
+    const std::vector<std::string> files = {
+        "日本語.txt", "Ελληνικά.txt", "Ωmega.txt", "Omega.txt",  // "Ωmega" best-fits to "Omega" in ANSI
+        "Ωfolder\\inner.txt", "Ωfolder\\.GIT\\x.txt", "café-Ü.txt", "case.txt", "CASE.txt",
+        ".git\\日本.txt", "old-Ελ.txt", "plain.dat", ascii300.substr(1) + "\\file.txt",
+        greek1000.substr(1) + "\\Ωmega-末尾.txt",
+    };
+    for (const std::string& file : files) Put(paths.source + "\\" + file, "content of " + file);
+    SetWriteTime(paths.source + "\\old-Ελ.txt", Written);
+    // Names differing only by letter case are two files only where the file system keeps both.
+    const Listing source = ListTree(paths.source);
+    ASSERT_GE(source.size(), files.size());
+    ASSERT_GT(paths.source.size() + greek1000.size(), 990u);
 
-    CopyRun run;
-    run.source = paths.source;
-    run.target = paths.target;
-    EXPECT_EQ(Triples(RunDriver(run)),
-              Triples(LinesOf({{folder + "\\" + longName, targetFolder + "\\" + longName, 206},
-                               {folder + "\\" + longFolder + "\\", targetFolder + "\\" + longFolder + "\\", 206}},
-                              paths)));
-    EXPECT_EQ(ListTree(paths.target), (Listing{"long\\", "long\\" + filler + "\\", "long\\" + filler + "\\ok.txt"}));
-    EXPECT_EQ(Get(targetFolder + "\\ok.txt"), "ok");
+    struct Case {
+        const char* name;
+        std::string source, target;
+        int skipGit;
+        uint32_t cutOff;
+        Listing expected;
+    } cases[] = {
+        {"folder", "{S}", "{T}", 0, 0, source},
+        {"wildcard list, .git skipped", "{S}\\*.txt;*.none", "{T}", 1, 0,
+         Keep(source, [](const std::string& e) { return EndsWith(e, ".txt") && !UnderGit(e); })},
+        {"modified-files filter", "{S}\\", "{T}", 0, 60,
+         Keep(source, [](const std::string& e) { return e != "old-Ελ.txt"; })},
+        {"single file at a long path into a long target", "{S}" + ascii300 + "\\file.txt",
+         "{T}" + ascii300 + "\\", 0, 0, Keep(source, [&](const std::string& e) { return e == ascii300.substr(1) + "\\file.txt"; })},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RemoveAll(paths.target);
+        CopyRun run;
+        run.source = Expand(c.source, paths);
+        run.target = Expand(c.target, paths);
+        run.skipGit = c.skipGit;
+        run.cutOff = c.cutOff;
+        run.runStart = ToLocal(Written + 90 * Minute);
+        EXPECT_EQ(RunDriver(run), std::vector<std::string>{});
+        EXPECT_EQ(ListTree(paths.target), c.expected);
+        for (const std::string& entry : c.expected) {
+            if (entry.back() == '\\') continue;
+            EXPECT_EQ(Get(paths.target + "\\" + entry), Get(paths.source + "\\" + entry)) << entry;
+        }
+    }
 
-    // A target 20 characters longer: the folder's target no longer fits, so it is not walked.
-    run.target = paths.target + std::string(20, 'T');
-    EXPECT_EQ(RunDriver(run),
-              LinesOf({{paths.source + tail + filler + "\\", run.target + tail + filler + "\\", 206}}, paths));
-    EXPECT_EQ(ListTree(run.target), Listing{});  // no file landed, so no folder was made
-
-    // A single-file source that does not fit is reported, not cut.
-    run.source = folder + "\\" + longName;
-    run.target = paths.target + "\\single\\";
-    EXPECT_EQ(RunDriver(run), LinesOf({{run.source, run.target, 206}}, paths));
-    EXPECT_FALSE(FileExists(run.target));
+    // Targets present and overwrite off: each refusal names its file as it is.
+    RemoveAll(paths.target);
+    PutOld(paths, "日本語.txt");
+    RunOptions options;
+    options.arguments = "0 0 0 0 0 " + Quote(paths.source + "\\") + " " + Quote(paths.target);
+    options.captureDebug = true;
+    RunResult result = RunProgram(BuiltProgram("filecopy_driver.exe"), options);
+    ASSERT_EQ(result.debugLinesWide.size(), 3u);
+    const std::vector<std::string> expected = {
+        "filecopy_driver.SingleCopy Source: " + paths.source + "\\日本語.txt",
+        "filecopy_driver.SingleCopy Dest: " + paths.target + "\\日本語.txt",
+        "filecopy_driver.SingleCopy Error code " + std::to_string(ERROR_FILE_EXISTS),
+    };
+    for (size_t i = 0; i < 3; ++i) {
+        std::wstring line = Wide(expected[i]);
+        // Wine 8's OutputDebugStringW hands a debugger only the ANSI form of the text: there the
+        // line is the expected one as the code page shows it.
+        if (!result.debugLinesWereWide[i]) line = Wide(Narrow(line.c_str(), CP_ACP), CP_ACP);
+        EXPECT_EQ(result.debugLinesWide[i], line) << i;
+    }
+    EXPECT_EQ(Get(paths.target + "\\日本語.txt"), "old");
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
-// Runs one copy through CopyFiles with the run-wide values given on its command line, so a
-// test or the benchmark can watch it from outside (its debug lines, its time and memory).
+// Runs one copy through CopyFiles with the run's values given on its command line, so a test
+// or the benchmark can watch it from outside (its debug lines, its time and memory).
 //
 //   filecopy_driver [-measure] <runStartTime> <skipGitFolders> <subfolders> <overwrite> <cutOffMinutes> <source> <target>
 //
 // runStartTime is a file time in decimal (100 ns units), or "now" for the local clock read as
-// the macro values read it. With -measure it prints what bench/copy/measure.h measures.
+// the macro values read it. With -measure it prints what bench/copy/measure.h measures. The
+// debug lines begin with the driver's own name, as Stowlet's begin with its.
 #include <windows.h>
 
 #include <cstdio>
@@ -12,11 +13,9 @@
 #include <cstring>
 
 #include "bench/copy/measure.h"
+#include "common/buffers.h"
 #include "common/text.h"
 #include "filecopy/file_copy.h"
-#include "launcher/startup.h"
-#include "launcher/tasks.h"
-#include "settings/macros.h"
 
 // Arguments are taken as written: "*.doc" must reach the copy, not the runtime's globbing.
 extern "C" {
@@ -31,18 +30,29 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: filecopy_driver [-measure] runStart skipGit subfolders overwrite cutOff source target\n");
         return 2;
     }
-    static StartupValues startup;
-    ComputeStartupValues(startup);  // OwnName, the prefix of the debug lines
+    static char ownName[PathCapacity];
+    char module[PathCapacity];
+    DWORD length = GetModuleFileNameA(nullptr, module, sizeof module);
+    if (length == 0 || length >= sizeof module) return 2;
+    const char* name = std::strrchr(module, '\\') ? std::strrchr(module, '\\') + 1 : module;
+    if (!TextCopy(ownName, name)) return 2;
+    if (char* dot = std::strrchr(ownName, '.')) *dot = '\0';
+
+    CopySettings settings;
     if (std::strcmp(argv[1], "now") == 0) {
         SYSTEMTIME now;
         GetLocalTime(&now);
         FILETIME start;
         SystemTimeToFileTime(&now, &start);
-        RunStartTime = uint64_t(start.dwHighDateTime) << 32 | start.dwLowDateTime;
+        settings.runStartTime = uint64_t(start.dwHighDateTime) << 32 | start.dwLowDateTime;
     } else {
-        RunStartTime = std::strtoull(argv[1], nullptr, 10);
+        settings.runStartTime = std::strtoull(argv[1], nullptr, 10);
     }
-    SkipGitFolders = std::atoi(argv[2]);
+    settings.skipGitFolders = std::atoi(argv[2]);
+    settings.subfolders = std::atoi(argv[3]);
+    settings.overwrite = std::atoi(argv[4]);
+    settings.cutOffMinutes = uint32_t(std::strtoul(argv[5], nullptr, 10));
+    settings.ownName = ownName;
     // The buffers the task sequence hands over.
     static char source[TextCapacity];
     static char target[TextCapacity];
@@ -51,7 +61,7 @@ int main(int argc, char** argv)
         return 2;
     }
     CopyMeasure measure = BeginCopyMeasure();
-    CopyFiles(source, target, std::atoi(argv[3]), std::atoi(argv[4]), uint32_t(std::strtoul(argv[5], nullptr, 10)));
+    CopyFiles(source, target, settings);
     if (measureRun) PrintCopyMeasure(measure);
     return 0;
 }

@@ -15,6 +15,17 @@
 
 namespace {
 
+// Subfolders on, no .git skip, the run started at time 0.
+CopySettings CopyWith(int32_t overwrite, uint32_t cutOffMinutes)
+{
+    CopySettings settings;
+    settings.subfolders = 1;
+    settings.overwrite = overwrite;
+    settings.cutOffMinutes = cutOffMinutes;
+    settings.ownName = "hygiene";
+    return settings;
+}
+
 // The 32-bit build runs emulated under qemu, where a start until idle takes most of a second
 // (a quarter of that in the 64-bit build): its launch loop is a tenth as long. Searches and
 // copies start no process and keep their full counts. A window program starts fast under
@@ -98,8 +109,8 @@ TEST(Hygiene, LaunchesSearchesAndCopiesLeaveHandlesAndGdiObjectsFlat)
     launchRound(0);
     launchRound(7);
     EXPECT_EQ(FindInstance(window.path.c_str(), ModeQuery), 0u);
-    CopyFiles(file.c_str(), target.c_str(), 1, 1, 0);
-    CopyFiles(file.c_str(), keptTarget.c_str(), 1, 0, 0);  // exists: the failure's debug lines
+    CopyFiles(file.c_str(), target.c_str(), CopyWith(1, 0));
+    CopyFiles(file.c_str(), keptTarget.c_str(), CopyWith(0, 0));  // exists: the failure's debug lines
 
     // Wine 8's WaitForInputIdle leaves a handle open on every call for a window program (the
     // system's own, not the product's): measured on bare calls of each kind.
@@ -181,10 +192,10 @@ TEST(Hygiene, LaunchesSearchesAndCopiesLeaveHandlesAndGdiObjectsFlat)
     start = GetTickCount();
     for (int i = 0; i < Copies; ++i) {
         switch (i % 4) {
-        case 0: CopyFiles(file.c_str(), target.c_str(), 1, 1, 0); break;
-        case 1: CopyFiles(source.c_str(), target.c_str(), 1, 1, 0); break;
-        case 2: CopyFiles(patterns.c_str(), target.c_str(), 1, 1, 60); break;
-        default: CopyFiles(file.c_str(), keptTarget.c_str(), 1, 0, 0); break;
+        case 0: CopyFiles(file.c_str(), target.c_str(), CopyWith(1, 0)); break;
+        case 1: CopyFiles(source.c_str(), target.c_str(), CopyWith(1, 0)); break;
+        case 2: CopyFiles(patterns.c_str(), target.c_str(), CopyWith(1, 60)); break;
+        default: CopyFiles(file.c_str(), keptTarget.c_str(), CopyWith(0, 0)); break;
         }
         if (i % 250 == 249) series.Sample(0);
     }

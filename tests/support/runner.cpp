@@ -31,14 +31,16 @@ HANDLE MakeKillingJob()
     return job;
 }
 
-std::string ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info)
+void ReadDebugString(RunResult& result, HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info)
 {
     std::string text;
+    std::wstring wide;
     if (info.fUnicode) {
-        std::wstring wide(info.nDebugStringLength, L'\0');
+        wide.resize(info.nDebugStringLength);
         SIZE_T got = 0;
         ReadProcessMemory(process, info.lpDebugStringData, wide.data(), wide.size() * sizeof(wchar_t), &got);
         wide.resize(got / sizeof(wchar_t));
+        while (!wide.empty() && wide.back() == L'\0') wide.pop_back();
         int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), int(wide.size()), nullptr, 0, nullptr, nullptr);
         text.resize(size_t(n));
         WideCharToMultiByte(CP_ACP, 0, wide.c_str(), int(wide.size()), text.data(), n, nullptr, nullptr);
@@ -47,9 +49,25 @@ std::string ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info
         SIZE_T got = 0;
         ReadProcessMemory(process, info.lpDebugStringData, text.data(), text.size(), &got);
         text.resize(got);
+        while (!text.empty() && text.back() == '\0') text.pop_back();
+        wide.resize(text.size());
+        wide.resize(size_t(MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), wide.data(), int(wide.size()))));
     }
-    while (!text.empty() && text.back() == '\0') text.pop_back();
-    return text;
+    result.debugLines.push_back(text);
+    result.debugLinesWide.push_back(wide);
+    result.debugLinesWereWide.push_back(info.fUnicode != 0);
+}
+
+// WaitForDebugEventEx where the system has it: only through it does a debugger receive the
+// wide lines of OutputDebugStringW as written.
+BOOL WaitForDebugEventWide(DEBUG_EVENT* event, DWORD milliseconds)
+{
+    using Wait = BOOL(WINAPI*)(DEBUG_EVENT*, DWORD);
+    static Wait wait = [] {
+        FARPROC found = GetProcAddress(GetModuleHandleA("kernel32.dll"), "WaitForDebugEventEx");
+        return found ? reinterpret_cast<Wait>(reinterpret_cast<void*>(found)) : &WaitForDebugEvent;
+    }();
+    return wait(event, milliseconds);
 }
 
 // Drives the debug loop until the process exits or the deadline passes.
@@ -63,7 +81,7 @@ void DebugUntilExit(RunResult& result, HANDLE process, DWORD deadline)
             return;
         }
         DEBUG_EVENT event;
-        if (!WaitForDebugEvent(&event, std::min<DWORD>(deadline - now, 200))) continue;
+        if (!WaitForDebugEventWide(&event, std::min<DWORD>(deadline - now, 200))) continue;
         DWORD status = DBG_CONTINUE;
         switch (event.dwDebugEventCode) {
         case CREATE_PROCESS_DEBUG_EVENT:
@@ -73,7 +91,7 @@ void DebugUntilExit(RunResult& result, HANDLE process, DWORD deadline)
             if (event.u.LoadDll.hFile) CloseHandle(event.u.LoadDll.hFile);
             break;
         case OUTPUT_DEBUG_STRING_EVENT:
-            result.debugLines.push_back(ReadDebugString(process, event.u.DebugString));
+            ReadDebugString(result, process, event.u.DebugString);
             break;
         case EXCEPTION_DEBUG_EVENT: {
             const EXCEPTION_RECORD& record = event.u.Exception.ExceptionRecord;

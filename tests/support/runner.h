@@ -49,6 +49,10 @@ struct RunResult {
     std::vector<BoxSeen> boxes;
     std::vector<DialogSeen> dialogs;
     std::vector<std::string> debugLines;
+    // The same lines as the debugger received them: wide where the program wrote wide text and
+    // the system passed it on so (WaitForDebugEventEx), else the ANSI text widened.
+    std::vector<std::wstring> debugLinesWide;
+    std::vector<bool> debugLinesWereWide;
     JobHolder job;          // with keepChildren: the processes the run left behind
     std::shared_ptr<TempFolder> ownFolder;  // the fresh folder of RunStowlet, removed with the result
 };

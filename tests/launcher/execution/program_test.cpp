@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "common/file_system.h"
 #include "execution_target.h"
 #include "launcher/instance.h"
 #include "launcher/program.h"
@@ -129,7 +130,7 @@ TEST(Program, FolderTestAnswersAndLeavesTheCurrentDirectoryAlone)
         {"C:\\", 1},
     };
     for (const Case& c : cases) EXPECT_EQ(IsFolder(c.path.c_str()), c.expected) << c.path;
-    EXPECT_EQ(IsFolder(nullptr), 0);
+    EXPECT_EQ(IsFolder(static_cast<const char*>(nullptr)), 0);
     EXPECT_EQ(CurrentDirectory(), before);
 }
 

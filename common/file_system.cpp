@@ -1,0 +1,47 @@
+#include "common/file_system.h"
+
+#include <windows.h>
+
+#include "common/file_system_core.h"
+#include "common/scoped.h"
+
+namespace {
+
+bool IsFolderAttributes(DWORD attributes)
+{
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool MakeFolderLevel(const wchar_t* level, void*)
+{
+    if (CreateDirectoryW(level, nullptr)) return true;
+    // An existing folder is no error; a file of that name, or nothing, is.
+    return IsFolder(level) == 1;
+}
+
+}  // namespace
+
+int32_t IsFolder(const char* path)
+{
+    // The attributes answer for a path of any length the system accepts, and unlike a trip
+    // through SetCurrentDirectory they leave the current directory alone.
+    if (!path || !path[0]) return 0;
+    return IsFolderAttributes(GetFileAttributesA(path)) ? 1 : 0;
+}
+
+int32_t IsFolder(const wchar_t* path)
+{
+    if (!path || !path[0]) return 0;
+    return IsFolderAttributes(GetFileAttributesW(path)) ? 1 : 0;
+}
+
+int32_t PathExists(const wchar_t* path)
+{
+    WIN32_FIND_DATAW found;
+    ScopedFind search(FindFirstFileW(path, &found));
+    return search ? 1 : 0;
+}
+
+int32_t CreateFolderPath(wchar_t* path, size_t from) { return StepFolderPath(path, from, MakeFolderLevel, nullptr); }
+
+int32_t CreateFolderPath(wchar_t* path) { return CreateFolderPath(path, FolderPathStart(path)); }
