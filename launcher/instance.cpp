@@ -1,12 +1,12 @@
 #include "launcher/instance.h"
 
-#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include "common/buffers.h"
 #include "common/path.h"
 #include "common/scoped.h"
 #include "common/text.h"
+#include "launcher/exe_type.h"
 #include "launcher/program_core.h"
 
 #if defined(_WIN32) && !defined(_WIN64)
@@ -161,7 +161,7 @@ DWORD FindInstance(const char* program, int32_t mode)
 {
     char path[TextCapacity];
     if (!FoundProgramPath(program, path)) return 0;
-    auto exeType = uint32_t(SHGetFileInfoA(path, 0, nullptr, 0, SHGFI_EXETYPE));
+    uint32_t exeType = ExeTypeOf(path);
     switch (KindOfExeType(exeType)) {
     case ProgramKind::Windows:
         return FindWindowsInstance(path + FileNameOffset(path), mode);

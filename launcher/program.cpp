@@ -4,7 +4,9 @@
 
 #include "common/buffers.h"
 #include "common/scoped.h"
+#include "common/system_library.h"
 #include "common/text.h"
+#include "launcher/exe_type.h"
 #include "launcher/instance.h"
 #include "launcher/program_core.h"
 
@@ -63,7 +65,11 @@ DWORD ExecuteProgram(const char* program, const char* parameters, const char* wo
     if (!program || !program[0]) return 0;
 
     if (IsFolder(program)) {
-        auto opened = reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", program, nullptr, nullptr, SW_SHOWDEFAULT));
+        // The shell library is loaded for this alone: most runs start no folder.
+        auto shellExecute = SystemFunction<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+        auto opened = shellExecute ? reinterpret_cast<INT_PTR>(
+                                         shellExecute(nullptr, "open", program, nullptr, nullptr, SW_SHOWDEFAULT))
+                                   : 0;
         if (opened > 32) return 0;
         // The shell could not open it: go on as for a file, which reports the failure.
     }
@@ -82,7 +88,7 @@ DWORD ExecuteProgram(const char* program, const char* parameters, const char* wo
         return 0;
     }
 
-    StartRecipe recipe = RecipeForExeType(uint32_t(SHGetFileInfoA(modulePath, 0, nullptr, 0, SHGFI_EXETYPE)));
+    StartRecipe recipe = RecipeForExeType(ExeTypeOf(modulePath));
 
     // The inherited start-up values (desktop and the rest) with our own show state and title.
     STARTUPINFOA startup;

@@ -1,7 +1,5 @@
 #include "launcher/startup.h"
 
-#include <commctrl.h>
-
 #include "common/scoped.h"
 #include "common/text.h"
 #include "launcher/command_line.h"
@@ -12,7 +10,6 @@
 
 HINSTANCE Instance;
 HICON AppIcon;
-HWND DesktopWindow;
 char ModulePath[PathCapacity];
 char OwnPath[PathCapacity];
 char SettingsFilePath[TextCapacity];
@@ -38,8 +35,6 @@ void ComputeStartupValues()
 {
     Instance = GetModuleHandleA(nullptr);
     AppIcon = LoadIconA(Instance, MAKEINTRESOURCEA(IconApplication));
-    InitCommonControls();
-    DesktopWindow = GetDesktopWindow();
 
     // A path the system had to cut names another file: keep no name rather than a wrong one,
     // so no settings file is found and command-line mode still works.

@@ -10,7 +10,6 @@
 
 extern HINSTANCE Instance;
 extern HICON AppIcon;                           // icon resource 500
-extern HWND DesktopWindow;                      // owner of every confirmation prompt
 extern char ModulePath[PathCapacity];           // GetModuleFileNameA
 extern char OwnPath[PathCapacity];              // the program's path as this run names it
 extern char SettingsFilePath[TextCapacity];     // OwnPath with "ini" for its last three characters

@@ -30,8 +30,11 @@ char Expanded[3][TextCapacity];
 bool Confirmed()
 {
     Sleep(50);
-    BringToFront(DesktopWindow);
-    return MessageBoxA(DesktopWindow, PromptText, PromptCaption, PromptStyle) == IDYES;
+    // Asked for here, not at start-up: under Wine the first call makes this process's desktop
+    // window, some megabytes that a run without a prompt or a hidden start does without.
+    HWND desktop = GetDesktopWindow();
+    BringToFront(desktop);
+    return MessageBoxA(desktop, PromptText, PromptCaption, PromptStyle) == IDYES;
 }
 
 // True when the field's value in the settings file was longer than the field: the record

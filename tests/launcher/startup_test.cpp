@@ -171,7 +171,6 @@ TEST_F(ChoiceOfTheRun, StartupValuesFollowTheProgramsPath)
     EXPECT_STREQ(OwnPath, path);
     EXPECT_EQ(SettingsFilePath, settings_);
     EXPECT_STREQ(OwnName, "test_launcher_startup");
-    EXPECT_EQ(DesktopWindow, GetDesktopWindow());
 }
 
 TEST_F(ChoiceOfTheRun, CtrlAloneOpensTheSettingsWindow)
