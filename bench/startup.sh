@@ -1,16 +1,16 @@
 #!/bin/sh
 # Start-up time of the release exe: from process start to its first help box (no settings file
 # beside it, no arguments) against a minimal Win32 program that shows a message box, built with
-# the same compiler and flags, both 32-bit under Wine in the same run; median of RUNS runs each.
+# the same compiler and flags, both 64-bit under Wine in the same run; median of RUNS runs each.
 # The timer is a 64-bit program (no emulation of its own) that starts each program, watches for
 # its first visible box and ends it.
 #   bench/startup.sh [RUNS]        (default 15, at least 10; builds into build/bench-startup-<preset>)
-#   BENCH_PRESET=win64 bench/startup.sh   the same with the 64-bit build
+#   BENCH_PRESET=win32 bench/startup.sh   the 32-bit build: a smoke test only (emulated here)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-15}
 [ "$runs" -ge 10 ] || { echo "startup.sh: at least 10 runs" >&2; exit 2; }
-preset=${BENCH_PRESET:-win32}
+preset=${BENCH_PRESET:-win64}
 build="$root/build/bench-startup-$preset"
 work="$build/startup-bench"
 mkdir -p "$work"
@@ -29,14 +29,18 @@ cp "$build/bin/Stowlet.exe" "$work/stowlet_startup_bench.exe"
 rm -f "$work/stowlet_startup_bench.ini"
 windows() { printf 'Z:%s' "$1" | tr / '\\'; }
 
+load_before=$(uptime)
 "$root/scripts/wine-run" "$work/box_timer.exe" "$runs" \
     "$(windows "$work/stowlet_startup_bench.exe")" "$(windows "$work/minimal_box_bench.exe")" > "$work/times.txt"
+load_after=$(uptime)
 median() { tr ' ' '\n' | sed '/^$/d' | sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 stowlet=$(sed -n 1p "$work/times.txt" | tr -d '\r' | cut -d' ' -f2-)
 minimal=$(sed -n 2p "$work/times.txt" | tr -d '\r' | cut -d' ' -f2-)
 s=$(printf '%s' "$stowlet" | median)
 m=$(printf '%s' "$minimal" | median)
-echo "runs each:                     $runs ($preset)"
+echo "runs each:                     $runs ($preset), interleaved"
+echo "load before: $load_before"
+echo "load after:  $load_after"
 echo "Stowlet to help box (median):  $s ms   [$stowlet]"
 echo "minimal to its box (median):   $m ms   [$minimal]"
 echo "ratio:                         $(awk -v s="$s" -v m="$m" 'BEGIN { printf "%.2f", s / m }')"

@@ -6,10 +6,11 @@
 
 #include "common/buffers.h"
 
+// The desktop window, owner of every confirmation prompt, is not among them: asking for it
+// costs a run that shows no prompt some megabytes under Wine, so a prompt asks for it itself.
 struct StartupValues {
     HINSTANCE Instance;
     HICON AppIcon;                        // icon resource 500
-    HWND DesktopWindow;                   // owner of every confirmation prompt
     char ModulePath[PathCapacity];        // GetModuleFileNameA
     char OwnPath[PathCapacity];           // the program's path as this run names it
     char SettingsFilePath[TextCapacity];  // OwnPath with "ini" for its last three characters

@@ -1,7 +1,6 @@
-// Procedures of the system DLLs that the loader would otherwise search beside the exe first
-// (version, comdlg32, ole32, oleaut32): loaded by full path from the system folder when first
-// needed, so a planted DLL of the same name is never used and start-up does not pay for
-// libraries only the settings window and the About box need.
+// Procedures of system DLLs that not every run needs (shell32, version, comdlg32, ole32,
+// oleaut32): loaded by full path from the system folder when first needed, so a planted DLL of
+// the same name is never used and start-up does not pay for libraries only some runs use.
 #pragma once
 
 #include <windows.h>

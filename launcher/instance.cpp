@@ -1,6 +1,5 @@
 #include "launcher/instance.h"
 
-#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include "common/buffers.h"

@@ -5,6 +5,7 @@
 #include "common/buffers.h"
 #include "common/file_system.h"
 #include "common/scoped.h"
+#include "common/system_library.h"
 #include "common/text.h"
 #include "common/window.h"
 #include "launcher/instance.h"
@@ -73,7 +74,11 @@ DWORD ExecuteProgram(const char* program, const char* parameters, const char* wo
     if (!program || !program[0]) return 0;
 
     if (IsFolder(program)) {
-        auto opened = reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", program, nullptr, nullptr, SW_SHOWDEFAULT));
+        // The shell library is loaded for this alone: most runs start no folder.
+        auto shellExecute = SystemFunction<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+        auto opened = shellExecute ? reinterpret_cast<INT_PTR>(
+                                         shellExecute(nullptr, "open", program, nullptr, nullptr, SW_SHOWDEFAULT))
+                                   : 0;
         if (opened > 32) return 0;
         // The shell could not open it: go on as for a file, which reports the failure.
     }

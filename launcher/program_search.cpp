@@ -1,6 +1,6 @@
 #include "launcher/program_search.h"
 
-#include <shellapi.h>
+#include "launcher/exe_type.h"
 
 namespace {
 
@@ -42,5 +42,5 @@ FoundProgram SearchProgram(const char* program, char* path, DWORD capacity)
 uint32_t ExeTypeOf(const char* path, bool native)
 {
     NativeFolderView view(native);
-    return uint32_t(SHGetFileInfoA(path, 0, nullptr, 0, SHGFI_EXETYPE));
+    return ExeTypeOf(path);
 }

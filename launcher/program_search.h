@@ -18,7 +18,8 @@ struct FoundProgram {
 // find it; the path then reads as that shell would write it.
 FoundProgram SearchProgram(const char* program, char* path, DWORD capacity);
 
-// The SHGFI_EXETYPE answer for a found path, read through the view the search found it in.
+// The kind of program a found path holds (see exe_type.h), read through the view the search
+// found it in.
 uint32_t ExeTypeOf(const char* path, bool native);
 
 // While it lives, a 32-bit process on a 64-bit system sees the native system folder (its

@@ -1,7 +1,5 @@
 #include "launcher/startup.h"
 
-#include <commctrl.h>
-
 #include "common/scoped.h"
 #include "common/text.h"
 #include "launcher/command_line.h"
@@ -31,8 +29,6 @@ void ComputeStartupValues(StartupValues& values)
     FillBytes(&values, sizeof values, 0);
     values.Instance = GetModuleHandleA(nullptr);
     values.AppIcon = LoadIconA(values.Instance, MAKEINTRESOURCEA(IconApplication));
-    InitCommonControls();
-    values.DesktopWindow = GetDesktopWindow();
 
     // A path the system had to cut names another file: keep no name rather than a wrong one,
     // so no settings file is found and command-line mode still works.

@@ -43,8 +43,11 @@ MacroInputs InputsOf(const TaskRun& run) { return {&run.Macros.Values, run.Proce
 bool Confirmed(const TaskRun& run)
 {
     Sleep(50);
-    BringToFront(run.Startup->DesktopWindow);
-    return MessageBoxA(run.Startup->DesktopWindow, run.PromptText, run.PromptCaption, PromptStyle) == IDYES;
+    // Asked for here, not at start-up: under Wine the first call makes this process's desktop
+    // window, some megabytes that a run without a prompt or a hidden start does without.
+    HWND desktop = GetDesktopWindow();
+    BringToFront(desktop);
+    return MessageBoxA(desktop, run.PromptText, run.PromptCaption, PromptStyle) == IDYES;
 }
 
 // True when the field's value in the settings file was longer than the field: the record

@@ -4,6 +4,7 @@
 
 #include "common/path.h"
 #include "common/scoped.h"
+#include "common/system_library.h"
 #include "common/text.h"
 #include "common/window.h"
 
@@ -66,7 +67,10 @@ void ComputeMacroValues(const StartupValues& startup, MacroRun& run)
     ClockReading clock = {now.wYear, now.wMonth, now.wDayOfWeek, now.wDay, now.wHour, now.wMinute, now.wSecond};
 
     char documents[PathCapacity] = {};
-    if (SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents) != S_OK) documents[0] = '\0';
+    // The one use of the shell library in a run of the tasks: loaded here, not at every start.
+    auto folderPath = SystemFunction<decltype(&SHGetFolderPathA)>("shell32.dll", "SHGetFolderPathA");
+    if (!folderPath || folderPath(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, documents) != S_OK)
+        documents[0] = '\0';
     char programFiles[PathCapacity];
     ReadProgramFiles(programFiles);
     char systemDir[PathCapacity] = {};

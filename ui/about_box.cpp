@@ -8,12 +8,24 @@
 #include "common/text.h"
 #include "common/window.h"
 #include "skin/texture.h"
+#include "ui/common_controls.h"
 #include "ui/dialog_template.h"
 #include "ui/file_version.h"
 
 const char AboutAddress[] = "https://stowlet.example/";
 const char AboutLinkText[] = "[ stowlet.example ]";
-AboutSeams gAboutShell = {ShellExecuteA};
+namespace {
+
+// The shell library is loaded when the link is clicked, not at every start.
+HINSTANCE WINAPI OpenWithShell(HWND window, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR folder, INT show)
+{
+    auto shellExecute = SystemFunction<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+    return shellExecute ? shellExecute(window, verb, file, parameters, folder, show) : nullptr;
+}
+
+}  // namespace
+
+AboutSeams gAboutShell = {OpenWithShell};
 
 namespace {
 
@@ -83,6 +95,7 @@ void SelectLinkFont(HWND control, const char* property)
 
 void RunAboutDialog(HWND owner, HICON icon, const char* ownPath)
 {
+    EnsureCommonControls();
     alignas(4) unsigned char block[AboutTemplateCapacity] = {};
     const DialogHeader header = {0x00080840, 0, 0, 0, 304, 324, AboutCaption, 8, "MS Sans Serif"};
     if (!BuildDialogTemplate(header, AboutControls, 3, block, sizeof block, WidenAnsi)) return;

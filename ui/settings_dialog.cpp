@@ -16,6 +16,7 @@
 #include "skin/skin.h"
 #include "skin/texture.h"
 #include "ui/about_box.h"
+#include "ui/common_controls.h"
 #include "ui/dialog_template.h"
 #include "ui/file_version.h"
 #include "ui/macro_menu.h"
@@ -240,11 +241,14 @@ int32_t BrowseForPath(HWND owner, const char* title, char* buffer, uint32_t buff
         info.ulFlags = BIF_RETURNONLYFSDIRS;
         info.lpfn = BrowseCallback;
         info.lParam = reinterpret_cast<LPARAM>(title);
-        PIDLIST_ABSOLUTE list = SHBrowseForFolderA(&info);
+        auto browse = SystemFunction<decltype(&SHBrowseForFolderA)>("shell32.dll", "SHBrowseForFolderA");
+        auto pathOf = SystemFunction<decltype(&SHGetPathFromIDListA)>("shell32.dll", "SHGetPathFromIDListA");
+        auto release = SystemFunction<decltype(&ILFree)>("shell32.dll", "ILFree");
+        PIDLIST_ABSOLUTE list = browse && pathOf && release ? browse(&info) : nullptr;
         if (!list) return 0;
         char path[MAX_PATH];
-        BOOL found = SHGetPathFromIDListA(list, path);
-        ILFree(list);
+        BOOL found = pathOf(list, path);
+        release(list);
         // A folder without a file-system path, or one the buffer cannot hold whole, is no choice.
         if (!found || !TextCopy(buffer, bufferSize, path) ||
             (!TextEndsWith(path, '\\') && !TextAppend(buffer, bufferSize, "\\"))) {
@@ -311,6 +315,7 @@ SettingsWindowState* SettingsWindowStateOf(HWND dialog)
 
 void RunSettingsDialog(const StartupValues& startup)
 {
+    EnsureCommonControls();
     // Lives as long as the modal window, which reaches it from its handle.
     SettingsWindowState state = {};
     state.Start.Icon = startup.AppIcon;

@@ -1,17 +1,34 @@
-// The yardstick for the launch benchmark: starts the rest of its command line hidden with the
-// start-up flags the product uses and ends. With "/idle" first it also waits until the started
-// program is idle, the one wait a hidden start cannot leave out.
+// The yardsticks for the launch benchmark, one source built in rungs: each starts the rest of
+// its command line hidden with the start-up flags the product uses and ends.
+//   (no macro)   kernel32 only
+//   KEY_STATE    + user32: reads the CTRL key as every start of the product does (the build
+//                adds the product's manifest)
+//   IDLE_WAIT    + waits until the started program is idle, the one wait a hidden start that
+//                hides the window afterwards cannot leave out
+//   HIDE_STEP    + hides the started program's visible windows afterwards, as the product's
+//                hidden start does; it shows what enumerating the windows costs
 #include <windows.h>
+
+#ifdef HIDE_STEP
+#define IDLE_WAIT
+static BOOL CALLBACK HideWindowOf(HWND window, LPARAM processId)
+{
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == DWORD(processId) && IsWindowVisible(window)) ShowWindowAsync(window, SW_HIDE);
+    return TRUE;
+}
+#endif
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int)
 {
+#if defined(KEY_STATE) || defined(IDLE_WAIT)
+    if (GetKeyState(VK_CONTROL) < 0) ExitProcess(1);
+#endif
     char line[4096];
     lstrcpynA(line, arguments, sizeof line);
     char* program = line;
     while (*program == ' ') ++program;
-    bool waitIdle = program[0] == '/' && program[1] == 'i' && program[2] == 'd' && program[3] == 'l' &&
-                    program[4] == 'e' && program[5] == ' ';
-    if (waitIdle) program += 6;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_FORCEOFFFEEDBACK;
@@ -19,7 +36,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int)
     PROCESS_INFORMATION started;
     if (CreateProcessA(nullptr, program, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
                        &started)) {
-        if (waitIdle) WaitForInputIdle(started.hProcess, INFINITE);
+#ifdef IDLE_WAIT
+        WaitForInputIdle(started.hProcess, INFINITE);
+#endif
+#ifdef HIDE_STEP
+        EnumWindows(HideWindowOf, LPARAM(started.dwProcessId));
+#endif
         CloseHandle(started.hThread);
         CloseHandle(started.hProcess);
     }

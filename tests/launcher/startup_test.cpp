@@ -179,7 +179,6 @@ TEST_F(ChoiceOfTheRun, StartupValuesFollowTheProgramsPath)
     EXPECT_STREQ(values_.OwnPath, path);
     EXPECT_EQ(values_.SettingsFilePath, settings_);
     EXPECT_STREQ(values_.OwnName, "test_launcher_startup");
-    EXPECT_EQ(values_.DesktopWindow, GetDesktopWindow());
 }
 
 TEST_F(ChoiceOfTheRun, CtrlAloneOpensTheSettingsWindow)
