@@ -126,7 +126,8 @@ while [ "$n" -lt "$runs" ]; do
     run_mode mixed-filtered "$trees/mixed" 1440 0 exe walker   # files written within the last day
     run_mode mixed-nogit "$trees/mixed" 0 1 exe walker         # ".git" skipped
     run_mode folders "$trees/folders" 0 0 exe walker xcopy     # many small folders
-    run_mode names "$trees/names" 0 0 exe walker xcopy         # any alphabet, long paths
+    # Not xcopy: under Wine it waits without end at the first path over 259 characters.
+    run_mode names "$trees/names" 0 0 exe walker               # any alphabet, long paths
     load="$load
 round $n: $(uptime)"
     n=$((n + 1))

@@ -6,16 +6,16 @@
 
 #include "ui/settings_dialog.h"
 
+inline BOOL CALLBACK KeepSettingsWindow(HWND window, LPARAM parameter)
+{
+    if (!IsWindowVisible(window) || !SettingsWindowStateOf(window)) return TRUE;
+    *reinterpret_cast<HWND*>(parameter) = window;
+    return FALSE;
+}
+
 inline HWND SettingsWindowOfThread(DWORD threadId)
 {
     HWND found = nullptr;
-    EnumThreadWindows(
-        threadId,
-        [](HWND window, LPARAM parameter) {
-            if (!IsWindowVisible(window) || !SettingsWindowStateOf(window)) return TRUE;
-            *reinterpret_cast<HWND*>(parameter) = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(threadId, KeepSettingsWindow, reinterpret_cast<LPARAM>(&found));
     return found;
 }

@@ -119,12 +119,16 @@ TEST(CommandLineRun, TimeoutEndsOnlyAHiddenTarget)
     for (bool shown : {false, true}) {
         SCOPED_TRACE(shown ? "shown" : "hidden");
         Target run(ProbeFlavour::Gui, shown ? "to_shown" : "to_hidden", "Stay=30\n");
+        // The idle wait counts against the time-out: the emulated build needs longer to get as
+        // far as its first record.
+        DWORD seconds = SlowStarts ? 6 : 2;
         DWORD start = GetTickCount();
-        RunResult result = RunBeside(run, run.Name() + (shown ? " TIMEOUT=2 SHOW=1" : " TIMEOUT=2"), true);
+        RunResult result = RunBeside(
+            run, run.Name() + " TIMEOUT=" + std::to_string(seconds) + (shown ? " SHOW=1" : ""), true);
         DWORD elapsed = GetTickCount() - start;
         EXPECT_EQ(result.exitCode, 0u);
-        EXPECT_GE(elapsed, 2000u);
-        EXPECT_LT(elapsed, 15000u);
+        EXPECT_GE(elapsed, seconds * 1000);
+        EXPECT_LT(elapsed, seconds * 1000 + 13000);
         // A shown target is not waited for past the time-out: under load its first record can
         // come after Stowlet has ended.
         ASSERT_EQ(WaitForProbeRecords(run.probe.report, "start", 1, 15000).size(), 1u);
@@ -203,13 +207,15 @@ TEST(CommandLineRun, MissingProgramGetsTheErrorBox)
 // program gone at once was ended by the time-out.
 TEST(CommandLineRun, NeverIdleProgramStillMeetsTheTimeout)
 {
+    // Long enough for the program to get as far as its first record, even emulated.
+    const char* timeout = SlowStarts ? " TIMEOUT=8" : " TIMEOUT=3";
     struct Case {
         const char* purpose;
         const char* settings;
         const char* timeout;
     } cases[] = {
-        {"worker", "Stay=60\nWindow=0\nHang=1\n", " TIMEOUT=3"},
-        {"hung", "Stay=60\nHang=1\n", " TIMEOUT=3"},
+        {"worker", "Stay=60\nWindow=0\nHang=1\n", timeout},
+        {"hung", "Stay=60\nHang=1\n", timeout},
         {"worker_nt", "Stay=60\nWindow=0\nHang=1\n", ""},
         {"hung_nt", "Stay=60\nHang=1\n", ""},
     };
