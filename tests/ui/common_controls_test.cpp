@@ -85,13 +85,14 @@ TEST(CommonControls, LoadedWhenTheAboutBoxOrTheSettingsWindowOpensAndVersion6)
 {
     // As the product's entry: DLLs by name from the system folder (or the side-by-side store).
     ASSERT_TRUE(SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32));
-    ComputeStartupValues();
+    static StartupValues values;
+    ComputeStartupValues(values);
     EXPECT_TRUE(LoadedCommonControls().empty()) << "start-up alone loads no common controls";
 
     // The About box alone first (the settings window would load the library before it).
-    if (!BackgroundTexture) MakeTextureBitmap(2, RECT{0, 0, 240, 60}, 30, 15, 0, 0, &BackgroundTexture, nullptr);
+    if (!gBackgroundTexture) MakeTextureBitmap(2, RECT{0, 0, 240, 60}, 30, 15, 0, 0, &gBackgroundTexture, nullptr);
     const UINT_PTR timer = SetTimer(nullptr, 0, 30, LookAtAbout);
-    RunAboutDialog(nullptr, AppIcon);
+    RunAboutDialog(nullptr, values.AppIcon, values.OwnPath);
     KillTimer(nullptr, timer);
     EXPECT_TRUE(AboutOkAnswered) << "the About box's OK button is a version 6 button";
     ExpectOnlyVersion6Loaded();
