@@ -1,0 +1,380 @@
+// Every command line and settings file of the guide's command-line and recipe pages, run as the
+// page shows it, checked against the outcome its `<!-- check: ... -->` comment states. The
+// pages are read when the test runs, so an edited recipe is tested as edited.
+//
+// Each check runs in a fresh folder that stands for the reader's machine: "C:\" and "D:\" of
+// the text become folders in it, the probe program plays every program the text names, and
+// "Stowlet" is a copy of the built exe (renamed where the text renames it).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <optional>
+
+#include "helpers/probe_report.h"
+#include "markdown_examples.h"
+#include "support/runner.h"
+
+namespace {
+
+const std::string Source = STOWLET_SOURCE_DIR;
+
+// A hidden program that should be ended at its time-out is watched to the end when the time-out
+// is this short; a longer one is checked to be still waited for.
+constexpr int LongestWaitedTimeout = 90;
+
+std::string Lower(std::string text)
+{
+    for (char& c : text) c = char(tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string Replace(std::string text, const std::string& name, const std::string& value)
+{
+    for (size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + value.size()))
+        text.replace(at, name.size(), value);
+    return text;
+}
+
+std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
+std::string NameOf(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
+
+void MakeFolders(const std::string& folder)
+{
+    for (size_t at = folder.find('\\', 3); at != std::string::npos; at = folder.find('\\', at + 1))
+        CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
+}
+
+std::string Today()
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char text[16];
+    snprintf(text, sizeof text, "%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
+    return text;
+}
+
+std::string TempDir()
+{
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    std::string text = temp;
+    if (!text.empty() && text.back() == '\\') text.pop_back();
+    return text;
+}
+
+// One check: the reader's drives mapped into a fresh folder.
+struct Machine {
+    TempFolder root;
+    std::vector<std::string> programs;  // file names of the probes placed, ended afterwards
+
+    ~Machine()
+    {
+        for (const std::string& name : programs) EndProcessesNamed(name);
+    }
+
+    // The text with C:\ and D:\ inside this machine.
+    std::string Map(const std::string& text) const
+    {
+        std::string mapped;
+        for (size_t at = 0; at < text.size(); ++at) {
+            const char drive = char(toupper(static_cast<unsigned char>(text[at])));
+            const bool start = at == 0 || !isalnum(static_cast<unsigned char>(text[at - 1]));
+            if (start && (drive == 'C' || drive == 'D') && text.compare(at + 1, 2, ":\\") == 0) {
+                mapped += root.Path() + "\\" + drive + "\\";
+                at += 2;
+            } else {
+                mapped += text[at];
+            }
+        }
+        return mapped;
+    }
+
+    // The macros a check's expected values may name, as the system gives them.
+    static std::string Expand(std::string text)
+    {
+        text = Replace(text, "%DATE%", Today());
+        return Replace(text, "%TEMPDIR%", TempDir());
+    }
+
+    // The probe as the program the text names: a path inside this machine, or a bare name found
+    // beside the launcher (the first place the search looks).
+    Probe PlaceProgram(const std::string& program, const std::string& launcherFolder)
+    {
+        Probe probe;
+        std::string path = program.find('\\') != std::string::npos ? Map(program) : launcherFolder + "\\" + program;
+        if (NameOf(path).find('.') == std::string::npos) path += ".exe";
+        MakeFolders(FolderOf(path));
+        probe.path = path;
+        probe.fileName = NameOf(path);
+        probe.report = path + ".report";
+        CopyFileA(BuiltProgram("probe_gui.exe").c_str(), path.c_str(), FALSE);
+        WriteWholeFile(path + ".probe", "[probe]\r\nStay=600\r\n");
+        programs.push_back(probe.fileName);
+        return probe;
+    }
+};
+
+// How a check runs its example: the launcher's path, its arguments, its settings file.
+struct Launch {
+    std::string exe;
+    std::string arguments;
+    std::string directory;
+    std::optional<std::string> settings;
+};
+
+Launch LaunchOf(Machine& machine, const DocCheck& check)
+{
+    Launch launch;
+    launch.exe = machine.Map("C:\\Tools\\Stowlet\\Stowlet.exe");
+    for (const DocExample& example : check.examples) {
+        if (example.settings) {
+            launch.settings = Replace(machine.Map(example.text), "\n", "\r\n");
+            continue;
+        }
+        size_t blank = example.text.find(' ');
+        const std::string first = example.text.substr(0, blank);
+        if (first != "Stowlet") launch.exe = machine.Map(first);
+        launch.arguments = machine.Map(example.text.substr(blank + 1));
+        if (!example.directory.empty()) launch.directory = machine.Map(example.directory);
+    }
+    auto exe = check.facts.find("exe");
+    if (exe != check.facts.end()) launch.exe = machine.Map(exe->second);
+    MakeFolders(FolderOf(launch.exe));
+    if (!launch.directory.empty()) MakeFolders(launch.directory);
+    return launch;
+}
+
+RunResult Run(const Launch& launch, DWORD timeoutMs, std::vector<int> answers = {}, bool keepChildren = true)
+{
+    RunOptions options;
+    options.folder = FolderOf(launch.exe);
+    options.exeName = NameOf(launch.exe);
+    options.arguments = launch.arguments;
+    options.currentDirectory = launch.directory;
+    options.ini = launch.settings;
+    options.keepChildren = keepChildren;
+    options.answers = std::move(answers);
+    options.timeoutMs = timeoutMs;
+    return RunStowlet(options);
+}
+
+// The parameters a probe was started with: its command line after the program's path.
+std::string ArgumentsOf(const ProbeRecord& start)
+{
+    const std::string line = start.at("commandline");
+    const std::string lower = Lower(line);
+    size_t exe = lower.find(".exe");
+    if (exe == std::string::npos) return line;
+    size_t after = exe + 4;
+    if (after < line.size() && line[after] == '"') ++after;
+    return after < line.size() ? line.substr(after + 1) : "";
+}
+
+std::string Fact(const DocCheck& check, const char* name)
+{
+    auto found = check.facts.find(name);
+    return found == check.facts.end() ? "" : found->second;
+}
+
+// The probe's one start: shown or hidden as the check says, with the parameters and folder it
+// names.
+void ExpectStarted(const Machine& machine, const DocCheck& check, const Probe& probe, ProbeRecord& start)
+{
+    auto starts = WaitForProbeRecords(probe.report, "start", 1, 20000);
+    ASSERT_EQ(starts.size(), 1u) << probe.path << " was not started once";
+    start = starts[0];
+    const bool shown = check.facts.count("shown") != 0;
+    EXPECT_EQ(IsWindowVisible(ProbeWindow(start)) != FALSE, shown) << (shown ? "shown" : "hidden");
+    EXPECT_EQ(ArgumentsOf(start), Machine::Expand(machine.Map(Fact(check, "args"))));
+    if (check.facts.count("cwd")) {
+        EXPECT_EQ(Lower(start.at("currentdir")), Lower(machine.Map(Fact(check, "cwd"))));
+    }
+}
+
+bool Running(DWORD pid)
+{
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (!process) return false;
+    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
+}
+
+void CheckStart(Machine& machine, const DocCheck& check)
+{
+    Launch launch = LaunchOf(machine, check);
+    Probe probe = machine.PlaceProgram(Fact(check, "program"), FolderOf(launch.exe));
+    const int ended = atoi(Fact(check, "ended").c_str());
+    const int kept = atoi(Fact(check, "kept").c_str());
+    if (ended > LongestWaitedTimeout) {
+        // Too long to wait for here: Stowlet is still waiting while the program runs.
+        RunResult run = Run(launch, 20000);
+        ProbeRecord start;
+        ExpectStarted(machine, check, probe, start);
+        EXPECT_TRUE(run.timedOut) << "Stowlet returned before the time-out of " << ended << " seconds";
+        return;
+    }
+    RunResult run = Run(launch, DWORD(std::max(ended, kept) + 60) * 1000);
+    ASSERT_TRUE(run.started);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].caption << ": " << run.boxes[0].text;
+    ProbeRecord start;
+    ExpectStarted(machine, check, probe, start);
+    if (ended) {
+        EXPECT_TRUE(WaitUntilNoneNamed(probe.fileName, 10000)) << "still running after the time-out";
+    } else {
+        EXPECT_TRUE(Running(ProbePid(start))) << "ended, though the text says it keeps running";
+    }
+}
+
+void CheckBatch(Machine& machine, const DocCheck& check)
+{
+    Launch launch = LaunchOf(machine, check);
+    const std::string script = machine.Map(Fact(check, "script"));
+    MakeFolders(FolderOf(script));
+    ASSERT_TRUE(WriteWholeFile(script, "@echo off\r\necho done> \"" + script + ".done\"\r\n"));
+    RunResult run = Run(launch, 60000);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_TRUE(run.boxes.empty());
+    // Stowlet waited for the batch file, which has therefore run to its end.
+    EXPECT_TRUE(FileExists(script + ".done"));
+}
+
+void CheckTerm(Machine& machine, const DocCheck& check)
+{
+    Launch launch = LaunchOf(machine, check);
+    Probe probe = machine.PlaceProgram(Fact(check, "program"), FolderOf(launch.exe));
+    // The same file name in another folder is an instance too.
+    Probe other = machine.PlaceProgram("C:\\Elsewhere\\" + probe.fileName, FolderOf(launch.exe));
+    ASSERT_NE(StartProbe(probe, SW_SHOWNORMAL), 0u);
+    ASSERT_NE(StartProbe(other, SW_SHOWNORMAL), 0u);
+    ASSERT_EQ(WaitForProbeRecords(probe.report, "start", 1, 20000).size(), 1u);
+    ASSERT_EQ(WaitForProbeRecords(other.report, "start", 1, 20000).size(), 1u);
+    RunResult run = Run(launch, 60000);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_TRUE(WaitUntilNoneNamed(probe.fileName, 10000)) << "an instance is still running";
+    EXPECT_EQ(ReadProbeRecords(probe.report, "start").size(), 1u) << "TERM started the program";
+}
+
+void CheckUnhide(Machine& machine, const DocCheck& check)
+{
+    Launch launch = LaunchOf(machine, check);
+    Probe probe = machine.PlaceProgram(Fact(check, "program"), FolderOf(launch.exe));
+    ASSERT_NE(StartProbe(probe, SW_HIDE), 0u);
+    auto starts = WaitForProbeRecords(probe.report, "start", 1, 20000);
+    ASSERT_EQ(starts.size(), 1u);
+    HWND window = ProbeWindow(starts[0]);
+    ASSERT_FALSE(IsWindowVisible(window));
+    RunResult run = Run(launch, 60000);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_TRUE(IsWindowVisible(window)) << "the running instance is still hidden";
+    EXPECT_EQ(ReadProbeRecords(probe.report, "start").size(), 1u) << "UNHIDE started the program";
+}
+
+void CheckFolder(Machine& machine, const DocCheck& check)
+{
+    Launch launch = LaunchOf(machine, check);
+    const std::string folder = machine.Map(Fact(check, "path"));
+    MakeFolders(folder);
+    // The shell window goes with the run's job.
+    RunResult run = Run(launch, 60000, {}, false);
+    EXPECT_FALSE(run.timedOut);
+    // Opened by the shell, not taken for a program that cannot be found.
+    EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].caption << ": " << run.boxes[0].text;
+}
+
+void CheckHelp(Machine& machine, const DocCheck& check)
+{
+    RunResult run = Run(LaunchOf(machine, check), 60000, {IDNO});
+    ASSERT_EQ(run.boxes.size(), 1u);
+    EXPECT_EQ(run.boxes[0].caption, "Stowlet /?");
+    EXPECT_EQ(run.boxes[0].text.rfind("SYNTAX:", 0), 0u);
+}
+
+std::vector<std::string> FilesBelow(const std::string& folder, const std::string& prefix = "")
+{
+    std::vector<std::string> found;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return found;
+    do {
+        const std::string name = entry.cFileName;
+        if (name == "." || name == "..") continue;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            for (const std::string& below : FilesBelow(folder + "\\" + name, prefix + name + "\\")) found.push_back(below);
+        } else {
+            found.push_back(prefix + name);
+        }
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+void CheckBackup(Machine& machine, const DocCheck& check)
+{
+    Launch launch = LaunchOf(machine, check);
+    Probe editor = machine.PlaceProgram(Fact(check, "program"), FolderOf(launch.exe));
+    const std::string from = machine.Map(Fact(check, "from"));
+    MakeFolders(from + "\\src");
+    WriteWholeFile(from + "\\notes.txt", "notes");
+    WriteWholeFile(from + "\\src\\main.cpp", "int main() {}");
+    RunResult first = Run(launch, 60000);
+    EXPECT_FALSE(first.timedOut);
+    const std::string to = Machine::Expand(machine.Map(Fact(check, "to")));
+    EXPECT_EQ(FilesBelow(to), (std::vector<std::string>{"notes.txt", "src\\main.cpp"})) << to;
+    ProbeRecord start;
+    ExpectStarted(machine, check, editor, start);
+    // A second start: the copy is made again, the running editor is brought up, not doubled.
+    WriteWholeFile(from + "\\src\\new.h", "");
+    RunResult second = Run(launch, 60000);
+    EXPECT_FALSE(second.timedOut);
+    EXPECT_TRUE(FileExists(to + "\\src\\new.h"));
+    EXPECT_EQ(ProcessesNamed(editor.fileName).size(), 1u);
+    EXPECT_EQ(ReadProbeRecords(editor.report, "start").size(), 1u);
+}
+
+void CheckRestart(Machine& machine, const DocCheck& check)
+{
+    Launch launch = LaunchOf(machine, check);
+    Probe server = machine.PlaceProgram(Fact(check, "program"), FolderOf(launch.exe));
+    RunResult first = Run(launch, 60000);
+    EXPECT_FALSE(first.timedOut);
+    ProbeRecord start;
+    ExpectStarted(machine, check, server, start);
+    RunResult second = Run(launch, 60000);
+    EXPECT_FALSE(second.timedOut);
+    // The previous task ended the first server, the main task started a fresh one.
+    auto starts = WaitForProbeRecords(server.report, "start", 2, 20000);
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_FALSE(Running(ProbePid(starts[0])));
+    EXPECT_TRUE(Running(ProbePid(starts[1])));
+    EXPECT_EQ(ProcessesNamed(server.fileName).size(), 1u);
+}
+
+const std::map<std::string, std::function<void(Machine&, const DocCheck&)>> Scenarios = {
+    {"start", CheckStart},   {"batch", CheckBatch},   {"term", CheckTerm},       {"unhide", CheckUnhide},
+    {"folder", CheckFolder}, {"help", CheckHelp},     {"backup", CheckBackup},   {"restart", CheckRestart},
+};
+
+void RunPage(const char* page)
+{
+    const DocExamples examples = ParseDocExamples(ReadDocFile(Source + "\\docs\\" + page));
+    ASSERT_FALSE(examples.checks.empty()) << page;
+    for (const DocCheck& check : examples.checks) {
+        SCOPED_TRACE(std::string(page) + " line " + std::to_string(check.line) + ": " + check.examples[0].text);
+        auto scenario = Scenarios.find(check.scenario);
+        ASSERT_NE(scenario, Scenarios.end()) << "no scenario " << check.scenario;
+        Machine machine;
+        scenario->second(machine, check);
+    }
+}
+
+TEST(DocRecipes, CommandLinePage) { RunPage("command-line.md"); }
+
+TEST(DocRecipes, RecipesPage) { RunPage("recipes.md"); }
+
+}  // namespace
