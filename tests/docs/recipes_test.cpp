@@ -235,12 +235,24 @@ void CheckBatch(Machine& machine, const DocCheck& check)
     Launch launch = LaunchOf(machine, check);
     const std::string script = machine.Map(Fact(check, "script"));
     MakeFolders(FolderOf(script));
-    ASSERT_TRUE(WriteWholeFile(script, "@echo off\r\necho done> \"" + script + ".done\"\r\n"));
-    RunResult run = Run(launch, 60000);
+    const int ended = atoi(Fact(check, "ended").c_str());
+    // A batch file that ends at once, or, to be ended at its time-out, one that runs a program
+    // and waits for it as batch files do.
+    std::string lines = "@echo off\r\necho done> \"" + script + ".done\"\r\n";
+    Probe child;
+    if (ended) {
+        child = machine.PlaceProgram(FolderOf(Fact(check, "script")) + "\\batch_child.exe", FolderOf(launch.exe));
+        lines += "\"" + child.path + "\"\r\n";
+    }
+    ASSERT_TRUE(WriteWholeFile(script, lines));
+    RunResult run = Run(launch, DWORD(ended + 60) * 1000);
     EXPECT_FALSE(run.timedOut);
     EXPECT_TRUE(run.boxes.empty());
-    // Stowlet waited for the batch file, which has therefore run to its end.
-    EXPECT_TRUE(FileExists(script + ".done"));
+    EXPECT_TRUE(FileExists(script + ".done")) << "the batch file did not run";
+    if (ended) {
+        EXPECT_EQ(WaitForProbeRecords(child.report, "start", 1, 5000).size(), 1u);
+        EXPECT_TRUE(WaitUntilNoneNamed(child.fileName, 10000)) << "the program the batch file started still runs";
+    }
 }
 
 void CheckTerm(Machine& machine, const DocCheck& check)
