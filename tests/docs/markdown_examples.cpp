@@ -49,6 +49,16 @@ bool IsCommandLine(const std::string& span)
     return first.find('\\') != std::string::npos && EndsWith(first, ".exe");
 }
 
+// Key=value as a settings file holds it; the command line's option words are upper case.
+bool IsSettingsLine(const std::string& span)
+{
+    size_t equals = span.find('=');
+    if (equals == std::string::npos || equals < 2 || std::isupper(static_cast<unsigned char>(span[1]))) return false;
+    for (size_t i = 0; i < equals; ++i)
+        if (!std::isalpha(static_cast<unsigned char>(span[i]))) return false;
+    return true;
+}
+
 std::map<std::string, std::string> ParseFacts(const std::string& text, std::string& scenario)
 {
     std::map<std::string, std::string> facts;
@@ -88,6 +98,7 @@ DocExamples ParseDocExamples(const std::string& markdown)
 {
     DocExamples result;
     std::vector<DocExample> pending;
+    std::string shownLast;
     std::string scheduledProgram, scheduledArguments, scheduledDirectory;
     int scheduledLine = 0;
     auto flushScheduled = [&] {
@@ -111,7 +122,10 @@ DocExamples ParseDocExamples(const std::string& markdown)
             block.settings = true;
             block.line = number;
             for (++n; n < lines.size() && Trim(lines[n]) != "```"; ++n) block.text += Trim(lines[n]) + "\n";
-            if (language == "ini") pending.push_back(block);
+            if (language == "ini") {
+                pending.push_back(block);
+                shownLast = block.text;
+            }
             continue;
         }
         // Code spans and comments of the line, in order.
@@ -130,6 +144,7 @@ DocExamples ParseDocExamples(const std::string& markdown)
                 check.line = number;
                 check.facts = ParseFacts(Trim(body.substr(6)), check.scenario);
                 check.examples = pending;
+                check.shownLast = shownLast;
                 pending.clear();
                 if (check.examples.empty())
                     result.problems.push_back("line " + std::to_string(number) + ": a check that follows no example");
@@ -150,8 +165,9 @@ DocExamples ParseDocExamples(const std::string& markdown)
                 scheduledArguments = span;
             } else if (EndsWith(before, "start in:")) {
                 scheduledDirectory = span;
-            } else if (IsCommandLine(span)) {
+            } else if (IsCommandLine(span) || IsSettingsLine(span)) {
                 DocExample example;
+                example.settings = example.change = IsSettingsLine(span);
                 example.text = span;
                 example.line = number;
                 pending.push_back(example);
@@ -182,11 +198,7 @@ std::vector<std::string> SettingsLinesOf(const std::string& markdown)
             size_t end = lines[n].find('`', tick + 1);
             if (end == std::string::npos) break;
             const std::string span = lines[n].substr(tick + 1, end - tick - 1);
-            size_t equals = span.find('=');
-            bool key = equals != std::string::npos && equals > 0;
-            for (size_t i = 0; key && i < equals; ++i) key = std::isalpha(static_cast<unsigned char>(span[i])) != 0;
-            // Option words of the command line (TIMEOUT=, SHOW=) are upper case; keys are not.
-            if (key && !std::isupper(static_cast<unsigned char>(span[1]))) found.push_back(span);
+            if (IsSettingsLine(span)) found.push_back(span);
             at = end + 1;
         }
     }

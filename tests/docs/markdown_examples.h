@@ -7,7 +7,8 @@
 //   - an inline code span that begins with "Stowlet " or with a path to an .exe followed by
 //     arguments (a command line);
 //   - the Task Scheduler fields "Program/script:", "Add arguments:" and "Start in:", each with a
-//     code span, which together make one command line run in that folder.
+//     code span, which together make one command line run in that folder;
+//   - an inline code span Key=value (a change to the settings file shown last).
 // A check comment covers every example since the previous one.
 #pragma once
 
@@ -16,7 +17,8 @@
 #include <vector>
 
 struct DocExample {
-    bool settings = false;  // a settings file; else a command line
+    bool settings = false;  // a settings file or a change to one; else a command line
+    bool change = false;    // a Key=value line for the settings file shown last
     std::string text;       // the settings file's lines, or the command line
     std::string directory;  // "Start in:" of a scheduled command, else empty
     int line = 0;
@@ -26,6 +28,7 @@ struct DocCheck {
     std::string scenario;
     std::map<std::string, std::string> facts;  // fact=value, fact="value with blanks", a bare word: "1"
     std::vector<DocExample> examples;
+    std::string shownLast;  // the last settings file the page showed before the check
     int line = 0;
 };
 

@@ -124,11 +124,36 @@ struct Launch {
     std::optional<std::string> settings;
 };
 
+// The settings file shown last with Key=value lines put in place of the same key's line, or
+// added at its end.
+std::string Changed(const std::string& settings, const std::vector<std::string>& changes)
+{
+    std::string text = settings;
+    for (const std::string& change : changes) {
+        const std::string key = change.substr(0, change.find('=') + 1);
+        size_t at = text.rfind("\n" + key);
+        if (text.rfind(key, 0) == 0) at = 0;
+        else if (at != std::string::npos) ++at;
+        if (at == std::string::npos) {
+            text += change + "\n";
+        } else {
+            size_t end = text.find('\n', at);
+            text.replace(at, end == std::string::npos ? std::string::npos : end - at, change);
+        }
+    }
+    return text;
+}
+
 Launch LaunchOf(Machine& machine, const DocCheck& check)
 {
     Launch launch;
     launch.exe = machine.Map("C:\\Tools\\Stowlet\\Stowlet.exe");
+    std::vector<std::string> changes;
     for (const DocExample& example : check.examples) {
+        if (example.change) {
+            changes.push_back(example.text);
+            continue;
+        }
         if (example.settings) {
             launch.settings = Replace(machine.Map(example.text), "\n", "\r\n");
             continue;
@@ -139,6 +164,7 @@ Launch LaunchOf(Machine& machine, const DocCheck& check)
         launch.arguments = machine.Map(example.text.substr(blank + 1));
         if (!example.directory.empty()) launch.directory = machine.Map(example.directory);
     }
+    if (!changes.empty()) launch.settings = Replace(machine.Map(Changed(check.shownLast, changes)), "\n", "\r\n");
     auto exe = check.facts.find("exe");
     if (exe != check.facts.end()) launch.exe = machine.Map(exe->second);
     MakeFolders(FolderOf(launch.exe));
@@ -326,20 +352,64 @@ std::vector<std::string> FilesBelow(const std::string& folder, const std::string
     return found;
 }
 
+// A file's last write moved back by that many hours.
+void MakeOlder(const std::string& path, int hours)
+{
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER time = {{now.dwLowDateTime, now.dwHighDateTime}};
+    time.QuadPart -= ULONGLONG(hours) * 3600 * 10000000;
+    FILETIME then = {time.LowPart, time.HighPart};
+    SetFileTime(file, nullptr, nullptr, &then);
+    CloseHandle(file);
+}
+
+std::vector<std::string> Words(const std::string& text)
+{
+    std::vector<std::string> words;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find(' ', at);
+        if (end == std::string::npos) end = text.size();
+        if (end > at) words.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    std::sort(words.begin(), words.end());
+    return words;
+}
+
+// The target folder a check names; a %TIME% in it matches any six characters.
+std::string TargetFolder(const Machine& machine, const std::string& named)
+{
+    const std::string pattern = Replace(Machine::Expand(machine.Map(named)), "%TIME%", "??????");
+    if (pattern.find('?') == std::string::npos) return pattern;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return pattern;
+    FindClose(search);
+    return FolderOf(pattern) + "\\" + entry.cFileName;
+}
+
+// A project with sources, notes last written two days ago, build output and a git folder.
 void CheckBackup(Machine& machine, const DocCheck& check)
 {
     Launch launch = LaunchOf(machine, check);
     Probe editor = machine.PlaceProgram(Fact(check, "program"), FolderOf(launch.exe));
     const std::string from = machine.Map(Fact(check, "from"));
-    MakeFolders(from + "\\src");
-    WriteWholeFile(from + "\\notes.txt", "notes");
-    WriteWholeFile(from + "\\src\\main.cpp", "int main() {}");
-    RunResult first = Run(launch, 60000);
+    for (const char* folder : {"\\src", "\\build", "\\.git"}) MakeFolders(from + folder);
+    const std::string branch = check.facts.count("branch") ? Fact(check, "branch") : "main";
+    for (const auto& [name, content] : std::map<std::string, std::string>{
+             {"notes.txt", "notes"}, {"README.md", "# MyApp"}, {"src\\main.cpp", "int main() {}"},
+             {"src\\util.h", ""}, {"build\\app.obj", "obj"}, {".git\\HEAD", "ref: refs/heads/" + branch + "\n"}})
+        ASSERT_TRUE(WriteWholeFile(from + "\\" + name, content));
+    MakeOlder(from + "\\notes.txt", 48);
+    RunResult first = Run(launch, 60000, {Fact(check, "answer") == "no" ? IDNO : IDYES});
     EXPECT_FALSE(first.timedOut);
-    const std::string to = Machine::Expand(machine.Map(Fact(check, "to")));
-    EXPECT_EQ(FilesBelow(to), (std::vector<std::string>{"notes.txt", "src\\main.cpp"})) << to;
+    const std::string to = TargetFolder(machine, Fact(check, "to"));
+    EXPECT_EQ(FilesBelow(to), Words(Fact(check, "copied"))) << to;
     ProbeRecord start;
     ExpectStarted(machine, check, editor, start);
+    if (!check.facts.count("again")) return;
     // A second start: the copy is made again, the running editor is brought up, not doubled.
     WriteWholeFile(from + "\\src\\new.h", "");
     RunResult second = Run(launch, 60000);
