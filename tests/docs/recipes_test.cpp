@@ -125,20 +125,17 @@ struct Launch {
 };
 
 // The settings file shown last with Key=value lines put in place of the same key's line, or
-// added at its end.
+// added at its end (in its last section).
 std::string Changed(const std::string& settings, const std::vector<std::string>& changes)
 {
     std::string text = settings;
     for (const std::string& change : changes) {
-        const std::string key = change.substr(0, change.find('=') + 1);
-        size_t at = text.rfind("\n" + key);
-        if (text.rfind(key, 0) == 0) at = 0;
-        else if (at != std::string::npos) ++at;
+        size_t at = text.find("\n" + change.substr(0, change.find('=') + 1));
         if (at == std::string::npos) {
             text += change + "\n";
         } else {
-            size_t end = text.find('\n', at);
-            text.replace(at, end == std::string::npos ? std::string::npos : end - at, change);
+            size_t end = text.find('\n', at + 1);
+            text.replace(at + 1, end == std::string::npos ? std::string::npos : end - at - 1, change);
         }
     }
     return text;
