@@ -169,7 +169,7 @@ Launch LaunchOf(Machine& machine, const DocCheck& check)
     return launch;
 }
 
-RunResult Run(const Launch& launch, DWORD timeoutMs, std::vector<int> answers = {}, bool keepChildren = true)
+RunResult RunLaunch(const Launch& launch, DWORD timeoutMs, std::vector<int> answers = {}, bool keepChildren = true)
 {
     RunOptions options;
     options.folder = FolderOf(launch.exe);
@@ -233,13 +233,13 @@ void CheckStart(Machine& machine, const DocCheck& check)
     const int kept = atoi(Fact(check, "kept").c_str());
     if (ended > LongestWaitedTimeout) {
         // Too long to wait for here: Stowlet is still waiting while the program runs.
-        RunResult run = Run(launch, 20000);
+        RunResult run = RunLaunch(launch, 20000);
         ProbeRecord start;
         ExpectStarted(machine, check, probe, start);
         EXPECT_TRUE(run.timedOut) << "Stowlet returned before the time-out of " << ended << " seconds";
         return;
     }
-    RunResult run = Run(launch, DWORD(std::max(ended, kept) + 60) * 1000);
+    RunResult run = RunLaunch(launch, DWORD(std::max(ended, kept) + 60) * 1000);
     ASSERT_TRUE(run.started);
     EXPECT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 0u);
@@ -268,7 +268,7 @@ void CheckBatch(Machine& machine, const DocCheck& check)
         lines += "\"" + child.path + "\"\r\n";
     }
     ASSERT_TRUE(WriteWholeFile(script, lines));
-    RunResult run = Run(launch, DWORD(ended + 60) * 1000);
+    RunResult run = RunLaunch(launch, DWORD(ended + 60) * 1000);
     EXPECT_FALSE(run.timedOut);
     EXPECT_TRUE(run.boxes.empty());
     EXPECT_TRUE(FileExists(script + ".done")) << "the batch file did not run";
@@ -288,7 +288,7 @@ void CheckTerm(Machine& machine, const DocCheck& check)
     ASSERT_NE(StartProbe(other, SW_SHOWNORMAL), 0u);
     ASSERT_EQ(WaitForProbeRecords(probe.report, "start", 1, 20000).size(), 1u);
     ASSERT_EQ(WaitForProbeRecords(other.report, "start", 1, 20000).size(), 1u);
-    RunResult run = Run(launch, 60000);
+    RunResult run = RunLaunch(launch, 60000);
     EXPECT_FALSE(run.timedOut);
     EXPECT_TRUE(WaitUntilNoneNamed(probe.fileName, 10000)) << "an instance is still running";
     EXPECT_EQ(ReadProbeRecords(probe.report, "start").size(), 1u) << "TERM started the program";
@@ -303,7 +303,7 @@ void CheckUnhide(Machine& machine, const DocCheck& check)
     ASSERT_EQ(starts.size(), 1u);
     HWND window = ProbeWindow(starts[0]);
     ASSERT_FALSE(IsWindowVisible(window));
-    RunResult run = Run(launch, 60000);
+    RunResult run = RunLaunch(launch, 60000);
     EXPECT_FALSE(run.timedOut);
     EXPECT_TRUE(IsWindowVisible(window)) << "the running instance is still hidden";
     EXPECT_EQ(ReadProbeRecords(probe.report, "start").size(), 1u) << "UNHIDE started the program";
@@ -315,7 +315,7 @@ void CheckFolder(Machine& machine, const DocCheck& check)
     const std::string folder = machine.Map(Fact(check, "path"));
     MakeFolders(folder);
     // The shell window goes with the run's job.
-    RunResult run = Run(launch, 60000, {}, false);
+    RunResult run = RunLaunch(launch, 60000, {}, false);
     EXPECT_FALSE(run.timedOut);
     // Opened by the shell, not taken for a program that cannot be found.
     EXPECT_TRUE(run.boxes.empty()) << run.boxes[0].caption << ": " << run.boxes[0].text;
@@ -323,7 +323,7 @@ void CheckFolder(Machine& machine, const DocCheck& check)
 
 void CheckHelp(Machine& machine, const DocCheck& check)
 {
-    RunResult run = Run(LaunchOf(machine, check), 60000, {IDNO});
+    RunResult run = RunLaunch(LaunchOf(machine, check), 60000, {IDNO});
     ASSERT_EQ(run.boxes.size(), 1u);
     EXPECT_EQ(run.boxes[0].caption, "Stowlet /?");
     EXPECT_EQ(run.boxes[0].text.rfind("SYNTAX:", 0), 0u);
@@ -400,7 +400,7 @@ void CheckBackup(Machine& machine, const DocCheck& check)
              {"src\\util.h", ""}, {"build\\app.obj", "obj"}, {".git\\HEAD", "ref: refs/heads/" + branch + "\n"}})
         ASSERT_TRUE(WriteWholeFile(from + "\\" + name, content));
     MakeOlder(from + "\\notes.txt", 48);
-    RunResult first = Run(launch, 60000, {Fact(check, "answer") == "no" ? IDNO : IDYES});
+    RunResult first = RunLaunch(launch, 60000, {Fact(check, "answer") == "no" ? IDNO : IDYES});
     EXPECT_FALSE(first.timedOut);
     const std::string to = TargetFolder(machine, Fact(check, "to"));
     EXPECT_EQ(FilesBelow(to), Words(Fact(check, "copied"))) << to;
@@ -409,7 +409,7 @@ void CheckBackup(Machine& machine, const DocCheck& check)
     if (!check.facts.count("again")) return;
     // A second start: the copy is made again, the running editor is brought up, not doubled.
     WriteWholeFile(from + "\\src\\new.h", "");
-    RunResult second = Run(launch, 60000);
+    RunResult second = RunLaunch(launch, 60000);
     EXPECT_FALSE(second.timedOut);
     EXPECT_TRUE(FileExists(to + "\\src\\new.h"));
     EXPECT_EQ(ProcessesNamed(editor.fileName).size(), 1u);
@@ -420,11 +420,11 @@ void CheckRestart(Machine& machine, const DocCheck& check)
 {
     Launch launch = LaunchOf(machine, check);
     Probe server = machine.PlaceProgram(Fact(check, "program"), FolderOf(launch.exe));
-    RunResult first = Run(launch, 60000);
+    RunResult first = RunLaunch(launch, 60000);
     EXPECT_FALSE(first.timedOut);
     ProbeRecord start;
     ExpectStarted(machine, check, server, start);
-    RunResult second = Run(launch, 60000);
+    RunResult second = RunLaunch(launch, 60000);
     EXPECT_FALSE(second.timedOut);
     // The previous task ended the first server, the main task started a fresh one.
     auto starts = WaitForProbeRecords(server.report, "start", 2, 20000);
@@ -455,5 +455,36 @@ void RunPage(const char* page)
 TEST(DocRecipes, CommandLinePage) { RunPage("command-line.md"); }
 
 TEST(DocRecipes, RecipesPage) { RunPage("recipes.md"); }
+
+// The zip's sample settings file, which the guide's pictures show, works as it stands beside
+// the zip's files: it asks twice, copies the guide's pages into a dated folder under the
+// temporary folder and opens README.txt shown.
+TEST(DocRecipes, SampleSettingsFileWorksAsItIs)
+{
+    Machine machine;
+    Launch launch;
+    launch.exe = machine.Map("C:\\Tools\\Stowlet\\Stowlet.exe");
+    const std::string folder = FolderOf(launch.exe);
+    MakeFolders(folder + "\\guide");
+    for (const char* name : {"guide.html", "recipes.html", "about-box.png"})
+        ASSERT_TRUE(WriteWholeFile(folder + "\\guide\\" + name, name));
+    ASSERT_TRUE(WriteWholeFile(folder + "\\README.txt", "Stowlet"));
+    launch.settings = ReadDocFile(Source + "\\packaging\\Stowlet.sample.ini");
+    ASSERT_FALSE(launch.settings->empty());
+    Probe notepad = machine.PlaceProgram("notepad.exe", folder);
+    const std::string backup = TempDir() + "\\Stowlet-backup";
+    RemoveTree(backup);
+    RunResult run = RunLaunch(launch, 60000, {IDYES, IDYES});
+    EXPECT_FALSE(run.timedOut);
+    ASSERT_EQ(run.boxes.size(), 2u);
+    EXPECT_EQ(run.boxes[0].text.rfind("Copy file(s)?", 0), 0u);
+    EXPECT_EQ(run.boxes[1].text.rfind("Execute and SHOW the application?", 0), 0u);
+    EXPECT_EQ(FilesBelow(backup + "\\" + Today()), (std::vector<std::string>{"about-box.png", "guide.html", "recipes.html"}));
+    auto starts = WaitForProbeRecords(notepad.report, "start", 1, 20000);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_TRUE(IsWindowVisible(ProbeWindow(starts[0])));
+    EXPECT_EQ(Lower(ArgumentsOf(starts[0])), Lower(folder + "\\README.txt"));
+    RemoveTree(backup);
+}
 
 }  // namespace
