@@ -1,7 +1,7 @@
 // Opens the settings window on the settings file Stowlet.ini in the folder named on the command
-// line (the zip's sample, placed there by scripts/screenshots.sh) and the macro menu in its "Copy from
-// Source:" field with an item highlighted, and writes window and menu as they stand on the screen
-// as one 32-bit BMP into that folder. Used by scripts/screenshots.sh for docs/.
+// line (the zip's sample, placed there by scripts/screenshots.sh) and the macro menu in its
+// "Copy from Source:" field with an item highlighted, and writes window and menu as they stand
+// on the screen as one 32-bit BMP into that folder. Used by scripts/screenshots.sh for docs/.
 #include <windows.h>
 
 #include <cstdio>
