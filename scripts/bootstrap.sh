@@ -13,7 +13,7 @@ RULE=':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\
 
 PACKAGES="cmake ninja-build g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
  binutils-mingw-w64-x86-64 googletest wine wine64 xvfb xauth x11-utils clang libclang-rt-14-dev
- llvm python3 zip unzip gcc libc6-dev clang-format-14 shellcheck"
+ llvm python3 python3-markdown zip unzip gcc libc6-dev clang-format-14 shellcheck"
 
 log() { echo "bootstrap: $*"; }
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }

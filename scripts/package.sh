@@ -15,7 +15,7 @@ for arch in win32 win64; do
     build=$prefix$arch
     echo "building $build ..."
     cmake --preset "$arch" -B "$build" >/dev/null
-    cmake --build "$build" -j2 --target Stowlet >/dev/null
+    cmake --build "$build" -j2 --target Stowlet guide_html >/dev/null
     version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
     cpack -G ZIP --config "$build/CPackConfig.cmake" -B "$out/cpack-$arch" >/dev/null
     zip="Stowlet-$version-$arch.zip"

@@ -2,7 +2,9 @@
 # Regenerates every picture of the user guide under the project's Wine session (Xvfb): the
 # settings window (docs/settings-window-skin.png, the pointer over a button), the window with
 # its macro menu open (docs/settings-window.png) and the About box (docs/about-box.png), all
-# from the 32-bit release build. The pictures show the settings file as C:\Tools\Stowlet.ini.
+# from the 32-bit release build. The pictures show the zip's sample settings file
+# (packaging/Stowlet.sample.ini, which tests/docs checks for known keys and macros) as
+# C:\Tools\Stowlet.ini.
 #   scripts/screenshots.sh [build folder]   (default build/screens-win32)
 # Needs what scripts/bootstrap.sh installs.
 set -eu
@@ -29,6 +31,7 @@ if ! scripts/wine-session.sh running; then
     started=1
 fi
 [ -d "$folder" ] || { mkdir -p "$folder"; made=1; }
+cp "$build/packaging/Stowlet.sample.ini" "$folder/Stowlet.ini"
 
 scripts/wine-run "$build/bin/settings_screen.exe" 'C:\Tools'
 python3 tests/skin/bmp_to_png.py "$folder/settings-window.bmp" docs/settings-window.png

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "common/buffers.h"
+#include "common/path.h"
 #include "common/scoped.h"
 #include "common/system_library.h"
 #include "common/text.h"
@@ -12,8 +13,8 @@
 #include "ui/dialog_template.h"
 #include "ui/file_version.h"
 
-const char AboutAddress[] = "https://stowlet.example/";
-const char AboutLinkText[] = "[ stowlet.example ]";
+const char AboutGuidePage[] = "guide\\guide.html";
+const char AboutLinkText[] = "[ User guide ]";
 namespace {
 
 // The shell library is loaded when the link is clicked, not at every start.
@@ -73,6 +74,20 @@ void RedrawScreenUnder(HWND window)
     if (GetWindowRect(window, &area)) RedrawWindow(GetDesktopWindow(), &area, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
+// The guide that the zip puts beside the exe; without it the exe's own folder, where whatever
+// came with the exe lies.
+void OpenGuide(HWND dialog, const char* ownPath)
+{
+    char target[TextCapacity];
+    char page[TextCapacity];
+    if (!FolderOfPath(ownPath, target) || target[0] == '\0') return;
+    if (TextCopy(page, target) && TextAppend(page, AboutGuidePage)) {
+        const DWORD attributes = GetFileAttributesA(page);
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) && !TextCopy(target, page)) return;
+    }
+    gAboutShell.shellExecute(dialog, nullptr, target, nullptr, nullptr, SW_SHOWDEFAULT);
+}
+
 void ForgetPicture(AboutState* state)
 {
     if (!state) return;
@@ -129,7 +144,9 @@ INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         return FALSE;
     case WM_COMMAND:
         if (wParam == AboutOkId) EndDialog(dialog, 0);
-        else if (wParam == AboutLinkId) gAboutShell.shellExecute(dialog, nullptr, AboutAddress, nullptr, nullptr, SW_SHOWDEFAULT);
+        else if (wParam == AboutLinkId) {
+            if (const AboutState* state = StateOf(dialog)) OpenGuide(dialog, state->ownPath);
+        }
         return FALSE;
     case WM_CLOSE:
         EndDialog(dialog, 0);

@@ -17,8 +17,9 @@ constexpr int AboutLinkId = 501;
 constexpr int AboutOkId = 502;
 constexpr int AboutPictureResource = 600;
 
-// The page the link opens, and the link's text.
-extern const char AboutAddress[];
+// The page the link opens, relative to the exe's folder (the exe's folder itself when the page
+// is missing), and the link's text.
+extern const char AboutGuidePage[];
 extern const char AboutLinkText[];
 
 // What the About box asks of the shell, replaceable by tests (so a test click opens no browser).

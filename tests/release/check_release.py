@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks a release zip: its name and checksum file, that it unpacks, that the exe inside is
-byte for byte the build's exe (machine and version included), the sample settings file, the
-licence, and that every page of the guide finds the pages and pictures it links to.
+byte for byte the build's exe (machine and version included), README.txt and CHANGES.txt, the
+sample settings file, the licence, that every HTML page of the guide finds the pages, anchors
+and pictures it links to, offline, and that no file holds a placeholder web address.
 
 usage: check_release.py --exe <built Stowlet.exe> --arch <win32|win64> --version <version>
                         (--zip <zip> | --cpack <cpack> --config <CPackConfig.cmake> --work <folder>)
@@ -9,6 +10,7 @@ With --cpack the zip is made afresh into the work folder first. Prints one line 
 check and exits 1 when any failed.
 """
 import argparse
+import html.parser
 import hashlib
 import os
 import re
@@ -74,11 +76,32 @@ def check_exe(path, args):
     check(version == args.version, "the exe's FileVersion is %r, the package's %r" % (version, args.version))
 
 
-def check_sample(path):
+def read_windows_text(path, name):
+    """The text of a file a Windows user opens with Notepad: ASCII, CRLF, no @PLACEHOLDER@."""
     raw = open(path, "rb").read()
-    check(b"\n" not in raw.replace(b"\r\n", b""), "the sample settings file has line ends other than CRLF")
-    text = raw.decode("ascii")
-    check(not re.search(r"@\w+@", text), "the sample settings file holds a placeholder")
+    check(b"\n" not in raw.replace(b"\r\n", b""), "%s has line ends other than CRLF" % name)
+    text = raw.decode("ascii", errors="replace")
+    check(not re.search(r"@\w+@", text), "%s holds a placeholder" % name)
+    return text
+
+
+def check_readme(path, args):
+    text = read_windows_text(path, "README.txt")
+    lines = text.split("\r\n")
+    check(len(lines) <= 30 and max(len(line) for line in lines) <= 80, "README.txt is longer than a screenful")
+    check(args.version in lines[0] and {"win32": "32-bit", "win64": "64-bit"}[args.arch] in lines[0],
+          "README.txt's first line names neither version nor build: %r" % lines[0])
+    for needed in ("Stowlet.exe", "guide\\guide.html", "Stowlet.sample.ini", "CHANGES.txt"):
+        check(needed in text, "README.txt does not mention %s" % needed)
+
+
+def check_changes(path, args):
+    text = read_windows_text(path, "CHANGES.txt")
+    check(args.version in text, "CHANGES.txt has no entry for %s" % args.version)
+
+
+def check_sample(path):
+    text = read_windows_text(path, "the sample settings file")
     sections = []
     for number, line in enumerate(text.split("\r\n"), 1):
         line = line.strip()
@@ -97,19 +120,61 @@ def check_licence(path):
     check("MIT License" in text and "The Stowlet developers" in text, "LICENSE.txt is not the MIT licence of the project")
 
 
+class PageParser(html.parser.HTMLParser):
+    """The links, pictures and anchors of one HTML page."""
+
+    def __init__(self):
+        super().__init__()
+        self.links, self.pictures, self.anchors = [], [], set()
+
+    def handle_starttag(self, tag, attrs):
+        attrs = dict(attrs)
+        if attrs.get("id"):
+            self.anchors.add(attrs["id"])
+        if tag == "a" and "href" in attrs:
+            self.links.append(attrs["href"])
+        if tag in ("img", "script", "link") and (attrs.get("src") or attrs.get("href")):
+            self.pictures.append(attrs.get("src") or attrs.get("href"))
+
+
 def check_guide(folder):
-    pages = sorted(name for name in os.listdir(folder) if name.endswith(".md"))
-    check("guide.md" in pages, "the guide has no guide.md")
-    linked = set()
+    names = sorted(os.listdir(folder))
+    pages = [n for n in names if n.endswith(".html")]
+    check("guide.html" in pages, "the guide has no guide.html")
+    check(not [n for n in names if n.endswith(".md")], "the guide holds Markdown pages")
+    parsed = {}
     for page in pages:
-        text = open(os.path.join(folder, page), encoding="utf-8").read()
-        for target in re.findall(r"\]\(([^)\s#]+)(?:#[^)]*)?\)", text):
-            if re.match(r"[a-z]+:", target):
+        raw = open(os.path.join(folder, page), "rb").read()
+        check(raw.startswith(b"<!DOCTYPE html>") and b'charset="utf-8"' in raw, "guide/%s is no HTML page" % page)
+        parser = PageParser()
+        parser.feed(raw.decode("utf-8"))
+        parsed[page] = parser
+    used = {"guide.html"}
+    for page, parser in parsed.items():
+        for target in parser.links + parser.pictures:
+            # Readable offline: every link and picture is a file of the guide.
+            if not check(not re.match(r"[a-z][a-z0-9+.-]*:|//", target, re.I),
+                         "guide/%s points outside the guide: %s" % (page, target)):
                 continue
-            linked.add(target)
-            check(os.path.isfile(os.path.join(folder, target)), "guide/%s links %s, which the zip lacks" % (page, target))
-    for name in os.listdir(folder):
-        check(name in linked or name == "guide.md", "guide/%s is linked from no page" % name)
+            file, _, anchor = target.partition("#")
+            file = file or page
+            used.add(file)
+            if not check(file in names, "guide/%s links %s, which the zip lacks" % (page, file)):
+                continue
+            if anchor and file in parsed:
+                check(anchor in parsed[file].anchors, "guide/%s links %s#%s, which has no such anchor" % (page, file, anchor))
+    for name in names:
+        check(name in used, "guide/%s is linked from no page" % name)
+
+
+def check_no_placeholder_address(root, files):
+    # Reserved example domains (RFC 2606) stand for an address nobody filled in; the exe holds
+    # its texts in ANSI and, in its resources, in UTF-16.
+    pattern = re.compile(rb"[a-z0-9-]+\.(example|invalid)\b|\bexample\.(com|net|org)\b", re.I)
+    for name in files:
+        data = open(os.path.join(root, name), "rb").read()
+        found = pattern.search(data) or pattern.search(data.replace(b"\0", b""))
+        check(not found, "%s holds the placeholder address %r" % (name, found and found.group(0)))
 
 
 def main():
@@ -135,15 +200,20 @@ def main():
         root = os.path.join(unpacked, top)
         files = sorted(os.path.relpath(os.path.join(d, f), root).replace(os.sep, "/")
                        for d, _, fs in os.walk(root) for f in fs)
-        for name in ("Stowlet.exe", "Stowlet.sample.ini", "LICENSE.txt"):
+        top_files = ("Stowlet.exe", "README.txt", "CHANGES.txt", "Stowlet.sample.ini", "LICENSE.txt")
+        for name in top_files:
             check(name in files, "the zip lacks %s" % name)
-        others = [f for f in files if f not in ("Stowlet.exe", "Stowlet.sample.ini", "LICENSE.txt")
-                  and not f.startswith("guide/")]
-        check(not others, "the zip holds more than the exe, the sample, the licence and the guide: %s" % others)
+        others = [f for f in files if f not in top_files and not f.startswith("guide/")]
+        check(not others, "the zip holds more than %s and the guide: %s" % (", ".join(top_files), others))
+        check_no_placeholder_address(root, files)
         # No settings file of the exe's own name: a double-click must show the help, not run tasks.
         check("Stowlet.ini" not in files, "the zip holds Stowlet.ini beside the exe")
         if "Stowlet.exe" in files:
             check_exe(os.path.join(root, "Stowlet.exe"), args)
+        if "README.txt" in files:
+            check_readme(os.path.join(root, "README.txt"), args)
+        if "CHANGES.txt" in files:
+            check_changes(os.path.join(root, "CHANGES.txt"), args)
         if "Stowlet.sample.ini" in files:
             check_sample(os.path.join(root, "Stowlet.sample.ini"))
         if "LICENSE.txt" in files:

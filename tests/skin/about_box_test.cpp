@@ -2,6 +2,7 @@
 // version and the manifest): template, caption, picture, link, closing keys and leaks.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -216,11 +217,16 @@ TEST_F(AboutBoxTest, PictureIsTheDecodedJpegAtItsPlace)
     EXPECT_EQ(GetObjectType(picture), 0u) << "the picture goes with the box";
 }
 
-TEST_F(AboutBoxTest, LinkUnderlinesOnHoverShowsAHandIsBlueAndOpensThePage)
+TEST_F(AboutBoxTest, LinkUnderlinesOnHoverShowsAHandIsBlueAndOpensTheGuide)
 {
     gAboutShell.shellExecute = RecordShell;
     ShellCalls.clear();
     HFONT underline = nullptr;
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    const std::string folder = std::string(temp) + "about-guide-" + std::to_string(GetCurrentProcessId()) + "\\";
+    const std::string page = folder + "guide\\guide.html";
+    CreateDirectoryA(folder.c_str(), nullptr);
     RunAboutWith(owner_, [&](HWND box) -> bool {
         HWND link = GetDlgItem(box, AboutLinkId);
         EXPECT_EQ(GetWindowLongPtrA(link, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(HyperlinkProc));
@@ -268,19 +274,34 @@ TEST_F(AboutBoxTest, LinkUnderlinesOnHoverShowsAHandIsBlueAndOpensThePage)
         SendMessageA(box, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(canvas.Dc()), reinterpret_cast<LPARAM>(GetDlgItem(box, AboutFrameId)));
         EXPECT_EQ(GetTextColor(canvas.Dc()), RGB(1, 1, 1));
 
-        // A click opens the page with the shell and leaves the box open.
+        // A click opens, with the shell, the guide the zip puts beside the exe, or the exe's
+        // folder while there is none, and leaves the box open.
+        char saved[sizeof OwnPath];
+        EXPECT_TRUE(TextCopy(saved, OwnPath));
+        EXPECT_TRUE(TextCopy(OwnPath, (folder + "Stowlet.exe").c_str()));
         SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
         SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+        CreateDirectoryA((folder + "guide").c_str(), nullptr);
+        if (FILE* file = fopen(page.c_str(), "wb")) fclose(file);
+        SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+        SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+        EXPECT_TRUE(TextCopy(OwnPath, saved));
         EXPECT_TRUE(IsWindow(box));
         EXPECT_TRUE(IsWindowVisible(box));
         return false;
     });
-    ASSERT_EQ(ShellCalls.size(), 1u);
-    EXPECT_EQ(ShellCalls[0].verb, "(none)");
-    EXPECT_EQ(ShellCalls[0].file, AboutAddress);
-    EXPECT_TRUE(ShellCalls[0].noParameters);
-    EXPECT_TRUE(ShellCalls[0].noDirectory);
-    EXPECT_EQ(ShellCalls[0].show, SW_SHOWDEFAULT);
+    DeleteFileA(page.c_str());
+    RemoveDirectoryA((folder + "guide").c_str());
+    RemoveDirectoryA(folder.c_str());
+    ASSERT_EQ(ShellCalls.size(), 2u);
+    EXPECT_EQ(ShellCalls[0].file, folder);
+    EXPECT_EQ(ShellCalls[1].file, page);
+    for (const ShellCall& call : ShellCalls) {
+        EXPECT_EQ(call.verb, "(none)");
+        EXPECT_TRUE(call.noParameters);
+        EXPECT_TRUE(call.noDirectory);
+        EXPECT_EQ(call.show, SW_SHOWDEFAULT);
+    }
     EXPECT_EQ(GetObjectType(underline), 0u) << "the underline font is deleted with the link";
 }
 

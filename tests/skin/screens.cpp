@@ -1,6 +1,7 @@
 // Draws the settings window with a hot and a pressed skinned button, and the About box with its
 // link under the pointer, and writes each window as a 32-bit BMP into the folder named on the
-// command line. Used by screenshots.sh for the pictures in docs/.
+// command line, over the settings file Stowlet.ini found there. Used by scripts/screenshots.sh
+// for the pictures in docs/.
 #include <windows.h>
 
 #include <cstdio>
@@ -82,19 +83,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
     if (OutFolder.empty()) return 1;
     static StartupValues startup;
     ComputeStartupValues(startup);
-    // A settings file with a few values, so the window shows what it is for.
+    // The sample settings file of the zip, which scripts/screenshots.sh puts there: the pictures
+    // show settings a reader can try.
     const std::string ini = OutFolder + "\\Stowlet.ini";
-    if (FILE* file = fopen(ini.c_str(), "wb")) {
-        fputs("[PREVIOUS]\r\nCopySource=C:\\Projects\\Tool\\*.cfg\r\nCopyTarget=%TEMP%\\Tool\\\r\nCopyBefore=TRUE\r\n"
-              "[OPTIONS]\r\nProgram=C:\\Tools\\server.exe\r\nParameters=--port 8080\r\nWorkingDir=C:\\Tools\\\r\n"
-              "Timeout=30\r\nAskExecute=TRUE\r\n",
-              file);
-        fclose(file);
-    }
     if (!TextCopy(startup.SettingsFilePath, ini.c_str())) return 1;
     const UINT_PTR timer = SetTimer(nullptr, 0, 150, OnTick);
     RunSettingsDialog(startup);
     KillTimer(nullptr, timer);
-    DeleteFileA(ini.c_str());
     return State == 3 && Failures == 0 ? 0 : 3;
 }

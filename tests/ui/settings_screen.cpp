@@ -1,6 +1,7 @@
-// Opens the settings window on an example settings file and the macro menu in its "Copy from
-// Source:" field with an item highlighted, and writes window and menu as they stand on the screen
-// as one 32-bit BMP into the folder named on the command line. Used by screenshot.sh for docs/.
+// Opens the settings window on the settings file Stowlet.ini in the folder named on the command
+// line (the zip's sample, placed there by scripts/screenshots.sh) and the macro menu in its
+// "Copy from Source:" field with an item highlighted, and writes window and menu as they stand
+// on the screen as one 32-bit BMP into that folder. Used by scripts/screenshots.sh for docs/.
 #include <windows.h>
 
 #include <cstdio>
@@ -72,16 +73,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
     if (OutFolder.empty()) return 1;
     static StartupValues startup;
     ComputeStartupValues(startup);
-    // A settings file with typical values, so the window shows what it is for.
+    // The sample settings file of the zip, which scripts/screenshots.sh puts there: the pictures
+    // show settings a reader can try.
     const std::string ini = OutFolder + "\\Stowlet.ini";
-    if (FILE* file = fopen(ini.c_str(), "wb")) {
-        fputs("[PREVIOUS]\r\nCopySource=C:\\Projects\\Tool\\*.cfg;*.json\r\nCopyTarget=D:\\Backup\\%DATE%\\\r\n"
-              "CopyBeforeExecute=1\r\nCopyModifiedFiles=1\r\nCopyModifiedFilesHour=24\r\n"
-              "[OPTIONS]\r\nProgram=C:\\Tools\\server.exe\r\nParameters=--port 8080 --log %TEMPDIR%\\server.log\r\n"
-              "WorkingDir=C:\\Tools\\\r\nUnhide=1\r\nAskExecute=1\r\nTimeout=30\r\n",
-              file);
-        fclose(file);
-    }
     if (!TextCopy(startup.SettingsFilePath, ini.c_str())) return 1;
     const UINT_PTR timer = SetTimer(nullptr, 0, 150, OnTick);
     RunSettingsDialog(startup);
