@@ -276,16 +276,16 @@ TEST_F(AboutBoxTest, LinkUnderlinesOnHoverShowsAHandIsBlueAndOpensTheGuide)
 
         // A click opens, with the shell, the guide the zip puts beside the exe, or the exe's
         // folder while there is none, and leaves the box open.
-        char saved[sizeof OwnPath];
-        EXPECT_TRUE(TextCopy(saved, OwnPath));
-        EXPECT_TRUE(TextCopy(OwnPath, (folder + "Stowlet.exe").c_str()));
+        char saved[sizeof Startup.OwnPath];
+        EXPECT_TRUE(TextCopy(saved, Startup.OwnPath));
+        EXPECT_TRUE(TextCopy(Startup.OwnPath, (folder + "Stowlet.exe").c_str()));
         SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
         SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
         CreateDirectoryA((folder + "guide").c_str(), nullptr);
         if (FILE* file = fopen(page.c_str(), "wb")) fclose(file);
         SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
         SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
-        EXPECT_TRUE(TextCopy(OwnPath, saved));
+        EXPECT_TRUE(TextCopy(Startup.OwnPath, saved));
         EXPECT_TRUE(IsWindow(box));
         EXPECT_TRUE(IsWindowVisible(box));
         return false;
