@@ -144,7 +144,7 @@ TEST(TaskSequence, CutOrUnexpandableFieldsAreNeverUsed)
     // Parameters longer than the field: the program step shows the error and starts nothing.
     // A copy target that grows past 4095 characters once expanded: refused on the debug channel.
     std::string manyDates;
-    while (manyDates.size() < 3000) manyDates += "%DATE%";
+    while (manyDates.size() < 3600) manyDates += "%DATE%";  // 600 dates of eight digits: 4,800 characters
     std::string ini = Section("OPTIONS", "Program=" + target.path + "\r\nParameters=" + std::string(5000, 'p') +
                                              "\r\nCopySource=" + base + "\\src\\f.txt\r\nCopyTarget=" + base + "\\" +
                                              manyDates + "\r\nCopyBeforeExecute=1\r\n");
