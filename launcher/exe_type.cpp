@@ -6,9 +6,8 @@
 
 namespace {
 
-// The signatures as the shell gives them: "NE" and "PE" as the two bytes read as a
-// little-endian word, "MZ" the other way round.
-constexpr uint32_t SignatureMZ = 'M' << 8 | 'Z';
+// The signatures as the shell gives them: the two bytes read as a little-endian word.
+constexpr uint32_t SignatureMZ = 'M' | 'Z' << 8;
 constexpr uint32_t SignatureNE = 'N' | 'E' << 8;
 constexpr uint32_t SignaturePE = 'P' | 'E' << 8;
 
