@@ -23,7 +23,8 @@ void FormatSignedDecimal(int32_t value, char (&output)[DecimalCapacity])
     FormatUnsignedDecimal(0u - uint32_t(value), magnitude);
     output[0] = '-';
     size_t i = 0;
-    do output[i + 1] = magnitude[i]; while (magnitude[i++]);
+    do output[i + 1] = magnitude[i];
+    while (magnitude[i++]);
 }
 
 void FormatTwoDigits(uint32_t value, char (&output)[3])

@@ -4,8 +4,7 @@
 
 #include <windows.h>
 
-template <typename Handle, BOOL(WINAPI* Release)(Handle)>
-class Scoped {
+template <typename Handle, BOOL(WINAPI* Release)(Handle)> class Scoped {
 public:
     Scoped() = default;
     explicit Scoped(Handle handle) : handle_(handle) {}

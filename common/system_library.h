@@ -10,8 +10,7 @@
 FARPROC SystemProcedure(const char* dll, const char* name);
 
 // SystemProcedure typed as the declared function: SystemFunction<decltype(&OleLoadPicture)>(...).
-template <typename Function>
-Function SystemFunction(const char* dll, const char* name)
+template <typename Function> Function SystemFunction(const char* dll, const char* name)
 {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(SystemProcedure(dll, name)));
 }

@@ -47,5 +47,11 @@ bool TextCopyForDisplay(char* dest, size_t capacity, const char* src);
 [[nodiscard]] bool TextCopyN(wchar_t* dest, size_t capacity, const wchar_t* src, size_t count);
 size_t TextLength(const wchar_t* text);
 bool TextEndsWith(const wchar_t* text, wchar_t c);
-template <size_t N> [[nodiscard]] bool TextCopy(wchar_t (&dest)[N], const wchar_t* src) { return TextCopy(dest, N, src); }
-template <size_t N> [[nodiscard]] bool TextAppend(wchar_t (&dest)[N], const wchar_t* src) { return TextAppend(dest, N, src); }
+template <size_t N> [[nodiscard]] bool TextCopy(wchar_t (&dest)[N], const wchar_t* src)
+{
+    return TextCopy(dest, N, src);
+}
+template <size_t N> [[nodiscard]] bool TextAppend(wchar_t (&dest)[N], const wchar_t* src)
+{
+    return TextAppend(dest, N, src);
+}

@@ -101,8 +101,8 @@ void FormAndLongPath(fuzz::Input& in)
     // The long-path form is the path after its prefix, and shows as the path again.
     auto starts = [&](const wchar_t* start) { return path.rfind(start, 0) == 0; };
     bool drive = path.size() >= 3 && iswalpha(path[0]) && path[0] < 0x80 && path[1] == L':' && path[2] == L'\\';
-    std::wstring expected = starts(L"\\\\?\\") || starts(L"\\\\.\\") ? path
-                            : drive                                   ? L"\\\\?\\" + path
+    std::wstring expected = starts(L"\\\\?\\") || starts(L"\\\\.\\")                 ? path
+                            : drive                                                  ? L"\\\\?\\" + path
                             : path.size() > 2 && starts(L"\\\\") && path[2] != L'\\' ? L"\\\\?\\UNC\\" + path.substr(2)
                                                                                      : L"";
     WideBuffer out(capacity);

@@ -82,8 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     int32_t timeout = int32_t(number);
     uint64_t product = uint64_t(number) * 1000u;  // a product past 32 bits waits the longest finite time
     uint32_t expected = number == 0 || number == 0xFFFFFFFFu ? number
-                        : product > 0xFFFFFFFEu             ? 0xFFFFFFFEu
-                                                            : uint32_t(product);
+                        : product > 0xFFFFFFFEu              ? 0xFFFFFFFEu
+                                                             : uint32_t(product);
     FUZZ_CHECK(TimeoutMilliseconds(timeout) == expected, "TimeoutMilliseconds", std::to_string(timeout));
     return 0;
 }

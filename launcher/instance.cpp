@@ -124,8 +124,7 @@ DWORD FindConsoleInstance(int32_t mode, DWORD budget)
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
     switch (mode) {
-    case ModeQuery:
-        break;
+    case ModeQuery: break;
     case ModeHide:
         BringToFront(window);
         ShowWindowBounded(window, SW_HIDE, budget < ShowWindowEffectLimit ? budget : ShowWindowEffectLimit);
@@ -196,8 +195,7 @@ DWORD FindInstance(const char* program, int32_t mode, DWORD budget)
     if (!FoundProgramPath(program, path, native)) return 0;
     const char* fileName = path + FileNameOffset(path);
     switch (KindOfExeType(ExeTypeOf(path, native))) {
-    case ProgramKind::Windows:
-        return FindWindowsInstance(fileName, mode, budget);
+    case ProgramKind::Windows: return FindWindowsInstance(fileName, mode, budget);
     case ProgramKind::Console:
         // Ended by its file name like any program: its window's caption is not ours to know.
         if (mode == ModeTerminate) return FindWindowsInstance(fileName, mode, budget);
@@ -205,8 +203,7 @@ DWORD FindInstance(const char* program, int32_t mode, DWORD budget)
             if (DWORD shown = ShowConsoleInstance(program, fileName)) return shown;
         }
         return FindConsoleInstance(mode, budget);
-    case ProgramKind::None:
-        break;
+    case ProgramKind::None: break;
     }
     return 0;
 }

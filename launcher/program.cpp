@@ -47,8 +47,8 @@ bool AllowBreakaway(HANDLE job)
 
 }  // namespace
 
-DWORD LaunchProgram(const char* program, const char* parameters, const char* workingDir, int32_t term,
-                    int32_t unhide, int32_t show, int32_t timeout)
+DWORD LaunchProgram(const char* program, const char* parameters, const char* workingDir, int32_t term, int32_t unhide,
+                    int32_t show, int32_t timeout)
 {
     uint32_t milliseconds = TimeoutMilliseconds(timeout);
     switch (ChooseLaunchAction(term, unhide, show)) {
@@ -62,8 +62,7 @@ DWORD LaunchProgram(const char* program, const char* parameters, const char* wor
         if (!show) return 0;  // nothing runs, so there is nothing to unhide
         break;
     }
-    case LaunchAction::Execute:
-        break;
+    case LaunchAction::Execute: break;
     }
     return ExecuteProgram(program, parameters, workingDir, show ? 1 : 0, milliseconds);
 }
@@ -76,9 +75,10 @@ DWORD ExecuteProgram(const char* program, const char* parameters, const char* wo
     if (IsFolder(program)) {
         // The shell library is loaded for this alone: most runs start no folder.
         auto shellExecute = SystemFunction<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
-        auto opened = shellExecute ? reinterpret_cast<INT_PTR>(
-                                         shellExecute(nullptr, "open", program, nullptr, nullptr, SW_SHOWDEFAULT))
-                                   : 0;
+        auto opened =
+            shellExecute
+                ? reinterpret_cast<INT_PTR>(shellExecute(nullptr, "open", program, nullptr, nullptr, SW_SHOWDEFAULT))
+                : 0;
         if (opened > 32) return 0;
         // The shell could not open it: go on as for a file, which reports the failure.
     }
@@ -91,7 +91,8 @@ DWORD ExecuteProgram(const char* program, const char* parameters, const char* wo
     }
     char commandLine[TextCapacity] = {};
     char directory[TextCapacity] = {};
-    if (found.length >= sizeof modulePath || !JoinCommandLine(modulePath, parameters, commandLine, sizeof commandLine) ||
+    if (found.length >= sizeof modulePath ||
+        !JoinCommandLine(modulePath, parameters, commandLine, sizeof commandLine) ||
         !WorkingDirectoryFor(modulePath, workingDir, directory, sizeof directory)) {
         ShowCommandTooLong(program);
         return 0;

@@ -11,8 +11,8 @@
 // is in seconds; 0 and 0xFFFFFFFF mean no wait, and one too long for 32-bit milliseconds waits
 // the longest finite time. Returns the process id of the started or shown program, or 0
 // (nothing started, or a hidden program terminated at its time-out).
-DWORD LaunchProgram(const char* program, const char* parameters, const char* workingDir, int32_t term,
-                    int32_t unhide, int32_t show, int32_t timeout);
+DWORD LaunchProgram(const char* program, const char* parameters, const char* workingDir, int32_t term, int32_t unhide,
+                    int32_t show, int32_t timeout);
 
 // Starts the program (a folder opens in a shell window instead), hidden unless shown is 1,
 // waits up to milliseconds and terminates a hidden program still running then, together with

@@ -79,8 +79,7 @@ bool JoinCommandLine(const char* modulePath, const char* parameters, char* outpu
     return fit;
 }
 
-void FormatExecuteError(const char* systemText, uint32_t errorCode, const char* program, char* output,
-                        size_t capacity)
+void FormatExecuteError(const char* systemText, uint32_t errorCode, const char* program, char* output, size_t capacity)
 {
     char text[4096 + 32];
     bool fit;
@@ -99,8 +98,9 @@ void FormatExecuteError(const char* systemText, uint32_t errorCode, const char* 
 void FormatCommandTooLong(const char* program, char* output, size_t capacity)
 {
     char text[4096 + 128];
-    bool fit = TextCopy(text, "The command line is too long: the program's path and its parameters exceed "
-                              "4095 characters.\nNothing was started.\n") &&
+    bool fit = TextCopy(text,
+                        "The command line is too long: the program's path and its parameters exceed "
+                        "4095 characters.\nNothing was started.\n") &&
                TextAppend(text, program);
     (void)fit;
     TextCopyForDisplay(output, capacity, text);

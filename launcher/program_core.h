@@ -51,8 +51,7 @@ StartRecipe RecipeForExeType(uint32_t exeType);
 // The started program's working directory: workingDir when given and non-empty, else the
 // found path's folder without its trailing backslash ("C:" for a program in a root folder).
 // False when it does not fit.
-[[nodiscard]] bool WorkingDirectoryFor(const char* modulePath, const char* workingDir, char* output,
-                                       size_t capacity);
+[[nodiscard]] bool WorkingDirectoryFor(const char* modulePath, const char* workingDir, char* output, size_t capacity);
 
 // The found path, then one blank and the parameters when there are any. A path holding a
 // blank or tab is quoted, so the program's own argument splitting sees it as one argument.
@@ -62,8 +61,7 @@ StartRecipe RecipeForExeType(uint32_t exeType);
 // The "Error when executing" text: the system's text, a line feed, the program text. When
 // the system had no text, "Error <code>" stands in for it. A text too long for the box is
 // cut visibly ("..." at its end).
-void FormatExecuteError(const char* systemText, uint32_t errorCode, const char* program, char* output,
-                        size_t capacity);
+void FormatExecuteError(const char* systemText, uint32_t errorCode, const char* program, char* output, size_t capacity);
 // The box text for a found path and parameters that do not fit one command line.
 void FormatCommandTooLong(const char* program, char* output, size_t capacity);
 

@@ -74,11 +74,8 @@ int32_t RunStartup(StartupValues& values)
         LaunchProgram(command.Program, parameters, nullptr, command.Term, command.Unhide, command.Show,
                       command.Timeout);
         return 0;
-    case CommandTooLong:
-        MessageBoxA(nullptr, CommandTooLongText, "Error when executing", MB_ICONHAND);
-        return 0;
-    case NoCommand:
-        break;
+    case CommandTooLong: MessageBoxA(nullptr, CommandTooLongText, "Error when executing", MB_ICONHAND); return 0;
+    case NoCommand: break;
     }
 
     if (CtrlHeldAlone(gSeams.keyState)) return 1;

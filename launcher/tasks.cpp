@@ -20,7 +20,7 @@ static_assert(PromptStyle == 0x41024);
 
 // The three texts a step acts on, expanded.
 struct ExpansionBuffers {
-    char ProgramOrSource[TextCapacity];   // Program, or CopySource
+    char ProgramOrSource[TextCapacity];     // Program, or CopySource
     char ParametersOrTarget[TextCapacity];  // Parameters, or CopyTarget
     char WorkingDir[TextCapacity];
 };
@@ -146,7 +146,8 @@ int32_t RunTasks(const StartupValues& startup)
     // %PROCESSID%: the previous task's running instance, looked for once.
     DWORD instance = 0;
     const TaskSettings& previous = run.Tasks.Previous;
-    if (previous.Program[0] && ExpandMacros(previous.Program, run.Expanded.ProgramOrSource, TaskPrevious, InputsOf(run)))
+    if (previous.Program[0] &&
+        ExpandMacros(previous.Program, run.Expanded.ProgramOrSource, TaskPrevious, InputsOf(run)))
         instance = FindInstance(run.Expanded.ProgramOrSource, ModeQuery);
     char number[DecimalCapacity];
     FormatSignedDecimal(int32_t(instance), number);

@@ -8,8 +8,7 @@
 namespace {
 
 // Appends every piece; on the first that does not fit, marks the cut with "...".
-template <size_t N>
-bool Assemble(char (&text)[N], std::initializer_list<const char*> pieces)
+template <size_t N> bool Assemble(char (&text)[N], std::initializer_list<const char*> pieces)
 {
     text[0] = '\0';
     for (const char* piece : pieces) {
@@ -67,8 +66,9 @@ bool ExecutePromptText(const TaskSettings& task, const char* program, const char
     }
     bool withParameters = task.Parameters[0] != '\0';
     bool withDirectory = task.WorkingDir[0] != '\0';
-    return Assemble(text, {opening, program, withParameters ? "\n\nParameters:\n\n" : "", withParameters ? parameters : "",
-                           withDirectory ? "\n\nWorking Directory:\n\n" : "", withDirectory ? workingDir : ""});
+    return Assemble(text,
+                    {opening, program, withParameters ? "\n\nParameters:\n\n" : "", withParameters ? parameters : "",
+                     withDirectory ? "\n\nWorking Directory:\n\n" : "", withDirectory ? workingDir : ""});
 }
 
 bool ExecutePromptCaption(const TaskSettings& task, const char* caption, char (&text)[PathCapacity])

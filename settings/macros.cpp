@@ -61,9 +61,8 @@ void ComputeMacroValues(const StartupValues& startup, MacroRun& run)
     SYSTEMTIME now = {};
     gReadLocalClock(&now);
     FILETIME start = {};
-    run.StartTime = SystemTimeToFileTime(&now, &start)
-                       ? (uint64_t(start.dwHighDateTime) << 32) | start.dwLowDateTime
-                       : 0;
+    run.StartTime =
+        SystemTimeToFileTime(&now, &start) ? (uint64_t(start.dwHighDateTime) << 32) | start.dwLowDateTime : 0;
     ClockReading clock = {now.wYear, now.wMonth, now.wDayOfWeek, now.wDay, now.wHour, now.wMinute, now.wSecond};
 
     char documents[PathCapacity] = {};
@@ -93,7 +92,7 @@ void ComputeMacroValues(const StartupValues& startup, MacroRun& run)
 
 bool ExpandMacros(const char* source, char (&output)[TextCapacity], TaskId task, const MacroInputs& inputs)
 {
-    ExpansionContext context = {inputs.Values, inputs.ProcessId, inputs.ErrorCode, ErrorTextOf, ReadFileStart,
-                                inputs.Tasks};
+    ExpansionContext context = {inputs.Values, inputs.ProcessId, inputs.ErrorCode,
+                                ErrorTextOf,   ReadFileStart,    inputs.Tasks};
     return ExpandMacroText(source, output, task, context);
 }

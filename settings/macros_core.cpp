@@ -6,11 +6,11 @@
 #include "settings/task_settings.h"
 
 const char* const MacroNames[MacroCount] = {
-    "%YEAR%",         "%MONTH%",        "%DAY%",          "%DATE%",        "%HOUR%",
-    "%MINUTE%",       "%MINUTEONES%",   "%MINUTETENS%",   "%SECOND%",      "%TIME%",
-    "%WEEKDAY%",      "%GITBRANCHNAME%", "%PROCESSID%",   "%ERRORCODE%",   "%ERRORTEXT%",
-    "%MYDOCUMENTS%",  "%PROGRAMDIR%",   "%PROGRAMFILES%", "%PROGRAMNAME%", "%SYSTEMDIR%",
-    "%SYSTEMDRIVE%",  "%TEMPDIR%",      "%USERNAME%",     "%COMPUTERNAME%", "%WINDIR%",
+    "%YEAR%",        "%MONTH%",         "%DAY%",          "%DATE%",         "%HOUR%",
+    "%MINUTE%",      "%MINUTEONES%",    "%MINUTETENS%",   "%SECOND%",       "%TIME%",
+    "%WEEKDAY%",     "%GITBRANCHNAME%", "%PROCESSID%",    "%ERRORCODE%",    "%ERRORTEXT%",
+    "%MYDOCUMENTS%", "%PROGRAMDIR%",    "%PROGRAMFILES%", "%PROGRAMNAME%",  "%SYSTEMDIR%",
+    "%SYSTEMDRIVE%", "%TEMPDIR%",       "%USERNAME%",     "%COMPUTERNAME%", "%WINDIR%",
 };
 
 namespace {
@@ -184,7 +184,8 @@ bool ExpandMacroText(const char* source, char (&output)[TextCapacity], TaskId ta
     bool fit = TextCopy(work, source);
     const MacroValues& values = *context.Values;
 
-    for (int32_t id = MacroYear; fit && id <= MacroWeekday; ++id) fit = ReplaceAll(work, MacroNames[id], values.Text[id]);
+    for (int32_t id = MacroYear; fit && id <= MacroWeekday; ++id)
+        fit = ReplaceAll(work, MacroNames[id], values.Text[id]);
 
     // The branch is read only when asked for: the HEAD file is read afresh at each expansion.
     if (fit && task != TaskNone && Contains(work, MacroNames[MacroGitBranchName])) {

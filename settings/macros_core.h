@@ -110,4 +110,3 @@ struct ExpansionContext {
 // values did not fit: output then holds the text expanded as far as it fit, for display only.
 [[nodiscard]] bool ExpandMacroText(const char* source, char (&output)[TextCapacity], TaskId task,
                                    const ExpansionContext& context);
-

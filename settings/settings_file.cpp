@@ -146,7 +146,8 @@ int32_t SaveSettings(const char* settingsFile, TaskRecords& tasks, HWND window, 
             }
             case KeyKind::Flag:
             case KeyKind::Show:
-                written = Write(file, section, key.Name, IsDlgButtonChecked(window, control) == BST_CHECKED ? "1" : "0");
+                written =
+                    Write(file, section, key.Name, IsDlgButtonChecked(window, control) == BST_CHECKED ? "1" : "0");
                 break;
             case KeyKind::Number:
                 gScratch[0] = '\0';

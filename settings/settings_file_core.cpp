@@ -4,8 +4,10 @@
 
 #include "common/text.h"
 
-#define STOWLET_KEY(name, kind, readDefault, control) \
-    {#name, KeyKind::kind, readDefault, control, offsetof(TaskSettings, name)}
+#define STOWLET_KEY(name, kind, readDefault, control)                            \
+    {                                                                            \
+#name, KeyKind::kind, readDefault, control, offsetof(TaskSettings, name) \
+    }
 
 const SettingsKey SettingsKeys[SettingsKeyCount] = {
     STOWLET_KEY(CopySource, Text, 0, 3),

@@ -28,8 +28,7 @@ bool ComputeFaceColors(int32_t state, uint32_t baseColor, uint32_t windowColor, 
         colors->inner = LightenColor(96, colors->outer);
         return true;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -45,12 +44,9 @@ TextColorChoice ChooseTextColor(int32_t state, bool disabled, uint32_t colorHot,
 
 namespace {
 
-SkinRect Inset(SkinRect rect, int32_t by)
-{
-    return {rect.left + by, rect.top + by, rect.right - by, rect.bottom - by};
-}
+SkinRect Inset(SkinRect rect, int32_t by) { return {rect.left + by, rect.top + by, rect.right - by, rect.bottom - by}; }
 
-} // namespace
+}  // namespace
 
 SkinRect ButtonTextRect(const SkinRect& item, uint32_t flags, bool hasMenu)
 {

@@ -19,10 +19,10 @@ struct SkinRect {
 };
 
 struct FaceColors {
-    uint32_t top;    // gradient colour of the top row
-    uint32_t bottom; // gradient colour of the bottom row
-    uint32_t outer;  // outermost frame
-    uint32_t inner;  // frame inside the white line
+    uint32_t top;     // gradient colour of the top row
+    uint32_t bottom;  // gradient colour of the bottom row
+    uint32_t outer;   // outermost frame
+    uint32_t inner;   // frame inside the white line
 };
 
 // The face of state 0..2 from the skin's base colour and the window colour; false for any other
@@ -31,7 +31,7 @@ bool ComputeFaceColors(int32_t state, uint32_t baseColor, uint32_t windowColor, 
 
 struct TextColorChoice {
     uint32_t color;
-    int32_t state; // ButtonDisabled when disabled, else the state it was given
+    int32_t state;  // ButtonDisabled when disabled, else the state it was given
 };
 
 // The text colour: gray text when disabled; else the record's colour for the state when set
@@ -61,8 +61,10 @@ int32_t DottedLineWalk(int32_t x, int32_t y, int32_t length, bool horizontal, Se
     const uint32_t end = start + static_cast<uint32_t>(length);
     uint32_t at = start;
     for (;;) {
-        if (horizontal) setPixel(static_cast<int32_t>(at), y);
-        else setPixel(x, static_cast<int32_t>(at));
+        if (horizontal)
+            setPixel(static_cast<int32_t>(at), y);
+        else
+            setPixel(x, static_cast<int32_t>(at));
         if (at > 0xFFFFFFFDu || at + 2 >= end) break;
         at += 2;
     }

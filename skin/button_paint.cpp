@@ -58,7 +58,7 @@ void DrawFocusMark(HDC memory, const RECT& focus)
     DottedLine(memory, focus.left + 1, lastY + 1, width - 1, 1, color);
 }
 
-} // namespace
+}  // namespace
 
 void PaintButtonFace(HDC dc, RECT* rect, int state)
 {
@@ -82,9 +82,18 @@ void PaintButtonFaceLowColor(HDC dc, const RECT* rect, int state)
     int fill;
     int frame;
     switch (state) {
-    case ButtonPressed: fill = COLOR_WINDOW; frame = COLOR_BTNTEXT; break;
-    case ButtonHot: fill = COLOR_3DLIGHT; frame = COLOR_BTNSHADOW; break;
-    case ButtonNormal: fill = COLOR_BTNFACE; frame = COLOR_BTNSHADOW; break;
+    case ButtonPressed:
+        fill = COLOR_WINDOW;
+        frame = COLOR_BTNTEXT;
+        break;
+    case ButtonHot:
+        fill = COLOR_3DLIGHT;
+        frame = COLOR_BTNSHADOW;
+        break;
+    case ButtonNormal:
+        fill = COLOR_BTNFACE;
+        frame = COLOR_BTNSHADOW;
+        break;
     default: return;
     }
     FillWithSysColor(dc, rect, fill);
@@ -111,8 +120,10 @@ void PaintSkinnedButton(const DRAWITEMSTRUCT* item, const CTRL_STRUCT* record)
     const bool hot = gHotControl == item->hwndItem;
     const bool selected = (item->itemState & ODS_SELECTED) != 0;
     HFONT font = static_cast<HFONT>(dialogFont);
-    if (record->FontHot && (hot || selected)) font = record->FontHot;
-    else if (record->FontNormal) font = record->FontNormal;
+    if (record->FontHot && (hot || selected))
+        font = record->FontHot;
+    else if (record->FontNormal)
+        font = record->FontNormal;
     ScopedSelect fontSelected(memory, font);
 
     RECT face = bounds;
@@ -122,8 +133,10 @@ void PaintSkinnedButton(const DRAWITEMSTRUCT* item, const CTRL_STRUCT* record)
 
     const bool flatGradient = (record->Flags & SkinFlatFace) && (record->Flags & SkinGradientFace);
     if (!flatGradient) {
-        if (record->Flags & SkinSeeThrough) CopyParentBackground(memory, item->hwndItem, face);
-        else FillWithSysColor(memory, &face, COLOR_WINDOW);
+        if (record->Flags & SkinSeeThrough)
+            CopyParentBackground(memory, item->hwndItem, face);
+        else
+            FillWithSysColor(memory, &face, COLOR_WINDOW);
     }
 
     int state;

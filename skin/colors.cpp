@@ -26,10 +26,7 @@ uint32_t MakeColor(uint32_t red, uint32_t green, uint32_t blue)
 namespace {
 
 // An amount outside 0..255 would push a channel past white or below black.
-int32_t LimitAmount(int32_t amount)
-{
-    return amount < 0 ? 0 : amount > 255 ? 255 : amount;
-}
+int32_t LimitAmount(int32_t amount) { return amount < 0 ? 0 : amount > 255 ? 255 : amount; }
 
 int32_t Lighten(int32_t channel, int32_t amount) { return channel + MulDivRounded(255 - channel, amount, 255); }
 int32_t Darken(int32_t channel, int32_t amount) { return MulDivRounded(channel, 255 - amount, 255); }
@@ -55,7 +52,7 @@ uint32_t PerChannelPair(int32_t (*mix)(int32_t, int32_t), uint32_t a, uint32_t b
 // seeds once and then draws from, call after call.
 uint32_t gRandomState = 0;
 
-} // namespace
+}  // namespace
 
 uint32_t LightenColor(int32_t amount, uint32_t color) { return PerChannel(Lighten, color, LimitAmount(amount)); }
 uint32_t DarkenColor(int32_t amount, uint32_t color) { return PerChannel(Darken, color, LimitAmount(amount)); }
@@ -73,9 +70,18 @@ int32_t MixChannel128(int32_t t, uint32_t a, uint32_t b, int32_t selector)
     int32_t channelA = 0;
     int32_t channelB = 0;
     switch (selector) {
-    case 1: channelA = ColorRed(a); channelB = ColorRed(b); break;
-    case 2: channelA = ColorGreen(a); channelB = ColorGreen(b); break;
-    case 3: channelA = ColorBlue(a); channelB = ColorBlue(b); break;
+    case 1:
+        channelA = ColorRed(a);
+        channelB = ColorRed(b);
+        break;
+    case 2:
+        channelA = ColorGreen(a);
+        channelB = ColorGreen(b);
+        break;
+    case 3:
+        channelA = ColorBlue(a);
+        channelB = ColorBlue(b);
+        break;
     default: break;
     }
     // A weight outside 0..128 would leave the range between the two channels.

@@ -11,14 +11,11 @@ int ReadScreenBits()
     return screen ? GetDeviceCaps(screen.Get(), BITSPIXEL) : -1;
 }
 
-} // namespace
+}  // namespace
 
 SkinSeams gSkinSystem = {GetSysColor, ReadScreenBits};
 
-COLORREF SkinSysColor(int index)
-{
-    return gSkinSystem.systemColor(index);
-}
+COLORREF SkinSysColor(int index) { return gSkinSystem.systemColor(index); }
 
 void FillWithSysColor(HDC dc, const RECT* rect, int index)
 {

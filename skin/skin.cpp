@@ -46,10 +46,7 @@ void ForceOwnerDraw(HWND button)
     if ((style & 0xF) != BS_OWNERDRAW) SetWindowLongPtrA(button, GWL_STYLE, (style & ~LONG_PTR(0xF)) | BS_OWNERDRAW);
 }
 
-void Repaint(HWND button)
-{
-    InvalidateRect(button, nullptr, FALSE);
-}
+void Repaint(HWND button) { InvalidateRect(button, nullptr, FALSE); }
 
 void ReforceAndRepaint(HWND control)
 {
@@ -127,7 +124,7 @@ void LeaveHot(HWND button)
     if (gHotControl == button) gHotControl = nullptr;
 }
 
-} // namespace
+}  // namespace
 
 CTRL_STRUCT SettingsButtonSkin()
 {
@@ -220,8 +217,7 @@ LRESULT CALLBACK SkinDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         if (wallpaper) DeleteObject(static_cast<HGDIOBJ>(wallpaper));
         return CallOld(dialog, message, wParam, lParam);
     }
-    default:
-        return CallOld(dialog, message, wParam, lParam);
+    default: return CallOld(dialog, message, wParam, lParam);
     }
 }
 
@@ -274,8 +270,7 @@ LRESULT CALLBACK SkinButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM
         }
         InvalidateRect(button, nullptr, TRUE);
         break;
-    case BM_GETCHECK:
-        return record->CheckState;
+    case BM_GETCHECK: return record->CheckState;
     case WM_ERASEBKGND:
         // The painter covers the whole button.
         return 1;
@@ -284,8 +279,7 @@ LRESULT CALLBACK SkinButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM
         LeaveHot(button);
         FreeRecord(button);
         break;
-    default:
-        break;
+    default: break;
     }
     return CallOld(button, message, wParam, lParam);
 }

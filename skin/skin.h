@@ -37,11 +37,11 @@ static_assert(sizeof(CTRL_STRUCT) == 88, "CTRL_STRUCT is 22 fields of 32 bits");
 #endif
 
 // Flags bits.
-constexpr DWORD SkinFramed = 0x1;         // text keeps 2 pixels from the edge, the focus mark 4
-constexpr DWORD SkinHoverEffect = 0x2;    // repainted when the pointer enters and leaves
-constexpr DWORD SkinFocusMark = 0x4;      // dotted rectangle while focused; text 2 more pixels in
-constexpr DWORD SkinSeeThrough = 0x8;     // parent's background behind the face
-constexpr DWORD SkinShaped = 0x10;        // region from BitmapNormal
+constexpr DWORD SkinFramed = 0x1;       // text keeps 2 pixels from the edge, the focus mark 4
+constexpr DWORD SkinHoverEffect = 0x2;  // repainted when the pointer enters and leaves
+constexpr DWORD SkinFocusMark = 0x4;    // dotted rectangle while focused; text 2 more pixels in
+constexpr DWORD SkinSeeThrough = 0x8;   // parent's background behind the face
+constexpr DWORD SkinShaped = 0x10;      // region from BitmapNormal
 constexpr DWORD SkinBalloonTip = 0x20;
 constexpr DWORD SkinIconLeft = 0x40;
 constexpr DWORD SkinIconRight = 0x80;

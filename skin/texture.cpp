@@ -26,7 +26,7 @@ HBITMAP BitmapFromBlock(HDC screen, BYTE* block)
                           DIB_RGB_COLORS);
 }
 
-} // namespace
+}  // namespace
 
 DWORD MakeTextureBitmap(int style, const RECT& rect, int strength, int lighterPercent, int tintPercent,
                         COLORREF tintColor, HBITMAP* bitmap, HBITMAP* lighterBitmap)
@@ -36,8 +36,8 @@ DWORD MakeTextureBitmap(int style, const RECT& rect, int strength, int lighterPe
     // Only the uniform noise exists; other styles make nothing.
     TextureLayout layout;
     if (style != 2 || !bitmap ||
-        !ComputeTextureLayout(static_cast<int64_t>(rect.right) - rect.left, static_cast<int64_t>(rect.bottom) - rect.top,
-                              &layout)) {
+        !ComputeTextureLayout(static_cast<int64_t>(rect.right) - rect.left,
+                              static_cast<int64_t>(rect.bottom) - rect.top, &layout)) {
         return ERROR_INVALID_PARAMETER;
     }
 
@@ -47,7 +47,8 @@ DWORD MakeTextureBitmap(int style, const RECT& rect, int strength, int lighterPe
     ScopedGlobalBlock lighterTable(AllocateBlock(wantLighter ? TexturePaletteSize : 0));
     if (wantLighter && !lighterTable.Get()) return FailureCode();
 
-    const TextureColors colors = {SkinSysColor(COLOR_BTNSHADOW), SkinSysColor(COLOR_BTNFACE), SkinSysColor(COLOR_BTNHIGHLIGHT)};
+    const TextureColors colors = {SkinSysColor(COLOR_BTNSHADOW), SkinSysColor(COLOR_BTNFACE),
+                                  SkinSysColor(COLOR_BTNHIGHLIGHT)};
     BuildTextureBlock(block.Get(), layout, strength, colors, tintPercent, tintColor, lighterPercent,
                       lighterTable.Get());
 

@@ -17,10 +17,7 @@ bool ComputeTextureLayout(int64_t width, int64_t height, TextureLayout* layout)
 
 namespace {
 
-int32_t LimitPercent(int32_t percent)
-{
-    return percent < 0 ? 0 : percent > 100 ? 100 : percent;
-}
+int32_t LimitPercent(int32_t percent) { return percent < 0 ? 0 : percent > 100 ? 100 : percent; }
 
 int32_t MoveTowards(int32_t value, int32_t target, int32_t percent)
 {
@@ -35,10 +32,10 @@ void WriteLittleEndian32(uint8_t* at, uint32_t value)
     at[3] = static_cast<uint8_t>(value >> 24);
 }
 
-} // namespace
+}  // namespace
 
-void BuildTexturePalette(const TextureColors& colors, int32_t tintPercent, uint32_t tintColor,
-                         int32_t lighterPercent, uint8_t* table, uint8_t* lighterTable)
+void BuildTexturePalette(const TextureColors& colors, int32_t tintPercent, uint32_t tintColor, int32_t lighterPercent,
+                         uint8_t* table, uint8_t* lighterTable)
 {
     // Entries 0..128 from shadow to face, then 128..255 from face to highlight: the second run
     // overwrites entry 128 with its first step.
@@ -62,7 +59,9 @@ void BuildTexturePalette(const TextureColors& colors, int32_t tintPercent, uint3
             if (tinted) value = MoveTowards(value, tint[c], LimitPercent(tintPercent));
             // RGBQUAD order: blue, green, red, reserved.
             table[i * 4 + 2 - c] = static_cast<uint8_t>(value);
-            if (lighter) lighterTable[i * 4 + 2 - c] = static_cast<uint8_t>(MoveTowards(value, high[c], LimitPercent(lighterPercent)));
+            if (lighter)
+                lighterTable[i * 4 + 2 - c] =
+                    static_cast<uint8_t>(MoveTowards(value, high[c], LimitPercent(lighterPercent)));
         }
         table[i * 4 + 3] = 0;
         if (lighter) lighterTable[i * 4 + 3] = 0;
@@ -84,13 +83,13 @@ void BuildTextureBlock(uint8_t* block, const TextureLayout& layout, int32_t stre
                        int32_t tintPercent, uint32_t tintColor, int32_t lighterPercent, uint8_t* lighterTable)
 {
     SetSkinRandomState(TextureRandomSeed);
-    WriteLittleEndian32(block + 0, TextureHeaderSize);        // biSize
-    WriteLittleEndian32(block + 4, layout.width);             // biWidth
-    WriteLittleEndian32(block + 8, layout.height);            // biHeight: positive, rows bottom-up
-    block[12] = 1;                                            // biPlanes
-    block[14] = 8;                                            // biBitCount
-    WriteLittleEndian32(block + 16, 0);                       // biCompression BI_RGB
-    WriteLittleEndian32(block + 20, layout.stride * layout.height); // biSizeImage
+    WriteLittleEndian32(block + 0, TextureHeaderSize);               // biSize
+    WriteLittleEndian32(block + 4, layout.width);                    // biWidth
+    WriteLittleEndian32(block + 8, layout.height);                   // biHeight: positive, rows bottom-up
+    block[12] = 1;                                                   // biPlanes
+    block[14] = 8;                                                   // biBitCount
+    WriteLittleEndian32(block + 16, 0);                              // biCompression BI_RGB
+    WriteLittleEndian32(block + 20, layout.stride * layout.height);  // biSizeImage
     BuildTexturePalette(colors, tintPercent, tintColor, lighterPercent, block + TextureHeaderSize, lighterTable);
     FillTextureNoise(block + TextureHeaderSize + TexturePaletteSize, layout, strength);
 }

@@ -34,7 +34,7 @@ const char AboutCaption[] = "About Stowlet";
 const char LinkProcProperty[] = "_Hyperlink_Original_Proc_";
 const char LinkFontProperty[] = "_Hyperlink_Original_Font_";
 const char LinkUnderlineProperty[] = "_Hyperlink_Underline_Font_";
-constexpr COLORREF LinkColor = 0xC40000; // blue 196
+constexpr COLORREF LinkColor = 0xC40000;  // blue 196
 constexpr size_t AboutTemplateCapacity = 1024;
 
 // The open box's state, reached from its handle: the arguments of RunAboutDialog and the
@@ -71,7 +71,8 @@ void SetVersionCaption(HWND dialog, const char* ownPath)
 void RedrawScreenUnder(HWND window)
 {
     RECT area;
-    if (GetWindowRect(window, &area)) RedrawWindow(GetDesktopWindow(), &area, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    if (GetWindowRect(window, &area))
+        RedrawWindow(GetDesktopWindow(), &area, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 // The guide that the zip puts beside the exe; without it the exe's own folder, where whatever
@@ -83,7 +84,9 @@ void OpenGuide(HWND dialog, const char* ownPath)
     if (!FolderOfPath(ownPath, target) || target[0] == '\0') return;
     if (TextCopy(page, target) && TextAppend(page, AboutGuidePage)) {
         const DWORD attributes = GetFileAttributesA(page);
-        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) && !TextCopy(target, page)) return;
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !TextCopy(target, page))
+            return;
     }
     gAboutShell.shellExecute(dialog, nullptr, target, nullptr, nullptr, SW_SHOWDEFAULT);
 }
@@ -106,7 +109,7 @@ void SelectLinkFont(HWND control, const char* property)
     InvalidateRect(control, nullptr, TRUE);
 }
 
-} // namespace
+}  // namespace
 
 void RunAboutDialog(HWND owner, HICON icon, const char* ownPath)
 {
@@ -132,31 +135,23 @@ INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         SetVersionCaption(dialog, start ? start->ownPath : nullptr);
         return FALSE;
     }
-    case WM_PAINT:
-        PaintPicture(dialog, 24, 26, 400, 400);
-        return FALSE;
-    case WM_ERASEBKGND:
-        return EraseWithTexture(dialog, reinterpret_cast<HDC>(wParam));
-    case WM_CTLCOLORSTATIC:
-        return reinterpret_cast<INT_PTR>(TextureBrushFor(reinterpret_cast<HDC>(wParam)));
-    case WM_WINDOWPOSCHANGED:
-        RedrawScreenUnder(dialog);
-        return FALSE;
+    case WM_PAINT: PaintPicture(dialog, 24, 26, 400, 400); return FALSE;
+    case WM_ERASEBKGND: return EraseWithTexture(dialog, reinterpret_cast<HDC>(wParam));
+    case WM_CTLCOLORSTATIC: return reinterpret_cast<INT_PTR>(TextureBrushFor(reinterpret_cast<HDC>(wParam)));
+    case WM_WINDOWPOSCHANGED: RedrawScreenUnder(dialog); return FALSE;
     case WM_COMMAND:
-        if (wParam == AboutOkId) EndDialog(dialog, 0);
+        if (wParam == AboutOkId)
+            EndDialog(dialog, 0);
         else if (wParam == AboutLinkId) {
             if (const AboutState* state = StateOf(dialog)) OpenGuide(dialog, state->ownPath);
         }
         return FALSE;
-    case WM_CLOSE:
-        EndDialog(dialog, 0);
-        return FALSE;
+    case WM_CLOSE: EndDialog(dialog, 0); return FALSE;
     case WM_DESTROY:
         // Made anew at each opening, so each closing lets it go.
         ForgetPicture(StateOf(dialog));
         return FALSE;
-    default:
-        return FALSE;
+    default: return FALSE;
     }
 }
 
@@ -201,8 +196,7 @@ LRESULT CALLBACK HyperlinkParentProc(HWND dialog, UINT message, WPARAM wParam, L
             return CallWindowProcA(original, dialog, message, wParam, lParam);
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return PassOn(dialog, message, wParam, lParam);
 }
@@ -227,8 +221,8 @@ LRESULT CALLBACK HyperlinkProc(HWND control, UINT message, WPARAM wParam, LPARAM
         }
         break;
     case WM_SETCURSOR: {
-        HCURSOR hand = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)); // IDC_HAND
-        SetCursor(hand ? hand : LoadCursorA(nullptr, MAKEINTRESOURCEA(32512))); // IDC_ARROW
+        HCURSOR hand = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));            // IDC_HAND
+        SetCursor(hand ? hand : LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));  // IDC_ARROW
         return TRUE;
     }
     case WM_DESTROY: {
@@ -240,8 +234,7 @@ LRESULT CALLBACK HyperlinkProc(HWND control, UINT message, WPARAM wParam, LPARAM
         return original ? CallWindowProcA(original, control, message, wParam, lParam)
                         : DefWindowProcA(control, message, wParam, lParam);
     }
-    default:
-        break;
+    default: break;
     }
     return PassOn(control, message, wParam, lParam);
 }

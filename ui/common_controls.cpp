@@ -1,6 +1,7 @@
 #include "ui/common_controls.h"
 
 #include <windows.h>
+
 #include <commctrl.h>
 
 bool EnsureCommonControls()

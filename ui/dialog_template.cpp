@@ -40,8 +40,8 @@ void AlignToDword(TemplateWriter& writer)
     WriteBytes(writer, zeros, (4 - writer.used % 4) % 4);
 }
 
-size_t BuildDialogTemplate(const DialogHeader& header, const DialogControl* controls, uint16_t count,
-                           void* block, size_t capacity, WideTextConverter convert)
+size_t BuildDialogTemplate(const DialogHeader& header, const DialogControl* controls, uint16_t count, void* block,
+                           size_t capacity, WideTextConverter convert)
 {
     TemplateWriter writer = {static_cast<unsigned char*>(block), capacity, 0, false, convert};
 

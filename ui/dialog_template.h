@@ -56,5 +56,5 @@ void AlignToDword(TemplateWriter& writer);
 // Writes the header and count controls into block (which must start on a 4-byte boundary).
 // Returns the bytes used, or 0 when the template does not fit capacity; the block's bytes are
 // then of no use and must not be handed to the system.
-size_t BuildDialogTemplate(const DialogHeader& header, const DialogControl* controls, uint16_t count,
-                           void* block, size_t capacity, WideTextConverter convert);
+size_t BuildDialogTemplate(const DialogHeader& header, const DialogControl* controls, uint16_t count, void* block,
+                           size_t capacity, WideTextConverter convert);

@@ -22,9 +22,8 @@ int ReadFileVersion(const char* path, char* version, size_t capacity)
         found = 1;
         char* text = nullptr;
         UINT length = 0;
-        if (query(block, "\\StringFileInfo\\040904E4\\FileVersion", reinterpret_cast<void**>(&text),
-                           &length) &&
-            text && length)
+        if (query(block, "\\StringFileInfo\\040904E4\\FileVersion", reinterpret_cast<void**>(&text), &length) && text &&
+            length)
             TextCopyForDisplay(version, capacity, text);
     }
     HeapFree(GetProcessHeap(), 0, block);

@@ -15,9 +15,9 @@ struct EditSubclass {
 
 // The menu's share of the settings window's state.
 struct MacroMenuState {
-    HWND Dialog;                                 // owner of the menu, the settings window
-    HMENU Menu;                                  // built once per window
-    HWND Field;                                  // the field that last opened the menu
+    HWND Dialog;                                  // owner of the menu, the settings window
+    HMENU Menu;                                   // built once per window
+    HWND Field;                                   // the field that last opened the menu
     EditSubclass SubclassTable[MacroFieldCount];  // in the order of MacroFieldIds
 };
 

@@ -128,9 +128,10 @@ void BrowseWithQuestion(HWND dialog, int fieldId)
 {
     char buffer[TextCapacity] = {};
     int answer = MessageBoxA(dialog, "Is it a request for a folder?", "Please Confirm", MB_YESNO | MB_ICONQUESTION);
-    int32_t chosen = answer == IDYES
-                         ? BrowseForPath(dialog, BrowseTitle, buffer, sizeof buffer, FolderPrompt, sizeof FolderPrompt, 1)
-                         : BrowseForPath(dialog, BrowseTitle, buffer, sizeof buffer, FileFilter, sizeof FileFilter, 0);
+    int32_t chosen =
+        answer == IDYES
+            ? BrowseForPath(dialog, BrowseTitle, buffer, sizeof buffer, FolderPrompt, sizeof FolderPrompt, 1)
+            : BrowseForPath(dialog, BrowseTitle, buffer, sizeof buffer, FileFilter, sizeof FileFilter, 0);
     if (chosen) SetDlgItemTextA(dialog, fieldId, buffer);
 }
 
@@ -166,20 +167,15 @@ void OnCommand(HWND dialog, WPARAM wParam)
     const StartupValues& startup = *state->Start.Startup;
     int id = int(wParam);
     switch (id) {
-    case IdAbout:
-        RunAboutDialog(dialog, state->Start.Icon, startup.OwnPath);
-        return;
+    case IdAbout: RunAboutDialog(dialog, state->Start.Icon, startup.OwnPath); return;
     case IdSave: {
         int32_t failedControl = 0;
         if (!SaveSettings(startup.SettingsFilePath, state->Tasks, dialog, &failedControl))
             ReportSaveFailure(dialog, startup.SettingsFilePath, failedControl);
         return;
     }
-    case IdClose:
-        EndDialog(dialog, 0);
-        return;
-    default:
-        break;
+    case IdClose: EndDialog(dialog, 0); return;
+    default: break;
     }
     if (id < 1 || id > 2 * GroupOffset) return;
     TaskId taskId = TaskOfControl(id);
@@ -198,23 +194,12 @@ void OnCommand(HWND dialog, WPARAM wParam)
         task.CopyModifiedFiles = Checked(dialog, id);
         ApplyModifiedRule(dialog, state->Tasks, taskId);
         break;
-    case IdSourceBrowse:
-        BrowseWithQuestion(dialog, IdCopySource + offset);
-        break;
-    case IdTargetBrowse:
-        BrowseWithQuestion(dialog, IdCopyTarget + offset);
-        break;
-    case IdParametersBrowse:
-        BrowseWithQuestion(dialog, IdParameters + offset);
-        break;
-    case IdProgramBrowse:
-        BrowseFor(dialog, IdProgram + offset, FileFilter, sizeof FileFilter, 0);
-        break;
-    case IdWorkingDirBrowse:
-        BrowseFor(dialog, IdWorkingDir + offset, FolderPrompt, sizeof FolderPrompt, 1);
-        break;
-    default:
-        break;
+    case IdSourceBrowse: BrowseWithQuestion(dialog, IdCopySource + offset); break;
+    case IdTargetBrowse: BrowseWithQuestion(dialog, IdCopyTarget + offset); break;
+    case IdParametersBrowse: BrowseWithQuestion(dialog, IdParameters + offset); break;
+    case IdProgramBrowse: BrowseFor(dialog, IdProgram + offset, FileFilter, sizeof FileFilter, 0); break;
+    case IdWorkingDirBrowse: BrowseFor(dialog, IdWorkingDir + offset, FolderPrompt, sizeof FolderPrompt, 1); break;
+    default: break;
     }
 }
 
@@ -273,16 +258,10 @@ int32_t BrowseForPath(HWND owner, const char* title, char* buffer, uint32_t buff
 INT_PTR CALLBACK SettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        Initialise(dialog, lParam);
-        return FALSE;  // no initial keyboard focus
-    case WM_COMMAND:
-        OnCommand(dialog, wParam);
-        return FALSE;
-    case WM_ERASEBKGND:
-        return EraseWithTexture(dialog, reinterpret_cast<HDC>(wParam));
-    case WM_CTLCOLORSTATIC:
-        return reinterpret_cast<INT_PTR>(TextureBrushFor(reinterpret_cast<HDC>(wParam)));
+    case WM_INITDIALOG: Initialise(dialog, lParam); return FALSE;  // no initial keyboard focus
+    case WM_COMMAND: OnCommand(dialog, wParam); return FALSE;
+    case WM_ERASEBKGND: return EraseWithTexture(dialog, reinterpret_cast<HDC>(wParam));
+    case WM_CTLCOLORSTATIC: return reinterpret_cast<INT_PTR>(TextureBrushFor(reinterpret_cast<HDC>(wParam)));
     case WM_WINDOWPOSCHANGED: {
         // Moving the window must leave no stale picture of the texture behind.
         RECT rect;
@@ -290,9 +269,7 @@ INT_PTR CALLBACK SettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         RedrawWindow(GetDesktopWindow(), &rect, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         return FALSE;
     }
-    case WM_CLOSE:
-        EndDialog(dialog, 0);
-        return TRUE;
+    case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
     case WM_DESTROY:
         if (SettingsWindowState* state = SettingsWindowStateOf(dialog)) {
             ReleaseMacroMenu(state->Menu);
@@ -300,8 +277,7 @@ INT_PTR CALLBACK SettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         }
         SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
         return FALSE;
-    default:
-        return FALSE;
+    default: return FALSE;
     }
 }
 

@@ -5,21 +5,22 @@
 namespace {
 
 // Control styles of the template.
-constexpr uint32_t GroupBox = 0x50000007;    // WS_CHILD | WS_VISIBLE | BS_GROUPBOX
-constexpr uint32_t Label = 0x50000000;       // WS_CHILD | WS_VISIBLE | SS_LEFT
-constexpr uint32_t Edit = 0x50810080;        // WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL
-constexpr uint32_t EditWide = 0x50818080;    // as Edit, plus 0x8000
-constexpr uint32_t Number = 0x5081A000;      // WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_NUMBER, plus 0x8000
-constexpr uint32_t Push = 0x50018000;        // WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_FLAT
-constexpr uint32_t DefaultPush = 0x50018001; // as Push, plus BS_DEFPUSHBUTTON
-constexpr uint32_t Check = 0x50018003;       // WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_FLAT | BS_AUTOCHECKBOX
-constexpr uint32_t Toggle = 0x50019003;      // as Check, plus BS_PUSHLIKE
-constexpr uint32_t Spin = 0x500000B6;        // UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY | UDS_ARROWKEYS | UDS_NOTHOUSANDS
+constexpr uint32_t GroupBox = 0x50000007;     // WS_CHILD | WS_VISIBLE | BS_GROUPBOX
+constexpr uint32_t Label = 0x50000000;        // WS_CHILD | WS_VISIBLE | SS_LEFT
+constexpr uint32_t Edit = 0x50810080;         // WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL
+constexpr uint32_t EditWide = 0x50818080;     // as Edit, plus 0x8000
+constexpr uint32_t Number = 0x5081A000;       // WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_NUMBER, plus 0x8000
+constexpr uint32_t Push = 0x50018000;         // WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_FLAT
+constexpr uint32_t DefaultPush = 0x50018001;  // as Push, plus BS_DEFPUSHBUTTON
+constexpr uint32_t Check = 0x50018003;        // WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_FLAT | BS_AUTOCHECKBOX
+constexpr uint32_t Toggle = 0x50019003;       // as Check, plus BS_PUSHLIKE
+constexpr uint32_t Spin =
+    0x500000B6;  // UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY | UDS_ARROWKEYS | UDS_NOTHOUSANDS
 
 constexpr const char* SpinClass = "msctls_updown32";
 
-constexpr DialogControl Control(uint32_t style, uint16_t classAtom, const char* text, uint16_t id, int16_t x,
-                                int16_t y, int16_t cx, int16_t cy)
+constexpr DialogControl Control(uint32_t style, uint16_t classAtom, const char* text, uint16_t id, int16_t x, int16_t y,
+                                int16_t cx, int16_t cy)
 {
     return DialogControl{style, x, y, cx, cy, id, classAtom, classAtom ? nullptr : SpinClass, text};
 }
@@ -131,36 +132,54 @@ const char SettingsCaption[] = "Stowlet Launcher";
 
 const DialogHeader SettingsDialogHeader = {
     0x90C80848,  // WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_SETFONT | DS_FIXEDSYS
-    0, 0, 0, 512, 362, SettingsCaption, 8, "MS Sans Serif",
+    0,          0, 0, 512, 362, SettingsCaption, 8, "MS Sans Serif",
 };
 
 const std::array<DialogControl, SettingsControlCount> SettingsControls = MakeSettingsControls();
 
 const SpinRange SpinRanges[SpinRangeCount] = {
-    {IdHourSpin, 32767}, {IdMinuteSpin, 59}, {IdTimeoutSpin, 32767},
+    {IdHourSpin, 32767},      {IdMinuteSpin, 59},       {IdTimeoutSpin, 32767},
     {Main(IdHourSpin), 8760}, {Main(IdMinuteSpin), 59}, {Main(IdTimeoutSpin), 32767},
 };
 
-const uint16_t ModifiedRowIds[ModifiedRowCount] = {IdHourLabel, IdHour, IdHourUnit, IdMinuteLabel, IdMinute, IdMinuteUnit};
+const uint16_t ModifiedRowIds[ModifiedRowCount] = {IdHourLabel,   IdHour,   IdHourUnit,
+                                                   IdMinuteLabel, IdMinute, IdMinuteUnit};
 
 const ToolTip ToolTips[ToolTipCount] = {
-    {IdCopySource, SourceTip},         {Main(IdCopySource), SourceTip},
-    {IdCopySubFolders, SubFoldersTip}, {Main(IdCopySubFolders), SubFoldersTip},
-    {IdCopyTarget, FieldTip},          {Main(IdCopyTarget), FieldTip},
-    {IdCopyOverwrite, OverwriteTip},   {Main(IdCopyOverwrite), OverwriteTip},
-    {IdProgram, FieldTip},             {Main(IdProgram), FieldTip},
-    {IdParameters, FieldTip},          {Main(IdParameters), FieldTip},
-    {IdWorkingDir, FieldTip},          {Main(IdWorkingDir), FieldTip},
-    {IdUnhide, UnhideTip},             {Main(IdUnhide), UnhideTip},
-    {IdShow, ShowTip},                 {Main(IdShow), ShowTip},
-    {IdAskExecute, AskExecuteTip},     {Main(IdAskExecute), AskExecuteTip},
-    {IdTerm, TermTip},                 {Main(IdTerm), TermTip},
-    {IdCopyAfterExecute, CopyAfterTip}, {Main(IdCopyAfterExecute), CopyAfterTip},
-    {IdAskCopy, AskCopyTip},           {Main(IdAskCopy), AskCopyTip},
-    {IdTimeout, TimeoutTip},           {Main(IdTimeout), TimeoutTip},
-    {IdCopyBeforeExecute, CopyBeforeTip}, {Main(IdCopyBeforeExecute), CopyBeforeTip},
-    {IdAskCopyBefore, AskCopyTip},     {Main(IdAskCopyBefore), AskCopyTip},
-    {IdSave, SaveTip},                 {IdClose, CloseTip},
+    {IdCopySource, SourceTip},
+    {Main(IdCopySource), SourceTip},
+    {IdCopySubFolders, SubFoldersTip},
+    {Main(IdCopySubFolders), SubFoldersTip},
+    {IdCopyTarget, FieldTip},
+    {Main(IdCopyTarget), FieldTip},
+    {IdCopyOverwrite, OverwriteTip},
+    {Main(IdCopyOverwrite), OverwriteTip},
+    {IdProgram, FieldTip},
+    {Main(IdProgram), FieldTip},
+    {IdParameters, FieldTip},
+    {Main(IdParameters), FieldTip},
+    {IdWorkingDir, FieldTip},
+    {Main(IdWorkingDir), FieldTip},
+    {IdUnhide, UnhideTip},
+    {Main(IdUnhide), UnhideTip},
+    {IdShow, ShowTip},
+    {Main(IdShow), ShowTip},
+    {IdAskExecute, AskExecuteTip},
+    {Main(IdAskExecute), AskExecuteTip},
+    {IdTerm, TermTip},
+    {Main(IdTerm), TermTip},
+    {IdCopyAfterExecute, CopyAfterTip},
+    {Main(IdCopyAfterExecute), CopyAfterTip},
+    {IdAskCopy, AskCopyTip},
+    {Main(IdAskCopy), AskCopyTip},
+    {IdTimeout, TimeoutTip},
+    {Main(IdTimeout), TimeoutTip},
+    {IdCopyBeforeExecute, CopyBeforeTip},
+    {Main(IdCopyBeforeExecute), CopyBeforeTip},
+    {IdAskCopyBefore, AskCopyTip},
+    {Main(IdAskCopyBefore), AskCopyTip},
+    {IdSave, SaveTip},
+    {IdClose, CloseTip},
 };
 
 const uint16_t MacroFieldIds[MacroFieldCount] = {

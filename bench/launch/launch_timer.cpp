@@ -56,7 +56,8 @@ Sample RunOnce(const std::string& line)
     for (int waited = 0; waited < 30000; ++waited) {
         PROCESS_MEMORY_COUNTERS counters = {};
         counters.cb = sizeof counters;
-        if (GetProcessMemoryInfo(started.hProcess, &counters, sizeof counters) && counters.PeakWorkingSetSize > sample.peak)
+        if (GetProcessMemoryInfo(started.hProcess, &counters, sizeof counters) &&
+            counters.PeakWorkingSetSize > sample.peak)
             sample.peak = counters.PeakWorkingSetSize;
         if (WaitForSingleObject(started.hProcess, 1) == WAIT_OBJECT_0) {
             QueryPerformanceCounter(&end);

@@ -46,7 +46,8 @@ private:
 void Plant(const TempFolder& folder)
 {
     for (const char* name : PlantedNames)
-        ASSERT_TRUE(CopyFileA(BuiltProgram("marker_dll.dll").c_str(), (folder / (std::string(name) + ".dll")).c_str(), FALSE));
+        ASSERT_TRUE(
+            CopyFileA(BuiltProgram("marker_dll.dll").c_str(), (folder / (std::string(name) + ".dll")).c_str(), FALSE));
 }
 
 std::vector<std::string> Loaded(const TempFolder& folder)
@@ -64,10 +65,11 @@ TEST(DllPlanting, APlantedDllIsSeenByAStaticImport)
     TempFolder folder;
     Plant(folder);
     ASSERT_TRUE(CopyFileA(BuiltProgram("marker_dll.dll").c_str(), (folder / "version.dll").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA(BuiltProgram("static_version_user.exe").c_str(), (folder / "planted_user.exe").c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileA(BuiltProgram("static_version_user.exe").c_str(), (folder / "planted_user.exe").c_str(), FALSE));
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\planted_user.exe\\DllOverrides", 0, nullptr,
-                              0, KEY_WRITE, nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\planted_user.exe\\DllOverrides", 0,
+                              nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     static const char order[] = "native,builtin";
     RegSetValueExA(key, "version", 0, REG_SZ, reinterpret_cast<const BYTE*>(order), sizeof order);

@@ -8,7 +8,12 @@ TEST(Decimal, SignedAndUnsignedTexts)
 {
     char text[DecimalCapacity];
     const std::pair<int32_t, const char*> signedCases[] = {
-        {0, "0"}, {7, "7"}, {-1, "-1"}, {1234567890, "1234567890"}, {INT32_MAX, "2147483647"}, {INT32_MIN, "-2147483648"},
+        {0, "0"},
+        {7, "7"},
+        {-1, "-1"},
+        {1234567890, "1234567890"},
+        {INT32_MAX, "2147483647"},
+        {INT32_MIN, "-2147483648"},
     };
     for (auto [value, expected] : signedCases) {
         FormatSignedDecimal(value, text);

@@ -66,7 +66,7 @@ TEST(FindText, ResultsForMatchesMissesAndBadStarts)
         {5, "abcabc", "abc", -2},  // no room left for the pattern
         {0, "abcabc", "abc", -2},
         {-7, "abcabc", "abc", -2},
-        {1, "abc", "abc", -1},     // a text equal to the pattern
+        {1, "abc", "abc", -1},  // a text equal to the pattern
         {1, "ab", "abc", -1},
         {1, "", "", -1},
         {1, "xyzxyz", "abc", 0},

@@ -8,7 +8,7 @@
 namespace {
 
 const std::string Source = STOWLET_SOURCE_DIR;
-const char* const GuidePages[] = {"guide.md", "command-line.md", "settings-file.md", "settings-window.md",
+const char* const GuidePages[] = {"guide.md",   "command-line.md", "settings-file.md", "settings-window.md",
                                   "recipes.md", "debug-output.md", "questions.md"};
 
 std::string Joined(const std::vector<std::string>& problems)
@@ -46,8 +46,9 @@ TEST(DocNames, TheCheckerRefusesWhatTheOldPicturesUsed)
     // The settings of the first pictures: a key that is none and a macro that is none.
     const std::vector<std::string> problems = UnknownSettingsNames(
         {"[PREVIOUS]", "CopyTarget=%TEMP%\\Tool\\", "CopyBefore=TRUE", "[OTHER]", "Program=%date%"}, "old");
-    EXPECT_EQ(Joined(problems), "old: %TEMP% is no macro\nold: CopyBefore is no key\nold: [OTHER] is no section\n"
-                                "old: %date% is no macro\n");
+    EXPECT_EQ(Joined(problems),
+              "old: %TEMP% is no macro\nold: CopyBefore is no key\nold: [OTHER] is no section\n"
+              "old: %date% is no macro\n");
 }
 
 TEST(DocNames, EveryExampleOfTheRunPagesHasACheck)
@@ -59,7 +60,8 @@ TEST(DocNames, EveryExampleOfTheRunPagesHasACheck)
     }
     // A command line left without its check, and a check with nothing before it, are found.
     const DocExamples broken = ParseDocExamples("<!-- check: help -->\n`Stowlet tool.exe TERM` ends it.\n");
-    EXPECT_EQ(Joined(broken.problems), "line 1: a check that follows no example\nline 2: no check runs Stowlet tool.exe TERM\n");
+    EXPECT_EQ(Joined(broken.problems),
+              "line 1: a check that follows no example\nline 2: no check runs Stowlet tool.exe TERM\n");
 }
 
 }  // namespace

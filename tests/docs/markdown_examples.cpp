@@ -85,8 +85,10 @@ std::map<std::string, std::string> ParseFacts(const std::string& text, std::stri
                 at = end;
             }
         }
-        if (first) scenario = name;
-        else facts[name] = value;
+        if (first)
+            scenario = name;
+        else
+            facts[name] = value;
         first = false;
     }
     return facts;

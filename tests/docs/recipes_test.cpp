@@ -339,7 +339,8 @@ std::vector<std::string> FilesBelow(const std::string& folder, const std::string
         const std::string name = entry.cFileName;
         if (name == "." || name == "..") continue;
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            for (const std::string& below : FilesBelow(folder + "\\" + name, prefix + name + "\\")) found.push_back(below);
+            for (const std::string& below : FilesBelow(folder + "\\" + name, prefix + name + "\\"))
+                found.push_back(below);
         } else {
             found.push_back(prefix + name);
         }
@@ -395,9 +396,13 @@ void CheckBackup(Machine& machine, const DocCheck& check)
     const std::string from = machine.Map(Fact(check, "from"));
     for (const char* folder : {"\\src", "\\build", "\\.git"}) MakeFolders(from + folder);
     const std::string branch = check.facts.count("branch") ? Fact(check, "branch") : "main";
-    for (const auto& [name, content] : std::map<std::string, std::string>{
-             {"notes.txt", "notes"}, {"README.md", "# MyApp"}, {"src\\main.cpp", "int main() {}"},
-             {"src\\util.h", ""}, {"build\\app.obj", "obj"}, {".git\\HEAD", "ref: refs/heads/" + branch + "\n"}})
+    for (const auto& [name, content] :
+         std::map<std::string, std::string>{{"notes.txt", "notes"},
+                                            {"README.md", "# MyApp"},
+                                            {"src\\main.cpp", "int main() {}"},
+                                            {"src\\util.h", ""},
+                                            {"build\\app.obj", "obj"},
+                                            {".git\\HEAD", "ref: refs/heads/" + branch + "\n"}})
         ASSERT_TRUE(WriteWholeFile(from + "\\" + name, content));
     MakeOlder(from + "\\notes.txt", 48);
     RunResult first = RunLaunch(launch, 60000, {Fact(check, "answer") == "no" ? IDNO : IDYES});
@@ -435,8 +440,8 @@ void CheckRestart(Machine& machine, const DocCheck& check)
 }
 
 const std::map<std::string, std::function<void(Machine&, const DocCheck&)>> Scenarios = {
-    {"start", CheckStart},   {"batch", CheckBatch},   {"term", CheckTerm},       {"unhide", CheckUnhide},
-    {"folder", CheckFolder}, {"help", CheckHelp},     {"backup", CheckBackup},   {"restart", CheckRestart},
+    {"start", CheckStart},   {"batch", CheckBatch}, {"term", CheckTerm},     {"unhide", CheckUnhide},
+    {"folder", CheckFolder}, {"help", CheckHelp},   {"backup", CheckBackup}, {"restart", CheckRestart},
 };
 
 void RunPage(const char* page)
@@ -479,7 +484,8 @@ TEST(DocRecipes, SampleSettingsFileWorksAsItIs)
     ASSERT_EQ(run.boxes.size(), 2u);
     EXPECT_EQ(run.boxes[0].text.rfind("Copy file(s)?", 0), 0u);
     EXPECT_EQ(run.boxes[1].text.rfind("Execute and SHOW the application?", 0), 0u);
-    EXPECT_EQ(FilesBelow(backup + "\\" + Today()), (std::vector<std::string>{"about-box.png", "guide.html", "recipes.html"}));
+    EXPECT_EQ(FilesBelow(backup + "\\" + Today()),
+              (std::vector<std::string>{"about-box.png", "guide.html", "recipes.html"}));
     auto starts = WaitForProbeRecords(notepad.report, "start", 1, 20000);
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_TRUE(IsWindowVisible(ProbeWindow(starts[0])));

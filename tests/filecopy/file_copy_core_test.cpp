@@ -14,7 +14,7 @@ TEST(TrimSpaces, BlanksAtEitherEndOnly)
         const wchar_t* text;
         const wchar_t* trimmed;
     } cases[] = {
-        {L" *.doc ", L"*.doc"}, {L"*.doc", L"*.doc"}, {L"   ", L""},         {L"", L""},
+        {L" *.doc ", L"*.doc"}, {L"*.doc", L"*.doc"}, {L"   ", L""},          {L"", L""},
         {L" a b ", L"a b"},     {L"\t*.x", L"\t*.x"}, {L"  *.pp?", L"*.pp?"},
     };
     for (const Case& c : cases) {
@@ -90,8 +90,8 @@ TEST(ClassifySource, FolderListOrFile)
         {L"C:\\Docs\\a;b", false, SourcePatterns},
         {L"C:\\Do*cs\\report.doc", false, SourceFile},  // only the part after the last backslash counts
         {L"C:\\Docs\\report.doc", false, SourceFile},
-        {L"*.txt", false, SourcePatterns},  // bare pattern
-        {L"report.doc", false, SourceFile},  // bare name
+        {L"*.txt", false, SourcePatterns},                     // bare pattern
+        {L"report.doc", false, SourceFile},                    // bare name
         {L"C:\\Ωfolder\\日本語?.txt", false, SourcePatterns},  // "?" after a name in any alphabet
         {L"", false, SourceNone},
     };
@@ -125,7 +125,7 @@ TEST(CutOff, BoundaryInclusiveFuturePassesNoWrap)
         {start + minute, 90, true},  // written after the run started
         {0, 0, true},                // no filter
         {0, 1, false},
-        {UINT64_MAX - 5, 90, true},                 // the sum saturates rather than wrapping into the past
+        {UINT64_MAX - 5, 90, true},  // the sum saturates rather than wrapping into the past
     };
     for (const Case& c : cases)
         EXPECT_EQ(PassesCutOff(c.written, c.minutes, start), c.passes) << c.written << " " << c.minutes;

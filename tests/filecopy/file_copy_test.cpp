@@ -71,8 +71,8 @@ std::string Get(const std::string& path)
 
 void SetWriteTime(const std::string& path, uint64_t utc)
 {
-    HANDLE file = CreateFileW(Extended(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
+    HANDLE file =
+        CreateFileW(Extended(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
     FILETIME time{DWORD(utc), DWORD(utc >> 32)};
     EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &time));
@@ -141,8 +141,8 @@ private:
 
 // Each file holds its own path relative to S, so a copy shows where it came from.
 const std::vector<std::string> TreeFiles = {
-    "a.doc", "b.xls", "c.txt", "sub\\s.doc", "sub\\s.txt", "sub\\deep\\d.xls", "texts\\t.txt", ".Git\\g.doc",
-    ".github\\w.doc",
+    "a.doc",        "b.xls",       "c.txt",          "sub\\s.doc", "sub\\s.txt", "sub\\deep\\d.xls",
+    "texts\\t.txt", ".Git\\g.doc", ".github\\w.doc",
 };
 
 void BuildTree(const std::string& source)
@@ -151,11 +151,12 @@ void BuildTree(const std::string& source)
 }
 
 using Listing = std::set<std::string>;
-const Listing WholeTree = {"a.doc",  "b.xls",        "c.txt",         "sub\\",   "sub\\s.doc",   "sub\\s.txt",
-                           "sub\\deep\\", "sub\\deep\\d.xls", "texts\\", "texts\\t.txt", ".Git\\", ".Git\\g.doc",
-                           ".github\\", ".github\\w.doc"};
+const Listing WholeTree = {"a.doc",      "b.xls",         "c.txt",       "sub\\",
+                           "sub\\s.doc", "sub\\s.txt",    "sub\\deep\\", "sub\\deep\\d.xls",
+                           "texts\\",    "texts\\t.txt",  ".Git\\",      ".Git\\g.doc",
+                           ".github\\",  ".github\\w.doc"};
 const Listing TopFiles = {"a.doc", "b.xls", "c.txt"};
-const Listing DocsAndSheets = {"a.doc",    "b.xls",       "sub\\",     "sub\\s.doc",   "sub\\deep\\", "sub\\deep\\d.xls",
+const Listing DocsAndSheets = {"a.doc",  "b.xls",       "sub\\",     "sub\\s.doc",    "sub\\deep\\", "sub\\deep\\d.xls",
                                ".Git\\", ".Git\\g.doc", ".github\\", ".github\\w.doc"};
 
 Listing Under(const std::string& folder, const Listing& listing)
@@ -269,13 +270,13 @@ struct Row {
     int overwrite = 1;
     int skipGit = 0;
     uint32_t cutOff = 0;
-    uint64_t runStartUtc = 0;       // the run's start as a UTC file time; the driver gets it local
+    uint64_t runStartUtc = 0;           // the run's start as a UTC file time; the driver gets it local
     std::string currentDirectory = {};  // empty: the driver's own folder
-    std::string listRoot = "{T}";   // where the listing is taken
+    std::string listRoot = "{T}";       // where the listing is taken
     Listing listing = {};
     std::vector<Report> reports = {};
-    bool ordered = false;           // the reports come in exactly this order
-    bool mirror = true;             // each file listed holds its own path relative to listRoot
+    bool ordered = false;                              // the reports come in exactly this order
+    bool mirror = true;                                // each file listed holds its own path relative to listRoot
     std::map<std::string, std::string> contents = {};  // other contents expected
     std::function<Holds(const Paths&)> setup = {};
     std::vector<std::string> absent = {};  // paths that must not exist afterwards
@@ -307,47 +308,112 @@ const Row Rows[] = {
     {.name = "folder with subfolders", .source = "{S}", .overwrite = 0, .listing = WholeTree},
     {.name = "folder ending in a backslash, subfolders off", .source = "{S}\\", .subfolders = 0, .listing = TopFiles},
     {.name = "subfolders 2 walks none", .source = "{S}", .subfolders = 2, .listing = TopFiles},
-    {.name = "git folders skipped in any case", .source = "{S}", .skipGit = 1,
+    {.name = "git folders skipped in any case",
+     .source = "{S}",
+     .skipGit = 1,
      .listing = Without(Without(WholeTree, ".Git\\"), ".github\\")},
-    {.name = "wildcard list through subfolders, folders made only where a file lands", .source = "{S}\\*.doc;*.xls",
-     .overwrite = 0, .listing = DocsAndSheets},
-    {.name = "blanks and empty patterns", .source = "{S}\\ *.doc ; ;*.xls ;", .overwrite = 0, .skipGit = 1,
+    {.name = "wildcard list through subfolders, folders made only where a file lands",
+     .source = "{S}\\*.doc;*.xls",
+     .overwrite = 0,
+     .listing = DocsAndSheets},
+    {.name = "blanks and empty patterns",
+     .source = "{S}\\ *.doc ; ;*.xls ;",
+     .overwrite = 0,
+     .skipGit = 1,
      .listing = Without(Without(DocsAndSheets, ".Git\\"), ".github\\")},
     {.name = "lone star copies each file once", .source = "{S}\\*", .overwrite = 0, .listing = WholeTree},
-    {.name = "list longer than a path", .source = "{S}\\" + LongList(), .overwrite = 0,
+    {.name = "list longer than a path",
+     .source = "{S}\\" + LongList(),
+     .overwrite = 0,
      .listing = {"a.doc", "sub\\", "sub\\s.doc", ".Git\\", ".Git\\g.doc", ".github\\", ".github\\w.doc"}},
     {.name = "a pattern longer than a path is walked like the others",
-     .source = "{S}\\*.doc;" + TooLongPattern + ";*.txt", .subfolders = 0, .listing = {"a.doc", "c.txt"}},
-    {.name = "bare *.* in the current folder", .source = "*.*", .overwrite = 0, .currentDirectory = "{S}",
+     .source = "{S}\\*.doc;" + TooLongPattern + ";*.txt",
+     .subfolders = 0,
+     .listing = {"a.doc", "c.txt"}},
+    {.name = "bare *.* in the current folder",
+     .source = "*.*",
+     .overwrite = 0,
+     .currentDirectory = "{S}",
      .listing = WholeTree},
-    {.name = "bare pattern to a relative target inside the source", .source = "*.doc", .target = "out",
-     .overwrite = 0, .currentDirectory = "{S}", .listRoot = "{S}\\out",
+    {.name = "bare pattern to a relative target inside the source",
+     .source = "*.doc",
+     .target = "out",
+     .overwrite = 0,
+     .currentDirectory = "{S}",
+     .listRoot = "{S}\\out",
      .listing = {"a.doc", "sub\\", "sub\\s.doc", ".Git\\", ".Git\\g.doc", ".github\\", ".github\\w.doc"},
      .setup = Existing("out")},
-    {.name = "relative folder", .source = "s\\sub", .target = "t", .currentDirectory = "{R}",
-     .listing = {"s.doc", "s.txt", "deep\\", "deep\\d.xls"}, .mirror = false,
+    {.name = "relative folder",
+     .source = "s\\sub",
+     .target = "t",
+     .currentDirectory = "{R}",
+     .listing = {"s.doc", "s.txt", "deep\\", "deep\\d.xls"},
+     .mirror = false,
      .contents = {{"s.doc", "sub\\s.doc"}, {"deep\\d.xls", "sub\\deep\\d.xls"}}},
-    {.name = "single file into a folder", .source = "{S}\\sub\\s.doc", .target = "{T}\\", .listing = {"s.doc"},
-     .mirror = false, .contents = {{"s.doc", "sub\\s.doc"}}},
-    {.name = "single file to a new name in new folders", .source = "{S}\\a.doc", .target = "{T}\\new\\deeper\\renamed.doc",
-     .listing = {"new\\", "new\\deeper\\", "new\\deeper\\renamed.doc"}, .mirror = false,
+    {.name = "single file into a folder",
+     .source = "{S}\\sub\\s.doc",
+     .target = "{T}\\",
+     .listing = {"s.doc"},
+     .mirror = false,
+     .contents = {{"s.doc", "sub\\s.doc"}}},
+    {.name = "single file to a new name in new folders",
+     .source = "{S}\\a.doc",
+     .target = "{T}\\new\\deeper\\renamed.doc",
+     .listing = {"new\\", "new\\deeper\\", "new\\deeper\\renamed.doc"},
+     .mirror = false,
      .contents = {{"new\\deeper\\renamed.doc", "a.doc"}}},
-    {.name = "bare file name to a bare name", .source = "s.doc", .target = "copy.doc", .currentDirectory = "{S}\\sub",
-     .listRoot = "{S}\\sub", .listing = {"s.doc", "s.txt", "copy.doc", "deep\\", "deep\\d.xls"}, .mirror = false,
+    {.name = "bare file name to a bare name",
+     .source = "s.doc",
+     .target = "copy.doc",
+     .currentDirectory = "{S}\\sub",
+     .listRoot = "{S}\\sub",
+     .listing = {"s.doc", "s.txt", "copy.doc", "deep\\", "deep\\d.xls"},
+     .mirror = false,
      .contents = {{"copy.doc", "sub\\s.doc"}}},
     {.name = "missing file: nothing, silently", .source = "{S}\\none.doc", .listing = {}},
     {.name = "pattern matching nothing: nothing, silently", .source = "{S}\\*.none", .listing = {}},
-    {.name = "overwrite off leaves the target and reports it", .source = "{S}", .subfolders = 0, .overwrite = 0,
-     .listing = TopFiles, .reports = {{"{S}\\a.doc", "{T}\\a.doc", ERROR_FILE_EXISTS}}, .mirror = false,
+    {.name = "overwrite off leaves the target and reports it",
+     .source = "{S}",
+     .subfolders = 0,
+     .overwrite = 0,
+     .listing = TopFiles,
+     .reports = {{"{S}\\a.doc", "{T}\\a.doc", ERROR_FILE_EXISTS}},
+     .mirror = false,
      .contents = {{"a.doc", "old"}, {"b.xls", "b.xls"}},
-     .setup = [](const Paths& p) { PutOld(p, "a.doc"); return Holds{}; }},
-    {.name = "overwrite on replaces", .source = "{S}", .subfolders = 0, .overwrite = 1, .listing = TopFiles,
-     .setup = [](const Paths& p) { PutOld(p, "a.doc"); return Holds{}; }},
-    {.name = "overwrite off, single file reported", .source = "{S}\\a.doc", .target = "{T}\\", .overwrite = 0,
-     .listing = {"a.doc"}, .reports = {{"{S}\\a.doc", "{T}\\", ERROR_FILE_EXISTS}}, .mirror = false,
-     .contents = {{"a.doc", "old"}}, .setup = [](const Paths& p) { PutOld(p, "a.doc"); return Holds{}; }},
-    {.name = "modified-files filter: the cut-off passes, 100 ns before does not, the future does", .source = "{S}",
-     .subfolders = 0, .cutOff = 90, .runStartUtc = Written + 90 * Minute, .listing = {"a.doc", "c.txt"},
+     .setup =
+         [](const Paths& p) {
+             PutOld(p, "a.doc");
+             return Holds{};
+         }},
+    {.name = "overwrite on replaces",
+     .source = "{S}",
+     .subfolders = 0,
+     .overwrite = 1,
+     .listing = TopFiles,
+     .setup =
+         [](const Paths& p) {
+             PutOld(p, "a.doc");
+             return Holds{};
+         }},
+    {.name = "overwrite off, single file reported",
+     .source = "{S}\\a.doc",
+     .target = "{T}\\",
+     .overwrite = 0,
+     .listing = {"a.doc"},
+     .reports = {{"{S}\\a.doc", "{T}\\", ERROR_FILE_EXISTS}},
+     .mirror = false,
+     .contents = {{"a.doc", "old"}},
+     .setup =
+         [](const Paths& p) {
+             PutOld(p, "a.doc");
+             return Holds{};
+         }},
+    {.name = "modified-files filter: the cut-off passes, 100 ns before does not, the future does",
+     .source = "{S}",
+     .subfolders = 0,
+     .cutOff = 90,
+     .runStartUtc = Written + 90 * Minute,
+     .listing = {"a.doc", "c.txt"},
      .setup =
          [](const Paths& p) {
              SetWriteTime(p.source + "\\a.doc", Written);
@@ -355,37 +421,73 @@ const Row Rows[] = {
              SetWriteTime(p.source + "\\c.txt", Written + 1000 * Minute);
              return Holds{};
          }},
-    {.name = "modified-files filter on a single file", .source = "{S}\\b.xls", .target = "{T}\\", .cutOff = 1,
-     .runStartUtc = Written + Minute, .listing = {},
+    {.name = "modified-files filter on a single file",
+     .source = "{S}\\b.xls",
+     .target = "{T}\\",
+     .cutOff = 1,
+     .runStartUtc = Written + Minute,
+     .listing = {},
      .setup =
          [](const Paths& p) {
              SetWriteTime(p.source + "\\b.xls", Written - 1);
              return Holds{};
          }},
     // The copy onto itself fails; Windows and Wine both give the sharing violation.
-    {.name = "source equal to target enters no subfolder", .source = "{S}", .target = "{S}", .listRoot = "{S}",
+    {.name = "source equal to target enters no subfolder",
+     .source = "{S}",
+     .target = "{S}",
+     .listRoot = "{S}",
      .listing = WholeTree,
      .reports = {{"{S}\\a.doc", "{S}\\a.doc", ERROR_SHARING_VIOLATION},
                  {"{S}\\b.xls", "{S}\\b.xls", ERROR_SHARING_VIOLATION},
                  {"{S}\\c.txt", "{S}\\c.txt", ERROR_SHARING_VIOLATION}}},
-    {.name = "target inside the source is never walked", .source = "{S}", .target = "{S}\\out", .overwrite = 0,
-     .listRoot = "{S}\\out", .listing = WholeTree, .setup = Existing("out")},
-    {.name = "target inside the source, spelled with other case and relative parts", .source = "{S}\\",
-     .target = "{S}\\SUB\\..\\Out", .overwrite = 0, .listRoot = "{S}\\out", .listing = WholeTree,
+    {.name = "target inside the source is never walked",
+     .source = "{S}",
+     .target = "{S}\\out",
+     .overwrite = 0,
+     .listRoot = "{S}\\out",
+     .listing = WholeTree,
      .setup = Existing("out")},
-    {.name = "target inside the source, specific pattern", .source = "{S}\\*.txt", .target = "{S}\\texts\\copy",
-     .overwrite = 0, .listRoot = "{S}\\texts\\copy",
-     .listing = {"c.txt", "sub\\", "sub\\s.txt", "texts\\", "texts\\t.txt"}, .setup = Existing("texts\\copy")},
-    {.name = "empty target copies nothing and says so", .source = "{S}", .target = "", .currentDirectory = "{R}",
-     .listRoot = "{R}", .listing = Under("s\\", WholeTree), .reports = {{"{S}", "", ERROR_INVALID_NAME}},
-     .mirror = false, .absent = {"C:\\.github\\w.doc", "C:\\sub\\deep\\d.xls"}},
-    {.name = "empty target, single file", .source = "{S}\\a.doc", .target = "", .listing = {},
+    {.name = "target inside the source, spelled with other case and relative parts",
+     .source = "{S}\\",
+     .target = "{S}\\SUB\\..\\Out",
+     .overwrite = 0,
+     .listRoot = "{S}\\out",
+     .listing = WholeTree,
+     .setup = Existing("out")},
+    {.name = "target inside the source, specific pattern",
+     .source = "{S}\\*.txt",
+     .target = "{S}\\texts\\copy",
+     .overwrite = 0,
+     .listRoot = "{S}\\texts\\copy",
+     .listing = {"c.txt", "sub\\", "sub\\s.txt", "texts\\", "texts\\t.txt"},
+     .setup = Existing("texts\\copy")},
+    {.name = "empty target copies nothing and says so",
+     .source = "{S}",
+     .target = "",
+     .currentDirectory = "{R}",
+     .listRoot = "{R}",
+     .listing = Under("s\\", WholeTree),
+     .reports = {{"{S}", "", ERROR_INVALID_NAME}},
+     .mirror = false,
+     .absent = {"C:\\.github\\w.doc", "C:\\sub\\deep\\d.xls"}},
+    {.name = "empty target, single file",
+     .source = "{S}\\a.doc",
+     .target = "",
+     .listing = {},
      .reports = {{"{S}\\a.doc", "", ERROR_INVALID_NAME}}},
-    {.name = "locked source: reported, the walk goes on", .source = "{S}", .subfolders = 0, .listing = {"a.doc", "c.txt"},
+    {.name = "locked source: reported, the walk goes on",
+     .source = "{S}",
+     .subfolders = 0,
+     .listing = {"a.doc", "c.txt"},
      .reports = {{"{S}\\b.xls", "{T}\\b.xls", ERROR_SHARING_VIOLATION}},
      .setup = [](const Paths& p) { return Holds{Lock(p.source + "\\b.xls")}; }},
-    {.name = "locked target: reported, the walk goes on", .source = "{S}", .subfolders = 0, .listing = TopFiles,
-     .reports = {{"{S}\\a.doc", "{T}\\a.doc", ERROR_SHARING_VIOLATION}}, .mirror = false,
+    {.name = "locked target: reported, the walk goes on",
+     .source = "{S}",
+     .subfolders = 0,
+     .listing = TopFiles,
+     .reports = {{"{S}\\a.doc", "{T}\\a.doc", ERROR_SHARING_VIOLATION}},
+     .mirror = false,
      .contents = {{"a.doc", "old"}, {"c.txt", "c.txt"}},
      .setup =
          [](const Paths& p) {
@@ -394,13 +496,17 @@ const Row Rows[] = {
          }},
     // Every target present and overwrite off: the reports show the walk's order. Patterns
     // last to first; for a specific pattern the subfolders, depth first, before the folder.
-    {.name = "walk order", .source = "{S}\\*.doc;*.xls", .overwrite = 0, .skipGit = 1,
+    {.name = "walk order",
+     .source = "{S}\\*.doc;*.xls",
+     .overwrite = 0,
+     .skipGit = 1,
      .listing = {"a.doc", "b.xls", "sub\\", "sub\\s.doc", "sub\\deep\\", "sub\\deep\\d.xls"},
      .reports = {{"{S}\\sub\\deep\\d.xls", "{T}\\sub\\deep\\d.xls", ERROR_FILE_EXISTS},
                  {"{S}\\b.xls", "{T}\\b.xls", ERROR_FILE_EXISTS},
                  {"{S}\\sub\\s.doc", "{T}\\sub\\s.doc", ERROR_FILE_EXISTS},
                  {"{S}\\a.doc", "{T}\\a.doc", ERROR_FILE_EXISTS}},
-     .ordered = true, .mirror = false,
+     .ordered = true,
+     .mirror = false,
      .setup =
          [](const Paths& p) {
              for (const char* file : {"a.doc", "b.xls", "sub\\s.doc", "sub\\deep\\d.xls"}) PutOld(p, file);
@@ -505,9 +611,19 @@ TEST(FileCopy, EveryNameAndLength)
     const std::string ascii300 = Chain("long", 300 - paths.source.size(), 40);
     const std::string greek1000 = Chain("Ωλφα-", 1000 - paths.source.size(), 50);
     const std::vector<std::string> files = {
-        "日本語.txt", "Ελληνικά.txt", "Ωmega.txt", "Omega.txt",  // "Ωmega" best-fits to "Omega" in ANSI
-        "Ωfolder\\inner.txt", "Ωfolder\\.GIT\\x.txt", "café-Ü.txt", "case.txt", "CASE.txt",
-        ".git\\日本.txt", "old-Ελ.txt", "plain.dat", ascii300.substr(1) + "\\file.txt",
+        "日本語.txt",
+        "Ελληνικά.txt",
+        "Ωmega.txt",
+        "Omega.txt",  // "Ωmega" best-fits to "Omega" in ANSI
+        "Ωfolder\\inner.txt",
+        "Ωfolder\\.GIT\\x.txt",
+        "café-Ü.txt",
+        "case.txt",
+        "CASE.txt",
+        ".git\\日本.txt",
+        "old-Ελ.txt",
+        "plain.dat",
+        ascii300.substr(1) + "\\file.txt",
         greek1000.substr(1) + "\\Ωmega-末尾.txt",
     };
     for (const std::string& file : files) Put(paths.source + "\\" + file, "content of " + file);
@@ -529,8 +645,8 @@ TEST(FileCopy, EveryNameAndLength)
          Keep(source, [](const std::string& e) { return EndsWith(e, ".txt") && !UnderGit(e); })},
         {"modified-files filter", "{S}\\", "{T}", 0, 60,
          Keep(source, [](const std::string& e) { return e != "old-Ελ.txt"; })},
-        {"single file at a long path into a long target", "{S}" + ascii300 + "\\file.txt",
-         "{T}" + ascii300 + "\\", 0, 0, Keep(source, [&](const std::string& e) { return e == ascii300.substr(1) + "\\file.txt"; })},
+        {"single file at a long path into a long target", "{S}" + ascii300 + "\\file.txt", "{T}" + ascii300 + "\\", 0,
+         0, Keep(source, [&](const std::string& e) { return e == ascii300.substr(1) + "\\file.txt"; })},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -27,7 +27,8 @@ int main(int argc, char** argv)
     bool measureRun = argc > 1 && std::strcmp(argv[1], "-measure") == 0;
     if (measureRun) --argc, ++argv;
     if (argc != 8) {
-        std::fprintf(stderr, "usage: filecopy_driver [-measure] runStart skipGit subfolders overwrite cutOff source target\n");
+        std::fprintf(stderr,
+                     "usage: filecopy_driver [-measure] runStart skipGit subfolders overwrite cutOff source target\n");
         return 2;
     }
     static char ownName[PathCapacity];

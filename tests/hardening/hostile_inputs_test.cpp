@@ -73,10 +73,9 @@ HostileRun RunIn(const Workspace& space, const std::string& arguments, const std
         // was read.
         bool boxCut = false;
         for (const BoxSeen& box : hostile.run.boxes) boxCut = boxCut || box.caption.empty() || box.text.empty();
-        bool cutShort = hostile.run.started && !hostile.run.crashed && !hostile.run.timedOut &&
-                        hostile.run.exitCode == 0 &&
-                        (boxCut || hostile.run.boxes.size() < complete.boxes ||
-                         hostile.failureCodes.size() < complete.failures);
+        bool cutShort =
+            hostile.run.started && !hostile.run.crashed && !hostile.run.timedOut && hostile.run.exitCode == 0 &&
+            (boxCut || hostile.run.boxes.size() < complete.boxes || hostile.failureCodes.size() < complete.failures);
         if (!cutShort || attempt == 3) break;
         std::printf("[hostile] (run made again: the first ended early, as Wine's X connection does)\n");
     }
@@ -225,17 +224,30 @@ TEST(HostileInput, SettingsFiles)
                  filler += "Key" + std::to_string(i) + "=" + std::string(64, 'f') + "\r\n";
              return filler + Section("OPTIONS", copyA(s));
          },
-         IniForm::File, {}, 1, {}},
+         IniForm::File,
+         {},
+         1,
+         {}},
         {"INI of 10 MB: one Program value of 10 MB beside a copy",
          [&](const Workspace& s) { return Section("OPTIONS", "Program=" + TenMegabytes + "\r\n" + copyA(s)); },
-         IniForm::File, {error}, 1, {}},
+         IniForm::File,
+         {error},
+         1,
+         {}},
         {"INI of 64 KB binary garbage",
-         [](const Workspace&) { return "junk" + Garbage(64 << 10, 1); }, IniForm::File, {}, 0, {}},
+         [](const Workspace&) { return "junk" + Garbage(64 << 10, 1); },
+         IniForm::File,
+         {},
+         0,
+         {}},
         {"INI of binary garbage around a valid task",
          [&](const Workspace& s) {
              return "junk" + Garbage(64 << 10, 2) + "\r\n" + Section("OPTIONS", copyA(s)) + Garbage(64 << 10, 3);
          },
-         IniForm::File, {}, 1, {}},
+         IniForm::File,
+         {},
+         1,
+         {}},
         {"INI with [OPTIONS] repeated 1000 times, each copying to its own folder",
          [](const Workspace& s) {
              std::string ini;
@@ -243,22 +255,49 @@ TEST(HostileInput, SettingsFiles)
                  ini += Section("OPTIONS", CopyKeys(s / "src\\a.txt", s / ("dst\\copy" + std::to_string(i) + "\\")));
              return ini;
          },
-         IniForm::File, {}, 1, {}},
+         IniForm::File,
+         {},
+         1,
+         {}},
         // A 4095-character text fits its field; the copy source it names does not exist, so
         // nothing is copied and nothing reported, and the program is not found.
-        {"INI with 4095-character values in every text key of PREVIOUS", longValues("PREVIOUS", 4095, false),
-         IniForm::File, {error}, 0, {}},
-        {"INI with 4095-character values in every text key of OPTIONS", longValues("OPTIONS", 4095, false),
-         IniForm::File, {error}, 0, {}},
+        {"INI with 4095-character values in every text key of PREVIOUS",
+         longValues("PREVIOUS", 4095, false),
+         IniForm::File,
+         {error},
+         0,
+         {}},
+        {"INI with 4095-character values in every text key of OPTIONS",
+         longValues("OPTIONS", 4095, false),
+         IniForm::File,
+         {error},
+         0,
+         {}},
         // Values cut by the read are never acted on: copies refused, programs not started.
-        {"INI with 4096-character values in every text key of PREVIOUS", longValues("PREVIOUS", 4096, false),
-         IniForm::File, {error}, 0, {206, 206}},
-        {"INI with 4096-character values in every text key of OPTIONS", longValues("OPTIONS", 4096, false),
-         IniForm::File, {error}, 0, {206, 206}},
+        {"INI with 4096-character values in every text key of PREVIOUS",
+         longValues("PREVIOUS", 4096, false),
+         IniForm::File,
+         {error},
+         0,
+         {206, 206}},
+        {"INI with 4096-character values in every text key of OPTIONS",
+         longValues("OPTIONS", 4096, false),
+         IniForm::File,
+         {error},
+         0,
+         {206, 206}},
         {"INI with quoted 100,000-character values in every text key of PREVIOUS",
-         longValues("PREVIOUS", 100000, true), IniForm::File, {error}, 0, {206, 206}},
-        {"INI with quoted 100,000-character values in every text key of OPTIONS", longValues("OPTIONS", 100000, true),
-         IniForm::File, {error}, 0, {206, 206}},
+         longValues("PREVIOUS", 100000, true),
+         IniForm::File,
+         {error},
+         0,
+         {206, 206}},
+        {"INI with quoted 100,000-character values in every text key of OPTIONS",
+         longValues("OPTIONS", 100000, true),
+         IniForm::File,
+         {error},
+         0,
+         {206, 206}},
         {"INI that is a folder", nullptr, IniForm::Folder, {}, 0, {}},
         {"INI held open without sharing by another program", copyA, IniForm::Locked, {}, 0, {}},
     };
@@ -298,13 +337,12 @@ TEST(HostileInput, GitHeadFiles)
     while (macroBranch.size() + 8 <= 4096) macroBranch += "%WINDIR%";
     struct Case {
         const char* input;
-        std::string head;  // empty: HEAD is a folder
+        std::string head;      // empty: HEAD is a folder
         std::string copiedTo;  // the file the copy makes, relative to dst; empty: none
         std::vector<DWORD> failures;
     } cases[] = {
         // The branch is some 4080 characters: the target cannot be a path.
-        {".git\\HEAD of 10 MB: ref: refs/heads/ and 10 MB of one letter", "ref: refs/heads/" + TenMegabytes, "",
-         {206}},
+        {".git\\HEAD of 10 MB: ref: refs/heads/ and 10 MB of one letter", "ref: refs/heads/" + TenMegabytes, "", {206}},
         {".git\\HEAD of 10 MB whose first 4096 bytes end in /main", tenMegabytesEndingMain, "main\\a.txt", {}},
         {".git\\HEAD of 10 MB of NUL bytes", std::string(10u << 20, '\0'), "ErrorGitHeadText\\a.txt", {}},
         // Names of later macros in the branch are expanded: some 500 Windows folders.
@@ -318,9 +356,9 @@ TEST(HostileInput, GitHeadFiles)
             ASSERT_TRUE(space.MakeFolders("repo\\.git\\HEAD"));
         else
             ASSERT_TRUE(space.Write("repo\\.git\\HEAD", c.head));
-        ASSERT_TRUE(space.Write(IniName, Section("OPTIONS", "WorkingDir=" + space / "repo\r\n" +
-                                                                CopyKeys(space / "src\\a.txt",
-                                                                         space / "dst\\%GITBRANCHNAME%\\"))));
+        ASSERT_TRUE(space.Write(
+            IniName, Section("OPTIONS", "WorkingDir=" + space / "repo\r\n" +
+                                            CopyKeys(space / "src\\a.txt", space / "dst\\%GITBRANCHNAME%\\"))));
         HostileRun hostile = RunIn(space, "", {"dst"}, {0, c.failures.size()});
         auto copied = space.Files("dst");
         ExpectSurvived(c.input, hostile, copied.empty() ? "nothing copied" : "copied to dst\\" + copied.begin()->first);
@@ -381,8 +419,8 @@ TEST(HostileInput, SourceTrees)
         auto files = MakeChain(space, c.source, c.depth, c.names, "f;% \xE9");
         if (c.readOnly) {
             for (const std::string& file : files)
-                ASSERT_TRUE(SetFileAttributesW(LongPath(space / (c.source + "\\" + file)).c_str(),
-                                               FILE_ATTRIBUTE_READONLY));
+                ASSERT_TRUE(
+                    SetFileAttributesW(LongPath(space / (c.source + "\\" + file)).c_str(), FILE_ATTRIBUTE_READONLY));
         }
         std::unique_ptr<LockedFile> lock;
         if (c.lockOne) {
@@ -428,9 +466,9 @@ TEST(HostileInput, Targets)
         std::function<void(const Workspace&)> prepare;
         std::string target;  // relative to the workspace, or a full path
         std::vector<std::string> allowed;
-        bool lockA;  // dst\a.txt held open without sharing during the run
+        bool lockA;                                // dst\a.txt held open without sharing during the run
         std::map<std::string, std::string> after;  // dst afterwards (when the target is dst)
-        std::vector<DWORD> failures;                // sorted
+        std::vector<DWORD> failures;               // sorted
     };
     auto readOnly = [](const std::string& path) {
         EXPECT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
@@ -442,12 +480,24 @@ TEST(HostileInput, Targets)
              EXPECT_TRUE(s.MakeFolders("dst"));
              readOnly(s / "dst");
          },
-         "dst", {"dst"}, false, {{"a.txt", "new a"}, {"b.txt", "new b"}}, {}},
+         "dst",
+         {"dst"},
+         false,
+         {{"a.txt", "new a"}, {"b.txt", "new b"}},
+         {}},
         {"target file held open without sharing, overwrite on",
-         [](const Workspace& s) { EXPECT_TRUE(s.Write("dst\\a.txt", "old a")); }, "dst", {"dst"}, true,
-         {{"a.txt", "old a"}, {"b.txt", "new b"}}, {ERROR_SHARING_VIOLATION}},
+         [](const Workspace& s) { EXPECT_TRUE(s.Write("dst\\a.txt", "old a")); },
+         "dst",
+         {"dst"},
+         true,
+         {{"a.txt", "old a"}, {"b.txt", "new b"}},
+         {ERROR_SHARING_VIOLATION}},
         {"target folder below a file of the folder's name",
-         [](const Workspace& s) { EXPECT_TRUE(s.Write("dst", "a file")); }, "dst\\sub", {"dst\\sub"}, false, {},
+         [](const Workspace& s) { EXPECT_TRUE(s.Write("dst", "a file")); },
+         "dst\\sub",
+         {"dst\\sub"},
+         false,
+         {},
          {ERROR_PATH_NOT_FOUND, ERROR_PATH_NOT_FOUND}},
     };
     // Windows refuses to replace a read-only file (access denied); root under Wine replaces it.
@@ -457,11 +507,19 @@ TEST(HostileInput, Targets)
                          EXPECT_TRUE(s.Write("dst\\a.txt", "old a"));
                          readOnly(s / "dst\\a.txt");
                      },
-                     "dst", {"dst"}, false, {{"a.txt", readOnlyRefused ? "old a" : "new a"}, {"b.txt", "new b"}},
+                     "dst",
+                     {"dst"},
+                     false,
+                     {{"a.txt", readOnlyRefused ? "old a" : "new a"}, {"b.txt", "new b"}},
                      readOnlyRefused ? std::vector<DWORD>{ERROR_ACCESS_DENIED} : std::vector<DWORD>{}});
     if (GetFileAttributesA("Z:\\proc\\self") != INVALID_FILE_ATTRIBUTES)
-        cases.push_back({"target in a folder where nothing can be made (Wine's Z:\\proc)", nullptr,
-                         "Z:\\proc\\stowlet-hostile\\", {}, false, {}, {ERROR_PATH_NOT_FOUND, ERROR_PATH_NOT_FOUND}});
+        cases.push_back({"target in a folder where nothing can be made (Wine's Z:\\proc)",
+                         nullptr,
+                         "Z:\\proc\\stowlet-hostile\\",
+                         {},
+                         false,
+                         {},
+                         {ERROR_PATH_NOT_FOUND, ERROR_PATH_NOT_FOUND}});
     for (const Case& c : cases) {
         Workspace space;
         ASSERT_TRUE(space.Write("src\\a.txt", "new a"));
@@ -531,16 +589,23 @@ TEST(HostileInput, LongestCommandLines)
         bool started;
         std::vector<std::string> boxes;
     } cases[] = {
-        {"32,766-character command line: the probe and one-letter parameters", Filled(probe.path, " p", room, 'p'),
-         false, {tooLong}},
+        {"32,766-character command line: the probe and one-letter parameters",
+         Filled(probe.path, " p", room, 'p'),
+         false,
+         {tooLong}},
         {"32,766-character command line: one argument", std::string(room, 'a'), false, {tooLong}},
-        {"32,766-character command line: the probe and an unclosed quote", Filled(probe.path + " \"", "q", room, 'q'),
-         false, {tooLong}},
+        {"32,766-character command line: the probe and an unclosed quote",
+         Filled(probe.path + " \"", "q", room, 'q'),
+         false,
+         {tooLong}},
         {"32,766-character command line: the probe and TIMEOUT=0 3,000 times",
          Filled(probe.path, " TIMEOUT=0", room, '0'),
-         true, {}},
+         true,
+         {}},
         {"32,766-character command line: commas and blanks, then the probe",
-         Filled("", ", ", room - probe.path.size(), ',') + probe.path, true, {}},
+         Filled("", ", ", room - probe.path.size(), ',') + probe.path,
+         true,
+         {}},
     };
     size_t starts = 0;
     for (const Case& c : cases) {
@@ -595,24 +660,38 @@ TEST(HostileInput, MacrosGrowingPastAField)
     const std::string error = "Error when executing";
     std::vector<Case> cases = {
         {"Program of %WINDIR% 511 times",
-         [&](const Workspace&, const Probe&) { return "Program=" + repeat("%WINDIR%", 4095); }, {}, {error}, {}},
+         [&](const Workspace&, const Probe&) { return "Program=" + repeat("%WINDIR%", 4095); },
+         {},
+         {error},
+         {}},
         {"Parameters of %SYSTEMDIR% 372 times",
-         probeWith("Parameters=" + repeat("%SYSTEMDIR%", 4095)), {}, {error}, {}},
-        {"WorkingDir of %TEMPDIR% 455 times",
-         probeWith("WorkingDir=" + repeat("%TEMPDIR%", 4095)), {}, {error}, {}},
+         probeWith("Parameters=" + repeat("%SYSTEMDIR%", 4095)),
+         {},
+         {error},
+         {}},
+        {"WorkingDir of %TEMPDIR% 455 times", probeWith("WorkingDir=" + repeat("%TEMPDIR%", 4095)), {}, {error}, {}},
         {"Parameters of %PROGRAMFILES% 292 times",
-         probeWith("Parameters=" + repeat("%PROGRAMFILES%", 4095)), {}, {error}, {}},
+         probeWith("Parameters=" + repeat("%PROGRAMFILES%", 4095)),
+         {},
+         {error},
+         {}},
         // The prompt shows what fits and marks the cut; No keeps to one box (see RunIn).
         {"Parameters of %MYDOCUMENTS% 315 times, asked first",
-         probeWith("AskExecute=1\r\nParameters=" + repeat("%MYDOCUMENTS%", 4095)), {IDNO},
-         {"MAIN TASK: Please confirm"}, {}},
+         probeWith("AskExecute=1\r\nParameters=" + repeat("%MYDOCUMENTS%", 4095)),
+         {IDNO},
+         {"MAIN TASK: Please confirm"},
+         {}},
         {"CopyTarget of dst\\ and %DATE% 680 times",
          [&](const Workspace& s, const Probe&) {
              return CopyKeys(s / "src\\a.txt", s / "dst\\" + repeat("%DATE%", 4080));
          },
-         {}, {}, {ERROR_FILENAME_EXCED_RANGE}},
+         {},
+         {},
+         {ERROR_FILENAME_EXCED_RANGE}},
         {"CopySource of %PROGRAMDIR% 341 times",
-         [&](const Workspace& s, const Probe&) { return CopyKeys(repeat("%PROGRAMDIR%", 4095), s / "dst\\"); }, {}, {},
+         [&](const Workspace& s, const Probe&) { return CopyKeys(repeat("%PROGRAMDIR%", 4095), s / "dst\\"); },
+         {},
+         {},
          {ERROR_FILENAME_EXCED_RANGE}},
     };
     for (const Case& c : cases) {

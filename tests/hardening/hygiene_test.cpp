@@ -72,11 +72,12 @@ struct HandleSeries {
 void Print(const char* phase, int iterations, const Counts& before, const Counts& after, const HandleSeries& series,
            DWORD systemHandles, DWORD elapsedMs)
 {
-    std::printf("[hygiene] %s x%d: handles %lu -> %lu, the system's own %lu; along the way less the system's: %s;"
-                " GDI objects %ld -> %ld; %lu ms\n",
-                phase, iterations, static_cast<unsigned long>(before.handles),
-                static_cast<unsigned long>(after.handles), static_cast<unsigned long>(systemHandles),
-                series.Text().c_str(), before.gdiObjects, after.gdiObjects, static_cast<unsigned long>(elapsedMs));
+    std::printf(
+        "[hygiene] %s x%d: handles %lu -> %lu, the system's own %lu; along the way less the system's: %s;"
+        " GDI objects %ld -> %ld; %lu ms\n",
+        phase, iterations, static_cast<unsigned long>(before.handles), static_cast<unsigned long>(after.handles),
+        static_cast<unsigned long>(systemHandles), series.Text().c_str(), before.gdiObjects, after.gdiObjects,
+        static_cast<unsigned long>(elapsedMs));
     std::fflush(stdout);
 }
 

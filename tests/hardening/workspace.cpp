@@ -114,8 +114,8 @@ std::map<std::string, std::string> Workspace::Files(const std::string& relative)
     Walk(root, L"", [&](const std::wstring& child, const WIN32_FIND_DATAW& found) {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return;
         std::string content;
-        HANDLE file = CreateFileW((root + L"\\" + child).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file = CreateFileW((root + L"\\" + child).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             char chunk[4096];
             DWORD got = 0;
@@ -149,9 +149,9 @@ std::vector<std::string> ChangesOutside(const TreeSnapshot& before, const TreeSn
 {
     auto isAllowed = [&](const std::string& path) {
         for (const std::string& prefix : allowed) {
-            if (path.size() < prefix.size() || CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path.c_str(),
-                                                              int(prefix.size()), prefix.c_str(),
-                                                              int(prefix.size())) != CSTR_EQUAL)
+            if (path.size() < prefix.size() ||
+                CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path.c_str(), int(prefix.size()), prefix.c_str(),
+                               int(prefix.size())) != CSTR_EQUAL)
                 continue;
             if (path.size() == prefix.size() || path[prefix.size()] == '\\') return true;
         }

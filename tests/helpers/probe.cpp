@@ -73,9 +73,12 @@ void Line(std::string& record, const char* key, const std::string& value)
     record += key;
     record += '=';
     for (char c : value) {
-        if (c == '\r') record += "\\r";
-        else if (c == '\n') record += "\\n";
-        else record += c;
+        if (c == '\r')
+            record += "\\r";
+        else if (c == '\n')
+            record += "\\n";
+        else
+            record += c;
     }
     record += "\r\n";
 }
@@ -87,8 +90,9 @@ std::string HandleNumber(HWND window) { return Number(reinterpret_cast<ULONG_PTR
 void Append(const std::string& path, const std::string& record)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file =
+            CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             DWORD written = 0;
             WriteFile(file, record.data(), DWORD(record.size()), &written, nullptr);
@@ -206,8 +210,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
         windowClass.lpszClassName = "StowletProbeWindow";
         RegisterClassA(&windowClass);
         std::string caption = Setting(probe.settings, "Caption", "Stowlet probe");
-        probe.window = CreateWindowExA(0, windowClass.lpszClassName, caption.c_str(), WS_OVERLAPPEDWINDOW, 10, 10,
-                                       200, 120, nullptr, nullptr, instance, nullptr);
+        probe.window = CreateWindowExA(0, windowClass.lpszClassName, caption.c_str(), WS_OVERLAPPEDWINDOW, 10, 10, 200,
+                                       120, nullptr, nullptr, instance, nullptr);
         ShowWindow(probe.window, SettingNumber(probe.settings, "ShowCommand", showCommand));
         if (SettingNumber(probe.settings, "Minimize", 0)) ShowWindow(probe.window, SW_MINIMIZE);
     }

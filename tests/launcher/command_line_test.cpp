@@ -47,13 +47,13 @@ TEST(Splitter, SeparatorsQuotesAndTheEndOfTheLine)
         {"prog a b", 3, "", 2},
         {"  \t prog,,a\r\nb  ", 2, "b", 1},
         {"prog \"a b\" c", 1, "a b", 1},
-        {"prog \"a b\"c", 2, "c", 1},          // a quoted part ends its argument
-        {"prog ab\"cd\" x", 1, "ab", 1},       // a quote inside an unquoted argument ends the text...
-        {"prog ab\"cd\" x", 2, "x", 1},        // ...but the skip passes the quoted part
-        {"prog \"\" x", 1, "", 2},             // an empty quoted argument
+        {"prog \"a b\"c", 2, "c", 1},     // a quoted part ends its argument
+        {"prog ab\"cd\" x", 1, "ab", 1},  // a quote inside an unquoted argument ends the text...
+        {"prog ab\"cd\" x", 2, "x", 1},   // ...but the skip passes the quoted part
+        {"prog \"\" x", 1, "", 2},        // an empty quoted argument
         {"prog \"unclosed arg", 1, "unclosed arg", 1},
-        {"prog \"unclosed arg", 2, "", 2},     // nothing follows an unclosed quote
-        {"prog a\\\"b", 1, "a\\", 1},          // no escape character
+        {"prog \"unclosed arg", 2, "", 2},  // nothing follows an unclosed quote
+        {"prog a\\\"b", 1, "a\\", 1},       // no escape character
         {"", 0, "", 2},
         {"prog", -1, "", 2},
     };
@@ -84,7 +84,8 @@ TEST(CommandLine, ProgramOptionsAndJoinedParameters)
         int32_t term, unhide, timeout, show;
     } cases[] = {
         {"notepad readme.txt", Command, "notepad", "readme.txt", 0, 0, 0, 0},
-        {"\"C:\\Program Files\\App\\app.exe\" \"a b\" c", Command, "C:\\Program Files\\App\\app.exe", "a b c", 0, 0, 0, 0},
+        {"\"C:\\Program Files\\App\\app.exe\" \"a b\" c", Command, "C:\\Program Files\\App\\app.exe", "a b c", 0, 0, 0,
+         0},
         {"notepad a,b", Command, "notepad", "a b", 0, 0, 0, 0},
         {"notepad TERM", Command, "notepad", "", 2, 0, 0, 0},
         {"notepad term timeout=30 Show=True", Command, "notepad", "", 2, 0, 30, 1},
@@ -112,8 +113,8 @@ TEST(CommandLine, ProgramOptionsAndJoinedParameters)
         {"? x", NoCommand, "?", "", 0, 0, 0, 0},
         {"", NoCommand, "", "", 0, 0, 0, 0},
         {"\"\" notepad", NoCommand, "", "", 0, 0, 0, 0},
-        {"TERM", Command, "TERM", "", 0, 0, 0, 0},               // a single argument is the program
-        {"TERM TIMEOUT=5", Command, "TERM", "", 2, 0, 5, 0},     // every argument an option
+        {"TERM", Command, "TERM", "", 0, 0, 0, 0},            // a single argument is the program
+        {"TERM TIMEOUT=5", Command, "TERM", "", 2, 0, 5, 0},  // every argument an option
         {"notepad \"\" readme.txt", Command, "notepad", "", 0, 0, 0, 0},
         {"notepad a \"\" TERM", Command, "notepad", "a", 0, 0, 0, 0},
         {"notepad \"unclosed TERM", Command, "notepad", "unclosed TERM", 0, 0, 0, 0},
@@ -168,8 +169,8 @@ TEST(Startup, SettingsNamesFollowTheExecutablesName)
         {"C:\\Tools\\Stowftp.exe", true, "C:\\Tools\\Stowftp.ini", "Stowftp"},
         {"C:\\Tools\\Stowlet.com", true, "C:\\Tools\\Stowlet.ini", "Stowlet"},
         {"Stowlet.exe", true, "Stowlet.ini", "Stowlet"},  // no backslash: the whole name
-        {"C:\\a.b", true, "C:\\ini", ""},                  // the name less four characters is empty
-        {"C:\\ab", true, "C:ini", "C"},                      // the backslash itself replaced
+        {"C:\\a.b", true, "C:\\ini", ""},                 // the name less four characters is empty
+        {"C:\\ab", true, "C:ini", "C"},                   // the backslash itself replaced
         {"ab", false, "", ""},
         {"", false, "", ""},
     };

@@ -61,10 +61,12 @@ TEST(TaskPrompts, PartsFollowTheUnexpandedFields)
     TaskSettings& task = Fresh();
     std::strcpy(task.Parameters, "%DATE%");
     std::strcpy(task.WorkingDir, "%TEMPDIR%");
-    EXPECT_EQ(Text(task, "app", "20261205", "C:\\Temp"),
-              "Execute application in HIDDEN mode?\n\napp\n\nParameters:\n\n20261205\n\nWorking Directory:\n\nC:\\Temp");
+    EXPECT_EQ(
+        Text(task, "app", "20261205", "C:\\Temp"),
+        "Execute application in HIDDEN mode?\n\napp\n\nParameters:\n\n20261205\n\nWorking Directory:\n\nC:\\Temp");
     task.Parameters[0] = '\0';
-    EXPECT_EQ(Text(task, "app", "ignored", "C:\\Temp"), "Execute application in HIDDEN mode?\n\napp\n\nWorking Directory:\n\nC:\\Temp");
+    EXPECT_EQ(Text(task, "app", "ignored", "C:\\Temp"),
+              "Execute application in HIDDEN mode?\n\napp\n\nWorking Directory:\n\nC:\\Temp");
     char copy[TextCapacity];
     EXPECT_TRUE(CopyPromptText("C:\\src\\*.txt", "D:\\bak\\", copy));
     EXPECT_STREQ(copy, "Copy file(s)?\n\nC:\\src\\*.txt\n\nTo\n\nD:\\bak\\");

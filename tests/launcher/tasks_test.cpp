@@ -32,10 +32,12 @@ TEST(TaskSequence, ExecutePromptsCaptionsAndOpenings)
         const char* caption;
         const char* opening;
     } cases[] = {
-        {"AskExecute=1\r\nShow=1\r\nTimeout=30\r\n", "MAIN TASK: Please confirm [TIMEOUT=30]", "Execute and SHOW the application?\n\n"},
+        {"AskExecute=1\r\nShow=1\r\nTimeout=30\r\n", "MAIN TASK: Please confirm [TIMEOUT=30]",
+         "Execute and SHOW the application?\n\n"},
         {"AskExecute=1\r\nTerm=1\r\nTimeout=30\r\n", "MAIN TASK: Please confirm", "TERMINATE application?\n\n"},
         {"AskExecute=1\r\nShow=TRUE\r\nUnhide=1\r\n", "MAIN TASK: Please confirm", "UNHIDE application?\n\n"},
-        {"AskExecute=1\r\nShow=true\r\nTimeout=4\r\n", "MAIN TASK: Please confirm [TIMEOUT=4]", "Execute application in HIDDEN mode?\n\n"},
+        {"AskExecute=1\r\nShow=true\r\nTimeout=4\r\n", "MAIN TASK: Please confirm [TIMEOUT=4]",
+         "Execute application in HIDDEN mode?\n\n"},
     };
     for (const Case& c : cases) {
         RunResult run = RunWithIni(folder, Section("OPTIONS", "Program=notepad\r\n" + std::string(c.keys)), {IDNO});
@@ -55,15 +57,20 @@ TEST(TaskSequence, NoSkipsOnlyItsOwnStepAndTheCopyAfterAsksAgain)
     ASSERT_TRUE(CreateDirectoryA((folder / "src").c_str(), nullptr));
     ASSERT_TRUE(WriteWholeFile(folder / "src\\a.txt", "a"));
     Probe target = PlaceProbe(folder, ProbeFlavour::Gui, "tasks_noskip");
-    std::string ini = Section("OPTIONS", "Program=" + target.path + "\r\nParameters=one %DATE%\r\nAskExecute=1\r\n"
-                                         "CopySource=" + folder.Path() + "\\src\\a.txt\r\nCopyTarget=" + folder.Path() +
-                                         "\\dst\\\r\nCopyAfterExecute=1\r\nAskCopy=1\r\nCopyBeforeExecute=1\r\n");
+    std::string ini = Section("OPTIONS", "Program=" + target.path +
+                                             "\r\nParameters=one %DATE%\r\nAskExecute=1\r\n"
+                                             "CopySource=" +
+                                             folder.Path() + "\\src\\a.txt\r\nCopyTarget=" + folder.Path() +
+                                             "\\dst\\\r\nCopyAfterExecute=1\r\nAskCopy=1\r\nCopyBeforeExecute=1\r\n");
     RunResult run = RunWithIni(folder, ini, {IDNO, IDNO, IDYES});
     EXPECT_EQ(run.exitCode, 0u);
     ASSERT_EQ(run.boxes.size(), 2u);  // the copy before asks nothing: AskCopyBefore is 0
     EXPECT_EQ(run.boxes[0].caption, "MAIN TASK: Please confirm");
-    EXPECT_EQ(run.boxes[0].text.find("Execute application in HIDDEN mode?\n\n" + target.path + "\n\nParameters:\n\none "), 0u);
-    EXPECT_EQ(run.boxes[1].text, "Copy file(s)?\n\n" + folder.Path() + "\\src\\a.txt\n\nTo\n\n" + folder.Path() + "\\dst\\");
+    EXPECT_EQ(
+        run.boxes[0].text.find("Execute application in HIDDEN mode?\n\n" + target.path + "\n\nParameters:\n\none "),
+        0u);
+    EXPECT_EQ(run.boxes[1].text,
+              "Copy file(s)?\n\n" + folder.Path() + "\\src\\a.txt\n\nTo\n\n" + folder.Path() + "\\dst\\");
     EXPECT_TRUE(ReadProbeRecords(target.report).empty());  // No: nothing started
     EXPECT_TRUE(FileExists(folder / "dst\\a.txt"));        // copied before, without a prompt
     EndProcessesNamed(target.fileName);
@@ -78,11 +85,13 @@ TEST(TaskSequence, EachTaskUsesItsOwnCopySettingsAndGitRule)
         ASSERT_TRUE(WriteWholeFile(folder / file, file));
     ASSERT_TRUE(WriteWholeFile(folder / "repo\\.git\\HEAD", "ref: refs/heads/feature/demo\n"));
     std::string base = folder.Path();
-    std::string ini =
-        Section("PREVIOUS", "CopySource=" + base + "\\src\r\nCopyTarget=" + base + "\\prev\\%GITBRANCHNAME%\r\n"
-                            "WorkingDir=" + base + "\\repo\r\nCopyAfterExecute=1\r\nCopySubFolders=1\r\n") +
-        Section("OPTIONS", "CopySource=" + base + "\\src\\\r\nCopyTarget=" + base + "\\main\\%PROCESSID%\r\n"
-                           "CopyBeforeExecute=1\r\nCopySubFolders=0\r\n");
+    std::string ini = Section("PREVIOUS", "CopySource=" + base + "\\src\r\nCopyTarget=" + base +
+                                              "\\prev\\%GITBRANCHNAME%\r\n"
+                                              "WorkingDir=" +
+                                              base + "\\repo\r\nCopyAfterExecute=1\r\nCopySubFolders=1\r\n") +
+                      Section("OPTIONS", "CopySource=" + base + "\\src\\\r\nCopyTarget=" + base +
+                                             "\\main\\%PROCESSID%\r\n"
+                                             "CopyBeforeExecute=1\r\nCopySubFolders=0\r\n");
     RunResult run = RunWithIni(folder, ini);
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_TRUE(run.boxes.empty());
@@ -120,7 +129,8 @@ TEST(TaskSequence, HiddenProgramEndsAtItsTimeout)
 {
     TempFolder folder;
     Probe target = PlaceProbe(folder, ProbeFlavour::Gui, "tasks_timeout", "Stay=60\r\n");
-    std::string ini = Section("OPTIONS", "Program=" + target.path + "\r\nParameters=--job \"nightly run\"\r\nTimeout=2\r\n");
+    std::string ini =
+        Section("OPTIONS", "Program=" + target.path + "\r\nParameters=--job \"nightly run\"\r\nTimeout=2\r\n");
     DWORD start = GetTickCount();
     RunResult run = RunWithIni(folder, ini);
     DWORD elapsed = GetTickCount() - start;
@@ -165,9 +175,7 @@ TEST(TaskSequence, OddSettingsFilesEndQuietly)
     std::string garbage;
     for (int i = 0; i < 70000; ++i) garbage += char((i * 7919) & 0xFF);
     const std::string inis[] = {
-        "",
-        "; neither section\r\n[OTHER]\r\nProgram=notepad\r\n",
-        garbage,
+        "", "; neither section\r\n[OTHER]\r\nProgram=notepad\r\n", garbage,
         Section("OPTIONS", "Program=\r\nCopyBeforeExecute=1\r\nAskCopyBefore=1\r\n"),  // empty source: no prompt
     };
     for (const std::string& ini : inis) {

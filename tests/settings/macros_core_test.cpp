@@ -14,8 +14,14 @@ namespace {
 const ClockReading Saturday = {2026, 12, 6, 5, 14, 7, 9};
 
 const SystemTexts Machine = {
-    "C:\\Users\\me\\Documents",  "C:\\Tools\\Stowlet.exe", "C:\\Program Files\\", "Stowlet",
-    "C:\\Windows\\system32",     "C:\\Users\\me\\Temp\\",   "me",                  "BUILDER",
+    "C:\\Users\\me\\Documents",
+    "C:\\Tools\\Stowlet.exe",
+    "C:\\Program Files\\",
+    "Stowlet",
+    "C:\\Windows\\system32",
+    "C:\\Users\\me\\Temp\\",
+    "me",
+    "BUILDER",
     "C:\\Windows\\",
 };
 

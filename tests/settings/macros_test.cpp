@@ -1,6 +1,6 @@
 // The macro values from the real system, the clock seam, and %GITBRANCHNAME% from real files.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include <cstring>
@@ -19,10 +19,7 @@ TaskRecords Records;
 char ProcessIdText[PathCapacity];
 int32_t ErrorCode;
 
-void ExampleSaturday(SYSTEMTIME* now)
-{
-    *now = SYSTEMTIME{2026, 12, 6, 5, 14, 7, 9, 250};
-}
+void ExampleSaturday(SYSTEMTIME* now) { *now = SYSTEMTIME{2026, 12, 6, 5, 14, 7, 9, 250}; }
 
 std::string Expand(const std::string& source, int32_t task = -1)
 {

@@ -1,7 +1,7 @@
 // The settings file through the real profile functions, and the settings window's side
 // through a plain window holding child controls with the dialog's ids.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
@@ -51,9 +51,9 @@ public:
         for (int32_t selector = 0; selector < 2; ++selector)
             for (const SettingsKey& key : SettingsKeys) {
                 bool box = key.Kind == KeyKind::Flag || key.Kind == KeyKind::Show;
-                CreateWindowExA(0, box ? "BUTTON" : "EDIT", "",
-                                WS_CHILD | (box ? BS_AUTOCHECKBOX : ES_AUTOHSCROLL), 0, 0, 100, 20, window_,
-                                reinterpret_cast<HMENU>(INT_PTR(ControlIdOf(key, selector))), nullptr, nullptr);
+                CreateWindowExA(0, box ? "BUTTON" : "EDIT", "", WS_CHILD | (box ? BS_AUTOCHECKBOX : ES_AUTOHSCROLL), 0,
+                                0, 100, 20, window_, reinterpret_cast<HMENU>(INT_PTR(ControlIdOf(key, selector))),
+                                nullptr, nullptr);
             }
     }
     ~ControlWindow() { DestroyWindow(window_); }
@@ -141,8 +141,9 @@ TEST(LoadSettings, HandWrittenFiles)
              EXPECT_EQ(Number(1, "CopySubFolders"), 1);
              EXPECT_EQ(Number(1, "Show"), 0);
          }},
-        {"TRUE in any case", "[PREVIOUS]\nShow=TRUE\nTerm=tRuE\nUnhide=true\nAskCopy=True\n"
-                             "[OPTIONS]\nShow=true\nTerm=2\nUnhide=1\nAskCopy=0\nCopySubFolders=0\nCopyOverwrite=7\n",
+        {"TRUE in any case",
+         "[PREVIOUS]\nShow=TRUE\nTerm=tRuE\nUnhide=true\nAskCopy=True\n"
+         "[OPTIONS]\nShow=true\nTerm=2\nUnhide=1\nAskCopy=0\nCopySubFolders=0\nCopyOverwrite=7\n",
          [] {
              EXPECT_EQ(Number(0, "Show"), 5);
              EXPECT_EQ(Number(0, "Term"), 1);
@@ -155,8 +156,9 @@ TEST(LoadSettings, HandWrittenFiles)
              EXPECT_EQ(Number(1, "CopySubFolders"), 0);
              EXPECT_EQ(Number(1, "CopyOverwrite"), 7);
          }},
-        {"Show 1 and 0, numbers", "[PREVIOUS]\nShow=1\nTimeout=30\nCopyModifiedFilesHour=2\n"
-                                  "CopyModifiedFilesMinute=30\n[OPTIONS]\nShow=0\nTimeout=TRUE\n",
+        {"Show 1 and 0, numbers",
+         "[PREVIOUS]\nShow=1\nTimeout=30\nCopyModifiedFilesHour=2\n"
+         "CopyModifiedFilesMinute=30\n[OPTIONS]\nShow=0\nTimeout=TRUE\n",
          [] {
              EXPECT_EQ(Number(0, "Show"), 1);
              EXPECT_EQ(Number(0, "Timeout"), 30);
@@ -165,8 +167,9 @@ TEST(LoadSettings, HandWrittenFiles)
              EXPECT_EQ(Number(1, "Show"), 0);
              EXPECT_EQ(Number(1, "Timeout"), 0);  // "TRUE" is a flag's spelling only
          }},
-        {"enclosing quotes", "[PREVIOUS]\nProgram=\"C:\\My Tools\\app.exe\"\nParameters='a b'\n"
-                             "WorkingDir=\"\"C:\\q\"\"\nCopySource=\"mixed'\nCopyTarget=\"only front\n",
+        {"enclosing quotes",
+         "[PREVIOUS]\nProgram=\"C:\\My Tools\\app.exe\"\nParameters='a b'\n"
+         "WorkingDir=\"\"C:\\q\"\"\nCopySource=\"mixed'\nCopyTarget=\"only front\n",
          [] {
              EXPECT_EQ(Text(0, "Program"), "C:\\My Tools\\app.exe");
              EXPECT_EQ(Text(0, "Parameters"), "a b");
@@ -207,8 +210,9 @@ TEST(LoadSettings, FillsTheControls)
 {
     TempFolder folder;
     UseFile(folder / "controls.ini");
-    ASSERT_TRUE(WriteWholeFile(SettingsFilePath, "[PREVIOUS]\nProgram=notepad\nShow=TRUE\nCopySubFolders=0\n"
-                                                 "[OPTIONS]\nTimeout=45\nCopyModifiedFilesMinute=4294967295\n"));
+    ASSERT_TRUE(WriteWholeFile(SettingsFilePath,
+                               "[PREVIOUS]\nProgram=notepad\nShow=TRUE\nCopySubFolders=0\n"
+                               "[OPTIONS]\nTimeout=45\nCopyModifiedFilesMinute=4294967295\n"));
     ControlWindow window;
     window.Check(0, "CopySubFolders", true);
     window.SetText(1, "Program", "stale");
@@ -223,7 +227,8 @@ TEST(LoadSettings, FillsTheControls)
     EXPECT_EQ(window.GetText(1, "Timeout"), "45");
     EXPECT_EQ(window.GetText(0, "Timeout"), "0");
     // Numbers are shown unsigned.
-    EXPECT_EQ(window.GetText(1, "CopyModifiedFilesMinute"), std::to_string(uint32_t(Number(1, "CopyModifiedFilesMinute"))));
+    EXPECT_EQ(window.GetText(1, "CopyModifiedFilesMinute"),
+              std::to_string(uint32_t(Number(1, "CopyModifiedFilesMinute"))));
     ClearRecords();
 }
 
@@ -244,7 +249,7 @@ TEST(SaveSettings, WritesBothSectionsInKeyOrderAndReadsBackAsTyped)
     window.SetText(1, "CopyTarget", "D:\\bak\\%DATE%");
     window.Check(1, "CopySubFolders", true);
     window.SetText(1, "Timeout", "45");
-    window.SetText(1, "CopyModifiedFilesMinute", "abc");  // written as typed
+    window.SetText(1, "CopyModifiedFilesMinute", "abc");                      // written as typed
     std::string boundary = "\"" + std::string(TextCapacity - 5, 'x') + "\"";  // wraps to exactly 4095
     window.SetText(1, "Program", boundary);
 
@@ -258,10 +263,25 @@ TEST(SaveSettings, WritesBothSectionsInKeyOrderAndReadsBackAsTyped)
 
     std::string file = ReadWholeFile(SettingsFilePath);
     std::vector<std::string> previous = {
-        "CopySource=", "CopySubFolders=0", "CopyTarget=", "CopyOverwrite=0",
-        "Program=\"\"C:\\My Tools\\app.exe\"\"", "Parameters=''a b''", "WorkingDir=C:\\work", "Unhide=0", "Show=1",
-        "AskExecute=0", "Term=0", "CopyAfterExecute=0", "AskCopy=0", "Timeout=12", "CopyBeforeExecute=0",
-        "AskCopyBefore=0", "CopyModifiedFiles=1", "CopyModifiedFilesHour=2", "CopyModifiedFilesMinute=",
+        "CopySource=",
+        "CopySubFolders=0",
+        "CopyTarget=",
+        "CopyOverwrite=0",
+        "Program=\"\"C:\\My Tools\\app.exe\"\"",
+        "Parameters=''a b''",
+        "WorkingDir=C:\\work",
+        "Unhide=0",
+        "Show=1",
+        "AskExecute=0",
+        "Term=0",
+        "CopyAfterExecute=0",
+        "AskCopy=0",
+        "Timeout=12",
+        "CopyBeforeExecute=0",
+        "AskCopyBefore=0",
+        "CopyModifiedFiles=1",
+        "CopyModifiedFilesHour=2",
+        "CopyModifiedFilesMinute=",
     };
     EXPECT_EQ(SectionLines(file, "PREVIOUS"), previous);
     std::vector<std::string> options = SectionLines(file, "OPTIONS");
@@ -347,7 +367,8 @@ TEST(SaveSettings, AValueLoadedCutIsNotWrittenBackCut)
     TempFolder folder;
     UseFile(folder / "long.ini");
     const std::string full(TextCapacity + 500, 'L');
-    ASSERT_TRUE(WriteWholeFile(SettingsFilePath, "[OPTIONS]\r\nParameters=" + full + "\r\nWorkingDir=" + full + "\r\n"));
+    ASSERT_TRUE(
+        WriteWholeFile(SettingsFilePath, "[OPTIONS]\r\nParameters=" + full + "\r\nWorkingDir=" + full + "\r\n"));
     ControlWindow window;
     ClearRecords();
     LoadSettings(SettingsFilePath, Records, window.Get());

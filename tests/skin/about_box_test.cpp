@@ -106,14 +106,16 @@ std::vector<ShellCall> ShellCalls;
 
 HINSTANCE WINAPI RecordShell(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT show)
 {
-    ShellCalls.push_back({owner, verb ? verb : "(none)", file ? file : "", parameters == nullptr, directory == nullptr, show});
+    ShellCalls.push_back(
+        {owner, verb ? verb : "(none)", file ? file : "", parameters == nullptr, directory == nullptr, show});
     return reinterpret_cast<HINSTANCE>(33);
 }
 
 TEST_F(AboutBoxTest, TemplateCaptionIconAndControls)
 {
     char version[260];
-    ASSERT_EQ(ReadFileVersion(Startup.OwnPath, version, sizeof version), 1) << "the test program carries the version resource";
+    ASSERT_EQ(ReadFileVersion(Startup.OwnPath, version, sizeof version), 1)
+        << "the test program carries the version resource";
     ASSERT_STRNE(version, "");
     bool seen = false;
     RunAboutWith(owner_, [&](HWND box) -> bool {
@@ -126,7 +128,12 @@ TEST_F(AboutBoxTest, TemplateCaptionIconAndControls)
         EXPECT_TRUE(style & WS_SYSMENU);
         EXPECT_TRUE(style & WS_CAPTION) << "an overlapped window has a title bar";
 
-        struct Expected { int id; const char* cls; std::string text; LONG_PTR style; } controls[] = {
+        struct Expected {
+            int id;
+            const char* cls;
+            std::string text;
+            LONG_PTR style;
+        } controls[] = {
             {AboutFrameId, "Button", " Stowlet ", 0x50008357},
             {AboutLinkId, "Static", AboutLinkText, 0x50000101},
             {AboutOkId, "Button", "OK", 0x50018011},
@@ -179,9 +186,12 @@ TEST_F(AboutBoxTest, PictureIsTheDecodedJpegAtItsPlace)
 {
     // Reference pixels of the picture as a common JPEG decoder gives them; decoders may differ
     // by a few levels.
-    struct Sample { int x, y; int r, g, b; } samples[] = {
-        {10, 10, 24, 72, 121},   {390, 10, 44, 107, 174}, {10, 390, 45, 122, 176}, {390, 390, 63, 157, 227},
-        {200, 200, 245, 171, 40}, {200, 60, 37, 92, 156}, {60, 300, 42, 108, 169}, {320, 200, 51, 127, 189},
+    struct Sample {
+        int x, y;
+        int r, g, b;
+    } samples[] = {
+        {10, 10, 24, 72, 121},    {390, 10, 44, 107, 174}, {10, 390, 45, 122, 176}, {390, 390, 63, 157, 227},
+        {200, 200, 245, 171, 40}, {200, 60, 37, 92, 156},  {60, 300, 42, 108, 169}, {320, 200, 51, 127, 189},
     };
     bool checked = false;
     HBITMAP picture = nullptr;
@@ -260,18 +270,21 @@ TEST_F(AboutBoxTest, LinkUnderlinesOnHoverShowsAHandIsBlueAndOpensTheGuide)
         EXPECT_NE(GetCapture(), link);
         EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(link, WM_GETFONT, 0, 0)), original);
 
-        EXPECT_EQ(SendMessageA(link, WM_SETCURSOR, reinterpret_cast<WPARAM>(link), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), TRUE);
+        EXPECT_EQ(SendMessageA(link, WM_SETCURSOR, reinterpret_cast<WPARAM>(link), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
+                  TRUE);
         EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));
 
         // Blue text over the dialog's usual background; other statics keep their colour.
         Canvas canvas(4, 4);
         SetTextColor(canvas.Dc(), RGB(1, 1, 1));
-        const LRESULT brush = SendMessageA(box, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(canvas.Dc()), reinterpret_cast<LPARAM>(link));
+        const LRESULT brush =
+            SendMessageA(box, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(canvas.Dc()), reinterpret_cast<LPARAM>(link));
         EXPECT_EQ(GetTextColor(canvas.Dc()), RGB(0, 0, 196));
         EXPECT_EQ(brush, reinterpret_cast<LRESULT>(TextureBrushFor(canvas.Dc())));
         EXPECT_EQ(GetBkMode(canvas.Dc()), TRANSPARENT);
         SetTextColor(canvas.Dc(), RGB(1, 1, 1));
-        SendMessageA(box, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(canvas.Dc()), reinterpret_cast<LPARAM>(GetDlgItem(box, AboutFrameId)));
+        SendMessageA(box, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(canvas.Dc()),
+                     reinterpret_cast<LPARAM>(GetDlgItem(box, AboutFrameId)));
         EXPECT_EQ(GetTextColor(canvas.Dc()), RGB(1, 1, 1));
 
         // A click opens, with the shell, the guide the zip puts beside the exe, or the exe's
@@ -308,7 +321,10 @@ TEST_F(AboutBoxTest, LinkUnderlinesOnHoverShowsAHandIsBlueAndOpensTheGuide)
 TEST_F(AboutBoxTest, EscapeKeepsItOpenEnterOkAndCloseEndIt)
 {
     // Each run: a script of keys or commands, one per tick; the box must close on the last.
-    struct Case { const char* what; std::vector<std::function<void(HWND)>> steps; } cases[] = {
+    struct Case {
+        const char* what;
+        std::vector<std::function<void(HWND)>> steps;
+    } cases[] = {
         {"Esc then Enter",
          {[](HWND box) { PostMessageA(GetDlgItem(box, AboutOkId), WM_KEYDOWN, VK_ESCAPE, 0); },
           [](HWND box) { PostMessageA(GetDlgItem(box, AboutOkId), WM_KEYDOWN, VK_RETURN, 0); }}},
@@ -351,7 +367,7 @@ TEST_F(AboutBoxTest, TenOpeningsLeaveNoGdiObject)
             return true;
         });
     };
-    openAndClose(); // the first opening loads the picture decoder and fills system caches
+    openAndClose();  // the first opening loads the picture decoder and fills system caches
     // Wine's OleLoadPicture gives a picture that does not own its decoded bitmap when the run
     // mode is TRUE (Windows' does), so under Wine each decode leaves that one bitmap behind.
     // It is measured alone here and allowed for; everything else must be given back.
@@ -378,7 +394,8 @@ TEST(AboutPictureLoading, FailuresGiveNoBitmapAndTheirCodes)
     EXPECT_EQ(PictureDataToBitmap(nullptr, 10), nullptr);
 
     // The module argument is not used: the program's own picture is found with any.
-    HBITMAP picture = LoadPictureResource(reinterpret_cast<HMODULE>(GetModuleHandleA("kernel32.dll")), AboutPictureResource);
+    HBITMAP picture =
+        LoadPictureResource(reinterpret_cast<HMODULE>(GetModuleHandleA("kernel32.dll")), AboutPictureResource);
     ASSERT_NE(picture, nullptr);
     BITMAP info = {};
     GetObjectA(picture, sizeof info, &info);
@@ -387,4 +404,4 @@ TEST(AboutPictureLoading, FailuresGiveNoBitmapAndTheirCodes)
     DeleteObject(picture);
 }
 
-} // namespace
+}  // namespace

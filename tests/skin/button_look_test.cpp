@@ -16,7 +16,10 @@ const uint32_t Caption = Rgb(153, 180, 209);
 TEST(ButtonFace, StatesGiveTheDocumentedGradientsAndFrames)
 {
     const uint32_t base = SkinBaseColorOf(32, White, Caption);
-    struct Case { int32_t state; FaceColors expected; } cases[] = {
+    struct Case {
+        int32_t state;
+        FaceColors expected;
+    } cases[] = {
         {ButtonNormal, {White, White, Rgb(191, 191, 191), Rgb(215, 215, 215)}},
         {ButtonHot, {Rgb(204, 211, 219), Rgb(249, 250, 252), Rgb(157, 162, 167), Rgb(233, 236, 239)}},
         {ButtonPressed, {Rgb(244, 247, 250), Rgb(211, 218, 227), Rgb(156, 161, 167), Rgb(202, 204, 208)}},
@@ -40,7 +43,14 @@ TEST(ButtonText, ColourFollowsStateDisabledAndWhatIsSet)
     const uint32_t gray = Rgb(109, 109, 109);
     const uint32_t text = 0;
     const uint32_t hot = 0x600080, pressed = 0x600080, normal = 0x400000;
-    struct Case { const char* what; int32_t state; bool disabled; uint32_t h, p, n; uint32_t color; int32_t outState; } cases[] = {
+    struct Case {
+        const char* what;
+        int32_t state;
+        bool disabled;
+        uint32_t h, p, n;
+        uint32_t color;
+        int32_t outState;
+    } cases[] = {
         {"settings normal", ButtonNormal, false, hot, pressed, normal, normal, ButtonNormal},
         {"settings hot", ButtonHot, false, hot, pressed, normal, hot, ButtonHot},
         {"settings pressed", ButtonPressed, false, hot, pressed, normal, pressed, ButtonPressed},
@@ -60,12 +70,13 @@ TEST(ButtonText, ColourFollowsStateDisabledAndWhatIsSet)
 TEST(ButtonGeometry, TextAndFocusRectanglesShrinkByTheFlags)
 {
     const SkinRect item = {0, 0, 75, 23};
-    struct Case { uint32_t flags; bool menu; SkinRect text; } textCases[] = {
-        {0, false, {0, 0, 75, 23}},
-        {0x1, false, {2, 2, 73, 21}},
-        {0x4, false, {2, 2, 73, 21}},
-        {0x2000000F, false, {4, 4, 71, 19}},
-        {0x2000000F, true, {4, 4, 51, 19}},
+    struct Case {
+        uint32_t flags;
+        bool menu;
+        SkinRect text;
+    } textCases[] = {
+        {0, false, {0, 0, 75, 23}},          {0x1, false, {2, 2, 73, 21}},       {0x4, false, {2, 2, 73, 21}},
+        {0x2000000F, false, {4, 4, 71, 19}}, {0x2000000F, true, {4, 4, 51, 19}},
     };
     for (const Case& c : textCases) {
         const SkinRect got = ButtonTextRect(item, c.flags, c.menu);
@@ -74,8 +85,15 @@ TEST(ButtonGeometry, TextAndFocusRectanglesShrinkByTheFlags)
         EXPECT_EQ(got.right, c.text.right) << c.flags;
         EXPECT_EQ(got.bottom, c.text.bottom) << c.flags;
     }
-    struct FocusCase { uint32_t flags; bool bitmaps; int32_t inset; } focusCases[] = {
-        {0x2000000F, false, 4}, {0x4, false, 1}, {0x4, true, 4}, {0x1, false, 4},
+    struct FocusCase {
+        uint32_t flags;
+        bool bitmaps;
+        int32_t inset;
+    } focusCases[] = {
+        {0x2000000F, false, 4},
+        {0x4, false, 1},
+        {0x4, true, 4},
+        {0x1, false, 4},
     };
     for (const FocusCase& c : focusCases) {
         const SkinRect got = ButtonFocusRect(item, c.flags, c.bitmaps);
@@ -88,10 +106,10 @@ TEST(ButtonGeometry, TextAndFocusRectanglesShrinkByTheFlags)
 
 TEST(ButtonGeometry, TextBlockIsCentredVerticallyAsASignedShift)
 {
-    const SkinRect text = {4, 4, 71, 19}; // 15 high
+    const SkinRect text = {4, 4, 71, 19};  // 15 high
     EXPECT_EQ(TextCentringShift(text, 13), 1);
     EXPECT_EQ(TextCentringShift(text, 15), 0);
-    EXPECT_EQ(TextCentringShift(text, 26), -5); // two lines: moved up by half the difference
+    EXPECT_EQ(TextCentringShift(text, 26), -5);  // two lines: moved up by half the difference
     EXPECT_EQ(TextCentringShift(text, 0), 7);
 }
 
@@ -99,14 +117,18 @@ TEST(FocusMark, DotColourAndDottedLineEnds)
 {
     EXPECT_EQ(FocusMarkColor(Rgb(109, 109, 109), 0), Rgb(114, 114, 114));
 
-    struct Case { int32_t x, length; std::vector<int32_t> xs; int32_t last; } cases[] = {
+    struct Case {
+        int32_t x, length;
+        std::vector<int32_t> xs;
+        int32_t last;
+    } cases[] = {
         {10, 7, {10, 12, 14, 16}, 16},
         {10, 8, {10, 12, 14, 16}, 16},
         {10, 9, {10, 12, 14, 16, 18}, 18},
         {10, 1, {10}, 10},
-        {10, 0, {10}, 10},    // at least one pixel
+        {10, 0, {10}, 10},  // at least one pixel
         {10, -4, {10}, 10},
-        {-5, 7, {-5}, -5},    // compared unsigned: a start left of 0 sets one pixel
+        {-5, 7, {-5}, -5},  // compared unsigned: a start left of 0 sets one pixel
     };
     for (const Case& c : cases) {
         std::vector<int32_t> xs;
@@ -118,10 +140,12 @@ TEST(FocusMark, DotColourAndDottedLineEnds)
         EXPECT_EQ(last, c.last) << c.x << " " << c.length;
     }
     std::vector<int32_t> ys;
-    EXPECT_EQ(DottedLineWalk(3, 1, 5, false, [&](int32_t x, int32_t y) {
-        EXPECT_EQ(x, 3);
-        ys.push_back(y);
-    }), 5);
+    EXPECT_EQ(DottedLineWalk(3, 1, 5, false,
+                             [&](int32_t x, int32_t y) {
+                                 EXPECT_EQ(x, 3);
+                                 ys.push_back(y);
+                             }),
+              5);
     EXPECT_EQ(ys, (std::vector<int32_t>{1, 3, 5}));
 }
 
@@ -131,7 +155,7 @@ TEST(FocusMark, DottedLineNeverRunsPastTheEndOfTheRange)
     // running on through four billion coordinates.
     int count = 0;
     EXPECT_EQ(DottedLineWalk(-16, 0, 15, true, [&](int32_t, int32_t) { ++count; }), -2);
-    EXPECT_EQ(count, 8); // 0xFFFFFFF0 .. 0xFFFFFFFE
+    EXPECT_EQ(count, 8);  // 0xFFFFFFF0 .. 0xFFFFFFFE
 }
 
-} // namespace
+}  // namespace

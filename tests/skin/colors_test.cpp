@@ -12,7 +12,9 @@ uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) { return r | g << 8 | b << 16; 
 
 TEST(MulDivRounded, RoundsHalvesAwayFromZeroAndReportsWhatDoesNotFit)
 {
-    struct Case { int32_t a, b, c, expected; } cases[] = {
+    struct Case {
+        int32_t a, b, c, expected;
+    } cases[] = {
         {86, 255, 100, 219},  // 219.3
         {14, 255, 100, 36},   // 35.7
         {7, 255, 10, 179},    // 178.5 rounds up
@@ -24,9 +26,9 @@ TEST(MulDivRounded, RoundsHalvesAwayFromZeroAndReportsWhatDoesNotFit)
         {1, 1, 2, 1},
         {-1, 1, 2, -1},
         {0, -5, 3, 0},
-        {5, 5, 0, -1},                         // no divisor
-        {0x7FFFFFFF, 2, 1, -1},                // too large
-        {static_cast<int32_t>(0x80000000), 1, 1, -1}, // -2^31 is out of range too
+        {5, 5, 0, -1},                                 // no divisor
+        {0x7FFFFFFF, 2, 1, -1},                        // too large
+        {static_cast<int32_t>(0x80000000), 1, 1, -1},  // -2^31 is out of range too
         {static_cast<int32_t>(0x80000000), -1, 1, -1},
         {0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF},
     };
@@ -37,7 +39,10 @@ TEST(MulDivRounded, RoundsHalvesAwayFromZeroAndReportsWhatDoesNotFit)
 
 TEST(SkinColors, LightenDarkenAndBlendGiveTheDocumentedValues)
 {
-    struct Case { const char* what; uint32_t got, expected; } cases[] = {
+    struct Case {
+        const char* what;
+        uint32_t got, expected;
+    } cases[] = {
         {"lighten 64 black", LightenColor(64, Black), Rgb(64, 64, 64)},
         {"darken 64 white", DarkenColor(64, White), Rgb(191, 191, 191)},
         {"lighten 0 keeps", LightenColor(0, Rgb(1, 2, 3)), Rgb(1, 2, 3)},
@@ -85,12 +90,13 @@ TEST(SkinColors, MixChannel128PicksAChannelAndTruncates)
 {
     const uint32_t a = Rgb(160, 10, 200);
     const uint32_t b = Rgb(240, 20, 100);
-    struct Case { int32_t t, selector, expected; } cases[] = {
-        {0, 1, 160}, {128, 1, 240}, {64, 1, 200}, {1, 1, 160},  // 160.625 truncated
-        {0, 2, 10},  {128, 2, 20},  {127, 2, 19},                // 19.92 truncated
-        {0, 3, 200}, {128, 3, 100}, {1, 3, 199},                 // 199.2 truncated
-        {64, 0, 0},  {64, 4, 0},    {64, -1, 0},
-        {-10, 1, 160}, {500, 1, 240},                             // weights are limited to 0..128
+    struct Case {
+        int32_t t, selector, expected;
+    } cases[] = {
+        {0, 1, 160}, {128, 1, 240}, {64, 1, 200}, {1, 1, 160},                   // 160.625 truncated
+        {0, 2, 10},  {128, 2, 20},  {127, 2, 19},                                // 19.92 truncated
+        {0, 3, 200}, {128, 3, 100}, {1, 3, 199},                                 // 199.2 truncated
+        {64, 0, 0},  {64, 4, 0},    {64, -1, 0},  {-10, 1, 160}, {500, 1, 240},  // weights are limited to 0..128
     };
     for (const Case& c : cases) {
         EXPECT_EQ(MixChannel128(c.t, a, b, c.selector), c.expected) << "t " << c.t << " selector " << c.selector;
@@ -114,4 +120,4 @@ TEST(SkinRandom, RepeatsTheSameSequenceFromTheTextureSeed)
     }
 }
 
-} // namespace
+}  // namespace

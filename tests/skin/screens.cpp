@@ -75,7 +75,7 @@ void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD)
     }
 }
 
-} // namespace
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
 {

@@ -117,8 +117,13 @@ TEST_F(SettingsSkinTest, AboutOpensFromTheButtonWithThePictureAndTheSameVersion)
     EXPECT_FALSE(IsWindowEnabled(session.Window()));
 
     // A few pixels of the picture, as a common JPEG decoder gives them, at client (24, 26).
-    struct Sample { int x, y, r, g, b; } samples[] = {
-        {10, 10, 24, 72, 121}, {390, 390, 63, 157, 227}, {200, 200, 245, 171, 40}, {200, 60, 37, 92, 156},
+    struct Sample {
+        int x, y, r, g, b;
+    } samples[] = {
+        {10, 10, 24, 72, 121},
+        {390, 390, 63, 157, 227},
+        {200, 200, 245, 171, 40},
+        {200, 60, 37, 92, 156},
     };
     // The box paints on its own thread: look until the picture is there, at most 5 seconds.
     auto matchesSample = [](COLORREF pixel, const Sample& s) {
@@ -133,7 +138,8 @@ TEST_F(SettingsSkinTest, AboutOpensFromTheButtonWithThePictureAndTheSameVersion)
         ReleaseDC(about, dc);
         if (matching == static_cast<int>(std::size(samples))) break;
         if (GetTickCount() - start > 5000) {
-            ADD_FAILURE() << "the picture did not show: " << matching << " of " << std::size(samples) << " samples match";
+            ADD_FAILURE() << "the picture did not show: " << matching << " of " << std::size(samples)
+                          << " samples match";
             break;
         }
         Sleep(20);
@@ -146,4 +152,4 @@ TEST_F(SettingsSkinTest, AboutOpensFromTheButtonWithThePictureAndTheSameVersion)
     EXPECT_FALSE(session.Closed()) << "closing the About box leaves the settings window open";
 }
 
-} // namespace
+}  // namespace

@@ -25,8 +25,8 @@ TEST(SkinArithmetic, MulDivRoundedMatchesTheSystemMulDiv)
 {
     // -2^31 is left out: Wine's MulDiv negates its operands for a negative divisor, which
     // overflows for -2^31; the skin's operands are channels, amounts and small sizes.
-    const int32_t values[] = {0, 1, -1, 2, 7, 86, 100, 127, 128, 255, 2540, -2540, 10583, 46341,
-                              0x7FFFFFFF, -0x7FFFFFFF};
+    const int32_t values[] = {0,   1,   -1,   2,     7,     86,    100,        127,
+                              128, 255, 2540, -2540, 10583, 46341, 0x7FFFFFFF, -0x7FFFFFFF};
     for (int32_t a : values) {
         for (int32_t b : values) {
             for (int32_t c : values) {
@@ -48,7 +48,10 @@ TEST(SkinDrawing, GradientRectDirectionFollowsTheLowByteOfTheFlag)
 {
     const COLORREF from = RGB(0, 0, 0);
     const COLORREF to = RGB(240, 120, 60);
-    struct Case { int flag; bool vertical; } cases[] = {{1, true}, {0x101, true}, {0, false}, {0x100, false}};
+    struct Case {
+        int flag;
+        bool vertical;
+    } cases[] = {{1, true}, {0x101, true}, {0, false}, {0x100, false}};
     for (const Case& c : cases) {
         Canvas canvas(40, 40, Marker);
         RECT area = {0, 0, 40, 40};
@@ -65,7 +68,10 @@ TEST(SkinDrawing, GradientRectDirectionFollowsTheLowByteOfTheFlag)
 TEST(SkinDrawing, DottedLineSetsEverySecondPixelAndReturnsTheLast)
 {
     const COLORREF dot = RGB(114, 114, 114);
-    struct Case { int length; int last; } cases[] = {{7, 16}, {8, 16}, {9, 18}, {0, 10}};
+    struct Case {
+        int length;
+        int last;
+    } cases[] = {{7, 16}, {8, 16}, {9, 18}, {0, 10}};
     for (const Case& c : cases) {
         Canvas canvas(30, 30, Marker);
         EXPECT_EQ(DottedLine(canvas.Dc(), 10, 5, c.length, 1, dot), c.last) << c.length;
@@ -133,11 +139,13 @@ TEST(SkinFace, EachStateHasItsGradientAndThreeFrames)
         EXPECT_EQ(area.bottom, h) << "the rectangle is the same again";
 
         const POINT outer[] = {{0, 0}, {w / 2, 0}, {w - 1, h / 2}, {w / 2, h - 1}, {0, h - 1}};
-        for (const POINT& p : outer) EXPECT_EQ(canvas.At(p.x, p.y), e.outer) << "state " << e.state << " outer " << p.x << "," << p.y;
+        for (const POINT& p : outer)
+            EXPECT_EQ(canvas.At(p.x, p.y), e.outer) << "state " << e.state << " outer " << p.x << "," << p.y;
         const POINT white[] = {{1, 1}, {w / 2, 1}, {w - 2, h / 2}, {w / 2, h - 2}};
         for (const POINT& p : white) EXPECT_EQ(canvas.At(p.x, p.y), RGB(255, 255, 255)) << "state " << e.state;
         const POINT inner[] = {{2, 2}, {w / 2, 2}, {w - 3, h / 2}, {w / 2, h - 3}, {2, h - 3}};
-        for (const POINT& p : inner) EXPECT_EQ(canvas.At(p.x, p.y), e.inner) << "state " << e.state << " inner " << p.x << "," << p.y;
+        for (const POINT& p : inner)
+            EXPECT_EQ(canvas.At(p.x, p.y), e.inner) << "state " << e.state << " inner " << p.x << "," << p.y;
 
         // Inside the frames the face is the gradient from top to bottom colour.
         Canvas reference(w, h, Marker);
@@ -148,7 +156,8 @@ TEST(SkinFace, EachStateHasItsGradientAndThreeFrames)
         EXPECT_NEAR(GetRValue(last), GetRValue(e.bottom), 3) << "state " << e.state;
         EXPECT_NEAR(GetBValue(last), GetBValue(e.bottom), 3) << "state " << e.state;
         for (int y = 3; y < h - 3; ++y) {
-            for (int x = 3; x < w - 3; x += 7) EXPECT_EQ(canvas.At(x, y), reference.At(x, y)) << "state " << e.state << " " << x << "," << y;
+            for (int x = 3; x < w - 3; x += 7)
+                EXPECT_EQ(canvas.At(x, y), reference.At(x, y)) << "state " << e.state << " " << x << "," << y;
         }
     }
 }
@@ -169,7 +178,10 @@ TEST(SkinFace, OtherStatesPaintNothing)
 TEST(SkinFace, EightBitScreensGetPlainSystemColourFaces)
 {
     FixedSkinColors colors([] { return 8; });
-    struct Case { int state; COLORREF fill, frame; } cases[] = {
+    struct Case {
+        int state;
+        COLORREF fill, frame;
+    } cases[] = {
         {ButtonNormal, RGB(240, 240, 240), RGB(160, 160, 160)},
         {ButtonHot, RGB(227, 227, 227), RGB(160, 160, 160)},
         {ButtonPressed, RGB(255, 255, 255), RGB(0, 0, 0)},
@@ -197,18 +209,13 @@ DialogLog Log;
 INT_PTR CALLBACK TestDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
-    case WM_DRAWITEM:
-        ++Log.drawItems;
-        return FALSE;
+    case WM_DRAWITEM: ++Log.drawItems; return FALSE;
     case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) >= 81) ++Log.clicked;
         return FALSE;
-    case WM_ERASEBKGND:
-        return EraseWithTexture(dialog, reinterpret_cast<HDC>(wParam));
-    case WM_CTLCOLORSTATIC:
-        return reinterpret_cast<INT_PTR>(TextureBrushFor(reinterpret_cast<HDC>(wParam)));
-    default:
-        return FALSE;
+    case WM_ERASEBKGND: return EraseWithTexture(dialog, reinterpret_cast<HDC>(wParam));
+    case WM_CTLCOLORSTATIC: return reinterpret_cast<INT_PTR>(TextureBrushFor(reinterpret_cast<HDC>(wParam)));
+    default: return FALSE;
     }
 }
 
@@ -222,12 +229,13 @@ public:
             {WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 70, 40, 50, 14, 82, ClassButton, nullptr, "Save"},
             {WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 130, 40, 50, 14, 83, ClassButton, nullptr, "Close"},
         };
-        const DialogHeader header = {WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT, 0, 0, 0, 200, 70, "Skin test", 8, "MS Sans Serif"};
+        const DialogHeader header = {
+            WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT, 0, 0, 0, 200, 70, "Skin test", 8, "MS Sans Serif"};
         alignas(4) static unsigned char block[2048];
         for (unsigned char& b : block) b = 0;
         BuildDialogTemplate(header, controls, 4, block, sizeof block, WidenBytes);
-        dialog_ = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(block), nullptr,
-                                             TestDialogProc, 0);
+        dialog_ = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(block),
+                                             nullptr, TestDialogProc, 0);
         originalDialogProc_ = GetWindowLongPtrA(dialog_, GWLP_WNDPROC);
         originalButtonProc_ = GetWindowLongPtrA(Button(81), GWLP_WNDPROC);
         Log = DialogLog();
@@ -358,7 +366,9 @@ TEST(SkinControl, ButtonsStayOwnerDrawnWhenTheDefaultButtonMoves)
     for (int target : {82, 81, 83}) {
         SendMessageA(d.Dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(d.Button(target)), 1);
         SkinnedDialog::Pump();
-        for (int id : {81, 82, 83}) EXPECT_EQ(GetWindowLongPtrA(d.Button(id), GWL_STYLE) & 0xF, BS_OWNERDRAW) << "after focus on " << target << ": " << id;
+        for (int id : {81, 82, 83})
+            EXPECT_EQ(GetWindowLongPtrA(d.Button(id), GWL_STYLE) & 0xF, BS_OWNERDRAW)
+                << "after focus on " << target << ": " << id;
     }
     // The dialog's own procedure never sees the skinned buttons' drawing.
     UpdateWindow(d.Dialog());
@@ -509,7 +519,6 @@ TEST_F(SkinPainter, FocusMarkEdgesLineUp)
 
 TEST_F(SkinPainter, TextIsCentredAndNotMovedWhenPressed)
 {
-
     SetWindowTextA(save, "");
     Canvas blankNormal(w, h), blankPressed(w, h);
     PaintInto(blankNormal, save, 0);
@@ -590,7 +599,7 @@ std::vector<COLORREF> BitmapPixels(HBITMAP bitmap, int* width, int* height)
     BITMAPINFO request = {};
     request.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     request.bmiHeader.biWidth = info.bmWidth;
-    request.bmiHeader.biHeight = info.bmHeight; // bottom-up: row 0 is the picture's bottom row
+    request.bmiHeader.biHeight = info.bmHeight;  // bottom-up: row 0 is the picture's bottom row
     request.bmiHeader.biPlanes = 1;
     request.bmiHeader.biBitCount = 32;
     std::vector<uint32_t> raw(static_cast<size_t>(info.bmWidth) * info.bmHeight);
@@ -620,7 +629,7 @@ TEST(SkinTexture, SettingsWindowTextureIsRepeatableWithItsPaletteColours)
     EXPECT_EQ(pixels[2], RGB(235, 235, 235));
     int lw = 0, lh = 0;
     const std::vector<COLORREF> lightPixels = BitmapPixels(lighter, &lw, &lh);
-    EXPECT_EQ(lightPixels[0], RGB(236, 236, 236)); // 15 % towards white, truncated
+    EXPECT_EQ(lightPixels[0], RGB(236, 236, 236));  // 15 % towards white, truncated
 
     HBITMAP second = nullptr;
     ASSERT_EQ(MakeTextureBitmap(2, area, 30, 15, 0, 0, &second, nullptr), 0u);
@@ -641,9 +650,17 @@ TEST(SkinTexture, SettingsWindowTextureIsRepeatableWithItsPaletteColours)
 TEST(SkinTexture, RefusedArgumentsMakeNothing)
 {
     FixedSkinColors colors;
-    struct Case { int style; RECT area; } cases[] = {
-        {1, {0, 0, 240, 60}}, {3, {0, 0, 240, 60}}, {2, {0, 0, 0, 60}}, {2, {0, 0, 240, 0}},
-        {2, {240, 0, 0, 60}}, {2, {0, 0, 0x7FFFFFFF, 0x7FFFFFFF}}, {2, {-0x7FFFFFFF, 0, 0x7FFFFFFF, 10}},
+    struct Case {
+        int style;
+        RECT area;
+    } cases[] = {
+        {1, {0, 0, 240, 60}},
+        {3, {0, 0, 240, 60}},
+        {2, {0, 0, 0, 60}},
+        {2, {0, 0, 240, 0}},
+        {2, {240, 0, 0, 60}},
+        {2, {0, 0, 0x7FFFFFFF, 0x7FFFFFFF}},
+        {2, {-0x7FFFFFFF, 0, 0x7FFFFFFF, 10}},
     };
     for (const Case& c : cases) {
         HBITMAP made = reinterpret_cast<HBITMAP>(1), lighter = reinterpret_cast<HBITMAP>(1);
@@ -701,7 +718,7 @@ TEST(SkinLeaks, HundredPaintsOfASkinnedButtonLeaveNoGdiObject)
             }
             gHotControl = nullptr;
         };
-        paintAll(3); // first paints may fill the system's own caches
+        paintAll(3);  // first paints may fill the system's own caches
         const long before = GdiObjectsInUse();
         paintAll(100);
         EXPECT_EQ(GdiObjectsInUse(), before);
@@ -710,4 +727,4 @@ TEST(SkinLeaks, HundredPaintsOfASkinnedButtonLeaveNoGdiObject)
     DeleteObject(texture);
 }
 
-} // namespace
+}  // namespace

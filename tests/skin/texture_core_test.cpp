@@ -16,7 +16,11 @@ const TextureColors DefaultColors = {Gray(160), Gray(240), Gray(255)};
 
 TEST(TextureLayout, StrideIsPaddedToFourBytesAndSizesAreChecked)
 {
-    struct Case { int64_t width, height; bool ok; uint32_t stride, block; } cases[] = {
+    struct Case {
+        int64_t width, height;
+        bool ok;
+        uint32_t stride, block;
+    } cases[] = {
         {240, 60, true, 240, 15464},
         {1, 1, true, 4, 1068},
         {5, 2, true, 8, 1080},
@@ -25,7 +29,7 @@ TEST(TextureLayout, StrideIsPaddedToFourBytesAndSizesAreChecked)
         {240, 0, false, 0, 0},
         {-240, 60, false, 0, 0},
         {240, -60, false, 0, 0},
-        {0x7FFFFFFF, 0x7FFFFFFF, false, 0, 0}, // would need far more than 32 bits
+        {0x7FFFFFFF, 0x7FFFFFFF, false, 0, 0},  // would need far more than 32 bits
         {0x100000000LL, 1, false, 0, 0},
     };
     for (const auto& c : cases) {
@@ -41,7 +45,10 @@ TEST(TexturePalette, RunsFromShadowThroughFaceToHighlight)
 {
     uint8_t table[1024] = {};
     BuildTexturePalette(DefaultColors, 0, 0, 0, table, nullptr);
-    struct Case { int entry; uint8_t level; } cases[] = {{0, 160}, {64, 200}, {127, 239}, {128, 240}, {255, 255}};
+    struct Case {
+        int entry;
+        uint8_t level;
+    } cases[] = {{0, 160}, {64, 200}, {127, 239}, {128, 240}, {255, 255}};
     for (const Case& c : cases) {
         for (int channel = 0; channel < 3; ++channel) EXPECT_EQ(table[c.entry * 4 + channel], c.level) << c.entry;
         EXPECT_EQ(table[c.entry * 4 + 3], 0) << c.entry;
@@ -69,10 +76,13 @@ TEST(TexturePalette, TintAndLighterTableMoveEntriesByTruncatedPercent)
     uint8_t lighter[1024] = {};
     // 20 % towards black, then the lighter table 15 % towards white from the tinted value.
     BuildTexturePalette(DefaultColors, 20, 0x000000, 15, table, lighter);
-    struct Case { int entry; uint8_t tinted, lightened; } cases[] = {
-        {0, 128, 147},   // 160 × 0.8 = 128; (128 × 85 + 255 × 15) / 100 = 147.05
-        {64, 160, 174},  // 200 × 0.8 = 160; 174.25
-        {255, 204, 211}, // 255 × 0.8 = 204; 211.65
+    struct Case {
+        int entry;
+        uint8_t tinted, lightened;
+    } cases[] = {
+        {0, 128, 147},    // 160 × 0.8 = 128; (128 × 85 + 255 × 15) / 100 = 147.05
+        {64, 160, 174},   // 200 × 0.8 = 160; 174.25
+        {255, 204, 211},  // 255 × 0.8 = 204; 211.65
     };
     for (const Case& c : cases) {
         EXPECT_EQ(table[c.entry * 4], c.tinted) << c.entry;
@@ -93,7 +103,7 @@ TEST(TextureBlock, SettingsWindowTextureStartsWithTheDocumentedPixels)
     ASSERT_TRUE(ComputeTextureLayout(240, 60, &layout));
     std::vector<uint8_t> block(layout.blockSize, 0);
     std::vector<uint8_t> lighter(TexturePaletteSize, 0);
-    SetSkinRandomState(1); // the generator reseeds whatever came before
+    SetSkinRandomState(1);  // the generator reseeds whatever came before
     BuildTextureBlock(block.data(), layout, 30, DefaultColors, 0, 0, 15, lighter.data());
 
     EXPECT_EQ(Read32(&block[0]), 40u);
@@ -140,7 +150,10 @@ TEST(TextureBlock, RowPaddingIsLeftZeroAndRowsFollowTheRandomSequence)
 
 TEST(TextureNoise, StrengthSetsTheSpreadAroundTheMiddle)
 {
-    struct Case { int32_t strength; uint8_t low, high; } cases[] = {
+    struct Case {
+        int32_t strength;
+        uint8_t low, high;
+    } cases[] = {
         {0, 128, 129}, {1, 127, 129}, {30, 98, 158}, {100, 28, 229}, {127, 1, 255},
     };
     for (const Case& c : cases) {
@@ -156,4 +169,4 @@ TEST(TextureNoise, StrengthSetsTheSpreadAroundTheMiddle)
     }
 }
 
-} // namespace
+}  // namespace

@@ -47,7 +47,10 @@ int main(int argc, char** argv)
             while (start <= list.size()) {
                 size_t end = list.find(',', start);
                 std::string word = list.substr(start, end == std::string::npos ? std::string::npos : end - start);
-                options.answers.push_back(word == "yes" ? IDYES : word == "ok" ? IDOK : word == "cancel" ? IDCANCEL : IDNO);
+                options.answers.push_back(word == "yes"      ? IDYES
+                                          : word == "ok"     ? IDOK
+                                          : word == "cancel" ? IDCANCEL
+                                                             : IDNO);
                 if (end == std::string::npos) break;
                 start = end + 1;
             }
@@ -58,7 +61,8 @@ int main(int argc, char** argv)
         }
     }
     if (i + 1 >= argc) {
-        std::fprintf(stderr, "usage: boxdriver [--answers yes,no,...] [--timeout s] [--debug] -- program [arguments...]\n");
+        std::fprintf(stderr,
+                     "usage: boxdriver [--answers yes,no,...] [--timeout s] [--debug] -- program [arguments...]\n");
         return 2;
     }
     char full[MAX_PATH * 4];
@@ -79,7 +83,8 @@ int main(int argc, char** argv)
         std::printf("    answered: %s\n", ButtonName(box.answer));
     }
     for (const DialogSeen& dialog : result.dialogs)
-        std::printf("  window \"%s\" (%d controls) opened, closed by the driver\n", dialog.caption.c_str(), dialog.controls);
+        std::printf("  window \"%s\" (%d controls) opened, closed by the driver\n", dialog.caption.c_str(),
+                    dialog.controls);
     for (const std::string& line : result.debugLines) std::printf("  debug: %s\n", line.c_str());
     if (result.timedOut)
         std::printf("  still running after the time-out: ended by the driver\n");

@@ -17,7 +17,8 @@ BOOL CALLBACK CollectDialogs(HWND window, LPARAM parameter)
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
     char cls[32];
-    if (pid == found->pid && IsWindowVisible(window) && GetClassNameA(window, cls, sizeof cls) && !lstrcmpA(cls, "#32770"))
+    if (pid == found->pid && IsWindowVisible(window) && GetClassNameA(window, cls, sizeof cls) &&
+        !lstrcmpA(cls, "#32770"))
         found->windows.push_back(window);
     return TRUE;
 }
@@ -46,7 +47,10 @@ std::string WindowText(HWND window)
 }
 
 BoxWatcher::BoxWatcher(DWORD pid, std::vector<int> answers, bool closeDialogs)
-    : pid_(pid), answers_(std::move(answers)), closeDialogs_(closeDialogs), stop_(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    : pid_(pid),
+      answers_(std::move(answers)),
+      closeDialogs_(closeDialogs),
+      stop_(CreateEventA(nullptr, TRUE, FALSE, nullptr))
 {
     thread_ = std::thread([this] { Run(); });
 }
@@ -74,7 +78,8 @@ void BoxWatcher::Look()
     Found found{pid_, {}};
     EnumWindows(CollectDialogs, LPARAM(&found));
     // Forget handled windows that are gone, so a reused handle counts as a new box.
-    handled_.erase(std::remove_if(handled_.begin(), handled_.end(), [](HWND w) { return !IsWindow(w); }), handled_.end());
+    handled_.erase(std::remove_if(handled_.begin(), handled_.end(), [](HWND w) { return !IsWindow(w); }),
+                   handled_.end());
     for (HWND window : found.windows) {
         if (std::find(handled_.begin(), handled_.end(), window) != handled_.end()) continue;
         Children children;
@@ -84,7 +89,8 @@ void BoxWatcher::Look()
         for (HWND child : children.all) {
             int id = GetDlgCtrlID(child);
             char cls[16];
-            if (GetClassNameA(child, cls, sizeof cls) && !lstrcmpiA(cls, "Button") && IsAnswerButton(id)) buttons.push_back(id);
+            if (GetClassNameA(child, cls, sizeof cls) && !lstrcmpiA(cls, "Button") && IsAnswerButton(id))
+                buttons.push_back(id);
         }
         bool isBox = textControl && !buttons.empty() && children.all.size() <= 8;
         handled_.push_back(window);

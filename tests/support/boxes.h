@@ -16,7 +16,7 @@ struct BoxSeen {
     UINT style = 0;            // the box window's style bits (WS_EX bits in exStyle)
     UINT exStyle = 0;
     HWND owner = nullptr;
-    int answer = 0;            // the button pressed
+    int answer = 0;  // the button pressed
 };
 
 // A top-level dialog that is not a message box (the settings window, the About box).

@@ -8,7 +8,8 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     // Never shown: tests that look for visible windows do not meet it.
-    CreateWindowExA(0, "STATIC", "Stowlet test desktop keeper", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    CreateWindowExA(0, "STATIC", "Stowlet test desktop keeper", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                    nullptr);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
     return 0;

@@ -28,7 +28,8 @@ inline DWORD OwnHandleCount()
     std::vector<char> buffer(1 << 20);
     ULONG needed = 0;
     LONG status;
-    while ((status = query(SystemHandleInformation, buffer.data(), ULONG(buffer.size()), &needed)) == InfoLengthMismatch)
+    while ((status = query(SystemHandleInformation, buffer.data(), ULONG(buffer.size()), &needed)) ==
+           InfoLengthMismatch)
         buffer.resize(buffer.size() * 2);
     if (status != 0) return 0;
     ULONG entries = *reinterpret_cast<ULONG*>(buffer.data());
@@ -66,8 +67,8 @@ inline bool BareIdleStart(const std::string& path)
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION started;
     std::string line = path;
-    if (!CreateProcessA(path.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
-                        nullptr, &startup, &started))
+    if (!CreateProcessA(path.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, nullptr,
+                        &startup, &started))
         return false;
     WaitForInputIdle(started.hProcess, 10000);
     TerminateProcess(started.hProcess, 0);

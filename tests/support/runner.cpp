@@ -51,7 +51,8 @@ void ReadDebugString(RunResult& result, HANDLE process, const OUTPUT_DEBUG_STRIN
         text.resize(got);
         while (!text.empty() && text.back() == '\0') text.pop_back();
         wide.resize(text.size());
-        wide.resize(size_t(MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), wide.data(), int(wide.size()))));
+        wide.resize(
+            size_t(MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), wide.data(), int(wide.size()))));
     }
     result.debugLines.push_back(text);
     result.debugLinesWide.push_back(wide);
@@ -90,9 +91,7 @@ void DebugUntilExit(RunResult& result, HANDLE process, DWORD deadline)
         case LOAD_DLL_DEBUG_EVENT:
             if (event.u.LoadDll.hFile) CloseHandle(event.u.LoadDll.hFile);
             break;
-        case OUTPUT_DEBUG_STRING_EVENT:
-            ReadDebugString(result, process, event.u.DebugString);
-            break;
+        case OUTPUT_DEBUG_STRING_EVENT: ReadDebugString(result, process, event.u.DebugString); break;
         case EXCEPTION_DEBUG_EVENT: {
             const EXCEPTION_RECORD& record = event.u.Exception.ExceptionRecord;
             bool breakpoint = record.ExceptionCode == EXCEPTION_BREAKPOINT || record.ExceptionCode == 0x4000001F;
@@ -108,8 +107,7 @@ void DebugUntilExit(RunResult& result, HANDLE process, DWORD deadline)
             result.exitCode = event.u.ExitProcess.dwExitCode;
             ContinueDebugEvent(event.dwProcessId, event.dwThreadId, DBG_CONTINUE);
             return;
-        default:
-            break;
+        default: break;
         }
         ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
     }
@@ -134,8 +132,8 @@ RunResult RunProgram(const std::string& exePath, const RunOptions& options)
     DWORD flags = CREATE_SUSPENDED | (options.captureDebug ? DEBUG_ONLY_THIS_PROCESS : 0);
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
-    if (!CreateProcessA(exePath.c_str(), line.data(), nullptr, nullptr, FALSE, flags, nullptr, directory.c_str(), &startup,
-                        &info))
+    if (!CreateProcessA(exePath.c_str(), line.data(), nullptr, nullptr, FALSE, flags, nullptr, directory.c_str(),
+                        &startup, &info))
         return result;
     result.started = true;
     result.pid = info.dwProcessId;

@@ -14,14 +14,14 @@
 
 struct RunOptions {
     std::string exeName = "Stowlet.exe";  // the name the copy bears
-    std::string arguments;                 // the command line after the program's own quoted path
-    std::optional<std::string> ini;        // written beside the copy as <name>.ini when given
-    std::string folder;                    // where the copy goes; a fresh TempFolder when empty
-    std::string currentDirectory;          // of the new process; the copy's folder when empty
-    std::vector<int> answers;              // for the message boxes, in order (see BoxWatcher)
-    bool closeDialogs = true;              // close other dialogs (the settings window) when they show
-    bool captureDebug = false;             // run under the debug API and collect OutputDebugStringA lines
-    bool keepChildren = false;             // leave processes it started running until the result goes away
+    std::string arguments;                // the command line after the program's own quoted path
+    std::optional<std::string> ini;       // written beside the copy as <name>.ini when given
+    std::string folder;                   // where the copy goes; a fresh TempFolder when empty
+    std::string currentDirectory;         // of the new process; the copy's folder when empty
+    std::vector<int> answers;             // for the message boxes, in order (see BoxWatcher)
+    bool closeDialogs = true;             // close other dialogs (the settings window) when they show
+    bool captureDebug = false;            // run under the debug API and collect OutputDebugStringA lines
+    bool keepChildren = false;            // leave processes it started running until the result goes away
     DWORD timeoutMs = 30000;
 };
 
@@ -45,7 +45,7 @@ struct RunResult {
     bool crashed = false;   // an unhandled exception (debug runs), or an exception exit code
     DWORD exitCode = 0xFFFFFFFF;
     DWORD pid = 0;
-    std::string exePath;    // the copy that ran
+    std::string exePath;  // the copy that ran
     std::vector<BoxSeen> boxes;
     std::vector<DialogSeen> dialogs;
     std::vector<std::string> debugLines;
@@ -53,7 +53,7 @@ struct RunResult {
     // the system passed it on so (WaitForDebugEventEx), else the ANSI text widened.
     std::vector<std::wstring> debugLinesWide;
     std::vector<bool> debugLinesWereWide;
-    JobHolder job;          // with keepChildren: the processes the run left behind
+    JobHolder job;                          // with keepChildren: the processes the run left behind
     std::shared_ptr<TempFolder> ownFolder;  // the fresh folder of RunStowlet, removed with the result
 };
 

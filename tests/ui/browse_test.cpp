@@ -36,8 +36,8 @@ protected:
     {
         HWND box = WaitForTopWindow("#32770", "Please Confirm", 5000);
         if (!box) return false;
-        bool right = WindowText(GetDlgItem(box, 0xFFFF)) == "Is it a request for a folder?" &&
-                     GetDlgItem(box, IDYES) && GetDlgItem(box, IDNO) && GetWindow(box, GW_OWNER) == session.Window();
+        bool right = WindowText(GetDlgItem(box, 0xFFFF)) == "Is it a request for a folder?" && GetDlgItem(box, IDYES) &&
+                     GetDlgItem(box, IDNO) && GetWindow(box, GW_OWNER) == session.Window();
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
         return WaitGone(box) && right;
     }

@@ -157,8 +157,8 @@ TEST(DialogTemplate, RefusesEveryBlockTooSmallWithoutWritingPastIt)
     for (size_t capacity = 0; capacity < needed; ++capacity) {
         // Exactly capacity bytes: the sanitizers of the native build catch any write beyond.
         std::vector<unsigned char> block(capacity + 1);
-        EXPECT_EQ(BuildDialogTemplate(SettingsDialogHeader, SettingsControls.data(), SettingsControlCount,
-                                      block.data(), capacity, WidenBytes),
+        EXPECT_EQ(BuildDialogTemplate(SettingsDialogHeader, SettingsControls.data(), SettingsControlCount, block.data(),
+                                      capacity, WidenBytes),
                   0u)
             << "capacity " << capacity;
     }

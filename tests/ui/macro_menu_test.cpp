@@ -191,7 +191,8 @@ TEST_F(MacroMenuTest, ANameThatWouldNotFitATaskFieldIsRefusedNotCut)
         SetWindowTextA(field, text.c_str());
         Select(session, 54, c.start, c.end);
         ASSERT_TRUE(session.OnUi([&] { InsertMacro(221, field, 54); }));
-        std::string expected = c.inserted ? text.substr(0, size_t(c.start)) + "%TEMPDIR%" + text.substr(size_t(c.end)) : text;
+        std::string expected =
+            c.inserted ? text.substr(0, size_t(c.start)) + "%TEMPDIR%" + text.substr(size_t(c.end)) : text;
         EXPECT_EQ(session.Text(54), expected) << c.length;
         if (!c.inserted) {
             EXPECT_EQ(Selection(session, 54), std::make_pair(c.start, c.end)) << c.length;

@@ -29,8 +29,8 @@ TEST(SettingsCaption, ALongPathIsShortenedVisiblyAndNeverOverflows)
         ASSERT_EQ(path.size(), pathLength);
         for (size_t capacity : {260u, 64u, 50u, 46u}) {
             std::vector<char> caption(capacity + 8, '#');
-            bool whole = ComposeSettingsCaption("Stowlet Launcher", true, "1.2025.04.23", path.c_str(),
-                                                caption.data(), capacity);
+            bool whole = ComposeSettingsCaption("Stowlet Launcher", true, "1.2025.04.23", path.c_str(), caption.data(),
+                                                capacity);
             SCOPED_TRACE(testing::Message() << "path " << pathLength << ", capacity " << capacity);
             for (size_t i = capacity; i < caption.size(); ++i) ASSERT_EQ(caption[i], '#');  // nothing beyond
             std::string text(caption.data());
@@ -39,9 +39,9 @@ TEST(SettingsCaption, ALongPathIsShortenedVisiblyAndNeverOverflows)
             if (whole) continue;
             EXPECT_NE(text.find("..."), std::string::npos);  // the cut shows
             if (capacity >= 64) {
-                EXPECT_EQ(text.size(), capacity - 1);  // shortened only as much as needed
+                EXPECT_EQ(text.size(), capacity - 1);                     // shortened only as much as needed
                 EXPECT_EQ(text.rfind("Stowlet.ini]"), text.size() - 12);  // the file name stays
-                EXPECT_EQ(text.find(prefix + "C:\\"), 0u);                 // and so does the drive
+                EXPECT_EQ(text.find(prefix + "C:\\"), 0u);                // and so does the drive
             }
         }
     }
@@ -59,10 +59,10 @@ TEST(MacroMenuItems, TwentyThreeNamesInOrderWithTheirCommands)
         uint32_t command;
         const char* name;  // nullptr: not a menu command
     };
-    const Case cases[] = {{200, "%COMPUTERNAME%"}, {202, "%DAY%"},   {203, nullptr},         {205, nullptr},
-                          {206, "%GITBRANCHNAME%"}, {217, "%SECOND%"}, {218, nullptr},        {219, "%SYSTEMDIR%"},
-                          {221, "%TEMPDIR%"},       {226, "%YEAR%"},   {227, nullptr},        {0, nullptr},
-                          {199, nullptr}};
+    const Case cases[] = {
+        {200, "%COMPUTERNAME%"}, {202, "%DAY%"}, {203, nullptr},       {205, nullptr},     {206, "%GITBRANCHNAME%"},
+        {217, "%SECOND%"},       {218, nullptr}, {219, "%SYSTEMDIR%"}, {221, "%TEMPDIR%"}, {226, "%YEAR%"},
+        {227, nullptr},          {0, nullptr},   {199, nullptr}};
     for (const Case& c : cases) {
         const char* name = MacroNameOf(c.command);
         if (c.name) {

@@ -9,9 +9,9 @@
 
 #include "common/text.h"
 #include "launcher/startup.h"
+#include "settings_window_of.h"
 #include "support/window_picture.h"
 #include "ui/settings_dialog.h"
-#include "settings_window_of.h"
 
 namespace {
 

@@ -26,8 +26,7 @@ protected:
 };
 
 // Both groups with their rows enabled, so that every tab stop is reachable.
-const char AllEnabledIni[] =
-    "[PREVIOUS]\r\nCopyModifiedFiles=1\r\n[OPTIONS]\r\nCopyModifiedFiles=1\r\n";
+const char AllEnabledIni[] = "[PREVIOUS]\r\nCopyModifiedFiles=1\r\n[OPTIONS]\r\nCopyModifiedFiles=1\r\n";
 
 struct Expected {
     const char* windowClass;
@@ -41,12 +40,12 @@ std::vector<std::pair<int, Expected>> ExpectedControls()
         editWide{"Edit", 0x50818080}, number{"Edit", 0x5081A000}, push{"Button", 0x50018000},
         check{"Button", 0x50018003}, toggle{"Button", 0x50019003}, spin{"msctls_updown32", 0x500000B6};
     const std::vector<std::pair<int, Expected>> previous = {
-        {1, group},  {2, label},  {3, edit},      {4, push},      {5, toggle},    {6, label},   {7, edit},
-        {8, push},   {9, toggle}, {10, label},    {11, editWide}, {12, push},     {13, label},  {14, editWide},
-        {15, push},  {16, label}, {17, editWide}, {18, push},     {19, label},    {20, check},  {21, check},
-        {22, check}, {23, check}, {24, check},    {25, check},    {26, check},    {27, check},  {28, check},
-        {29, label}, {30, number}, {31, spin},    {32, label},    {34, label},    {35, number}, {36, spin},
-        {37, label}, {38, label}, {39, number},   {40, spin},     {33, label}};
+        {1, group},  {2, label},   {3, edit},      {4, push},      {5, toggle}, {6, label},   {7, edit},
+        {8, push},   {9, toggle},  {10, label},    {11, editWide}, {12, push},  {13, label},  {14, editWide},
+        {15, push},  {16, label},  {17, editWide}, {18, push},     {19, label}, {20, check},  {21, check},
+        {22, check}, {23, check},  {24, check},    {25, check},    {26, check}, {27, check},  {28, check},
+        {29, label}, {30, number}, {31, spin},     {32, label},    {34, label}, {35, number}, {36, spin},
+        {37, label}, {38, label},  {39, number},   {40, spin},     {33, label}};
     std::vector<std::pair<int, Expected>> all = previous;
     for (auto [id, expected] : previous) all.push_back({id + 40, expected});
     all.push_back({81, push});
@@ -153,7 +152,8 @@ TEST_F(SettingsWindowTest, SpinRangesStopAtTheirBounds)
     const std::map<int, int> upper = {{31, 32767}, {36, 59}, {40, 32767}, {71, 8760}, {76, 59}, {80, 32767}};
     for (auto [spin, bound] : upper) {
         int low = -1, high = -1;
-        SendMessageA(session.Item(spin), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
+        SendMessageA(session.Item(spin), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
+                     reinterpret_cast<LPARAM>(&high));
         EXPECT_EQ(low, 0) << spin;
         EXPECT_EQ(high, bound) << spin;
         // The up arrow key in the field climbs to the bound and stops there; the field shows a
@@ -210,10 +210,12 @@ TEST_F(SettingsWindowTest, ThirtyFourBalloonTipsInTheirOrder)
     EXPECT_EQ(texts[49], "Overwrite if file exists");
     EXPECT_EQ(texts[57], "Press CTRL+SPACEBAR to PopUp Paste-In-Macros menu");
     EXPECT_EQ(texts[63], "Shows a Message asking to Copy the files from Source to Target");
-    EXPECT_TRUE(shown(texts[79], "Seconds to terminate the instance(TERM=1) or seconds to wait (Show=1) after "
-                               "running the 'Execute' application"));
-    EXPECT_TRUE(shown(texts[43], "Press CTRL+SPACEBAR to PopUp Paste-In-Macros menu.\nUse semicolon \";\" for "
-                               "multiple wildcard"));
+    EXPECT_TRUE(shown(texts[79],
+                      "Seconds to terminate the instance(TERM=1) or seconds to wait (Show=1) after "
+                      "running the 'Execute' application"));
+    EXPECT_TRUE(shown(texts[43],
+                      "Press CTRL+SPACEBAR to PopUp Paste-In-Macros menu.\nUse semicolon \";\" for "
+                      "multiple wildcard"));
 }
 
 TEST_F(SettingsWindowTest, TermFollowsUnhideAndShowAndKeepsItsCheck)
@@ -315,16 +317,23 @@ TEST_F(SettingsWindowTest, LoadsBothGroupsIntoTheControlsAndSavesThemBack)
     {
         WindowSession session;
         ASSERT_TRUE(session.Window());
-        const std::map<int, std::string> texts = {
-            {3, "C:\\Data\\*.doc;*.xls;*.pp?"}, {7, "D:\\Backup\\%DATE%"},
-            {11, "\"C:\\Program Files\\App\\app.exe\""}, {14, "'-name 'x y''"},
-            {17, "%TEMPDIR%\\work"}, {30, "12"}, {35, "45"}, {39, "30"},
-            {43, ""}, {51, "notepad"}, {70, "0"}, {75, "0"}, {79, "5"}};
+        const std::map<int, std::string> texts = {{3, "C:\\Data\\*.doc;*.xls;*.pp?"},
+                                                  {7, "D:\\Backup\\%DATE%"},
+                                                  {11, "\"C:\\Program Files\\App\\app.exe\""},
+                                                  {14, "'-name 'x y''"},
+                                                  {17, "%TEMPDIR%\\work"},
+                                                  {30, "12"},
+                                                  {35, "45"},
+                                                  {39, "30"},
+                                                  {43, ""},
+                                                  {51, "notepad"},
+                                                  {70, "0"},
+                                                  {75, "0"},
+                                                  {79, "5"}};
         for (auto [id, text] : texts) EXPECT_EQ(session.Text(id), text) << id;
-        const std::map<int, bool> checks = {
-            {5, false}, {9, true}, {20, true}, {21, false}, {22, true}, {23, true}, {24, false}, {25, true},
-            {26, true}, {27, false}, {28, true}, {45, true}, {49, true}, {60, false}, {61, true}, {64, true},
-            {67, true}, {68, false}};
+        const std::map<int, bool> checks = {{5, false},  {9, true},   {20, true}, {21, false}, {22, true}, {23, true},
+                                            {24, false}, {25, true},  {26, true}, {27, false}, {28, true}, {45, true},
+                                            {49, true},  {60, false}, {61, true}, {64, true},  {67, true}, {68, false}};
         for (auto [id, checked] : checks) EXPECT_EQ(session.Checked(id), checked) << id;
 
         SetWindowTextA(session.Item(79), "77");
@@ -374,9 +383,9 @@ TEST_F(SettingsWindowTest, EveryBoxClearedIsSavedAsZeroAndReadsBackCleared)
     }
     std::string saved = ReadWholeFile(ini);
     for (const char* section : {"PREVIOUS", "OPTIONS"})
-        for (const char* key : {"CopySubFolders", "CopyOverwrite", "Unhide", "Show", "AskExecute", "Term",
-                                "CopyAfterExecute", "AskCopy", "CopyBeforeExecute", "AskCopyBefore",
-                                "CopyModifiedFiles"})
+        for (const char* key :
+             {"CopySubFolders", "CopyOverwrite", "Unhide", "Show", "AskExecute", "Term", "CopyAfterExecute", "AskCopy",
+              "CopyBeforeExecute", "AskCopyBefore", "CopyModifiedFiles"})
             EXPECT_EQ(RawValue(saved, section, key), "0") << section << " " << key;
     WindowSession again;
     ASSERT_TRUE(again.Window());

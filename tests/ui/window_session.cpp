@@ -1,14 +1,14 @@
 #include "window_session.h"
 
 #include "launcher/startup.h"
-#include "support/boxes.h"
 #include "settings_window_of.h"
+#include "support/boxes.h"
 #include "ui/settings_dialog.h"
 
 namespace {
 
-constexpr UINT RunNow = WM_APP;        // lParam: a std::function<void()>* the sender owns
-constexpr UINT RunQueued = WM_APP + 1; // lParam: a std::function<void()>* this side deletes
+constexpr UINT RunNow = WM_APP;         // lParam: a std::function<void()>* the sender owns
+constexpr UINT RunQueued = WM_APP + 1;  // lParam: a std::function<void()>* this side deletes
 
 LRESULT CALLBACK HelperProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -96,8 +96,8 @@ void WindowSession::Run()
     helperClass.hInstance = GetModuleHandleA(nullptr);
     helperClass.lpszClassName = HelperClass;
     RegisterClassA(&helperClass);  // fails harmlessly when already registered
-    helper_ = CreateWindowExA(0, HelperClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr),
-                              nullptr);
+    helper_ =
+        CreateWindowExA(0, HelperClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr), nullptr);
     threadId_ = GetCurrentThreadId();
     SetEvent(ready_);
     RunSettingsDialog(TestStartup());

@@ -123,8 +123,8 @@ TEST(CommandLineRun, TimeoutEndsOnlyAHiddenTarget)
         // far as its first record.
         DWORD seconds = SlowStarts ? 6 : 2;
         DWORD start = GetTickCount();
-        RunResult result = RunBeside(
-            run, run.Name() + " TIMEOUT=" + std::to_string(seconds) + (shown ? " SHOW=1" : ""), true);
+        RunResult result =
+            RunBeside(run, run.Name() + " TIMEOUT=" + std::to_string(seconds) + (shown ? " SHOW=1" : ""), true);
         DWORD elapsed = GetTickCount() - start;
         EXPECT_EQ(result.exitCode, 0u);
         EXPECT_GE(elapsed, seconds * 1000);

@@ -2,8 +2,8 @@
 // shell (which a hidden start would otherwise load for this alone): for every kind the step
 // tells apart, the answer is the shell's own, SHGetFileInfoA with SHGFI_EXETYPE.
 #include <windows.h>
-#include <shellapi.h>
 #include <gtest/gtest.h>
+#include <shellapi.h>
 
 #include <string>
 

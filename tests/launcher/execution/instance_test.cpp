@@ -49,8 +49,8 @@ TEST(Instance, FindsByFileNameIgnoringCaseAndAddsExe)
     ASSERT_TRUE(CopyFileA(target.probe.path.c_str(), otherCopy.c_str(), FALSE));
     std::string programs[] = {
         target.probe.path,
-        target.folder / Upper(name),      // no extension, other letter case
-        other / name,                     // not running from there
+        target.folder / Upper(name),  // no extension, other letter case
+        other / name,                 // not running from there
     };
     for (const std::string& program : programs) EXPECT_EQ(FindInstance(program.c_str(), ModeQuery), pid) << program;
     EXPECT_EQ(FindInstance((target.folder / "exec_nothing_here").c_str(), ModeQuery), 0u);
@@ -101,8 +101,8 @@ TEST(Instance, ShowInstanceWindowWaitIsBounded)
         int32_t handled;
         DWORD minimumMs, maximumMs;
     } cases[] = {
-        {"Stay=30\nWindowDelay=1000\n", 1, 800, 4000},                              // waits for a late window
-        {"Stay=1\nWindow=0\n", 0, 0, 4000},                                         // ends with the process
+        {"Stay=30\nWindowDelay=1000\n", 1, 800, 4000},                                    // waits for a late window
+        {"Stay=1\nWindow=0\n", 0, 0, 4000},                                               // ends with the process
         {"Stay=30\nWindow=0\n", 0, ShowInstanceWaitLimit, ShowInstanceWaitLimit + 3000},  // the limit
     };
     for (const Case& c : cases) {

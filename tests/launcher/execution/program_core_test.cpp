@@ -10,10 +10,14 @@ TEST(ProgramCore, ActionFollowsTermUnhideShow)
         int32_t term, unhide, show;
         LaunchAction action;
     } cases[] = {
-        {0, 0, 0, LaunchAction::Execute},           {2, 0, 0, LaunchAction::TerminateInstances},
-        {-1, 0, 0, LaunchAction::TerminateInstances}, {2, 2, 0, LaunchAction::ShowInstance},
-        {2, 0, 1, LaunchAction::ShowInstance},      {0, 2, 0, LaunchAction::ShowInstance},
-        {0, 0, 3, LaunchAction::ShowInstance},      {0, 2, 1, LaunchAction::ShowInstance},
+        {0, 0, 0, LaunchAction::Execute},
+        {2, 0, 0, LaunchAction::TerminateInstances},
+        {-1, 0, 0, LaunchAction::TerminateInstances},
+        {2, 2, 0, LaunchAction::ShowInstance},
+        {2, 0, 1, LaunchAction::ShowInstance},
+        {0, 2, 0, LaunchAction::ShowInstance},
+        {0, 0, 3, LaunchAction::ShowInstance},
+        {0, 2, 1, LaunchAction::ShowInstance},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ChooseLaunchAction(c.term, c.unhide, c.show), c.action) << c.term << c.unhide << c.show;
@@ -31,11 +35,11 @@ TEST(ProgramCore, TimeoutArithmeticClampsAndKeepsTheNoWaitValues)
         {0, 0, false},
         {-1, 0xFFFFFFFFu, false},
         {5, 5000, true},
-        {4294967, 4294967000u, true},          // the largest that fits
-        {4294968, 0xFFFFFFFEu, true},          // 4294968000 does not fit
-        {-2, 0xFFFFFFFEu, true},               // 0xFFFFFFFE seconds
+        {4294967, 4294967000u, true},  // the largest that fits
+        {4294968, 0xFFFFFFFEu, true},  // 4294968000 does not fit
+        {-2, 0xFFFFFFFEu, true},       // 0xFFFFFFFE seconds
         {2147483647, 0xFFFFFFFEu, true},
-        {536870912, 0xFFFFFFFEu, true},        // 2^29 * 1000 would wrap to 0, "no wait"
+        {536870912, 0xFFFFFFFEu, true},  // 2^29 * 1000 would wrap to 0, "no wait"
     };
     for (const Case& c : cases) {
         EXPECT_EQ(TimeoutMilliseconds(c.seconds), c.milliseconds) << c.seconds;
@@ -73,7 +77,7 @@ TEST(ProgramCore, RecipePerExecutableType)
         {0x00004550, 0x00000030, true, true, ProgramKind::Console},    // PE console
         {0x06004550, 0x04000020, true, false, ProgramKind::Windows},   // PE Windows 6.0
         {0x04004550, 0x04000020, true, false, ProgramKind::Windows},
-        {0x00001234, 0x04000020, true, false, ProgramKind::Console},   // unknown signature
+        {0x00001234, 0x04000020, true, false, ProgramKind::Console},  // unknown signature
     };
     for (const Case& c : cases) {
         StartRecipe recipe = RecipeForExeType(c.exeType);
@@ -130,8 +134,8 @@ TEST(ProgramCore, CommandLineJoinsPathAndParametersOrRefusesToCut)
     // Exactly full, one over, and a path with quotes one over: never a cut line.
     std::string path = "C:\\" + std::string(20, 'p') + ".exe";  // 27 characters
     char line[32];
-    EXPECT_TRUE(JoinCommandLine(path.c_str(), "ab", line, sizeof line));  // 27 + 1 + 2 = 30 < 32
-    EXPECT_TRUE(JoinCommandLine(path.c_str(), "abc", line, sizeof line)); // 31 characters: fits exactly
+    EXPECT_TRUE(JoinCommandLine(path.c_str(), "ab", line, sizeof line));   // 27 + 1 + 2 = 30 < 32
+    EXPECT_TRUE(JoinCommandLine(path.c_str(), "abc", line, sizeof line));  // 31 characters: fits exactly
     EXPECT_FALSE(JoinCommandLine(path.c_str(), "abcd", line, sizeof line));
     EXPECT_STREQ(line, "");
     std::string blank = "C:\\a b\\" + std::string(20, 'p') + ".exe";  // 31 characters, quoted 33
@@ -176,12 +180,10 @@ TEST(ProgramCore, WindowQualification)
         uint32_t main, thread;
         bool owner, parent, title, qualifies;
     } cases[] = {
-        {7, 7, true, true, false, true},     // the main thread's window qualifies whatever it is
-        {7, 8, false, false, true, false},   // another thread's does not
-        {0, 8, false, false, true, true},    // no main thread known: unowned, parentless, titled
-        {0, 8, true, false, true, false},
-        {0, 8, false, true, true, false},
-        {0, 8, false, false, false, false},
+        {7, 7, true, true, false, true},    // the main thread's window qualifies whatever it is
+        {7, 8, false, false, true, false},  // another thread's does not
+        {0, 8, false, false, true, true},   // no main thread known: unowned, parentless, titled
+        {0, 8, true, false, true, false},  {0, 8, false, true, true, false}, {0, 8, false, false, false, false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(WindowQualifies(c.main, c.thread, c.owner, c.parent, c.title), c.qualifies)

@@ -120,13 +120,9 @@ TEST(Program, FolderTestAnswersAndLeavesTheCurrentDirectoryAlone)
         std::string path;
         int32_t expected;
     } cases[] = {
-        {folder.Path(), 1},
-        {folder.Path() + "\\", 1},
-        {file, 0},
-        {folder / "missing", 0},
-        {"", 0},
-        {longPath, 0},               // longer than any path the ANSI calls accept: no folder, no overflow
-        {".", 1},                    // relative: judged against the current directory
+        {folder.Path(), 1}, {folder.Path() + "\\", 1}, {file, 0}, {folder / "missing", 0}, {"", 0},
+        {longPath, 0},  // longer than any path the ANSI calls accept: no folder, no overflow
+        {".", 1},       // relative: judged against the current directory
         {"C:\\", 1},
     };
     for (const Case& c : cases) EXPECT_EQ(IsFolder(c.path.c_str()), c.expected) << c.path;
