@@ -73,15 +73,21 @@ protected:
             if (ClassOf(child) == "SysTreeView32") tree = child;
         if (!tree) return false;
         std::string name = path.substr(path.find_last_of('\\') + 1);
-        for (DWORD start = GetTickCount(); GetTickCount() - start < 5000; Sleep(20)) {
-            SendMessageA(browser, SetSelection, TRUE, LPARAM(path.c_str()));
+        auto selected = [&] {
             char text[MAX_PATH] = "";
             TVITEMA item = {};
             item.mask = TVIF_TEXT;
             item.hItem = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
             item.pszText = text;
             item.cchTextMax = sizeof text;
-            if (item.hItem && SendMessageA(tree, TVM_GETITEMA, 0, LPARAM(&item)) && name == text) return true;
+            return item.hItem && SendMessageA(tree, TVM_GETITEMA, 0, LPARAM(&item)) && name == text;
+        };
+        // Each request expands the tree anew: under load a request repeated too often can keep
+        // restarting that work, so one is given a second to land before the next.
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 15000;) {
+            SendMessageA(browser, SetSelection, TRUE, LPARAM(path.c_str()));
+            for (DWORD asked = GetTickCount(); GetTickCount() - asked < 1000; Sleep(20))
+                if (selected()) return true;
         }
         return false;
     }
