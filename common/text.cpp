@@ -14,7 +14,11 @@ size_t TextLengthWithin(const char* text, size_t max)
     return n;
 }
 
-bool TextCopyN(char* dest, size_t capacity, const char* src, size_t count)
+namespace {
+
+// The bounded copy for both widths: at most count characters, always terminated; true when
+// the whole text (or its first count characters) fit.
+template <typename Char> bool CopyN(Char* dest, size_t capacity, const Char* src, size_t count)
 {
     if (capacity == 0) return false;
     size_t n = 0;
@@ -22,9 +26,13 @@ bool TextCopyN(char* dest, size_t capacity, const char* src, size_t count)
         dest[n] = src[n];
         ++n;
     }
-    dest[n] = '\0';
+    dest[n] = Char();
     return n == count || !src[n];
 }
+
+}  // namespace
+
+bool TextCopyN(char* dest, size_t capacity, const char* src, size_t count) { return CopyN(dest, capacity, src, count); }
 
 bool TextAppendN(char* dest, size_t capacity, const char* src, size_t count)
 {
@@ -108,14 +116,7 @@ size_t TextLength(const wchar_t* text)
 
 bool TextCopyN(wchar_t* dest, size_t capacity, const wchar_t* src, size_t count)
 {
-    if (capacity == 0) return false;
-    size_t n = 0;
-    while (n < count && src[n] && n + 1 < capacity) {
-        dest[n] = src[n];
-        ++n;
-    }
-    dest[n] = L'\0';
-    return n == count || !src[n];
+    return CopyN(dest, capacity, src, count);
 }
 
 bool TextCopy(wchar_t* dest, size_t capacity, const wchar_t* src) { return TextCopyN(dest, capacity, src, SIZE_MAX); }
