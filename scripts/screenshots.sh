@@ -6,11 +6,14 @@
 # (packaging/Stowlet.sample.ini, which tests/docs checks for known keys and macros) as
 # C:\Tools\Stowlet.ini.
 #   scripts/screenshots.sh [build folder]   (default build/screens-win32)
-# Needs what scripts/bootstrap.sh installs.
+# Needs what scripts/bootstrap.sh installs, Wine's fonts (fonts-wine) included.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/screens-win32}
 cd "$root"
+# Wine draws the caption buttons with its Marlett font; without it the close box is a letter "r".
+marlett=/usr/share/wine/fonts/marlett.ttf
+[ -f "$marlett" ] || { echo "screenshots: $marlett is missing: run scripts/bootstrap.sh (fonts-wine)" >&2; exit 1; }
 echo "building the picture helpers into $build ..."
 cmake --preset win32 -B "$build" >/dev/null
 cmake --build "$build" -j2 --target settings_screen skin_screens desktop_keeper >/dev/null
