@@ -12,7 +12,8 @@ BINFMT_DIR=/proc/sys/fs/binfmt_misc
 RULE=':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/local/libexec/qemu-i386-binfmt:PF'
 
 # fonts-wine holds Wine's Marlett, which draws the caption buttons (a close box is an "r"
-# without it); apt lists it only as a recommendation, which --no-install-recommends skips.
+# without it; scripts/screenshots.sh puts it in the prefix); apt lists it only as a
+# recommendation, which --no-install-recommends skips.
 # python3-pymdownx: the guide's code blocks inside list items (superfences).
 PACKAGES="cmake ninja-build g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
  binutils-mingw-w64-x86-64 googletest wine wine64 fonts-wine xvfb xauth x11-utils clang libclang-rt-14-dev
