@@ -271,6 +271,10 @@ def check_guide(folder, docs=DOCS):
         markdown_text = open(source, encoding="utf-8").read() if os.path.isfile(source) else None
         check(markdown_text is not None, "guide/%s has no Markdown page %s" % (page, source))
         check_page_shows_its_markdown(page, raw.decode("utf-8"), markdown_text)
+    # Every page of the guide is in the zip; docs/architecture.md is for developers.
+    for source in sorted(os.listdir(docs)):
+        if source.endswith(".md") and source != "architecture.md":
+            check(source[:-3] + ".html" in pages, "the guide lacks %s.html (docs/%s)" % (source[:-3], source))
     used = {"guide.html"}
     for page, parser in parsed.items():
         for target in parser.links + parser.pictures:
