@@ -128,6 +128,16 @@ DocExamples ParseDocExamples(const std::string& markdown)
                 pending.push_back(block);
                 shownLast = block.text;
             }
+            if (language == "cmd") {
+                // Each line a reader types at a command prompt; the others are not Stowlet's.
+                size_t at = 0;
+                for (size_t end; (end = block.text.find('\n', at)) != std::string::npos; at = end + 1) {
+                    DocExample example;
+                    example.text = block.text.substr(at, end - at);
+                    example.line = number;
+                    if (IsCommandLine(example.text)) pending.push_back(example);
+                }
+            }
             continue;
         }
         // Code spans and comments of the line, in order.
