@@ -200,7 +200,8 @@ Line LineAt(const IniUnit* text, size_t length, size_t start)
     while (line.End < length && !IsLineEnd(text[line.End])) ++line.End;
     line.Next = line.End;
     if (line.Next < length && text[line.Next] == Cr) ++line.Next;
-    if (line.Next < length && text[line.Next] == Lf && (line.Next == line.End || text[line.Next - 1] == Cr)) ++line.Next;
+    if (line.Next < length && text[line.Next] == Lf && (line.Next == line.End || text[line.Next - 1] == Cr))
+        ++line.Next;
     return line;
 }
 
@@ -430,8 +431,8 @@ IniSet SetIniValue(IniDocument& document, const char* section, const char* key, 
     if (!ToName(section, sectionName) || !ToName(key, keyName)) return IniSet::Refused;
     // Only names the reader finds again: no line breaks, a section without ']', a key without
     // '=' that does not begin like a section or a comment, no blanks the reader would drop.
-    if (HasLineBreakOrNul(sectionName.Units, sectionName.Length) || HasAny(sectionName.Units, sectionName.Length, "]") ||
-        EdgesBlank(sectionName))
+    if (HasLineBreakOrNul(sectionName.Units, sectionName.Length) ||
+        HasAny(sectionName.Units, sectionName.Length, "]") || EdgesBlank(sectionName))
         return IniSet::Refused;
     if (HasLineBreakOrNul(keyName.Units, keyName.Length) || HasAny(keyName.Units, keyName.Length, "=") ||
         EdgesBlank(keyName) || (keyName.Length > 0 && (keyName.Units[0] == ';' || keyName.Units[0] == '[')))
@@ -494,8 +495,11 @@ size_t EncodeIniFile(IniDocument& document, const IniCodePage& codePage, unsigne
     if (document.Encoding == IniEncoding::Ansi) {
         if (document.Mark) bytes[n++] = 0xEF, bytes[n++] = 0xBB, bytes[n++] = 0xBF;
         bool lossy = false;
-        size_t written = codePage.Encode(document.Text, document.Length, bytes + n, capacity - n, &lossy, codePage.Context);
-        if (written != SIZE_MAX && !lossy) return n + written;
+        size_t written =
+            codePage.Encode(document.Text, document.Length, bytes + n, capacity - n, &lossy, codePage.Context);
+        bool high;
+        // Bytes that would read back as UTF-8 would no longer mean what the code page says.
+        if (written != SIZE_MAX && !lossy && !(IsUtf8(bytes + n, written, &high) && high)) return n + written;
         // What the code page cannot hold goes to the Unicode form the profile functions read.
         document.Encoding = IniEncoding::Utf16Le;
         document.Mark = true;

@@ -78,7 +78,8 @@ struct IniRead {
 // Reads a value as UTF-8 into text (always terminated within capacity). A cut never splits a
 // character; an unpaired surrogate reads as U+FFFD.
 IniRead ReadIniValue(const IniDocument& document, const char* section, const char* key, char* text, size_t capacity);
-template <size_t N> IniRead ReadIniValue(const IniDocument& document, const char* section, const char* key, char (&text)[N])
+template <size_t N>
+IniRead ReadIniValue(const IniDocument& document, const char* section, const char* key, char (&text)[N])
 {
     return ReadIniValue(document, section, key, text, N);
 }
@@ -97,6 +98,6 @@ IniSet SetIniValue(IniDocument& document, const char* section, const char* key, 
 // (A code page may take four bytes a unit: GB18030.)
 constexpr size_t IniEncodedCapacity(const IniDocument& document) { return document.Length * 4 + 4; }
 // Encodes the document in its encoding: an Ansi document whose text the code page cannot hold
-// exactly becomes UTF-16 LE with a byte-order mark (the document's encoding changes to say
-// so). Returns the bytes written, or SIZE_MAX when capacity is below IniEncodedCapacity.
+// exactly, or whose bytes would read back as UTF-8, becomes UTF-16 LE with a byte-order mark
+// (the document's encoding changes to say so). Returns the bytes written, or SIZE_MAX when capacity is below IniEncodedCapacity.
 size_t EncodeIniFile(IniDocument& document, const IniCodePage& codePage, unsigned char* bytes, size_t capacity);

@@ -70,7 +70,8 @@ struct WriteCase {
 inline const WriteCase WriteCases[] = {
     {"replace", "; top\r\n[s]\r\na=1\r\nb=2\r\n[RUN]\r\nx=y\r\n", "s", "A", "X",
      "; top\r\n[s]\r\na=X\r\nb=2\r\n[RUN]\r\nx=y\r\n", nullptr},
-    {"replace the first of two", "[s]\r\na=1\r\n[s]\r\na=2\r\n", "S", "a", "X", "[s]\r\na=X\r\n[s]\r\na=2\r\n", nullptr},
+    {"replace the first of two", "[s]\r\na=1\r\n[s]\r\na=2\r\n", "S", "a", "X", "[s]\r\na=X\r\n[s]\r\na=2\r\n",
+     nullptr},
     {"add a key", "[s]\r\na=1\r\n[t]\r\nc=3\r\n", "s", "b", "X", "[s]\r\na=1\r\nb=X\r\n[t]\r\nc=3\r\n", nullptr},
     {"add after a comment", "[s]\r\na=1\r\n; c\r\n[t]\r\n", "s", "b", "X", "[s]\r\na=1\r\n; c\r\nb=X\r\n[t]\r\n",
      nullptr},

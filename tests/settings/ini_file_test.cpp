@@ -24,8 +24,8 @@ std::wstring Wide(const std::string& text)
 std::string Utf8(const std::wstring& wide)
 {
     std::string text(wide.size() * 3 + 1, '\0');
-    int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), text.data(), int(text.size()), nullptr,
-                                nullptr);
+    int n =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), text.data(), int(text.size()), nullptr, nullptr);
     text.resize(size_t(n));
     return text;
 }
@@ -155,7 +155,8 @@ TEST(IniFile, AValueTheCodePageCannotHoldMakesTheFileUtf16)
     std::string path = folder / "settings.ini";
     ASSERT_TRUE(WriteWholeFile(path, "; kept\r\n[s]\r\na=1\r\n[RUN]\r\nx=y\r\n"));
     const char* greek = "C:\\\xCE\xA9mega\\\xE6\x97\xA5";  // C:\Ωmega\日
-    EXPECT_EQ(OurWrite(path, "s", "a", greek), Utf16File(std::string("; kept\r\n[s]\r\na=") + greek + "\r\n[RUN]\r\nx=y\r\n"));
+    EXPECT_EQ(OurWrite(path, "s", "a", greek),
+              Utf16File(std::string("; kept\r\n[s]\r\na=") + greek + "\r\n[RUN]\r\nx=y\r\n"));
     EXPECT_EQ(PlatformReadW(path, "s", "a"), greek) << "the platform reads it too";
     EXPECT_EQ(PlatformReadW(path, "RUN", "x"), "y");
 }

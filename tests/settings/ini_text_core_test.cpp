@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "settings/ini_text_core.h"
 #include "settings/ini_cases.h"
+#include "settings/ini_text_core.h"
 
 namespace {
 
@@ -183,13 +183,16 @@ TEST(IniText, WritingKeepsTheEncoding)
         {"code page, value fits", "; \xE9\r\n[s]\r\na=1\r\n", "caf\xC3\xA9", "; \xE9\r\n[s]\r\na=caf\xE9\r\n"},
         {"code page, value does not", "; \xE9\r\n[s]\r\na=1\r\n", greek,
          Utf16(u"; \u00E9\r\n[s]\r\na=\u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC\r\n", true)},
+        {"code page, bytes that would read as UTF-8", "[s]\r\na=\xE9\r\n", "\xC3\x83\xC2\xA9",
+         Utf16(u"[s]\r\na=\u00C3\u00A9\r\n", true)},
         {"code page after a UTF-8 mark", "\xEF\xBB\xBF[s]\r\na=\xE9\r\n", "caf\xC3\xA9",
          "\xEF\xBB\xBF[s]\r\na=caf\xE9\r\n"},
         {"UTF-8", "[s]\r\na=\xC3\xA9\r\n", greek, std::string("[s]\r\na=") + greek + "\r\n"},
         {"UTF-8 with mark", "\xEF\xBB\xBF[s]\r\na=1\r\n", greek, std::string("\xEF\xBB\xBF[s]\r\na=") + greek + "\r\n"},
         {"UTF-16 BE", Utf16(u"[s]\r\na=1\r\n", false), greek,
          Utf16(u"[s]\r\na=\u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC\r\n", false)},
-        {"UTF-16, odd byte kept", Utf16(u"[s]\r\na=1\r\n", true) + "\x7F", "2", Utf16(u"[s]\r\na=2\r\n", true) + "\x7F"},
+        {"UTF-16, odd byte kept", Utf16(u"[s]\r\na=1\r\n", true) + "\x7F", "2",
+         Utf16(u"[s]\r\na=2\r\n", true) + "\x7F"},
         {"invalid UTF-8 in a value", "[s]\r\na=1\r\n", "x\xFFy", Utf16(u"[s]\r\na=x\uFFFDy\r\n", true)},
     };
     for (const Case& c : cases) {
@@ -206,7 +209,7 @@ TEST(IniText, ChangesTheFileCouldNotHoldAreRefused)
         const char* key;
         const char* value;
     } cases[] = {
-        {"s", "a", "x\ry"}, {"s", "a", "x\ny"}, {"s]", "a", "x"},  {"s\n", "a", "x"}, {"s", "a=b", "x"},
+        {"s", "a", "x\ry"}, {"s", "a", "x\ny"}, {"s]", "a", "x"},     {"s\n", "a", "x"}, {"s", "a=b", "x"},
         {"s", ";a", "x"},   {"s", "[a", "x"},   {"s", "a\tb\t", "x"}, {"\ts", "a", "x"},
     };
     for (const Case& c : cases) {
