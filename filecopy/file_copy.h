@@ -20,13 +20,13 @@ using CopyEventSink = void (*)(void* context, const CopyEvent& event);
 
 // What the caller tells one copy run.
 struct CopySettings {
-    int32_t subfolders = 0;      // subfolders are walked when exactly 1
-    int32_t overwrite = 0;       // existing files are replaced when not 0
-    uint32_t cutOffMinutes = 0;  // not 0: only files last written within that many minutes
-                                 // before runStartTime (or later) are copied
-    int32_t skipGitFolders = 0;  // 1: folders named ".git" or ".github" are not entered
-    uint64_t runStartTime = 0;   // local file time (100 ns units)
-    const char* ownName = "";    // the debug lines begin with it
+    int32_t subfolders = 0;          // subfolders are walked when exactly 1
+    int32_t overwrite = 0;           // existing files are replaced when not 0
+    uint32_t cutOffMinutes = 0;      // not 0: only files last written within that many minutes
+                                     // before runStartTime (or later) are copied
+    int32_t skipGitFolders = 0;      // 1: folders named ".git" or ".github" are not entered
+    uint64_t runStartTime = 0;       // local file time (100 ns units)
+    const char* ownName = "";        // the debug lines begin with it
     CopyEventSink report = nullptr;  // told of each file copied and each failure; null: none
     void* reportContext = nullptr;
 };

@@ -69,8 +69,8 @@ void OpenRunRecord(RunRecord& record, const char* path)
     // launcher that is writing a new record's mark holds it for a moment: a bounded retry.
     DWORD error = ERROR_SUCCESS;
     for (int attempt = 0; attempt < 50; ++attempt) {
-        record.File.Reset(CreateFileW(wide, FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        record.File.Reset(CreateFileW(wide, FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (record.File) return;
         error = GetLastError();
         if (error != ERROR_SHARING_VIOLATION) break;
@@ -84,8 +84,8 @@ void WriteRecordLine(RunRecord& record, const char* text)
     if (!record.File || record.Failed) return;
     SYSTEMTIME now;
     GetLocalTime(&now);
-    RecordStamp stamp = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond,
-                         uint32_t(GetCurrentProcessId())};
+    RecordStamp stamp = {
+        now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, uint32_t(GetCurrentProcessId())};
     char line[TextCapacity + 64];
     (void)FormatRecordLine(stamp, text, line, sizeof line);  // a cut line ends in "..."
     if (WriteWhole(record.File.Get(), line, DWORD(TextLength(line)))) return;

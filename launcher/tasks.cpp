@@ -179,8 +179,8 @@ void OpenRecord(TaskRun& run)
     OpenRunRecord(run.Record, path);
     if (!run.Record.File) return;
     char line[TextCapacity];
-    bool fit = TextCopy(line, "start: ") && TextAppend(line, run.Startup->OwnPath) &&
-               TextAppend(line, ", settings ") && TextAppend(line, run.Startup->SettingsFilePath) &&
+    bool fit = TextCopy(line, "start: ") && TextAppend(line, run.Startup->OwnPath) && TextAppend(line, ", settings ") &&
+               TextAppend(line, run.Startup->SettingsFilePath) &&
                TextAppend(line, StationVisible() ? ", desktop visible" : ", desktop not visible");
     (void)fit;
     WriteRecordLine(run.Record, line);

@@ -7,7 +7,7 @@
 #include "common/buffers.h"
 
 struct RunSettings {
-    bool PromptDefaultYes;         // PromptDefault: the answer nobody gave (default No)
+    bool PromptDefaultYes;          // PromptDefault: the answer nobody gave (default No)
     uint32_t PromptTimeoutSeconds;  // PromptTimeout: 0 waits for the user as ever
     char LogFile[TextCapacity];     // LogFile, unexpanded (UTF-8); empty: no record
 };

@@ -14,15 +14,21 @@ TEST(RunSection, PromptDefaultAndTimeoutReadAsDocumented)
         const char* text;
         bool yes;
     } answers[] = {{"Yes", true}, {"yes", true}, {"TRUE", true}, {"true", true}, {"1", true},
-                   {"No", false}, {"", false},   {"0", false},    {"2", false},   {"Yes please", false}};
+                   {"No", false}, {"", false},   {"0", false},   {"2", false},   {"Yes please", false}};
     for (const Answer& a : answers) EXPECT_EQ(ParsePromptDefault(a.text), a.yes) << a.text;
 
     struct Seconds {
         const char* text;
         uint32_t seconds;
-    } timeouts[] = {{"", 0}, {"3", 3}, {" 30", 30}, {"30s", 30}, {"x3", 0}, {"-3", 0},
+    } timeouts[] = {{"", 0},
+                    {"3", 3},
+                    {" 30", 30},
+                    {"30s", 30},
+                    {"x3", 0},
+                    {"-3", 0},
                     // past what a wait in milliseconds holds: the longest one it does
-                    {"4294967297", 4294967u}, {"99999999999999999999", 4294967u}};
+                    {"4294967297", 4294967u},
+                    {"99999999999999999999", 4294967u}};
     for (const Seconds& t : timeouts) EXPECT_EQ(ParsePromptTimeout(t.text), t.seconds) << t.text;
 }
 

@@ -64,7 +64,8 @@ TEST(UnseenStation, NoBoxWaitsAndTheRunEndsAsAfterTheBox)
          "MAIN TASK: Please confirm: Execute application"},
         {"a program not found, command-line mode", std::nullopt, "unseen_no_such_program", false,
          "Error when executing: "},
-        {"the help boxes", std::nullopt, "", false, "The Stowlet initialization file example (stowlet.ini).: [OPTIONS]"},
+        {"the help boxes", std::nullopt, "", false,
+         "The Stowlet initialization file example (stowlet.ini).: [OPTIONS]"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -130,11 +131,12 @@ TEST(RunRecordFile, ACopyThatFailsAProgramThatCannotStartAndOneEndedAtTheTimeout
     ASSERT_TRUE(WriteWholeFile(folder / "readme.txt", "a document, no program"));
     Probe target = PlaceProbe(folder, ProbeFlavour::Gui, "record_target", "Window=0\nStay=30\n");
     std::string record = folder / "logs\\nightly\\run.log";  // its folders are missing
-    std::string ini = Section("RUN", "LogFile=" + folder.Path() + "\\logs\\nightly\\run.log\r\n") +
-                      Section("PREVIOUS", "CopySource=" + folder.Path() + "\\src\\a.txt\r\nCopyTarget=" +
-                                              folder.Path() + "\\dst\\\r\nCopyBeforeExecute=1\r\nProgram=" +
-                                              folder.Path() + "\\readme.txt\r\n") +
-                      Section("OPTIONS", "Program=" + target.path + "\r\nTimeout=1\r\n");
+    std::string ini =
+        Section("RUN", "LogFile=" + folder.Path() + "\\logs\\nightly\\run.log\r\n") +
+        Section("PREVIOUS", "CopySource=" + folder.Path() + "\\src\\a.txt\r\nCopyTarget=" + folder.Path() +
+                                "\\dst\\\r\nCopyOverwrite=0\r\nCopyBeforeExecute=1\r\nProgram=" + folder.Path() +
+                                "\\readme.txt\r\n") +
+        Section("OPTIONS", "Program=" + target.path + "\r\nTimeout=1\r\n");
     RunOptions options;
     options.folder = folder.Path();
     options.ini = ini;
@@ -148,14 +150,14 @@ TEST(RunRecordFile, ACopyThatFailsAProgramThatCannotStartAndOneEndedAtTheTimeout
     std::string content = ReadWholeFile(record);
     EXPECT_EQ(content.rfind("\xEF\xBB\xBF", 0), 0u);  // UTF-8 with a byte-order mark
     std::vector<std::string> lines = RecordLines(content);
-    ASSERT_GE(lines.size(), 6u);
+    ASSERT_GE(lines.size(), 6u) << content;
     for (const std::string& line : lines) EXPECT_TRUE(std::regex_match(line, WholeLine)) << line;
     EXPECT_NE(lines.front().find("] start: " + run.exePath), std::string::npos);
     EXPECT_NE(lines.front().find("desktop visible"), std::string::npos);
     EXPECT_NE(lines.back().find("] end"), std::string::npos);
     std::string src = folder.Path() + "\\src\\a.txt";
     std::string dst = folder.Path() + "\\dst\\";
-    EXPECT_EQ(CountHaving(lines, "PREVIOUS TASK: copy failed: " + src + " to " + dst + "a.txt: "), 1u);
+    EXPECT_EQ(CountHaving(lines, "PREVIOUS TASK: copy failed: " + src + " to " + dst + ": "), 1u) << content;
     EXPECT_EQ(CountHaving(lines, "PREVIOUS TASK: copy " + src + " to " + dst + ": 0 file(s) copied, 1 failed"), 1u);
     EXPECT_EQ(CountHaving(lines, "PREVIOUS TASK: program " + folder.Path() + "\\readme.txt: could not be started: "),
               1u);
@@ -178,7 +180,7 @@ TEST(RunRecordFile, TwoLaunchersAppendingAtOnceWriteWholeLines)
     std::string record = folder / "shared.log";
     std::string ini = Section("RUN", "LogFile=" + record + "\r\n") +
                       Section("OPTIONS", "CopySource=" + folder.Path() + "\\src\r\nCopyTarget=" + folder.Path() +
-                                             "\\dst\r\nCopyBeforeExecute=1\r\n");
+                                             "\\dst\r\nCopyOverwrite=0\r\nCopyBeforeExecute=1\r\n");
     RunResult runs[2];
     std::thread second([&] {
         RunOptions options;
@@ -199,7 +201,7 @@ TEST(RunRecordFile, TwoLaunchersAppendingAtOnceWriteWholeLines)
     EXPECT_EQ(content.rfind("\xEF\xBB\xBF", 0), 0u);
     EXPECT_EQ(content.find("\xEF\xBB\xBF", 1), std::string::npos);  // one mark, at the start
     std::vector<std::string> lines = RecordLines(content);
-    EXPECT_EQ(lines.size(), size_t(2 * (Files + 3)));  // start, the failures, the copy, end
+    EXPECT_EQ(lines.size(), size_t(2 * (Files + 3))) << content;  // start, the failures, the copy, end
     for (const std::string& line : lines) EXPECT_TRUE(std::regex_match(line, WholeLine)) << line;
     EXPECT_EQ(CountHaving(lines, "MAIN TASK: copy failed: "), size_t(2 * Files));
     for (const RunResult& run : runs)
