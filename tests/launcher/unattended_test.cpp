@@ -44,6 +44,15 @@ size_t CountHaving(const std::vector<std::string>& lines, const std::string& par
     return n;
 }
 
+// The probe started once, or not at all (the launcher has returned: a start would be recorded).
+void ExpectStarted(const Probe& target, bool started)
+{
+    if (started)
+        EXPECT_EQ(WaitForProbeRecords(target.report, "start", 1, 10000).size(), 1u);
+    else
+        EXPECT_TRUE(ReadProbeRecords(target.report, "start").empty());
+}
+
 }  // namespace
 
 // A box on a station nobody can see waits for ever; each of these must return by itself.
@@ -83,10 +92,7 @@ TEST(UnseenStation, NoBoxWaitsAndTheRunEndsAsAfterTheBox)
         EXPECT_FALSE(run.timedOut);
         EXPECT_EQ(run.exitCode, 0u);
         EXPECT_TRUE(AnyLineHas(run, c.debugLine));
-        if (c.started)
-            EXPECT_EQ(WaitForProbeRecords(target.report, "start", 1, 10000).size(), 1u);
-        else
-            EXPECT_TRUE(ReadProbeRecords(target.report, "start").empty());
+        ExpectStarted(target, c.started);
     }
     EndProcessesNamed(target.fileName);
 }
@@ -113,10 +119,7 @@ TEST(PromptTimeout, AnUnansweredPromptClosesAndTakesTheDefault)
         ASSERT_EQ(run.boxes.size(), 1u);
         EXPECT_EQ(run.boxes[0].caption, "MAIN TASK: Please confirm");
         EXPECT_EQ(run.boxes[0].text, "Execute application in HIDDEN mode?\n\n" + target.path);
-        if (c.started)
-            EXPECT_EQ(WaitForProbeRecords(target.report, "start", 1, 10000).size(), 1u);
-        else
-            EXPECT_TRUE(ReadProbeRecords(target.report, "start").empty());
+        ExpectStarted(target, c.started);
     }
     EndProcessesNamed(target.fileName);
 }
