@@ -107,8 +107,9 @@ JoinedText Shown(const wchar_t* path, const wchar_t* tail = L"", const wchar_t* 
 
 // The three lines through the wide channel, so a debugger shows every name as it is.
 void WriteReport(wchar_t* line, size_t capacity, const wchar_t* ownName, const JoinedText& source,
-                 const JoinedText& destination, DWORD code)
+                 const JoinedText& destination, DWORD code, const CopySettings* settings = nullptr)
 {
+    if (settings && settings->report) settings->report(settings->reportContext, {&source, &destination, code});
     ComposeReportLine(line, capacity, ownName, ReportSourceLabel, source);
     OutputDebugStringW(line);
     ComposeReportLine(line, capacity, ownName, ReportDestLabel, destination);
@@ -123,7 +124,12 @@ void WriteReport(wchar_t* line, size_t capacity, const wchar_t* ownName, const J
 
 [[gnu::noinline]] void ReportFailure(CopyRun& run, const JoinedText& source, const JoinedText& destination, DWORD code)
 {
-    WriteReport(run.line, sizeof run.line / sizeof run.line[0], run.ownName, source, destination, code);
+    WriteReport(run.line, sizeof run.line / sizeof run.line[0], run.ownName, source, destination, code, &run.settings);
+}
+
+void TellCopied(const CopyRun& run)
+{
+    if (run.settings.report) run.settings.report(run.settings.reportContext, {nullptr, nullptr, 0});
 }
 
 // A copy refused before its walk: the texts as the settings gave them.
@@ -192,13 +198,13 @@ void WalkFolder(CopyRun& run, const wchar_t* pattern);
 {
     bool folderMade = MakeTargetFolder(run, folderEnd);
     DWORD flags = run.settings.overwrite ? 0 : COPY_FILE_FAIL_IF_EXISTS;
-    if (CopyFileExW(run.source.text, run.target.text, nullptr, nullptr, nullptr, flags)) return;
+    if (CopyFileExW(run.source.text, run.target.text, nullptr, nullptr, nullptr, flags)) return TellCopied(run);
     DWORD error = GetLastError();
     if (error == ERROR_PATH_NOT_FOUND && folderMade) {
         // The folder made earlier in this run is gone: make it afresh, once.
         run.madeFolder.Cut(0);
         MakeTargetFolder(run, folderEnd);
-        if (CopyFileExW(run.source.text, run.target.text, nullptr, nullptr, nullptr, flags)) return;
+        if (CopyFileExW(run.source.text, run.target.text, nullptr, nullptr, nullptr, flags)) return TellCopied(run);
         error = GetLastError();
     }
     wchar_t kept = run.target.text[shownTarget];
@@ -375,12 +381,12 @@ void CopyFiles(const char* source, const char* target, const CopySettings& setti
     if (!source[0]) return;
     if (!target[0]) {
         // An empty target would become the current folder or the root of its drive.
-        ReportCopyFailure(settings.ownName, source, target, ERROR_INVALID_NAME);
+        ReportRefused(settings, source, target, ERROR_INVALID_NAME);
         return;
     }
     ScopedRun run(static_cast<CopyRun*>(HeapAlloc(GetProcessHeap(), 0, sizeof(CopyRun))));
     if (!run) {
-        ReportCopyFailure(settings.ownName, source, target, ERROR_NOT_ENOUGH_MEMORY);
+        ReportRefused(settings, source, target, ERROR_NOT_ENOUGH_MEMORY);
         return;
     }
     CopyRun& r = *run.Get();
@@ -396,6 +402,14 @@ void CopyFiles(const char* source, const char* target, const CopySettings& setti
 
 void ReportCopyFailure(const char* ownName, const char* source, const char* destination, uint32_t code)
 {
+    CopySettings settings;
+    settings.ownName = ownName;
+    ReportRefused(settings, source, destination, code);
+}
+
+void ReportRefused(const CopySettings& settings, const char* source, const char* destination, uint32_t code)
+{
+    const char* ownName = settings.ownName;
     wchar_t name[PathCapacity];
     wchar_t wideSource[TextCapacity];
     wchar_t wideDestination[TextCapacity];
@@ -403,5 +417,6 @@ void ReportCopyFailure(const char* ownName, const char* source, const char* dest
     Widen(source, wideSource, TextCapacity);
     Widen(destination, wideDestination, TextCapacity);
     wchar_t line[PathCapacity + TextCapacity + 32];
-    WriteReport(line, sizeof line / sizeof line[0], name, JoinedText{wideSource}, JoinedText{wideDestination}, code);
+    WriteReport(line, sizeof line / sizeof line[0], name, JoinedText{wideSource}, JoinedText{wideDestination}, code,
+                &settings);
 }

@@ -2,6 +2,7 @@
 
 #include "common/scoped.h"
 #include "common/text.h"
+#include "common/unattended.h"
 #include "launcher/command_line.h"
 #include "launcher/program.h"
 #include "launcher/startup_core.h"
@@ -16,6 +17,11 @@ const char* SystemCommandLine() { return GetCommandLineA(); }
 // The syntax box, then the settings-file example; Yes to both opens the settings window.
 int32_t ShowHelpBoxes()
 {
+    // Nobody could answer them: each becomes one debug line, and the run ends as after No.
+    if (TellUnseen(HelpSyntaxCaption, HelpSyntaxText)) {
+        (void)TellUnseen(HelpExampleCaption, HelpExampleText);
+        return 0;
+    }
     if (MessageBoxA(nullptr, HelpSyntaxText, HelpSyntaxCaption, MB_YESNO | MB_ICONQUESTION) != IDYES) return 0;
     return MessageBoxA(nullptr, HelpExampleText, HelpExampleCaption, MB_YESNO | MB_ICONQUESTION) == IDYES ? 1 : 0;
 }
@@ -74,7 +80,10 @@ int32_t RunStartup(StartupValues& values)
         LaunchProgram(command.Program, parameters, nullptr, command.Term, command.Unhide, command.Show,
                       command.Timeout);
         return 0;
-    case CommandTooLong: MessageBoxA(nullptr, CommandTooLongText, "Error when executing", MB_ICONHAND); return 0;
+    case CommandTooLong:
+        if (!TellUnseen("Error when executing", CommandTooLongText))
+            MessageBoxA(nullptr, CommandTooLongText, "Error when executing", MB_ICONHAND);
+        return 0;
     case NoCommand: break;
     }
 

@@ -24,10 +24,11 @@ template <size_t N> bool Assemble(char (&text)[N], std::initializer_list<const c
 
 enum class Opening { Show, Unhide, Term, Hidden };
 
-// The rows compare with exactly 1, while the program step counts any non-zero value.
+// A prompt says what will happen: the program step starts any non-zero Show shown ("TRUE"
+// reads as 5), so any such value takes the SHOW row. The other rows compare with exactly 1.
 Opening OpeningRow(const TaskSettings& task)
 {
-    if (task.Show == 1) return Opening::Show;
+    if (task.Show != 0) return Opening::Show;
     if (task.Unhide == 1) return Opening::Unhide;
     if (task.Term == 1) return Opening::Term;
     return Opening::Hidden;

@@ -10,6 +10,7 @@
 #include "common/buffers.h"
 #include "common/system_library.h"
 #include "common/text.h"
+#include "common/unattended_core.h"
 #include "common/window.h"
 #include "settings/settings_file.h"
 #include "settings/task_settings.h"
@@ -148,7 +149,8 @@ void ReportSaveFailure(HWND dialog, const char* settingsFile, int32_t failedCont
     DWORD error = GetLastError();
     // The system's text, a line feed and the whole settings path: room for all three.
     char message[PathCapacity + 1 + TextCapacity];
-    if (!SystemErrorText(error, message, PathCapacity)) return;
+    // No text from the system must not look like success: the code in words of our own.
+    if (!SystemErrorText(error, message, PathCapacity)) ErrorCodeWords(error, message, PathCapacity);
     (void)TextAppend(message, "\n");
     (void)TextAppend(message, settingsFile);
     MessageBoxA(nullptr, message, "Error Saving Ini File", MB_SYSTEMMODAL | MB_ICONERROR);

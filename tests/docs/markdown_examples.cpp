@@ -226,6 +226,7 @@ std::vector<std::string> UnknownSettingsNames(const std::vector<std::string>& li
         if (line[0] == '[') {
             bool known = false;
             for (const char* section : SectionNames) known = known || line == std::string("[") + section + "]";
+            known = known || line == "[RUN]";
             if (!known) problems.push_back(where + ": " + line + " is no section");
             continue;
         }
@@ -233,6 +234,7 @@ std::vector<std::string> UnknownSettingsNames(const std::vector<std::string>& li
         const std::string key = line.substr(0, equals);
         bool known = false;
         for (const SettingsKey& settingsKey : SettingsKeys) known = known || key == settingsKey.Name;
+        for (const char* runKey : {"PromptDefault", "PromptTimeout", "LogFile"}) known = known || key == runKey;
         if (equals == std::string::npos || !known) problems.push_back(where + ": " + key + " is no key");
         // Every %NAME% of the value must be a macro; a lone % is text.
         const std::string value = equals == std::string::npos ? "" : line.substr(equals + 1);

@@ -44,11 +44,21 @@ TEST(TaskPrompts, OpeningRowsCompareWithExactlyOne)
     EXPECT_EQ(Caption(task), "MAIN TASK: Please confirm");
     EXPECT_EQ(Text(task, "notepad"), "TERMINATE application?\n\nnotepad");
 
-    task.Show = 5;  // "TRUE" read from the file: set for the step, but not row 1
+    task.Show = 0;
     task.Term = 0;
     task.Unhide = 1;
     EXPECT_EQ(Text(task, "x"), "UNHIDE application?\n\nx");
     EXPECT_EQ(Caption(task), "MAIN TASK: Please confirm");
+    task.Unhide = 0;
+    // A prompt says what will happen: "TRUE" is read as 5, and the program step starts any
+    // non-zero Show shown, so the SHOW wording and its time-out suffix.
+    for (int32_t unhide : {0, 1}) {
+        task.Show = 5;
+        task.Unhide = unhide;
+        EXPECT_EQ(Text(task, "x"), "Execute and SHOW the application?\n\nx");
+        EXPECT_EQ(Caption(task), "MAIN TASK: Please confirm [TIMEOUT=30]");
+    }
+    task.Show = 0;
     task.Unhide = 2;  // the command line's value is not 1 either
     EXPECT_EQ(Text(task, "x"), "Execute application in HIDDEN mode?\n\nx");
     EXPECT_EQ(Caption(task), "MAIN TASK: Please confirm [TIMEOUT=30]");

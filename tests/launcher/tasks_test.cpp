@@ -35,9 +35,10 @@ TEST(TaskSequence, ExecutePromptsCaptionsAndOpenings)
         {"AskExecute=1\r\nShow=1\r\nTimeout=30\r\n", "MAIN TASK: Please confirm [TIMEOUT=30]",
          "Execute and SHOW the application?\n\n"},
         {"AskExecute=1\r\nTerm=1\r\nTimeout=30\r\n", "MAIN TASK: Please confirm", "TERMINATE application?\n\n"},
-        {"AskExecute=1\r\nShow=TRUE\r\nUnhide=1\r\n", "MAIN TASK: Please confirm", "UNHIDE application?\n\n"},
+        {"AskExecute=1\r\nUnhide=1\r\n", "MAIN TASK: Please confirm", "UNHIDE application?\n\n"},
+        // "TRUE" reads as 5, which starts the program shown: the prompt says so.
         {"AskExecute=1\r\nShow=true\r\nTimeout=4\r\n", "MAIN TASK: Please confirm [TIMEOUT=4]",
-         "Execute application in HIDDEN mode?\n\n"},
+         "Execute and SHOW the application?\n\n"},
     };
     for (const Case& c : cases) {
         RunResult run = RunWithIni(folder, Section("OPTIONS", "Program=notepad\r\n" + std::string(c.keys)), {IDNO});

@@ -253,6 +253,8 @@ TEST(SaveSettings, WritesBothSectionsInKeyOrderAndReadsBackAsTyped)
     std::string boundary = "\"" + std::string(TextCapacity - 5, 'x') + "\"";  // wraps to exactly 4095
     window.SetText(1, "Program", boundary);
 
+    // A section the window does not own stays as it was.
+    ASSERT_TRUE(WriteWholeFile(SettingsFilePath, "[RUN]\r\nLogFile=C:\\logs\\run.log\r\nPromptDefault=Yes\r\n"));
     ClearRecords();
     Records.Main.Unhide = 7;  // flags and numbers of the records are not touched by a save
     Records.Main.Timeout = 3;
@@ -291,6 +293,7 @@ TEST(SaveSettings, WritesBothSectionsInKeyOrderAndReadsBackAsTyped)
     EXPECT_EQ(options[13], "Timeout=45");
     EXPECT_EQ(options[18], "CopyModifiedFilesMinute=abc");
     EXPECT_LT(file.find("[PREVIOUS]"), file.find("[OPTIONS]"));
+    EXPECT_EQ(SectionLines(file, "RUN"), (std::vector<std::string>{"LogFile=C:\\logs\\run.log", "PromptDefault=Yes"}));
 
     window.ClearAll();
     ClearRecords();
