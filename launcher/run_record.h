@@ -6,8 +6,8 @@
 
 #include "common/scoped.h"
 #include "filecopy/file_copy.h"
-#include "launcher/program_outcome.h"
 #include "launcher/run_record_core.h"
+#include "process/program_outcome.h"
 
 struct RunRecord {
     ScopedHandle File;  // empty: no record is kept

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "launcher/program_outcome.h"
+#include "process/program_outcome.h"
 
 struct RecordStamp {
     uint16_t Year, Month, Day, Hour, Minute, Second;

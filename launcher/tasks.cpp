@@ -7,11 +7,11 @@
 #include "common/unattended.h"
 #include "common/window.h"
 #include "filecopy/file_copy.h"
-#include "launcher/instance.h"
-#include "launcher/program.h"
 #include "launcher/run_record.h"
 #include "launcher/tasks_core.h"
 #include "launcher/timed_prompt.h"
+#include "process/instance.h"
+#include "process/program.h"
 #include "settings/macros.h"
 #include "settings/run_settings.h"
 #include "settings/settings_file.h"
@@ -99,7 +99,7 @@ bool ExpandForStep(const TaskRun& run, TaskId id, const char* field, char (&outp
     return ExpandMacros(field, output, id, InputsOf(run)) && !WasCut(run, id, field);
 }
 
-void CopyStep(TaskRun& run, TaskId id, const char* caption, int32_t ask)
+void CopyStep(TaskRun& run, TaskId id, const char* caption, bool ask)
 {
     const TaskSettings& task = run.Tasks.Of(id);
     ExpansionBuffers& expanded = run.Expanded;
@@ -123,8 +123,8 @@ void CopyStep(TaskRun& run, TaskId id, const char* caption, int32_t ask)
     }
     CopyTally tally = {&run.Record, run.TaskName, 0, 0};
     CopySettings settings;
-    settings.subfolders = task.CopySubFolders;
-    settings.overwrite = task.CopyOverwrite;
+    settings.subfolders = FlagIsOne(task.CopySubFolders) ? 1 : 0;
+    settings.overwrite = FlagSet(task.CopyOverwrite) ? 1 : 0;
     settings.cutOffMinutes = CutOffMinutes(task);
     settings.skipGitFolders = NamesGitBranch(task);
     settings.runStartTime = run.Macros.StartTime;
@@ -139,7 +139,7 @@ void ProgramStep(TaskRun& run, TaskId id, const char* caption)
 {
     const TaskSettings& task = run.Tasks.Of(id);
     ExpansionBuffers& expanded = run.Expanded;
-    if (task.AskExecute) {
+    if (FlagSet(task.AskExecute)) {
         ExpandForPrompt(run, id, task.Program, expanded.ProgramOrSource);
         ExpandForPrompt(run, id, task.Parameters, expanded.ParametersOrTarget);
         ExpandForPrompt(run, id, task.WorkingDir, expanded.WorkingDir);
@@ -158,12 +158,12 @@ void ProgramStep(TaskRun& run, TaskId id, const char* caption)
         refused.End = ProgramEnd::TooLong;
         (void)TextCopyForDisplay(refused.CommandLine, sizeof refused.CommandLine, task.Program);
         RecordProgram(run.Record, run.TaskName, refused);
-        if (!TellUnseen("Error when executing", text)) MessageBoxA(nullptr, text, "Error when executing", MB_ICONHAND);
+        ShowExecuteError(text);
         return;
     }
     ProgramOutcome outcome;
-    LaunchProgram(expanded.ProgramOrSource, expanded.ParametersOrTarget, expanded.WorkingDir, task.Term, task.Unhide,
-                  task.Show, task.Timeout, &outcome);
+    LaunchProgram(expanded.ProgramOrSource, expanded.ParametersOrTarget, expanded.WorkingDir, LaunchChoiceOf(task),
+                  &outcome);
     RecordProgram(run.Record, run.TaskName, outcome);
 }
 
@@ -190,9 +190,9 @@ void RunTask(TaskRun& run, TaskId id, const char* caption)
 {
     run.TaskName = id == TaskPrevious ? "PREVIOUS TASK" : "MAIN TASK";
     const TaskSettings& task = run.Tasks.Of(id);
-    if (task.CopySource[0] && task.CopyBeforeExecute) CopyStep(run, id, caption, task.AskCopyBefore);
+    if (task.CopySource[0] && FlagSet(task.CopyBeforeExecute)) CopyStep(run, id, caption, FlagSet(task.AskCopyBefore));
     if (task.Program[0]) ProgramStep(run, id, caption);
-    if (task.CopySource[0] && task.CopyAfterExecute) CopyStep(run, id, caption, task.AskCopy);
+    if (task.CopySource[0] && FlagSet(task.CopyAfterExecute)) CopyStep(run, id, caption, FlagSet(task.AskCopy));
 }
 
 }  // namespace
@@ -209,7 +209,7 @@ int32_t RunTasks(const StartupValues& startup)
     const TaskSettings& previous = run.Tasks.Previous;
     if (previous.Program[0] &&
         ExpandMacros(previous.Program, run.Expanded.ProgramOrSource, TaskPrevious, InputsOf(run)))
-        instance = FindInstance(run.Expanded.ProgramOrSource, ModeQuery);
+        instance = FindInstance(run.Expanded.ProgramOrSource, InstanceMode::Query);
     char number[DecimalCapacity];
     FormatSignedDecimal(int32_t(instance), number);
     (void)TextCopy(run.ProcessIdText, number);
