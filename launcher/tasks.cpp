@@ -201,7 +201,7 @@ int32_t RunTasks(const StartupValues& startup)
 {
     TaskRun run = {};
     run.Startup = &startup;
-    LoadSettings(startup.SettingsFilePath, run.Tasks, nullptr);
+    LoadSettings(startup.SettingsFilePath, run.Tasks);
     ComputeMacroValues(startup, run.Macros);
 
     // %PROCESSID%: the previous task's running instance, looked for once.
