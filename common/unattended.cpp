@@ -5,6 +5,7 @@
 #include "common/buffers.h"
 #include "common/text.h"
 #include "common/unattended_core.h"
+#include "common/unicode.h"
 
 namespace {
 
@@ -28,24 +29,6 @@ bool StationVisible()
 {
     if (gStationVisible < 0) gStationVisible = AskStationVisible() ? 1 : 0;
     return gStationVisible == 1;
-}
-
-bool WidenUtf8(const char* text, wchar_t* output, uint32_t capacity)
-{
-    if (!capacity) return false;
-    int words = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, output, int(capacity));
-    if (words > 0) return true;
-    output[0] = L'\0';
-    return false;
-}
-
-bool NarrowToUtf8(const wchar_t* text, char* output, uint32_t capacity)
-{
-    if (!capacity) return false;
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, text, -1, output, int(capacity), nullptr, nullptr);
-    if (bytes > 0) return true;
-    output[0] = '\0';
-    return false;
 }
 
 void DebugLine(const char* text)

@@ -16,11 +16,5 @@ void DebugLine(const char* text);
 // the caller goes on as after the box. False (nothing written) when a box can be seen.
 bool TellUnseen(const char* caption, const char* text);
 
-// UTF-8 text as UTF-16 into output (capacity words, terminator included); false, with output
-// empty, when it does not fit or is no UTF-8.
-bool WidenUtf8(const char* text, wchar_t* output, uint32_t capacity);
-// UTF-16 text as UTF-8; false, with output empty, when it does not fit.
-bool NarrowToUtf8(const wchar_t* text, char* output, uint32_t capacity);
-
 // The system's text for an error code (UTF-8, one line), or "Error 1234." when it has none.
 void ErrorTextOrWords(uint32_t code, char* text, uint32_t capacity);

@@ -6,6 +6,7 @@
 #include "common/file_system.h"
 #include "common/text.h"
 #include "common/unattended.h"
+#include "common/unicode.h"
 #include "filecopy/file_copy_core.h"
 #include "launcher/run_record_core.h"
 

@@ -2,6 +2,7 @@
 
 #include "common/buffers.h"
 #include "common/unattended.h"
+#include "common/unicode.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 
 #include "common/text.h"
 #include "common/unattended.h"
+#include "common/unicode.h"
 
 namespace {
 
