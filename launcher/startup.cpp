@@ -3,9 +3,10 @@
 #include "common/scoped.h"
 #include "common/text.h"
 #include "launcher/command_line.h"
-#include "launcher/program.h"
 #include "launcher/startup_core.h"
 #include "launcher/tasks.h"
+#include "launcher/tasks_core.h"
+#include "process/program.h"
 #include "settings/task_settings.h"
 
 namespace {
@@ -38,7 +39,7 @@ void ComputeStartupValues(StartupValues& values)
 
     char token[PathCapacity];
     bool tokenFit = false;
-    GetArgument(0, token, &tokenFit);
+    SplitArgument(gSeams.commandLine(), 0, token, sizeof token, &tokenFit);
     const char* own = (tokenFit && lstrcmpiA(token, modulePath) == 0) ? token : modulePath;
     if (!TextCopy(values.OwnPath, own)) values.OwnPath[0] = '\0';
     DeriveSettingsNames(values.OwnPath, values.SettingsFilePath, sizeof values.SettingsFilePath, values.OwnName,
@@ -60,7 +61,7 @@ int32_t RunStartup(StartupValues& values)
     if (SettingsFileExists(values)) {
         if (CtrlHeldAlone(gSeams.keyState)) return 1;
         char argument[TextCapacity];
-        if (GetArgument(1, argument) != 1) {
+        if (SplitArgument(gSeams.commandLine(), 1, argument, sizeof argument) != 1) {
             RunTasks(values);
             return 0;
         }
@@ -69,12 +70,9 @@ int32_t RunStartup(StartupValues& values)
     // Command-line mode fills a task of its own: the settings file is not read.
     TaskSettings command = {};
     char parameters[TextCapacity] = {};
-    switch (ParseCommandLine(command, parameters)) {
-    case Command:
-        LaunchProgram(command.Program, parameters, nullptr, command.Term, command.Unhide, command.Show,
-                      command.Timeout);
-        return 0;
-    case CommandTooLong: MessageBoxA(nullptr, CommandTooLongText, "Error when executing", MB_ICONHAND); return 0;
+    switch (ParseCommandLine(gSeams.commandLine(), command, parameters)) {
+    case Command: LaunchProgram(command.Program, parameters, nullptr, LaunchChoiceOf(command)); return 0;
+    case CommandTooLong: MessageBoxA(nullptr, CommandTooLongText, ExecuteErrorCaption, MB_ICONHAND); return 0;
     case NoCommand: break;
     }
 

@@ -6,9 +6,9 @@
 #include "common/text.h"
 #include "common/window.h"
 #include "filecopy/file_copy.h"
-#include "launcher/instance.h"
-#include "launcher/program.h"
 #include "launcher/tasks_core.h"
+#include "process/instance.h"
+#include "process/program.h"
 #include "settings/macros.h"
 #include "settings/settings_file.h"
 #include "settings/settings_file_core.h"
@@ -73,7 +73,7 @@ bool ExpandForStep(const TaskRun& run, TaskId id, const char* field, char (&outp
     return ExpandMacros(field, output, id, InputsOf(run)) && !WasCut(run, id, field);
 }
 
-void CopyStep(TaskRun& run, TaskId id, const char* caption, int32_t ask)
+void CopyStep(TaskRun& run, TaskId id, const char* caption, bool ask)
 {
     const TaskSettings& task = run.Tasks.Of(id);
     ExpansionBuffers& expanded = run.Expanded;
@@ -91,8 +91,8 @@ void CopyStep(TaskRun& run, TaskId id, const char* caption, int32_t ask)
         return;
     }
     CopySettings settings;
-    settings.subfolders = task.CopySubFolders;
-    settings.overwrite = task.CopyOverwrite;
+    settings.subfolders = FlagIsOne(task.CopySubFolders) ? 1 : 0;
+    settings.overwrite = FlagSet(task.CopyOverwrite) ? 1 : 0;
     settings.cutOffMinutes = CutOffMinutes(task);
     settings.skipGitFolders = NamesGitBranch(task);
     settings.runStartTime = run.Macros.StartTime;
@@ -104,7 +104,7 @@ void ProgramStep(TaskRun& run, TaskId id, const char* caption)
 {
     const TaskSettings& task = run.Tasks.Of(id);
     ExpansionBuffers& expanded = run.Expanded;
-    if (task.AskExecute) {
+    if (FlagSet(task.AskExecute)) {
         ExpandForPrompt(run, id, task.Program, expanded.ProgramOrSource);
         ExpandForPrompt(run, id, task.Parameters, expanded.ParametersOrTarget);
         ExpandForPrompt(run, id, task.WorkingDir, expanded.WorkingDir);
@@ -119,19 +119,18 @@ void ProgramStep(TaskRun& run, TaskId id, const char* caption)
         char text[TextCapacity];
         (void)TextCopy(text, ExpandedTooLongText);
         TextCopyForDisplay(text + TextLength(text), sizeof text - TextLength(text), task.Program);
-        MessageBoxA(nullptr, text, "Error when executing", MB_ICONHAND);
+        MessageBoxA(nullptr, text, ExecuteErrorCaption, MB_ICONHAND);
         return;
     }
-    LaunchProgram(expanded.ProgramOrSource, expanded.ParametersOrTarget, expanded.WorkingDir, task.Term, task.Unhide,
-                  task.Show, task.Timeout);
+    LaunchProgram(expanded.ProgramOrSource, expanded.ParametersOrTarget, expanded.WorkingDir, LaunchChoiceOf(task));
 }
 
 void RunTask(TaskRun& run, TaskId id, const char* caption)
 {
     const TaskSettings& task = run.Tasks.Of(id);
-    if (task.CopySource[0] && task.CopyBeforeExecute) CopyStep(run, id, caption, task.AskCopyBefore);
+    if (task.CopySource[0] && FlagSet(task.CopyBeforeExecute)) CopyStep(run, id, caption, FlagSet(task.AskCopyBefore));
     if (task.Program[0]) ProgramStep(run, id, caption);
-    if (task.CopySource[0] && task.CopyAfterExecute) CopyStep(run, id, caption, task.AskCopy);
+    if (task.CopySource[0] && FlagSet(task.CopyAfterExecute)) CopyStep(run, id, caption, FlagSet(task.AskCopy));
 }
 
 }  // namespace
@@ -148,7 +147,7 @@ int32_t RunTasks(const StartupValues& startup)
     const TaskSettings& previous = run.Tasks.Previous;
     if (previous.Program[0] &&
         ExpandMacros(previous.Program, run.Expanded.ProgramOrSource, TaskPrevious, InputsOf(run)))
-        instance = FindInstance(run.Expanded.ProgramOrSource, ModeQuery);
+        instance = FindInstance(run.Expanded.ProgramOrSource, InstanceMode::Query);
     char number[DecimalCapacity];
     FormatSignedDecimal(int32_t(instance), number);
     (void)TextCopy(run.ProcessIdText, number);
