@@ -1,6 +1,7 @@
 // The entry: the chosen run, the settings window when asked for, and exit code 0 always.
 #include <windows.h>
 
+#include "common/time_mark.h"
 #include "launcher/startup.h"
 #include "ui/settings_dialog.h"
 
@@ -22,9 +23,12 @@ void RestrictDllSearch()
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    TimeMark("entry");
     RestrictDllSearch();
+    TimeMark("dll search restricted");
     // The start-up values live as long as the process: filled by start-up, handed down.
     StartupValues startup;
     if (RunStartup(startup) == 1) RunSettingsDialog(startup);
+    TimeMark("exit");
     ExitProcess(0);
 }

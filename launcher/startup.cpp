@@ -2,6 +2,7 @@
 
 #include "common/scoped.h"
 #include "common/text.h"
+#include "common/time_mark.h"
 #include "launcher/command_line.h"
 #include "launcher/startup_core.h"
 #include "launcher/tasks.h"
@@ -30,6 +31,7 @@ void ComputeStartupValues(StartupValues& values)
     FillBytes(&values, sizeof values, 0);
     values.Instance = GetModuleHandleA(nullptr);
     values.AppIcon = LoadIconA(values.Instance, MAKEINTRESOURCEA(IconApplication));
+    TimeMark("icon loaded");
 
     // A path the system had to cut names another file: keep no name rather than a wrong one,
     // so no settings file is found and command-line mode still works.
@@ -44,6 +46,7 @@ void ComputeStartupValues(StartupValues& values)
     if (!TextCopy(values.OwnPath, own)) values.OwnPath[0] = '\0';
     DeriveSettingsNames(values.OwnPath, values.SettingsFilePath, sizeof values.SettingsFilePath, values.OwnName,
                         sizeof values.OwnName);
+    TimeMark("start-up values");
 }
 
 bool SettingsFileExists(const StartupValues& values)
@@ -58,7 +61,9 @@ int32_t RunStartup(StartupValues& values)
 {
     ComputeStartupValues(values);
 
-    if (SettingsFileExists(values)) {
+    bool settingsFile = SettingsFileExists(values);
+    TimeMark("settings file looked for");
+    if (settingsFile) {
         if (CtrlHeldAlone(gSeams.keyState)) return 1;
         char argument[TextCapacity];
         if (SplitArgument(gSeams.commandLine(), 1, argument, sizeof argument) != 1) {
@@ -70,7 +75,9 @@ int32_t RunStartup(StartupValues& values)
     // Command-line mode fills a task of its own: the settings file is not read.
     TaskSettings command = {};
     char parameters[TextCapacity] = {};
-    switch (ParseCommandLine(gSeams.commandLine(), command, parameters)) {
+    ParseResult parsed = ParseCommandLine(gSeams.commandLine(), command, parameters);
+    TimeMark("command line parsed");
+    switch (parsed) {
     case Command: LaunchProgram(command.Program, parameters, nullptr, LaunchChoiceOf(command)); return 0;
     case CommandTooLong: MessageBoxA(nullptr, CommandTooLongText, ExecuteErrorCaption, MB_ICONHAND); return 0;
     case NoCommand: break;

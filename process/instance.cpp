@@ -6,6 +6,7 @@
 #include "common/path.h"
 #include "common/scoped.h"
 #include "common/text.h"
+#include "common/time_mark.h"
 #include "common/window.h"
 #include "process/program_core.h"
 #include "process/program_search.h"
@@ -71,6 +72,7 @@ DWORD TerminateWindowsInstance(DWORD processId)
 DWORD FindWindowsInstance(const char* fileName, InstanceMode mode, DWORD budget)
 {
     ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    TimeMark("instance: process snapshot");
     if (!snapshot) return 0;
     PROCESSENTRY32 entry;
     entry.dwSize = sizeof entry;
@@ -152,7 +154,9 @@ BOOL CALLBACK ShowInstanceWindowProc(HWND window, LPARAM parameter)
 
     // The main thread is asked anew for each window of the process: it may have changed
     // since the last one. Windows of other processes do not need it.
+    TimeMark("hide: window of the process");
     DWORD mainThread = OldestThreadOf(search.processId);
+    TimeMark("hide: oldest thread");
     bool hasOwner = false, hasParent = false, hasTitle = false;
     if (!mainThread) {
         char title[PathCapacity];
@@ -171,6 +175,7 @@ BOOL CALLBACK ShowInstanceWindowProc(HWND window, LPARAM parameter)
         if (IsIconic(window)) ShowWindowBounded(window, SW_RESTORE, effect);
         BringToFront(window);
     }
+    TimeMark("hide: window handled");
     search.handled = true;
     return FALSE;
 }
@@ -181,9 +186,13 @@ DWORD FindInstance(const char* program, InstanceMode mode, DWORD budget)
 {
     char path[TextCapacity];
     bool native = false;
+    TimeMark("instance: search");
     if (!FoundProgramPath(program, path, native)) return 0;
+    TimeMark("instance: program searched");
     const char* fileName = path + FileNameOffset(path);
-    switch (KindOfExeType(ExeTypeOf(path, native))) {
+    uint32_t exeType = ExeTypeOf(path, native);
+    TimeMark("instance: exe type read");
+    switch (KindOfExeType(exeType)) {
     case ProgramKind::Windows: return FindWindowsInstance(fileName, mode, budget);
     case ProgramKind::Console:
         // Queried and ended by its file name like any program: its window's caption is not
@@ -207,6 +216,7 @@ int32_t ShowInstanceWindow(DWORD processId, InstanceMode mode, DWORD budget)
     WindowSearch search = {processId, mode, start, budget, false};
     DWORD waitLimit = budget < ShowInstanceWaitLimit ? budget : ShowInstanceWaitLimit;
     for (;;) {
+        TimeMark("hide: pass");
         EnumWindows(ShowInstanceWindowProc, reinterpret_cast<LPARAM>(&search));
         if (search.handled) break;
         // A window the process makes later is waited for, but not past its exit nor the limit.

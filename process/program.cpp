@@ -7,6 +7,7 @@
 #include "common/scoped.h"
 #include "common/system_library.h"
 #include "common/text.h"
+#include "common/time_mark.h"
 #include "common/window.h"
 #include "process/instance.h"
 #include "process/program_core.h"
@@ -70,6 +71,7 @@ bool StartProgram(const char* program, const char* parameters, const char* worki
 {
     char modulePath[TextCapacity] = {};
     FoundProgram found = SearchProgram(program, modulePath, sizeof modulePath);
+    TimeMark("start: program searched");
     if (found.length == 0) {
         outcome.StartError = found.error;
         ShowSearchError(found.error, program);
@@ -86,12 +88,14 @@ bool StartProgram(const char* program, const char* parameters, const char* worki
     }
 
     StartRecipe recipe = RecipeForExeType(ExeTypeOf(modulePath, found.native));
+    TimeMark("start: exe type read");
     bool hidden = visibility == Visibility::Hidden;
 
     // The inherited start-up values (desktop and the rest) with our own show state and title.
     STARTUPINFOA startup;
     startup.cb = sizeof startup;
     GetStartupInfoA(&startup);
+    TimeMark("start: startup info");
     startup.cb = sizeof startup;
     startup.lpReserved = nullptr;
     startup.lpTitle = recipe.passTitle ? const_cast<char*>(program) : nullptr;
@@ -114,6 +118,7 @@ bool StartProgram(const char* program, const char* parameters, const char* worki
                               recipe.creationFlags | (started.Job ? CREATE_SUSPENDED : 0), nullptr,
                               directory[0] ? directory : nullptr, &startup, &created);
     }
+    TimeMark("start: process created");
     if (!made) {
         outcome.StartError = GetLastError();
         return false;
@@ -192,7 +197,9 @@ DWORD ExecuteProgram(const char* program, const char* parameters, const char* wo
     ProgramOutcome& noted = outcome ? *outcome : own;
     noted = {};
     if (!program || !program[0]) return 0;
+    TimeMark("execute");
     if (IsFolder(program) && OpenFolder(program)) return 0;
+    TimeMark("execute: folder test");
 
     StartedProgram started;
     if (!StartProgram(program, parameters, workingDir, visibility, milliseconds, started, noted)) return 0;
@@ -205,8 +212,10 @@ DWORD ExecuteProgram(const char* program, const char* parameters, const char* wo
         DWORD begin = GetTickCount();
         uint32_t budget = StartWaitBudget(milliseconds);
         WaitForReady(started, budget);
+        TimeMark("idle");
         HideStarted(program, WaitLeft(budget, GetTickCount() - begin));
         spent = GetTickCount() - begin;
+        TimeMark("hidden");
     }
     // Still running when the time is up: a hidden program is ended with what it started, a
     // shown one left alone.
