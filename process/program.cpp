@@ -44,9 +44,13 @@ bool AllowBreakaway(HANDLE job)
     return SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) != FALSE;
 }
 
-// A program the start step created, and the job it runs in when a time-out may end it.
+// A program the start step created, its first thread, its kind as its headers gave it, and
+// the job it runs in when a time-out may end it.
 struct StartedProgram {
     ScopedHandle Process;
+    ScopedHandle Thread;
+    DWORD ProcessId = 0, ThreadId = 0;
+    ProgramKind Kind = ProgramKind::None;
     ScopedHandle Job;
 };
 
@@ -87,7 +91,9 @@ bool StartProgram(const char* program, const char* parameters, const char* worki
         return false;
     }
 
-    StartRecipe recipe = RecipeForExeType(ExeTypeOf(modulePath, found.native));
+    uint32_t exeType = ExeTypeOf(modulePath, found.native);
+    StartRecipe recipe = RecipeForExeType(exeType);
+    started.Kind = KindOfExeType(exeType);
     TimeMark("start: exe type read");
     bool hidden = visibility == Visibility::Hidden;
 
@@ -124,14 +130,16 @@ bool StartProgram(const char* program, const char* parameters, const char* worki
         return false;
     }
     started.Process.Reset(created.hProcess);
-    ScopedHandle thread(created.hThread);
+    started.Thread.Reset(created.hThread);
+    started.ProcessId = created.dwProcessId;
+    started.ThreadId = created.dwThreadId;
     outcome.Started = true;
     outcome.ProcessId = created.dwProcessId;
     if (started.Job) {
         // Refused where this process's own job allows no job below it: then the time-out ends
         // the program alone.
         if (!AssignProcessToJobObject(started.Job.Get(), started.Process.Get())) started.Job.Reset();
-        ResumeThread(thread.Get());
+        ResumeThread(started.Thread.Get());
     }
     return true;
 }
@@ -139,8 +147,16 @@ bool StartProgram(const char* program, const char* parameters, const char* worki
 // Wait for ready: a hidden program is given until it is idle, within budget.
 void WaitForReady(const StartedProgram& started, uint32_t budget) { WaitForInputIdle(started.Process.Get(), budget); }
 
-// Hide: the started program's window, within what is left of the budget.
-void HideStarted(const char* program, uint32_t left) { FindInstance(program, InstanceMode::Hide, left); }
+// Hide: the started program's window, within what is left of the budget. A Windows program's
+// window is the process's own, which the start knows; a console's is found by the title the
+// start gave it.
+void HideStarted(const char* program, const StartedProgram& started, uint32_t left)
+{
+    if (started.Kind == ProgramKind::Windows)
+        HideStartedWindow(started.Process.Get(), started.ProcessId, started.Thread.Get(), started.ThreadId, left);
+    else if (started.Kind == ProgramKind::Console)
+        FindInstance(program, InstanceMode::Hide, left);
+}
 
 // Wait for the time-out: true when the program still runs once the time-out is spent.
 bool WaitForTimeout(const StartedProgram& started, uint32_t milliseconds, uint32_t spent)
@@ -213,7 +229,7 @@ DWORD ExecuteProgram(const char* program, const char* parameters, const char* wo
         uint32_t budget = StartWaitBudget(milliseconds);
         WaitForReady(started, budget);
         TimeMark("idle");
-        HideStarted(program, WaitLeft(budget, GetTickCount() - begin));
+        HideStarted(program, started, WaitLeft(budget, GetTickCount() - begin));
         spent = GetTickCount() - begin;
         TimeMark("hidden");
     }
