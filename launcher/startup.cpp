@@ -1,6 +1,5 @@
 #include "launcher/startup.h"
 
-#include "common/scoped.h"
 #include "common/text.h"
 #include "common/time_mark.h"
 #include "launcher/command_line.h"
@@ -22,16 +21,12 @@ int32_t ShowHelpBoxes()
     return MessageBoxA(nullptr, HelpExampleText, HelpExampleCaption, MB_YESNO | MB_ICONQUESTION) == IDYES ? 1 : 0;
 }
 
-}  // namespace
-
-StartupSeams gSeams = {SystemKeyState, SystemCommandLine};
-
-void ComputeStartupValues(StartupValues& values)
+// The values a run needs: all but the icon, which only the settings window shows. Under Wine
+// the first icon loads the display driver, which a run that makes no window does without.
+void ComputeRunValues(StartupValues& values)
 {
     FillBytes(&values, sizeof values, 0);
     values.Instance = GetModuleHandleA(nullptr);
-    values.AppIcon = LoadIconA(values.Instance, MAKEINTRESOURCEA(IconApplication));
-    TimeMark("icon loaded");
 
     // A path the system had to cut names another file: keep no name rather than a wrong one,
     // so no settings file is found and command-line mode still works.
@@ -49,22 +44,38 @@ void ComputeStartupValues(StartupValues& values)
     TimeMark("start-up values");
 }
 
+// The settings window is to open: its icon is loaded now.
+int32_t ForSettingsWindow(StartupValues& values)
+{
+    values.AppIcon = LoadIconA(values.Instance, MAKEINTRESOURCEA(IconApplication));
+    return 1;
+}
+
+}  // namespace
+
+StartupSeams gSeams = {SystemKeyState, SystemCommandLine};
+
+void ComputeStartupValues(StartupValues& values)
+{
+    ComputeRunValues(values);
+    values.AppIcon = LoadIconA(values.Instance, MAKEINTRESOURCEA(IconApplication));
+}
+
 bool SettingsFileExists(const StartupValues& values)
 {
     if (!values.SettingsFilePath[0]) return false;
-    WIN32_FIND_DATAA found;
-    ScopedFind search(FindFirstFileA(values.SettingsFilePath, &found));
-    return bool(search);
+    // Its attributes alone: one look-up, no folder listing opened.
+    return GetFileAttributesA(values.SettingsFilePath) != INVALID_FILE_ATTRIBUTES;
 }
 
 int32_t RunStartup(StartupValues& values)
 {
-    ComputeStartupValues(values);
+    ComputeRunValues(values);
 
     bool settingsFile = SettingsFileExists(values);
     TimeMark("settings file looked for");
     if (settingsFile) {
-        if (CtrlHeldAlone(gSeams.keyState)) return 1;
+        if (CtrlHeldAlone(gSeams.keyState)) return ForSettingsWindow(values);
         char argument[TextCapacity];
         if (SplitArgument(gSeams.commandLine(), 1, argument, sizeof argument) != 1) {
             RunTasks(values);
@@ -83,6 +94,6 @@ int32_t RunStartup(StartupValues& values)
     case NoCommand: break;
     }
 
-    if (CtrlHeldAlone(gSeams.keyState)) return 1;
-    return ShowHelpBoxes();
+    if (CtrlHeldAlone(gSeams.keyState)) return ForSettingsWindow(values);
+    return ShowHelpBoxes() ? ForSettingsWindow(values) : 0;
 }
