@@ -71,8 +71,9 @@ TEST(SettingsBinding, ShowsTheRecordsInTheirControls)
 {
     TempFolder folder;
     std::string path = folder / "controls.ini";
-    ASSERT_TRUE(WriteWholeFile(path, "[PREVIOUS]\nProgram=notepad\nShow=TRUE\nCopySubFolders=0\n"
-                                     "[OPTIONS]\nTimeout=45\nCopyModifiedFilesMinute=-3\n"));
+    ASSERT_TRUE(WriteWholeFile(path,
+                               "[PREVIOUS]\nProgram=notepad\nShow=TRUE\nCopySubFolders=0\n"
+                               "[OPTIONS]\nTimeout=45\nCopyModifiedFilesMinute=-3\n"));
     ControlWindow window;
     window.Check(TaskPrevious, "CopySubFolders", true);
     window.SetText(TaskMain, "Program", "stale");
