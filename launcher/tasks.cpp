@@ -140,7 +140,7 @@ int32_t RunTasks(const StartupValues& startup)
 {
     TaskRun run = {};
     run.Startup = &startup;
-    LoadSettings(startup.SettingsFilePath, run.Tasks, nullptr);
+    LoadSettings(startup.SettingsFilePath, run.Tasks);
     TimeMark("tasks: settings read");
     ComputeMacroValues(startup, run.Macros);
     TimeMark("tasks: macro values");

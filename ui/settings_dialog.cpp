@@ -20,6 +20,7 @@
 #include "ui/dialog_template.h"
 #include "ui/file_version.h"
 #include "ui/macro_menu.h"
+#include "ui/settings_binding.h"
 #include "ui/settings_layout.h"
 
 // The tool record without its last, reserved member: what every comctl32 version accepts.
@@ -110,7 +111,8 @@ void Initialise(HWND dialog, LPARAM parameter)
     for (const SpinRange& range : SpinRanges)
         SendDlgItemMessageA(dialog, range.spinId, UDM_SETRANGE, 0, MAKELPARAM(range.upper, 0));
 
-    LoadSettings(startup.SettingsFilePath, state.Tasks, dialog);
+    LoadSettings(startup.SettingsFilePath, state.Tasks);
+    ShowRecords(dialog, state.Tasks);
     for (TaskId id : {TaskPrevious, TaskMain}) {
         ApplyTermRule(dialog, state.Tasks, id);
         ApplyModifiedRule(dialog, state.Tasks, id);
@@ -169,8 +171,9 @@ void OnCommand(HWND dialog, WPARAM wParam)
     switch (id) {
     case IdAbout: RunAboutDialog(dialog, state->Start.Icon, startup.OwnPath); return;
     case IdSave: {
-        int32_t failedControl = 0;
-        if (!SaveSettings(startup.SettingsFilePath, state->Tasks, dialog, &failedControl))
+        int32_t failedControl = TakeControls(dialog, state->Tasks);
+        if (failedControl) SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        if (failedControl || !SaveSettings(startup.SettingsFilePath, state->Tasks))
             ReportSaveFailure(dialog, startup.SettingsFilePath, failedControl);
         return;
     }
