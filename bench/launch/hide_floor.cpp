@@ -22,12 +22,24 @@ static char program[4096];
 // The two sections and their keys as the product's settings file holds them.
 static void ReadSettings()
 {
-    static const char* const keys[] = {"CopySource",        "CopySubFolders",        "CopyTarget",
-                                       "CopyOverwrite",     "Program",               "Parameters",
-                                       "WorkingDir",        "Unhide",                "Show",
-                                       "AskExecute",        "Term",                  "CopyAfterExecute",
-                                       "AskCopy",           "Timeout",               "CopyBeforeExecute",
-                                       "AskCopyBefore",     "CopyModifiedFiles",     "CopyModifiedFilesHour",
+    static const char* const keys[] = {"CopySource",
+                                       "CopySubFolders",
+                                       "CopyTarget",
+                                       "CopyOverwrite",
+                                       "Program",
+                                       "Parameters",
+                                       "WorkingDir",
+                                       "Unhide",
+                                       "Show",
+                                       "AskExecute",
+                                       "Term",
+                                       "CopyAfterExecute",
+                                       "AskCopy",
+                                       "Timeout",
+                                       "CopyBeforeExecute",
+                                       "AskCopyBefore",
+                                       "CopyModifiedFiles",
+                                       "CopyModifiedFilesHour",
                                        "CopyModifiedFilesMinute"};
     char file[MAX_PATH];
     DWORD length = GetModuleFileNameA(NULL, file, MAX_PATH);
