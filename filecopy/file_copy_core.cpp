@@ -66,6 +66,12 @@ bool PassesCutOff(uint64_t localWriteTime, uint32_t cutOffMinutes, uint64_t runS
     return sum >= runStartTime;
 }
 
+bool TemporaryName(const wchar_t*, wchar_t* output, size_t capacity)
+{
+    if (capacity) output[0] = L'\0';
+    return false;
+}
+
 bool ComposeReportLine(wchar_t* line, size_t capacity, const wchar_t* ownName, const wchar_t* label,
                        const JoinedText& text)
 {

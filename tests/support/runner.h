@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,6 +24,9 @@ struct RunOptions {
     bool captureDebug = false;            // run under the debug API and collect OutputDebugStringA lines
     bool keepChildren = false;            // leave processes it started running until the result goes away
     DWORD timeoutMs = 30000;
+    // Called once the program runs, before the wait (not with captureDebug): a test may watch
+    // what it does and end it there.
+    std::function<void(HANDLE process)> whileRunning;
 };
 
 // Owns the job holding the run's processes: they end when it goes away.
