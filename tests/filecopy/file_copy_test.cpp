@@ -565,6 +565,8 @@ const Row Rows[] = {
      .listing = {"a.doc", "c.txt"},
      .reports = {{"{S}\\b.xls", "{T}\\b.xls", ERROR_SHARING_VIOLATION}},
      .setup = [](const Paths& p) { return Holds{Lock(p.source + "\\b.xls")}; }},
+    // The copy is made and then cannot take the name: the old file stays whole, the temporary
+    // one goes, and the code is the sharing violation of the file in use, as it always was.
     {.name = "locked target: reported, the walk goes on",
      .source = "{S}",
      .subfolders = 0,
