@@ -113,11 +113,12 @@ void FormAndLongPath(fuzz::Input& in)
                 size_t start = name.size() - suffix.size() - 17;
                 FUZZ_CHECK(name.size() <= LongestName && name.size() > suffix.size() + 17, "TemporaryName length",
                            Show(name));
-                FUZZ_CHECK(start + 1 >= LongestName - suffix.size() - 17 && name.substr(0, start) == last.substr(0, start) &&
-                               name[start] == L'~' &&
-                               name.substr(start + 1, 16).find_first_not_of(L"0123456789abcdef") == std::wstring::npos &&
-                               name.substr(start + 17) == suffix,
-                           "TemporaryName long form", Show(last) + ": " + Show(name));
+                FUZZ_CHECK(
+                    start + 1 >= LongestName - suffix.size() - 17 && name.substr(0, start) == last.substr(0, start) &&
+                        name[start] == L'~' &&
+                        name.substr(start + 1, 16).find_first_not_of(L"0123456789abcdef") == std::wstring::npos &&
+                        name.substr(start + 17) == suffix,
+                    "TemporaryName long form", Show(last) + ": " + Show(name));
                 // One file to a file system that ignores letter case.
                 auto upper = [](std::wstring text) {
                     for (wchar_t& c : text) c = c >= L'a' && c <= L'z' ? wchar_t(c - 32) : c;
