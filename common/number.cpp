@@ -40,3 +40,13 @@ uint32_t ParseDecimalDigits(const char* text)
     for (; *text; ++text) value = value * 10u + uint32_t(uint8_t(*text) - uint8_t('0'));
     return value;
 }
+
+uint32_t ParseDecimalSaturating(const char* text, size_t length, uint32_t ceiling)
+{
+    uint64_t value = 0;
+    for (size_t i = 0; i < length && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10u + uint64_t(text[i] - '0');
+        if (value > ceiling) return ceiling;
+    }
+    return uint32_t(value);
+}

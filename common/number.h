@@ -16,3 +16,7 @@ void FormatTwoDigits(uint32_t value, char (&output)[3]);
 // value = value * 10 + (c - '0') for each character, unsigned 32-bit arithmetic that wraps.
 // The caller passes digits only.
 uint32_t ParseDecimalDigits(const char* text);
+
+// The same digits read without wrapping: a value above ceiling gives ceiling. Stops at the first
+// character that is not a digit; length bounds the text.
+uint32_t ParseDecimalSaturating(const char* text, size_t length, uint32_t ceiling);

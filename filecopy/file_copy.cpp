@@ -109,8 +109,9 @@ JoinedText Shown(const wchar_t* path, const wchar_t* tail = L"", const wchar_t* 
 
 // The three lines through the wide channel, so a debugger shows every name as it is.
 void WriteReport(wchar_t* line, size_t capacity, const wchar_t* ownName, const JoinedText& source,
-                 const JoinedText& destination, DWORD code)
+                 const JoinedText& destination, DWORD code, const CopySettings* settings = nullptr)
 {
+    if (settings && settings->report) settings->report(settings->reportContext, {&source, &destination, code});
     ComposeReportLine(line, capacity, ownName, ReportSourceLabel, source);
     OutputDebugStringW(line);
     ComposeReportLine(line, capacity, ownName, ReportDestLabel, destination);
@@ -125,7 +126,12 @@ void WriteReport(wchar_t* line, size_t capacity, const wchar_t* ownName, const J
 
 [[gnu::noinline]] void ReportFailure(CopyRun& run, const JoinedText& source, const JoinedText& destination, DWORD code)
 {
-    WriteReport(run.line, sizeof run.line / sizeof run.line[0], run.ownName, source, destination, code);
+    WriteReport(run.line, sizeof run.line / sizeof run.line[0], run.ownName, source, destination, code, &run.settings);
+}
+
+void TellCopied(const CopyRun& run)
+{
+    if (run.settings.report) run.settings.report(run.settings.reportContext, {nullptr, nullptr, 0});
 }
 
 // A copy refused before its walk: the texts as the settings gave them.
@@ -272,7 +278,7 @@ DWORD PlaceFile(CopyRun& run, size_t folderEnd)
 [[gnu::noinline]] void CopySingleFile(CopyRun& run, size_t folderEnd, size_t shownTarget)
 {
     DWORD error = PlaceFile(run, folderEnd);
-    if (error == ERROR_SUCCESS) return;
+    if (error == ERROR_SUCCESS) return TellCopied(run);
     wchar_t kept = run.target.text[shownTarget];
     run.target.text[shownTarget] = L'\0';
     ReportFailure(run, Shown(run.source.text), Shown(run.target.text), error);
@@ -464,12 +470,12 @@ void CopyFiles(const char* source, const char* target, const CopySettings& setti
     if (!source[0]) return;
     if (!target[0]) {
         // An empty target would become the current folder or the root of its drive.
-        ReportCopyFailure(settings.ownName, source, target, ERROR_INVALID_NAME);
+        ReportRefused(settings, source, target, ERROR_INVALID_NAME);
         return;
     }
     ScopedRun run(static_cast<CopyRun*>(HeapAlloc(GetProcessHeap(), 0, sizeof(CopyRun))));
     if (!run) {
-        ReportCopyFailure(settings.ownName, source, target, ERROR_NOT_ENOUGH_MEMORY);
+        ReportRefused(settings, source, target, ERROR_NOT_ENOUGH_MEMORY);
         return;
     }
     CopyRun& r = *run.Get();
@@ -485,6 +491,14 @@ void CopyFiles(const char* source, const char* target, const CopySettings& setti
 
 void ReportCopyFailure(const char* ownName, const char* source, const char* destination, uint32_t code)
 {
+    CopySettings settings;
+    settings.ownName = ownName;
+    ReportRefused(settings, source, destination, code);
+}
+
+void ReportRefused(const CopySettings& settings, const char* source, const char* destination, uint32_t code)
+{
+    const char* ownName = settings.ownName;
     wchar_t name[PathCapacity];
     wchar_t wideSource[TextCapacity];
     wchar_t wideDestination[TextCapacity];
@@ -492,5 +506,6 @@ void ReportCopyFailure(const char* ownName, const char* source, const char* dest
     Widen(source, wideSource, TextCapacity);
     Widen(destination, wideDestination, TextCapacity);
     wchar_t line[PathCapacity + TextCapacity + 32];
-    WriteReport(line, sizeof line / sizeof line[0], name, JoinedText{wideSource}, JoinedText{wideDestination}, code);
+    WriteReport(line, sizeof line / sizeof line[0], name, JoinedText{wideSource}, JoinedText{wideDestination}, code,
+                &settings);
 }

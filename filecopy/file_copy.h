@@ -6,15 +6,29 @@
 
 #include <cstdint>
 
+struct JoinedText;
+
+// What a copy tells a caller that asked (besides the debug lines): a file copied (source and
+// destination null), or a failure with its source, destination and code, as its debug lines
+// show them.
+struct CopyEvent {
+    const JoinedText* source;
+    const JoinedText* destination;
+    uint32_t code;
+};
+using CopyEventSink = void (*)(void* context, const CopyEvent& event);
+
 // What the caller tells one copy run.
 struct CopySettings {
-    int32_t subfolders = 0;      // subfolders are walked when exactly 1
-    int32_t overwrite = 0;       // existing files are replaced when not 0
-    uint32_t cutOffMinutes = 0;  // not 0: only files last written within that many minutes
-                                 // before runStartTime (or later) are copied
-    int32_t skipGitFolders = 0;  // 1: folders named ".git" or ".github" are not entered
-    uint64_t runStartTime = 0;   // local file time (100 ns units)
-    const char* ownName = "";    // the debug lines begin with it
+    int32_t subfolders = 0;          // subfolders are walked when exactly 1
+    int32_t overwrite = 0;           // existing files are replaced when not 0
+    uint32_t cutOffMinutes = 0;      // not 0: only files last written within that many minutes
+                                     // before runStartTime (or later) are copied
+    int32_t skipGitFolders = 0;      // 1: folders named ".git" or ".github" are not entered
+    uint64_t runStartTime = 0;       // local file time (100 ns units)
+    const char* ownName = "";        // the debug lines begin with it
+    CopyEventSink report = nullptr;  // told of each file copied and each failure; null: none
+    void* reportContext = nullptr;
 };
 
 // One copy run. source and target are the expanded texts of the settings (ANSI, left
@@ -26,3 +40,5 @@ void CopyFiles(const char* source, const char* target, const CopySettings& setti
 // The three debug lines of a copy that could not be made, for callers that refuse a copy
 // before it starts (a source or target cut when expanded).
 void ReportCopyFailure(const char* ownName, const char* source, const char* destination, uint32_t code);
+// The same, told to settings.report as well.
+void ReportRefused(const CopySettings& settings, const char* source, const char* destination, uint32_t code);

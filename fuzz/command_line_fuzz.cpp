@@ -3,6 +3,7 @@
 // the last argument backwards, the rest joined with one blank. The parse must agree on the
 // result, the program, every option field and the parameter text, and refuse exactly when the
 // program or the joined parameters exceed 4095 characters.
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -93,8 +94,9 @@ Expected ReferenceParse(const std::vector<std::string>& args)
             uint64_t value = 0;
             size_t i = 8;
             while (i < a.size() && !(a[i] >= '0' && a[i] <= '9')) ++i;
+            // Past 0xFFFFFFFE (the longest finite wait) the number stays there.
             for (; i < a.size() && a[i] >= '0' && a[i] <= '9'; ++i)
-                value = (value * 10 + uint64_t(a[i] - '0')) & 0xFFFFFFFFu;
+                value = std::min<uint64_t>(value * 10 + uint64_t(a[i] - '0'), 0xFFFFFFFEu);
             e.timeout = int32_t(uint32_t(value));
         } else if (a.size() >= 4 && SameIgnoringCase(a.substr(0, 4), "SHOW")) {
             int32_t value = 0;

@@ -5,8 +5,9 @@
 #include <string>
 
 #include "common/buffers.h"
+#include "common/timeout.h"
 #include "fuzz/fuzz_input.h"
-#include "launcher/program_core.h"
+#include "process/program_core.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 // The task prompts against a plain concatenation: a prompt that claims to fit equals it, one
 // that does not is its longest prefix with the cut marked "...".
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -70,9 +71,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(NamesGitBranch(task) == (names ? 1 : 0), "NamesGitBranch",
                Show(task.CopySource) + " " + Show(task.CopyTarget));
 
-    uint32_t minutes = task.CopyModifiedFiles
-                           ? uint32_t(task.CopyModifiedFilesHour) * 60u + uint32_t(task.CopyModifiedFilesMinute)
-                           : 0u;
+    // Read as unsigned; a window past 32 bits of minutes stays at the longest.
+    uint64_t wide = uint64_t(uint32_t(task.CopyModifiedFilesHour)) * 60u + uint32_t(task.CopyModifiedFilesMinute);
+    uint32_t minutes = task.CopyModifiedFiles ? uint32_t(std::min<uint64_t>(wide, 0xFFFFFFFFu)) : 0u;
     FUZZ_CHECK(CutOffMinutes(task) == minutes, "CutOffMinutes");
     return 0;
 }

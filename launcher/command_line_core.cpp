@@ -2,6 +2,7 @@
 
 #include "common/number.h"
 #include "common/text.h"
+#include "common/timeout.h"
 
 namespace {
 
@@ -98,15 +99,12 @@ bool AsciiEqualIgnoringCase(const char* a, size_t aLength, const char* b, size_t
     return true;
 }
 
-uint32_t TimeoutOptionValue(TextSpan argument)
+int32_t TimeoutOptionValue(TextSpan argument)
 {
     if (argument.length < 9) return 0;
     size_t i = 8;
     while (i < argument.length && !(argument.text[i] >= '0' && argument.text[i] <= '9')) ++i;
-    uint32_t value = 0;
-    for (; i < argument.length && argument.text[i] >= '0' && argument.text[i] <= '9'; ++i)
-        value = value * 10u + uint32_t(argument.text[i] - '0');
-    return value;
+    return TimeoutFromDigits(argument.text + i, argument.length - i);
 }
 
 int32_t ShowOptionValue(TextSpan argument)
@@ -167,7 +165,7 @@ ParseResult ParseCommandText(const char* line, TaskSettings& task, char (&parame
         case Option::Term: task.Term = 2; break;
         case Option::Unhide: task.Unhide = 2; break;
         case Option::Timeout:
-            if (!seenTimeout) task.Timeout = int32_t(TimeoutOptionValue(text));
+            if (!seenTimeout) task.Timeout = TimeoutOptionValue(text);
             seenTimeout = true;
             break;
         case Option::Show:

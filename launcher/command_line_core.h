@@ -42,7 +42,8 @@ enum ParseResult : int32_t {
 ParseResult ParseCommandText(const char* line, TaskSettings& task, char (&parameters)[TextCapacity],
                              EqualIgnoringCase equal);
 
-// TIMEOUT's number: from the 9th character, skip non-digits, convert the digit run.
-uint32_t TimeoutOptionValue(TextSpan argument);
+// TIMEOUT's number: from the 9th character, skip non-digits, convert the digit run (saturating
+// as TimeoutFromDigits does).
+int32_t TimeoutOptionValue(TextSpan argument);
 // SHOW's value: from the 6th character, "t"/"T" gives 1, a digit its value, others are passed.
 int32_t ShowOptionValue(TextSpan argument);

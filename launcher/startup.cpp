@@ -2,10 +2,12 @@
 
 #include "common/scoped.h"
 #include "common/text.h"
+#include "common/unattended.h"
 #include "launcher/command_line.h"
-#include "launcher/program.h"
 #include "launcher/startup_core.h"
 #include "launcher/tasks.h"
+#include "launcher/tasks_core.h"
+#include "process/program.h"
 #include "settings/task_settings.h"
 
 namespace {
@@ -16,6 +18,11 @@ const char* SystemCommandLine() { return GetCommandLineA(); }
 // The syntax box, then the settings-file example; Yes to both opens the settings window.
 int32_t ShowHelpBoxes()
 {
+    // Nobody could answer them: each becomes one debug line, and the run ends as after No.
+    if (TellUnseen(HelpSyntaxCaption, HelpSyntaxText)) {
+        (void)TellUnseen(HelpExampleCaption, HelpExampleText);
+        return 0;
+    }
     if (MessageBoxA(nullptr, HelpSyntaxText, HelpSyntaxCaption, MB_YESNO | MB_ICONQUESTION) != IDYES) return 0;
     return MessageBoxA(nullptr, HelpExampleText, HelpExampleCaption, MB_YESNO | MB_ICONQUESTION) == IDYES ? 1 : 0;
 }
@@ -38,7 +45,7 @@ void ComputeStartupValues(StartupValues& values)
 
     char token[PathCapacity];
     bool tokenFit = false;
-    GetArgument(0, token, &tokenFit);
+    SplitArgument(gSeams.commandLine(), 0, token, sizeof token, &tokenFit);
     const char* own = (tokenFit && lstrcmpiA(token, modulePath) == 0) ? token : modulePath;
     if (!TextCopy(values.OwnPath, own)) values.OwnPath[0] = '\0';
     DeriveSettingsNames(values.OwnPath, values.SettingsFilePath, sizeof values.SettingsFilePath, values.OwnName,
@@ -60,7 +67,7 @@ int32_t RunStartup(StartupValues& values)
     if (SettingsFileExists(values)) {
         if (CtrlHeldAlone(gSeams.keyState)) return 1;
         char argument[TextCapacity];
-        if (GetArgument(1, argument) != 1) {
+        if (SplitArgument(gSeams.commandLine(), 1, argument, sizeof argument) != 1) {
             RunTasks(values);
             return 0;
         }
@@ -69,12 +76,9 @@ int32_t RunStartup(StartupValues& values)
     // Command-line mode fills a task of its own: the settings file is not read.
     TaskSettings command = {};
     char parameters[TextCapacity] = {};
-    switch (ParseCommandLine(command, parameters)) {
-    case Command:
-        LaunchProgram(command.Program, parameters, nullptr, command.Term, command.Unhide, command.Show,
-                      command.Timeout);
-        return 0;
-    case CommandTooLong: MessageBoxA(nullptr, CommandTooLongText, "Error when executing", MB_ICONHAND); return 0;
+    switch (ParseCommandLine(gSeams.commandLine(), command, parameters)) {
+    case Command: LaunchProgram(command.Program, parameters, nullptr, LaunchChoiceOf(command)); return 0;
+    case CommandTooLong: ShowExecuteError(CommandTooLongText); return 0;
     case NoCommand: break;
     }
 

@@ -4,12 +4,16 @@
 
 #include "common/number.h"
 #include "common/text.h"
+#include "common/unattended.h"
 #include "common/window.h"
 #include "filecopy/file_copy.h"
-#include "launcher/instance.h"
-#include "launcher/program.h"
+#include "launcher/run_record.h"
 #include "launcher/tasks_core.h"
+#include "launcher/timed_prompt.h"
+#include "process/instance.h"
+#include "process/program.h"
 #include "settings/macros.h"
+#include "settings/run_settings.h"
 #include "settings/settings_file.h"
 #include "settings/settings_file_core.h"
 
@@ -35,19 +39,41 @@ struct TaskRun {
     ExpansionBuffers Expanded;
     char PromptCaption[PathCapacity];
     char PromptText[TextCapacity];
+    RunSettings Unattended;  // the [RUN] section: answers nobody gave, the record
+    RunRecord Record;
+    const char* TaskName;  // of the task at hand, for the record
 };
 
 MacroInputs InputsOf(const TaskRun& run) { return {&run.Macros.Values, run.ProcessIdText, &run.Tasks, 0}; }
 
-// Shows the prepared prompt on top of everything; only Yes lets the step run.
-bool Confirmed(const TaskRun& run)
+// Shows the prepared prompt on top of everything; only Yes lets the step run. Where nobody can
+// see it, or nobody answers it in time, PromptDefault answers.
+bool Confirmed(TaskRun& run)
 {
+    bool yes = run.Unattended.PromptDefaultYes;
+    if (TellUnseen(run.PromptCaption, run.PromptText)) {
+        RecordPrompt(run.Record, run.TaskName, run.PromptText, yes, PromptAnsweredBy::Nobody);
+        return yes;
+    }
+    if (run.Unattended.PromptTimeoutSeconds) {
+        Sleep(50);
+        HWND desktop = GetDesktopWindow();
+        BringToFront(desktop);
+        TimedAnswer answer = AskWithTimeout(desktop, run.PromptText, run.PromptCaption, PromptStyle,
+                                            run.Unattended.PromptTimeoutSeconds);
+        if (answer != TimedAnswer::TimedOut) yes = answer == TimedAnswer::Yes;
+        RecordPrompt(run.Record, run.TaskName, run.PromptText, yes,
+                     answer == TimedAnswer::TimedOut ? PromptAnsweredBy::TimeOut : PromptAnsweredBy::User);
+        return yes;
+    }
     Sleep(50);
     // Asked for here, not at start-up: under Wine the first call makes this process's desktop
     // window, some megabytes that a run without a prompt or a hidden start does without.
     HWND desktop = GetDesktopWindow();
     BringToFront(desktop);
-    return MessageBoxA(desktop, run.PromptText, run.PromptCaption, PromptStyle) == IDYES;
+    yes = MessageBoxA(desktop, run.PromptText, run.PromptCaption, PromptStyle) == IDYES;
+    RecordPrompt(run.Record, run.TaskName, run.PromptText, yes, PromptAnsweredBy::User);
+    return yes;
 }
 
 // True when the field's value in the settings file was longer than the field: the record
@@ -73,7 +99,7 @@ bool ExpandForStep(const TaskRun& run, TaskId id, const char* field, char (&outp
     return ExpandMacros(field, output, id, InputsOf(run)) && !WasCut(run, id, field);
 }
 
-void CopyStep(TaskRun& run, TaskId id, const char* caption, int32_t ask)
+void CopyStep(TaskRun& run, TaskId id, const char* caption, bool ask)
 {
     const TaskSettings& task = run.Tasks.Of(id);
     ExpansionBuffers& expanded = run.Expanded;
@@ -87,24 +113,33 @@ void CopyStep(TaskRun& run, TaskId id, const char* caption, int32_t ask)
     // A copy on a cut path would copy the wrong files: it is refused in the copy's own words.
     if (!ExpandForStep(run, id, task.CopySource, expanded.ProgramOrSource) ||
         !ExpandForStep(run, id, task.CopyTarget, expanded.ParametersOrTarget)) {
-        ReportCopyFailure(run.Startup->OwnName, task.CopySource, task.CopyTarget, ERROR_FILENAME_EXCED_RANGE);
+        CopyTally tally = {&run.Record, run.TaskName, 0, 0};
+        CopySettings refused;
+        refused.ownName = run.Startup->OwnName;
+        refused.report = RecordCopyEvent;
+        refused.reportContext = &tally;
+        ReportRefused(refused, task.CopySource, task.CopyTarget, ERROR_FILENAME_EXCED_RANGE);
         return;
     }
+    CopyTally tally = {&run.Record, run.TaskName, 0, 0};
     CopySettings settings;
-    settings.subfolders = task.CopySubFolders;
-    settings.overwrite = task.CopyOverwrite;
+    settings.subfolders = FlagIsOne(task.CopySubFolders) ? 1 : 0;
+    settings.overwrite = FlagSet(task.CopyOverwrite) ? 1 : 0;
     settings.cutOffMinutes = CutOffMinutes(task);
     settings.skipGitFolders = NamesGitBranch(task);
     settings.runStartTime = run.Macros.StartTime;
     settings.ownName = run.Startup->OwnName;
+    settings.report = RecordCopyEvent;
+    settings.reportContext = &tally;
     CopyFiles(expanded.ProgramOrSource, expanded.ParametersOrTarget, settings);
+    RecordCopy(tally, expanded.ProgramOrSource, expanded.ParametersOrTarget);
 }
 
 void ProgramStep(TaskRun& run, TaskId id, const char* caption)
 {
     const TaskSettings& task = run.Tasks.Of(id);
     ExpansionBuffers& expanded = run.Expanded;
-    if (task.AskExecute) {
+    if (FlagSet(task.AskExecute)) {
         ExpandForPrompt(run, id, task.Program, expanded.ProgramOrSource);
         ExpandForPrompt(run, id, task.Parameters, expanded.ParametersOrTarget);
         ExpandForPrompt(run, id, task.WorkingDir, expanded.WorkingDir);
@@ -119,19 +154,45 @@ void ProgramStep(TaskRun& run, TaskId id, const char* caption)
         char text[TextCapacity];
         (void)TextCopy(text, ExpandedTooLongText);
         TextCopyForDisplay(text + TextLength(text), sizeof text - TextLength(text), task.Program);
-        MessageBoxA(nullptr, text, "Error when executing", MB_ICONHAND);
+        ProgramOutcome refused = {};
+        refused.End = ProgramEnd::TooLong;
+        (void)TextCopyForDisplay(refused.CommandLine, sizeof refused.CommandLine, task.Program);
+        RecordProgram(run.Record, run.TaskName, refused);
+        ShowExecuteError(text);
         return;
     }
-    LaunchProgram(expanded.ProgramOrSource, expanded.ParametersOrTarget, expanded.WorkingDir, task.Term, task.Unhide,
-                  task.Show, task.Timeout);
+    ProgramOutcome outcome;
+    LaunchProgram(expanded.ProgramOrSource, expanded.ParametersOrTarget, expanded.WorkingDir, LaunchChoiceOf(task),
+                  &outcome);
+    RecordProgram(run.Record, run.TaskName, outcome);
+}
+
+// The record named by LogFile (macros expanded), and its start line.
+void OpenRecord(TaskRun& run)
+{
+    if (!run.Unattended.LogFile[0]) return;
+    char path[TextCapacity];
+    if (!ExpandMacros(run.Unattended.LogFile, path, TaskMain, InputsOf(run))) {
+        DebugLine("The run's record (LogFile) is not kept: its path is too long once its macros are expanded.");
+        return;
+    }
+    OpenRunRecord(run.Record, path);
+    if (!run.Record.File) return;
+    char line[TextCapacity];
+    bool fit = TextCopy(line, "start: ") && TextAppend(line, run.Startup->OwnPath) && TextAppend(line, ", settings ") &&
+               TextAppend(line, run.Startup->SettingsFilePath) &&
+               TextAppend(line, StationVisible() ? ", desktop visible" : ", desktop not visible");
+    (void)fit;
+    WriteRecordLine(run.Record, line);
 }
 
 void RunTask(TaskRun& run, TaskId id, const char* caption)
 {
+    run.TaskName = id == TaskPrevious ? "PREVIOUS TASK" : "MAIN TASK";
     const TaskSettings& task = run.Tasks.Of(id);
-    if (task.CopySource[0] && task.CopyBeforeExecute) CopyStep(run, id, caption, task.AskCopyBefore);
+    if (task.CopySource[0] && FlagSet(task.CopyBeforeExecute)) CopyStep(run, id, caption, FlagSet(task.AskCopyBefore));
     if (task.Program[0]) ProgramStep(run, id, caption);
-    if (task.CopySource[0] && task.CopyAfterExecute) CopyStep(run, id, caption, task.AskCopy);
+    if (task.CopySource[0] && FlagSet(task.CopyAfterExecute)) CopyStep(run, id, caption, FlagSet(task.AskCopy));
 }
 
 }  // namespace
@@ -140,7 +201,7 @@ int32_t RunTasks(const StartupValues& startup)
 {
     TaskRun run = {};
     run.Startup = &startup;
-    LoadSettings(startup.SettingsFilePath, run.Tasks, nullptr);
+    LoadSettings(startup.SettingsFilePath, run.Tasks);
     ComputeMacroValues(startup, run.Macros);
 
     // %PROCESSID%: the previous task's running instance, looked for once.
@@ -148,12 +209,15 @@ int32_t RunTasks(const StartupValues& startup)
     const TaskSettings& previous = run.Tasks.Previous;
     if (previous.Program[0] &&
         ExpandMacros(previous.Program, run.Expanded.ProgramOrSource, TaskPrevious, InputsOf(run)))
-        instance = FindInstance(run.Expanded.ProgramOrSource, ModeQuery);
+        instance = FindInstance(run.Expanded.ProgramOrSource, InstanceMode::Query);
     char number[DecimalCapacity];
     FormatSignedDecimal(int32_t(instance), number);
     (void)TextCopy(run.ProcessIdText, number);
 
+    ReadRunSettings(startup.SettingsFilePath, run.Unattended);
+    OpenRecord(run);
     RunTask(run, TaskPrevious, "PREVIOUS TASK: Please confirm");
     RunTask(run, TaskMain, "MAIN TASK: Please confirm");
+    WriteRecordLine(run.Record, "end");
     return 0;
 }

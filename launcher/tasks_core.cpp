@@ -24,21 +24,29 @@ template <size_t N> bool Assemble(char (&text)[N], std::initializer_list<const c
 
 enum class Opening { Show, Unhide, Term, Hidden };
 
-// The rows compare with exactly 1, while the program step counts any non-zero value.
+// A prompt says what will happen: the program step starts any non-zero Show shown ("TRUE"
+// reads as 5), so any such value takes the SHOW row. The other rows compare with exactly 1.
 Opening OpeningRow(const TaskSettings& task)
 {
-    if (task.Show == 1) return Opening::Show;
-    if (task.Unhide == 1) return Opening::Unhide;
-    if (task.Term == 1) return Opening::Term;
+    if (FlagSet(task.Show)) return Opening::Show;
+    if (FlagIsOne(task.Unhide)) return Opening::Unhide;
+    if (FlagIsOne(task.Term)) return Opening::Term;
     return Opening::Hidden;
 }
 
 }  // namespace
 
+LaunchChoice LaunchChoiceOf(const TaskSettings& task)
+{
+    return {FlagSet(task.Term), FlagSet(task.Unhide), FlagSet(task.Show), task.Timeout};
+}
+
 uint32_t CutOffMinutes(const TaskSettings& task)
 {
-    if (task.CopyModifiedFiles == 0) return 0;
-    return uint32_t(task.CopyModifiedFilesHour) * 60u + uint32_t(task.CopyModifiedFilesMinute);
+    if (!FlagSet(task.CopyModifiedFiles)) return 0;
+    // A window past 32 bits of minutes reaches beyond the clock: the longest one takes every file.
+    uint64_t minutes = uint64_t(uint32_t(task.CopyModifiedFilesHour)) * 60u + uint32_t(task.CopyModifiedFilesMinute);
+    return minutes > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(minutes);
 }
 
 int32_t NamesGitBranch(const TaskSettings& task)

@@ -5,10 +5,14 @@
 #include <cstdint>
 
 #include "common/buffers.h"
+#include "process/program_core.h"
 #include "settings/task_settings.h"
 
+// The program step's choices read from the task: each flag set when not 0.
+LaunchChoice LaunchChoiceOf(const TaskSettings& task);
+
 // The modified-files window handed to the copy: 0 when the filter is off, else hours * 60 +
-// minutes in unsigned 32-bit arithmetic.
+// minutes (both read as unsigned), saturated at 0xFFFFFFFF rather than wrapped.
 uint32_t CutOffMinutes(const TaskSettings& task);
 
 // 1 when the unexpanded copy source or target names %GITBRANCHNAME% (exact case), else 0.

@@ -1,8 +1,12 @@
 #!/usr/bin/env python3
 """Turns the user guide's Markdown pages into HTML pages for the release zip, with Debian's
-python3-markdown: one page per Markdown page, links between pages pointing at the .html pages,
-the pictures copied beside them. The pages need nothing but the files beside them, so they read
-offline in any browser.
+python3-markdown and python3-pymdownx: one page per Markdown page, links between pages pointing
+at the .html pages, the pictures copied beside them. The pages need nothing but the files beside
+them, so they read offline in any browser.
+
+Code blocks inside list items are fenced blocks indented to the item's text (superfences); list
+items nest and continue at four spaces; a list keeps the number its first item is written with
+(sane_lists), and a page with three sections or more gets a contents list under its back link.
 
 usage: guide_html.py <version> <output folder> <page.md>... <picture>...
 """
@@ -28,6 +32,9 @@ table {{ border-collapse: collapse; margin: .8em 0; }}
 th, td {{ border: 1px solid #c8c8c8; padding: .25em .5em; text-align: left; vertical-align: top; }}
 th {{ background: #ececec; }}
 img {{ max-width: 100%; border: 1px solid #c8c8c8; }}
+.toc {{ border-left: 3px solid #c8c8c8; padding-left: 1em; margin: 1em 0; }}
+.toc p {{ margin: 0; font-weight: bold; }}
+.toc ul {{ margin: .3em 0; }}
 .footer {{ margin-top: 2em; font-size: smaller; color: #606060; }}
 </style>
 </head>
@@ -62,11 +69,31 @@ def title_of(text):
     return "Stowlet"
 
 
+# A page with this many sections or more gets a contents list.
+CONTENTS_FROM = 3
+
+
+def contents_of(tokens):
+    """The page's sections (its ## headings) as a contents list, or nothing for a short page."""
+    sections = [section for top in tokens for section in top["children"]]
+    if len(sections) < CONTENTS_FROM:
+        return ""
+    items = "".join('<li><a href="#%s">%s</a></li>\n' % (html.escape(s["id"]), html.escape(html.unescape(s["name"]))) for s in sections)
+    return '<nav class="toc">\n<p>Contents</p>\n<ul>\n%s</ul>\n</nav>\n' % items
+
+
 def convert(version, source, target):
     with open(source, encoding="utf-8") as f:
         text = f.read()
-    body = markdown.markdown(text, extensions=["tables", "fenced_code", "toc", LocalLinksExtension()],
-                             output_format="html")
+    # Code blocks stay plain <pre><code>: the page carries no colouring style sheet.
+    md = markdown.Markdown(extensions=["tables", "pymdownx.highlight", "pymdownx.superfences", "sane_lists", "toc", LocalLinksExtension()],
+                           extension_configs={"pymdownx.highlight": {"use_pygments": False}}, output_format="html")
+    body = md.convert(text)
+    contents = contents_of(md.toc_tokens)
+    if contents:
+        # Before the first section, under the back link and the page's opening words.
+        at = body.find("<h2")
+        body = body[:at] + contents + body[at:]
     with open(target, "w", encoding="utf-8", newline="\r\n") as f:
         f.write(PAGE.format(title=html.escape(title_of(text)), version=html.escape(version), body=body))
 

@@ -6,11 +6,16 @@
 # (packaging/Stowlet.sample.ini, which tests/docs checks for known keys and macros) as
 # C:\Tools\Stowlet.ini.
 #   scripts/screenshots.sh [build folder]   (default build/screens-win32)
-# Needs what scripts/bootstrap.sh installs.
+# Needs what scripts/bootstrap.sh installs, Wine's fonts (fonts-wine) included.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/screens-win32}
 cd "$root"
+# Wine draws the caption buttons with its Marlett font; without it the close box is a letter "r".
+# Debian's Wine 8 does not find the fonts of fonts-wine where that package puts them (it asks
+# for "/usr/share/wine/../fonts"), so the font is copied into the prefix's Fonts folder below.
+marlett=/usr/share/wine/fonts/marlett.ttf
+[ -f "$marlett" ] || { echo "screenshots: $marlett is missing: run scripts/bootstrap.sh (fonts-wine)" >&2; exit 1; }
 echo "building the picture helpers into $build ..."
 cmake --preset win32 -B "$build" >/dev/null
 cmake --build "$build" -j2 --target settings_screen skin_screens desktop_keeper >/dev/null
@@ -30,6 +35,8 @@ if ! scripts/wine-session.sh running; then
     scripts/wine-session.sh start "$build/bin/desktop_keeper.exe"
     started=1
 fi
+mkdir -p "$prefix/drive_c/windows/Fonts"
+cp "$marlett" "$prefix/drive_c/windows/Fonts/marlett.ttf"
 [ -d "$folder" ] || { mkdir -p "$folder"; made=1; }
 cp "$build/packaging/Stowlet.sample.ini" "$folder/Stowlet.ini"
 

@@ -2,33 +2,35 @@
 
 #include <cstddef>
 
+#include "common/number.h"
 #include "common/text.h"
+#include "common/timeout.h"
 
-#define STOWLET_KEY(name, kind, readDefault, control)                            \
-    {                                                                            \
-#name, KeyKind::kind, readDefault, control, offsetof(TaskSettings, name) \
+#define STOWLET_KEY(name, kind, readDefault)                            \
+    {                                                                   \
+#name, KeyKind::kind, readDefault, offsetof(TaskSettings, name) \
     }
 
 const SettingsKey SettingsKeys[SettingsKeyCount] = {
-    STOWLET_KEY(CopySource, Text, 0, 3),
-    STOWLET_KEY(CopySubFolders, Flag, 1, 5),
-    STOWLET_KEY(CopyTarget, Text, 0, 7),
-    STOWLET_KEY(CopyOverwrite, Flag, 1, 9),
-    STOWLET_KEY(Program, Text, 0, 11),
-    STOWLET_KEY(Parameters, Text, 0, 14),
-    STOWLET_KEY(WorkingDir, Text, 0, 17),
-    STOWLET_KEY(Unhide, Flag, 0, 20),
-    STOWLET_KEY(Show, Show, 0, 21),
-    STOWLET_KEY(AskExecute, Flag, 0, 25),
-    STOWLET_KEY(Term, Flag, 0, 24),
-    STOWLET_KEY(CopyAfterExecute, Flag, 0, 26),
-    STOWLET_KEY(AskCopy, Flag, 0, 27),
-    STOWLET_KEY(Timeout, Number, 0, 39),
-    STOWLET_KEY(CopyBeforeExecute, Flag, 0, 22),
-    STOWLET_KEY(AskCopyBefore, Flag, 0, 23),
-    STOWLET_KEY(CopyModifiedFiles, Flag, 0, 28),
-    STOWLET_KEY(CopyModifiedFilesHour, Number, 0, 30),
-    STOWLET_KEY(CopyModifiedFilesMinute, Number, 0, 35),
+    STOWLET_KEY(CopySource, Text, 0),
+    STOWLET_KEY(CopySubFolders, Flag, 1),
+    STOWLET_KEY(CopyTarget, Text, 0),
+    STOWLET_KEY(CopyOverwrite, Flag, 1),
+    STOWLET_KEY(Program, Text, 0),
+    STOWLET_KEY(Parameters, Text, 0),
+    STOWLET_KEY(WorkingDir, Text, 0),
+    STOWLET_KEY(Unhide, Flag, 0),
+    STOWLET_KEY(Show, Show, 0),
+    STOWLET_KEY(AskExecute, Flag, 0),
+    STOWLET_KEY(Term, Flag, 0),
+    STOWLET_KEY(CopyAfterExecute, Flag, 0),
+    STOWLET_KEY(AskCopy, Flag, 0),
+    STOWLET_KEY(Timeout, Number, 0),
+    STOWLET_KEY(CopyBeforeExecute, Flag, 0),
+    STOWLET_KEY(AskCopyBefore, Flag, 0),
+    STOWLET_KEY(CopyModifiedFiles, Flag, 0),
+    STOWLET_KEY(CopyModifiedFilesHour, Number, 0),
+    STOWLET_KEY(CopyModifiedFilesMinute, Number, 0),
 };
 
 #undef STOWLET_KEY
@@ -37,9 +39,19 @@ const char* const SectionNames[2] = {"PREVIOUS", "OPTIONS"};
 
 char* TextField(TaskSettings& task, const SettingsKey& key) { return reinterpret_cast<char*>(&task) + key.Offset; }
 
+const char* TextField(const TaskSettings& task, const SettingsKey& key)
+{
+    return reinterpret_cast<const char*>(&task) + key.Offset;
+}
+
 int32_t& NumberField(TaskSettings& task, const SettingsKey& key)
 {
     return *reinterpret_cast<int32_t*>(reinterpret_cast<char*>(&task) + key.Offset);
+}
+
+int32_t NumberField(const TaskSettings& task, const SettingsKey& key)
+{
+    return *reinterpret_cast<const int32_t*>(reinterpret_cast<const char*>(&task) + key.Offset);
 }
 
 bool QuoteForProfile(char* text, size_t capacity)
@@ -54,4 +66,17 @@ bool QuoteForProfile(char* text, size_t capacity)
     text[length + 1] = first;
     text[length + 2] = '\0';
     return true;
+}
+
+int32_t ProfileNumber(const char* text)
+{
+    while (*text && uint8_t(*text) <= ' ') ++text;
+    bool negative = *text == '-';
+    if (*text == '-' || *text == '+') ++text;
+    size_t length = 0;
+    while (text[length] >= '0' && text[length] <= '9') ++length;
+    if (!negative) return int32_t(ParseDecimalSaturating(text, length, LongestWait));
+    // A magnitude past 2^31 stays at the most negative value, whose seconds are still past any wait.
+    uint32_t magnitude = ParseDecimalSaturating(text, length, 0x80000000u);
+    return int32_t(0u - magnitude);
 }

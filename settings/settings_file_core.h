@@ -1,6 +1,6 @@
 // The settings file's layout without platform calls: the two sections, the 19 keys of each
-// in the order they are read and written, their read defaults and the settings window's
-// controls, and the quoting that lets a value survive the profile reader.
+// in the order they are read and written, their read defaults, the reading of a number, and
+// the quoting that lets a value survive the profile reader.
 #pragma once
 
 #include <cstddef>
@@ -14,7 +14,6 @@ struct SettingsKey {
     const char* Name;
     KeyKind Kind;
     int32_t ReadDefault;  // flags and numbers; texts read as empty
-    int32_t ControlId;    // in the PREVIOUS group
     size_t Offset;        // of the field in TaskSettings
 };
 
@@ -23,15 +22,15 @@ extern const SettingsKey SettingsKeys[SettingsKeyCount];
 
 // Index by TaskId: 0 PREVIOUS, 1 OPTIONS.
 extern const char* const SectionNames[2];
-// The OPTIONS group's controls are the PREVIOUS ones plus this.
-constexpr int32_t MainGroupControlOffset = 40;
-
-inline int32_t ControlIdOf(const SettingsKey& key, int32_t task)
-{
-    return key.ControlId + (task == TaskPrevious ? 0 : MainGroupControlOffset);
-}
 char* TextField(TaskSettings& task, const SettingsKey& key);
+const char* TextField(const TaskSettings& task, const SettingsKey& key);
 int32_t& NumberField(TaskSettings& task, const SettingsKey& key);
+int32_t NumberField(const TaskSettings& task, const SettingsKey& key);
+
+// A number key's text as the profile reader reads an integer: blanks skipped, an optional sign,
+// the digit run. A run past 32 bits saturates instead of wrapping (LongestWait upwards, the most
+// negative value downwards), so a time-out or a modified-files window typed too long stays long.
+int32_t ProfileNumber(const char* text);
 
 // The profile reader strips one pair of enclosing quotes (" or '), so a value that begins and
 // ends with the same quote gets one more pair around it and reads back as typed. Empty texts

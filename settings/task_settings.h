@@ -1,6 +1,6 @@
 // The settings of one task: the previous task (section PREVIOUS, run first) and the main task
-// (section OPTIONS). Fields bear their INI keys' names; flags count as set when not 0 unless a
-// reader compares with exactly 1.
+// (section OPTIONS). Fields bear their INI keys' names and keep the integers the file stored;
+// FlagSet and FlagIsOne are the two ways a flag is read.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +28,12 @@ struct TaskSettings {
     int32_t CopyModifiedFilesHour;
     int32_t CopyModifiedFilesMinute;
 };
+
+// A flag counts as set when not 0: the steps, the overwrite and the settings window's boxes.
+constexpr bool FlagSet(int32_t stored) { return stored != 0; }
+// The prompt's opening row and the subfolder walk compare with exactly 1 (Show=TRUE is stored
+// as 5).
+constexpr bool FlagIsOne(int32_t stored) { return stored == 1; }
 
 // Which task a text belongs to: the macro expansion and the task sequence pass it. TaskNone
 // names no task (an expansion then leaves %GITBRANCHNAME% in place); any value other than

@@ -10,6 +10,7 @@
 #include "common/buffers.h"
 #include "common/system_library.h"
 #include "common/text.h"
+#include "common/unattended_core.h"
 #include "common/window.h"
 #include "settings/settings_file.h"
 #include "settings/task_settings.h"
@@ -20,6 +21,7 @@
 #include "ui/dialog_template.h"
 #include "ui/file_version.h"
 #include "ui/macro_menu.h"
+#include "ui/settings_binding.h"
 #include "ui/settings_layout.h"
 
 // The tool record without its last, reserved member: what every comctl32 version accepts.
@@ -110,7 +112,8 @@ void Initialise(HWND dialog, LPARAM parameter)
     for (const SpinRange& range : SpinRanges)
         SendDlgItemMessageA(dialog, range.spinId, UDM_SETRANGE, 0, MAKELPARAM(range.upper, 0));
 
-    LoadSettings(startup.SettingsFilePath, state.Tasks, dialog);
+    LoadSettings(startup.SettingsFilePath, state.Tasks);
+    ShowRecords(dialog, state.Tasks);
     for (TaskId id : {TaskPrevious, TaskMain}) {
         ApplyTermRule(dialog, state.Tasks, id);
         ApplyModifiedRule(dialog, state.Tasks, id);
@@ -148,7 +151,8 @@ void ReportSaveFailure(HWND dialog, const char* settingsFile, int32_t failedCont
     DWORD error = GetLastError();
     // The system's text, a line feed and the whole settings path: room for all three.
     char message[PathCapacity + 1 + TextCapacity];
-    if (!SystemErrorText(error, message, PathCapacity)) return;
+    // No text from the system must not look like success: the code in words of our own.
+    if (!SystemErrorText(error, message, PathCapacity)) ErrorCodeWords(error, message, PathCapacity);
     (void)TextAppend(message, "\n");
     (void)TextAppend(message, settingsFile);
     MessageBoxA(nullptr, message, "Error Saving Ini File", MB_SYSTEMMODAL | MB_ICONERROR);
@@ -169,8 +173,9 @@ void OnCommand(HWND dialog, WPARAM wParam)
     switch (id) {
     case IdAbout: RunAboutDialog(dialog, state->Start.Icon, startup.OwnPath); return;
     case IdSave: {
-        int32_t failedControl = 0;
-        if (!SaveSettings(startup.SettingsFilePath, state->Tasks, dialog, &failedControl))
+        int32_t failedControl = TakeControls(dialog, state->Tasks);
+        if (failedControl) SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        if (failedControl || !SaveSettings(startup.SettingsFilePath, state->Tasks))
             ReportSaveFailure(dialog, startup.SettingsFilePath, failedControl);
         return;
     }

@@ -22,9 +22,9 @@ struct SettingsDialogStart {
 // parameter points at it; Start is its first member, so it is also the SettingsDialogStart.
 struct SettingsWindowState {
     SettingsDialogStart Start;
-    // The two tasks as loaded and saved. Only LoadSettings and SaveSettings write their texts:
-    // what the user types or picks stays in the controls until "Save", so a value loaded cut
-    // is told apart from an edited one.
+    // The two tasks as loaded and saved. Only LoadSettings and TakeControls (at "Save") write
+    // their texts: what the user types or picks stays in the controls until then, so a value
+    // loaded cut is told apart from an edited one.
     TaskRecords Tasks;
     HWND Tooltip;            // the window's one tooltip control
     TOOLINFOA ToolRecord;    // reused for every tool

@@ -239,3 +239,42 @@ bool ComposeSettingsCaption(const char* base, bool hasVersion, const char* versi
     (void)TextAppend(output, capacity, close);
     return false;
 }
+
+namespace {
+
+struct KeyControl {
+    size_t offset;  // of the key's field in TaskSettings
+    uint16_t id;    // in the previous-task group
+};
+
+constexpr KeyControl KeyControls[] = {
+    {offsetof(TaskSettings, CopySource), IdCopySource},
+    {offsetof(TaskSettings, CopySubFolders), IdCopySubFolders},
+    {offsetof(TaskSettings, CopyTarget), IdCopyTarget},
+    {offsetof(TaskSettings, CopyOverwrite), IdCopyOverwrite},
+    {offsetof(TaskSettings, Program), IdProgram},
+    {offsetof(TaskSettings, Parameters), IdParameters},
+    {offsetof(TaskSettings, WorkingDir), IdWorkingDir},
+    {offsetof(TaskSettings, Unhide), IdUnhide},
+    {offsetof(TaskSettings, Show), IdShow},
+    {offsetof(TaskSettings, AskExecute), IdAskExecute},
+    {offsetof(TaskSettings, Term), IdTerm},
+    {offsetof(TaskSettings, CopyAfterExecute), IdCopyAfterExecute},
+    {offsetof(TaskSettings, AskCopy), IdAskCopy},
+    {offsetof(TaskSettings, Timeout), IdTimeout},
+    {offsetof(TaskSettings, CopyBeforeExecute), IdCopyBeforeExecute},
+    {offsetof(TaskSettings, AskCopyBefore), IdAskCopyBefore},
+    {offsetof(TaskSettings, CopyModifiedFiles), IdCopyModifiedFiles},
+    {offsetof(TaskSettings, CopyModifiedFilesHour), IdHour},
+    {offsetof(TaskSettings, CopyModifiedFilesMinute), IdMinute},
+};
+static_assert(sizeof KeyControls / sizeof KeyControls[0] == SettingsKeyCount, "one control per key");
+
+}  // namespace
+
+uint16_t ControlOfKey(const SettingsKey& key, TaskId task)
+{
+    for (const KeyControl& control : KeyControls)
+        if (control.offset == key.Offset) return uint16_t(control.id + (task == TaskPrevious ? 0 : GroupOffset));
+    return 0;
+}

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "settings/settings_file_core.h"
 #include "ui/dialog_template.h"
 
 // Ids of the previous-task group; the main-task group's are GroupOffset higher.
@@ -50,6 +51,9 @@ enum : uint16_t {
     IdClose = 83,
 };
 constexpr uint16_t GroupOffset = 40;
+
+// The control that shows a settings key in a task's group; 0 for a key without one.
+uint16_t ControlOfKey(const SettingsKey& key, TaskId task);
 
 constexpr uint16_t SettingsControlCount = 83;
 extern const DialogHeader SettingsDialogHeader;

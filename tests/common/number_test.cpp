@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "common/number.h"
+#include "common/timeout.h"
 
 TEST(Decimal, SignedAndUnsignedTexts)
 {
@@ -36,4 +37,36 @@ TEST(Decimal, ParseWrapsAroundInUnsigned32Bits)
     EXPECT_EQ(ParseDecimalDigits("4294967295"), 4294967295u);
     EXPECT_EQ(ParseDecimalDigits("4294967296"), 0u);
     EXPECT_EQ(ParseDecimalDigits("99999999999"), 1215752191u);
+}
+
+TEST(Decimal, ParseSaturatingStopsAtTheCeiling)
+{
+    EXPECT_EQ(ParseDecimalSaturating("30s", 3, 100), 30u);
+    EXPECT_EQ(ParseDecimalSaturating("4294967295", 10, 0xFFFFFFFEu), 0xFFFFFFFEu);
+    EXPECT_EQ(ParseDecimalSaturating("99999999999999999999999", 23, 0xFFFFFFFFu), 0xFFFFFFFFu);
+    EXPECT_EQ(ParseDecimalSaturating("12345", 3, 1000), 123u);  // the length bounds the text
+}
+
+// Milliseconds that do not fit 32 bits wait the longest finite time (0xFFFFFFFE, one below the
+// system's "no limit"), never a wrapped short time; 0 and 0xFFFFFFFF keep meaning "no wait".
+TEST(Timeout, MillisecondsClampAndKeepTheNoWaitValues)
+{
+    struct Case {
+        int32_t seconds;
+        uint32_t milliseconds;
+        bool waits;
+    } cases[] = {
+        {0, 0, false},
+        {-1, 0xFFFFFFFFu, false},
+        {5, 5000, true},
+        {4294967, 4294967000u, true},  // the largest that fits
+        {4294968, 0xFFFFFFFEu, true},  // 4294968000 does not fit
+        {-2, 0xFFFFFFFEu, true},       // 0xFFFFFFFE seconds
+        {2147483647, 0xFFFFFFFEu, true},
+        {536870912, 0xFFFFFFFEu, true},  // 2^29 * 1000 would wrap to 0, "no wait"
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(TimeoutMilliseconds(c.seconds), c.milliseconds) << c.seconds;
+        EXPECT_EQ(TimeoutWaits(TimeoutMilliseconds(c.seconds)), c.waits) << c.seconds;
+    }
 }

@@ -9,7 +9,7 @@ namespace {
 
 const std::string Source = STOWLET_SOURCE_DIR;
 const char* const GuidePages[] = {"guide.md",   "command-line.md", "settings-file.md", "settings-window.md",
-                                  "recipes.md", "debug-output.md", "questions.md"};
+                                  "recipes.md", "debug-output.md", "questions.md",     "limitations.md"};
 
 std::string Joined(const std::vector<std::string>& problems)
 {
@@ -59,9 +59,12 @@ TEST(DocNames, EveryExampleOfTheRunPagesHasACheck)
         EXPECT_GE(examples.checks.size(), 5u) << page;
     }
     // A command line left without its check, and a check with nothing before it, are found.
-    const DocExamples broken = ParseDocExamples("<!-- check: help -->\n`Stowlet tool.exe TERM` ends it.\n");
+    const DocExamples broken = ParseDocExamples(
+        "<!-- check: help -->\n`Stowlet tool.exe TERM` ends it.\n\n    ```cmd\n    C:\\T\\S.exe tool.exe UNHIDE\n    "
+        "```\n");
     EXPECT_EQ(Joined(broken.problems),
-              "line 1: a check that follows no example\nline 2: no check runs Stowlet tool.exe TERM\n");
+              "line 1: a check that follows no example\nline 2: no check runs Stowlet tool.exe "
+              "TERM\nline 4: no check runs C:\\T\\S.exe tool.exe UNHIDE\n");
 }
 
 }  // namespace

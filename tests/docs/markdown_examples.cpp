@@ -128,6 +128,16 @@ DocExamples ParseDocExamples(const std::string& markdown)
                 pending.push_back(block);
                 shownLast = block.text;
             }
+            if (language == "cmd") {
+                // Each line a reader types at a command prompt; the others are not Stowlet's.
+                size_t at = 0;
+                for (size_t end; (end = block.text.find('\n', at)) != std::string::npos; at = end + 1) {
+                    DocExample example;
+                    example.text = block.text.substr(at, end - at);
+                    example.line = number;
+                    if (IsCommandLine(example.text)) pending.push_back(example);
+                }
+            }
             continue;
         }
         // Code spans and comments of the line, in order.
@@ -216,6 +226,7 @@ std::vector<std::string> UnknownSettingsNames(const std::vector<std::string>& li
         if (line[0] == '[') {
             bool known = false;
             for (const char* section : SectionNames) known = known || line == std::string("[") + section + "]";
+            known = known || line == "[RUN]";
             if (!known) problems.push_back(where + ": " + line + " is no section");
             continue;
         }
@@ -223,6 +234,7 @@ std::vector<std::string> UnknownSettingsNames(const std::vector<std::string>& li
         const std::string key = line.substr(0, equals);
         bool known = false;
         for (const SettingsKey& settingsKey : SettingsKeys) known = known || key == settingsKey.Name;
+        for (const char* runKey : {"PromptDefault", "PromptTimeout", "LogFile"}) known = known || key == runKey;
         if (equals == std::string::npos || !known) problems.push_back(where + ": " + key + " is no key");
         // Every %NAME% of the value must be a macro; a lone % is text.
         const std::string value = equals == std::string::npos ? "" : line.substr(equals + 1);

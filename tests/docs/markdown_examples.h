@@ -4,6 +4,7 @@
 //
 // An example is
 //   - a fenced ```ini block (a settings file);
+//   - a line of a fenced ```cmd block that is a command line as below;
 //   - an inline code span that begins with "Stowlet " or with a path to an .exe followed by
 //     arguments (a command line);
 //   - the Task Scheduler fields "Program/script:", "Add arguments:" and "Start in:", each with a

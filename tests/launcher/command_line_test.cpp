@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/timeout.h"
 #include "launcher/command_line_core.h"
 #include "launcher/startup_core.h"
 
@@ -96,8 +97,6 @@ TEST(CommandLine, ProgramOptionsAndJoinedParameters)
         {"notepad TIMEOUT=30s", Command, "notepad", "", 0, 0, 30, 0},
         {"notepad TIMEOUT=", Command, "notepad", "", 0, 0, 0, 0},
         {"notepad TIMEOUT", Command, "notepad", "", 0, 0, 0, 0},
-        {"notepad TIMEOUT=99999999999", Command, "notepad", "", 0, 0, 1215752191, 0},
-        {"notepad TIMEOUT=4294967295", Command, "notepad", "", 0, 0, -1, 0},
         {"notepad SHOW=3", Command, "notepad", "", 0, 0, 0, 3},
         {"notepad SHOW=yes", Command, "notepad", "", 0, 0, 0, 0},
         {"notepad SHOW=12", Command, "notepad", "", 0, 0, 0, 1},
@@ -130,6 +129,20 @@ TEST(CommandLine, ProgramOptionsAndJoinedParameters)
         EXPECT_EQ(p.task.Timeout, c.timeout);
         EXPECT_EQ(p.task.Show, c.show);
     }
+}
+
+// A number past what the wait holds means the longest finite wait (0xFFFFFFFE milliseconds, one
+// below the system's "no limit"), however many digits it has: never a wrapped short time, never
+// "no wait".
+TEST(CommandLine, TimeoutPastTheWaitSaturates)
+{
+    for (const char* line : {"notepad TIMEOUT=4294968", "notepad TIMEOUT=4294967295", "notepad TIMEOUT=4294967296",
+                             "notepad TIMEOUT=4294967297", "notepad TIMEOUT=99999999999",
+                             "notepad TIMEOUT=000000000000000000004294967297"}) {
+        Parsed p = Parse(line);
+        EXPECT_EQ(TimeoutMilliseconds(p.task.Timeout), 0xFFFFFFFEu) << line;
+    }
+    EXPECT_EQ(TimeoutMilliseconds(Parse("notepad TIMEOUT=4294967").task.Timeout), 4294967000u);
 }
 
 TEST(CommandLine, TooLongProgramOrParametersAreNeverHandedOnCut)

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <string>
 
+#include "filecopy/file_copy_core.h"
 #include "launcher/tasks_core.h"
 
 namespace {
@@ -44,11 +46,21 @@ TEST(TaskPrompts, OpeningRowsCompareWithExactlyOne)
     EXPECT_EQ(Caption(task), "MAIN TASK: Please confirm");
     EXPECT_EQ(Text(task, "notepad"), "TERMINATE application?\n\nnotepad");
 
-    task.Show = 5;  // "TRUE" read from the file: set for the step, but not row 1
+    task.Show = 0;
     task.Term = 0;
     task.Unhide = 1;
     EXPECT_EQ(Text(task, "x"), "UNHIDE application?\n\nx");
     EXPECT_EQ(Caption(task), "MAIN TASK: Please confirm");
+    task.Unhide = 0;
+    // A prompt says what will happen: "TRUE" is read as 5, and the program step starts any
+    // non-zero Show shown, so the SHOW wording and its time-out suffix.
+    for (int32_t unhide : {0, 1}) {
+        task.Show = 5;
+        task.Unhide = unhide;
+        EXPECT_EQ(Text(task, "x"), "Execute and SHOW the application?\n\nx");
+        EXPECT_EQ(Caption(task), "MAIN TASK: Please confirm [TIMEOUT=30]");
+    }
+    task.Show = 0;
     task.Unhide = 2;  // the command line's value is not 1 either
     EXPECT_EQ(Text(task, "x"), "Execute application in HIDDEN mode?\n\nx");
     EXPECT_EQ(Caption(task), "MAIN TASK: Please confirm [TIMEOUT=30]");
@@ -96,8 +108,16 @@ TEST(TaskSteps, CutOffAndGitBranchRule)
     EXPECT_EQ(CutOffMinutes(task), 0u);
     task.CopyModifiedFiles = 1;
     EXPECT_EQ(CutOffMinutes(task), 150u);
-    task.CopyModifiedFilesHour = -1;  // unsigned arithmetic wraps
-    EXPECT_EQ(CutOffMinutes(task), uint32_t(-60 + 30));
+    // A window longer than the clock's reach takes every file, even one written at the clock's
+    // first moment; it never wraps to a short one (71582789 hours are 44 minutes past 2^32).
+    const uint64_t start = 133000000000000000ull;  // a run in 2022, in 100 ns units
+    for (int32_t hours : {71582789, -1, INT32_MAX}) {
+        task.CopyModifiedFilesHour = hours;
+        EXPECT_TRUE(PassesCutOff(0, CutOffMinutes(task), start)) << hours;
+    }
+    task.CopyModifiedFilesHour = 1;
+    task.CopyModifiedFilesMinute = 0;
+    EXPECT_FALSE(PassesCutOff(0, CutOffMinutes(task), start));
 
     std::strcpy(task.CopyTarget, "D:\\bak");
     EXPECT_EQ(NamesGitBranch(task), 0);
@@ -109,4 +129,19 @@ TEST(TaskSteps, CutOffAndGitBranchRule)
     EXPECT_EQ(NamesGitBranch(task), 0);
     std::strcpy(task.CopySource, "C:\\repo\\%GITBRANCHNAME%\\");
     EXPECT_EQ(NamesGitBranch(task), 1);
+}
+
+// The program step counts a flag as set whatever non-zero value the file stored.
+TEST(TaskSteps, ProgramChoicesCountAnyNonZeroFlag)
+{
+    for (int32_t stored : {0, 1, 2, -1, 5}) {
+        TaskSettings& task = Fresh();
+        task.Term = task.Unhide = task.Show = stored;
+        task.Timeout = -3;
+        LaunchChoice choice = LaunchChoiceOf(task);
+        EXPECT_EQ(choice.Term, stored != 0) << stored;
+        EXPECT_EQ(choice.Unhide, stored != 0) << stored;
+        EXPECT_EQ(choice.Show, stored != 0) << stored;
+        EXPECT_EQ(choice.Timeout, -3);
+    }
 }

@@ -35,9 +35,10 @@ TEST(TaskSequence, ExecutePromptsCaptionsAndOpenings)
         {"AskExecute=1\r\nShow=1\r\nTimeout=30\r\n", "MAIN TASK: Please confirm [TIMEOUT=30]",
          "Execute and SHOW the application?\n\n"},
         {"AskExecute=1\r\nTerm=1\r\nTimeout=30\r\n", "MAIN TASK: Please confirm", "TERMINATE application?\n\n"},
-        {"AskExecute=1\r\nShow=TRUE\r\nUnhide=1\r\n", "MAIN TASK: Please confirm", "UNHIDE application?\n\n"},
+        {"AskExecute=1\r\nUnhide=1\r\n", "MAIN TASK: Please confirm", "UNHIDE application?\n\n"},
+        // "TRUE" reads as 5, which starts the program shown: the prompt says so.
         {"AskExecute=1\r\nShow=true\r\nTimeout=4\r\n", "MAIN TASK: Please confirm [TIMEOUT=4]",
-         "Execute application in HIDDEN mode?\n\n"},
+         "Execute and SHOW the application?\n\n"},
     };
     for (const Case& c : cases) {
         RunResult run = RunWithIni(folder, Section("OPTIONS", "Program=notepad\r\n" + std::string(c.keys)), {IDNO});
@@ -104,25 +105,38 @@ TEST(TaskSequence, EachTaskUsesItsOwnCopySettingsAndGitRule)
     EXPECT_FALSE(FileExists(folder / "main\\0\\sub"));
 }
 
+// %PROCESSID% is the previous program's running instance, found by its file name whether it is
+// a Windows or a console program; a later task's parameters and paths carry it.
 TEST(TaskSequence, ProcessIdIsThePreviousProgramsRunningInstance)
 {
-    TempFolder folder;
-    Probe previous = PlaceProbe(folder, ProbeFlavour::Gui, "tasks_pid_prev", "Stay=30\r\n");
-    DWORD pid = StartProbe(previous, SW_HIDE);
-    ASSERT_NE(pid, 0u);
-    ASSERT_TRUE(CreateDirectoryA((folder / "src").c_str(), nullptr));
-    ASSERT_TRUE(WriteWholeFile(folder / "src\\f.txt", "f"));
-    std::string base = folder.Path();
-    // The previous task has a program but asks first and is told No: the instance is only looked up.
-    std::string ini = Section("PREVIOUS", "Program=" + previous.path + "\r\nAskExecute=1\r\n") +
-                      Section("OPTIONS", "CopySource=" + base + "\\src\\f.txt\r\nCopyTarget=" + base +
-                                             "\\by-pid\\%PROCESSID%\\\r\nCopyAfterExecute=1\r\n");
-    RunResult run = RunWithIni(folder, ini, {IDNO});
-    EXPECT_EQ(run.exitCode, 0u);
-    ASSERT_EQ(run.boxes.size(), 1u);
-    EXPECT_EQ(run.boxes[0].caption, "PREVIOUS TASK: Please confirm");
-    EXPECT_TRUE(FileExists(folder / ("by-pid\\" + std::to_string(pid) + "\\f.txt")));
-    EndProcessesNamed(previous.fileName);
+    for (ProbeFlavour flavour : {ProbeFlavour::Gui, ProbeFlavour::Console}) {
+        bool console = flavour == ProbeFlavour::Console;
+        SCOPED_TRACE(console ? "console" : "windows");
+        TempFolder folder;
+        Probe previous = PlaceProbe(folder, flavour, console ? "tasks_pid_con" : "tasks_pid_prev", "Stay=30\r\n");
+        Probe later = PlaceProbe(folder, ProbeFlavour::Gui, "tasks_pid_later");
+        DWORD pid = StartProbe(previous, SW_HIDE);
+        ASSERT_NE(pid, 0u);
+        ASSERT_EQ(WaitForProbeRecords(previous.report, "start", 1, 10000).size(), 1u);
+        ASSERT_TRUE(CreateDirectoryA((folder / "src").c_str(), nullptr));
+        ASSERT_TRUE(WriteWholeFile(folder / "src\\f.txt", "f"));
+        std::string base = folder.Path();
+        // The previous task asks first and is told No: its instance is only looked up.
+        std::string ini = Section("PREVIOUS", "Program=" + previous.path + "\r\nAskExecute=1\r\n") +
+                          Section("OPTIONS", "Program=" + later.path + "\r\nParameters=pid %PROCESSID%\r\n" +
+                                                 "CopySource=" + base + "\\src\\f.txt\r\nCopyTarget=" + base +
+                                                 "\\by-pid\\%PROCESSID%\\\r\nCopyAfterExecute=1\r\n");
+        RunResult run = RunWithIni(folder, ini, {IDNO});
+        EXPECT_EQ(run.exitCode, 0u);
+        ASSERT_EQ(run.boxes.size(), 1u);
+        EXPECT_EQ(run.boxes[0].caption, "PREVIOUS TASK: Please confirm");
+        auto starts = WaitForProbeRecords(later.report, "start", 1, 10000);
+        ASSERT_EQ(starts.size(), 1u);
+        EXPECT_EQ(starts[0]["commandline"], later.path + " pid " + std::to_string(pid));
+        EXPECT_TRUE(FileExists(folder / ("by-pid\\" + std::to_string(pid) + "\\f.txt")));
+        EndProcessesNamed(previous.fileName);
+        EndProcessesNamed(later.fileName);
+    }
 }
 
 TEST(TaskSequence, HiddenProgramEndsAtItsTimeout)

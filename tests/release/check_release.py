@@ -2,10 +2,14 @@
 """Checks a release zip: its name and checksum file, that it unpacks, that the exe inside is
 byte for byte the build's exe (machine and version included), README.txt and CHANGES.txt, the
 sample settings file, the licence, that every HTML page of the guide finds the pages, anchors
-and pictures it links to, offline, and that no file holds a placeholder web address.
+and pictures it links to, offline, that no file holds a placeholder web address, and that each
+page shows what its Markdown page reads: no raw fence, no settings example run into one inline
+line, as many code blocks as the Markdown has, step numbers as written and running on, a
+contents list on a long page.
 
 usage: check_release.py --exe <built Stowlet.exe> --arch <win32|win64> --version <version>
                         (--zip <zip> | --cpack <cpack> --config <CPackConfig.cmake> --work <folder>)
+                        [--docs <the guide's Markdown folder, default docs/ of this source tree>]
 With --cpack the zip is made afresh into the work folder first. Prints one line per failed
 check and exits 1 when any failed.
 """
@@ -27,6 +31,9 @@ KEYS = {
     "AskCopyBefore", "CopyModifiedFiles", "CopyModifiedFilesHour", "CopyModifiedFilesMinute",
 }
 MACHINES = {"win32": 0x14C, "win64": 0x8664}
+# A page with this many sections (## headings) or more needs a contents list.
+CONTENTS_FROM = 3
+DOCS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs")
 
 failures = []
 
@@ -137,7 +144,118 @@ class PageParser(html.parser.HTMLParser):
             self.pictures.append(attrs.get("src") or attrs.get("href"))
 
 
-def check_guide(folder):
+class ShownParser(html.parser.HTMLParser):
+    """What a browser shows of a page: its code blocks, its inline code, the numbers of its
+    ordered list items in reading order, the heading each list falls under, and its text."""
+
+    def __init__(self):
+        super().__init__()
+        self.blocks = 0
+        self.inline_code = []
+        self.numbers = []   # (section, depth, first item of its list, number)
+        self.lists = []     # the open lists: [ordered, next number, depth]
+        self.section = ""
+        self.sections = 0
+        self.contents = False
+        self.text = []
+        self.in_pre = 0
+        self.code = None
+        self.heading = None
+
+    def handle_starttag(self, tag, attrs):
+        attrs = dict(attrs)
+        if tag == "pre":
+            self.in_pre += 1
+            self.blocks += 1
+        elif tag == "code" and not self.in_pre:
+            self.code = []
+        elif tag in ("ol", "ul"):
+            start = int(attrs.get("start") or 1) if tag == "ol" else 0
+            self.lists.append([tag == "ol", start, True])
+        elif tag == "li" and self.lists and self.lists[-1][0]:
+            depth = sum(1 for open_list in self.lists if open_list[0])
+            self.numbers.append((self.section, depth, self.lists[-1][2], self.lists[-1][1]))
+            self.lists[-1][1] += 1
+            self.lists[-1][2] = False
+        elif tag in ("h1", "h2", "h3"):
+            self.heading = []
+            if tag == "h2":
+                self.sections += 1
+        elif tag == "nav" and "toc" in (attrs.get("class") or "").split():
+            self.contents = True
+
+    def handle_endtag(self, tag):
+        if tag == "pre":
+            self.in_pre -= 1
+        elif tag == "code" and self.code is not None:
+            self.inline_code.append("".join(self.code))
+            self.code = None
+        elif tag in ("ol", "ul") and self.lists:
+            self.lists.pop()
+        elif tag in ("h1", "h2", "h3") and self.heading is not None:
+            self.section = "".join(self.heading)
+            self.heading = None
+
+    def handle_data(self, data):
+        self.text.append(data)
+        if self.code is not None:
+            self.code.append(data)
+        if self.heading is not None:
+            self.heading.append(data)
+
+
+def markdown_shape(text):
+    """The code blocks and the ordered list items' numbers, in reading order, that a Markdown
+    page is written with."""
+    blocks, numbers = 0, []
+    fence = None
+    for line in text.splitlines():
+        stripped = line.strip()
+        if fence:
+            if stripped == fence:
+                fence = None
+            continue
+        opening = re.match(r"(`{3,}|~{3,})", stripped)
+        if opening:
+            fence = opening.group(1)
+            blocks += 1
+            continue
+        item = re.match(r"\s*(\d+)\. ", line)
+        if item:
+            numbers.append(int(item.group(1)))
+    return blocks, numbers
+
+
+def check_page_shows_its_markdown(page, raw, markdown_text):
+    shown = ShownParser()
+    shown.feed(raw)
+    text = "".join(shown.text)
+    check("```" not in text and "~~~" not in text, "guide/%s shows a raw code fence" % page)
+    # A settings example is a block of lines: in one inline line it cannot be pasted.
+    keys = "|".join(sorted(KEYS))
+    for code in shown.inline_code:
+        lines = re.findall(r"\[(?:OPTIONS|PREVIOUS)\]|\b(?:%s)=" % keys, code)
+        inline = len(lines) > 1 or re.match(r"\s*ini\s", code)
+        check(not inline, "guide/%s shows a settings example inline: %r" % (page, code[:60]))
+    # A list item that starts again at 1 under the same heading as an earlier list of the same
+    # depth restarts one procedure's steps.
+    seen = set()
+    for section, depth, first, number in shown.numbers:
+        check(not (first and number == 1 and (section, depth) in seen),
+              "guide/%s: the steps under %r start again at 1" % (page, section))
+        seen.add((section, depth))
+    check(shown.sections < CONTENTS_FROM or shown.contents,
+          "guide/%s has %d sections and no contents list" % (page, shown.sections))
+    if markdown_text is None:
+        return
+    blocks, numbers = markdown_shape(markdown_text)
+    check(shown.blocks >= blocks,
+          "guide/%s shows %d code blocks, its Markdown has %d" % (page, shown.blocks, blocks))
+    check([n[3] for n in shown.numbers] == numbers,
+          "guide/%s numbers its steps %s, its Markdown %s" % (page, [n[3] for n in shown.numbers], numbers))
+
+
+def check_guide(folder, docs=DOCS):
     names = sorted(os.listdir(folder))
     pages = [n for n in names if n.endswith(".html")]
     check("guide.html" in pages, "the guide has no guide.html")
@@ -149,6 +267,14 @@ def check_guide(folder):
         parser = PageParser()
         parser.feed(raw.decode("utf-8"))
         parsed[page] = parser
+        source = os.path.join(docs, page[:-5] + ".md")
+        markdown_text = open(source, encoding="utf-8").read() if os.path.isfile(source) else None
+        check(markdown_text is not None, "guide/%s has no Markdown page %s" % (page, source))
+        check_page_shows_its_markdown(page, raw.decode("utf-8"), markdown_text)
+    # Every page of the guide is in the zip; docs/architecture.md is for developers.
+    for source in sorted(os.listdir(docs)):
+        if source.endswith(".md") and source != "architecture.md":
+            check(source[:-3] + ".html" in pages, "the guide lacks %s.html (docs/%s)" % (source[:-3], source))
     used = {"guide.html"}
     for page, parser in parsed.items():
         for target in parser.links + parser.pictures:
@@ -183,6 +309,7 @@ def main():
         parser.add_argument(option, required=True)
     for option in ("--zip", "--cpack", "--config", "--work"):
         parser.add_argument(option)
+    parser.add_argument("--docs", default=DOCS)
     args = parser.parse_args()
     top = "Stowlet-%s-%s" % (args.version, args.arch)
     zip_path = args.zip or make_zip(args, top + ".zip")
@@ -219,7 +346,7 @@ def main():
         if "LICENSE.txt" in files:
             check_licence(os.path.join(root, "LICENSE.txt"))
         if check(os.path.isdir(os.path.join(root, "guide")), "the zip has no guide folder"):
-            check_guide(os.path.join(root, "guide"))
+            check_guide(os.path.join(root, "guide"), args.docs)
         shutil.rmtree(unpacked, ignore_errors=True)
     for failure in failures:
         print("FAIL: " + failure)

@@ -1,5 +1,5 @@
-// The settings file through the real profile functions, and the settings window's side
-// through a plain window holding child controls with the dialog's ids.
+// The settings file through the real profile functions: read into the task records and written
+// from them.
 #include <windows.h>
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/timeout.h"
 #include "settings/settings_file.h"
 #include "support/support.h"
 
@@ -41,56 +42,6 @@ void UseFile(const std::string& path)
     ASSERT_LT(path.size(), sizeof SettingsFilePath);
     std::strcpy(SettingsFilePath, path.c_str());
 }
-
-// Child controls with the settings window's ids: edits for texts and numbers, check boxes for flags.
-class ControlWindow {
-public:
-    ControlWindow()
-    {
-        window_ = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPED, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
-        for (int32_t selector = 0; selector < 2; ++selector)
-            for (const SettingsKey& key : SettingsKeys) {
-                bool box = key.Kind == KeyKind::Flag || key.Kind == KeyKind::Show;
-                CreateWindowExA(0, box ? "BUTTON" : "EDIT", "", WS_CHILD | (box ? BS_AUTOCHECKBOX : ES_AUTOHSCROLL), 0,
-                                0, 100, 20, window_, reinterpret_cast<HMENU>(INT_PTR(ControlIdOf(key, selector))),
-                                nullptr, nullptr);
-            }
-    }
-    ~ControlWindow() { DestroyWindow(window_); }
-    HWND Get() const { return window_; }
-
-    void SetText(int32_t selector, const char* name, const std::string& text)
-    {
-        EXPECT_TRUE(SetDlgItemTextA(window_, ControlIdOf(Key(name), selector), text.c_str())) << name;
-    }
-    std::string GetText(int32_t selector, const char* name)
-    {
-        static char text[TextCapacity + 16];
-        GetDlgItemTextA(window_, ControlIdOf(Key(name), selector), text, sizeof text);
-        return text;
-    }
-    void Check(int32_t selector, const char* name, bool checked)
-    {
-        CheckDlgButton(window_, ControlIdOf(Key(name), selector), checked ? BST_CHECKED : BST_UNCHECKED);
-    }
-    bool Checked(int32_t selector, const char* name)
-    {
-        return IsDlgButtonChecked(window_, ControlIdOf(Key(name), selector)) == BST_CHECKED;
-    }
-    void ClearAll()
-    {
-        for (int32_t selector = 0; selector < 2; ++selector)
-            for (const SettingsKey& key : SettingsKeys) {
-                if (key.Kind == KeyKind::Flag || key.Kind == KeyKind::Show)
-                    Check(selector, key.Name, false);
-                else
-                    SetText(selector, key.Name, "");
-            }
-    }
-
-private:
-    HWND window_;
-};
 
 // The "Key=value" lines of one section, in file order.
 std::vector<std::string> SectionLines(const std::string& file, const std::string& section)
@@ -200,67 +151,52 @@ TEST(LoadSettings, HandWrittenFiles)
         std::memset(&Records.Previous, 0x55, sizeof Records.Previous);  // every field must be written
         std::memset(&Records.Main, 0x55, sizeof Records.Main);
         Records.CutTextKeys[0] = Records.CutTextKeys[1] = 0x55;
-        EXPECT_EQ(LoadSettings(SettingsFilePath, Records, nullptr), 1);
+        EXPECT_EQ(LoadSettings(SettingsFilePath, Records), 1);
         c.check();
     }
     ClearRecords();
 }
 
-TEST(LoadSettings, FillsTheControls)
+// A key that wraps at 32 bits in other readers stays long: a time-out or a modified-files window
+// past what 32 bits hold is the longest, never a short one.
+TEST(LoadSettings, NumbersPastThirtyTwoBitsSaturate)
 {
     TempFolder folder;
-    UseFile(folder / "controls.ini");
+    UseFile(folder / "long.ini");
     ASSERT_TRUE(WriteWholeFile(SettingsFilePath,
-                               "[PREVIOUS]\nProgram=notepad\nShow=TRUE\nCopySubFolders=0\n"
-                               "[OPTIONS]\nTimeout=45\nCopyModifiedFilesMinute=4294967295\n"));
-    ControlWindow window;
-    window.Check(0, "CopySubFolders", true);
-    window.SetText(1, "Program", "stale");
-    LoadSettings(SettingsFilePath, Records, window.Get());
-    EXPECT_EQ(window.GetText(0, "Program"), "notepad");
-    EXPECT_EQ(window.GetText(1, "Program"), "");
-    EXPECT_TRUE(window.Checked(0, "Show"));
-    EXPECT_FALSE(window.Checked(0, "CopySubFolders"));
-    EXPECT_TRUE(window.Checked(0, "CopyOverwrite"));  // absent: default 1
-    EXPECT_FALSE(window.Checked(1, "Term"));
-    EXPECT_EQ(GetDlgItemInt(window.Get(), 79, nullptr, FALSE), 45u);
-    EXPECT_EQ(window.GetText(1, "Timeout"), "45");
-    EXPECT_EQ(window.GetText(0, "Timeout"), "0");
-    // Numbers are shown unsigned.
-    EXPECT_EQ(window.GetText(1, "CopyModifiedFilesMinute"),
-              std::to_string(uint32_t(Number(1, "CopyModifiedFilesMinute"))));
+                               "[OPTIONS]\nTimeout=4294967297\nCopyModifiedFilesHour=99999999999\n"
+                               "CopyModifiedFilesMinute=-3\n[PREVIOUS]\nTimeout=4294967295\n"));
+    LoadSettings(SettingsFilePath, Records);
+    EXPECT_EQ(TimeoutMilliseconds(Number(1, "Timeout")), 0xFFFFFFFEu);
+    EXPECT_EQ(TimeoutMilliseconds(Number(0, "Timeout")), 0xFFFFFFFEu);
+    EXPECT_EQ(uint32_t(Number(1, "CopyModifiedFilesHour")), 0xFFFFFFFEu);
+    EXPECT_EQ(Number(1, "CopyModifiedFilesMinute"), -3);
     ClearRecords();
 }
 
-TEST(SaveSettings, WritesBothSectionsInKeyOrderAndReadsBackAsTyped)
+TEST(SaveSettings, WritesBothSectionsInKeyOrderAndReadsBackAsStored)
 {
     TempFolder folder;
     UseFile(folder / "saved.ini");
-    ControlWindow window;
-    window.ClearAll();
-    window.SetText(0, "Program", "\"C:\\My Tools\\app.exe\"");
-    window.SetText(0, "Parameters", "'a b'");
-    window.SetText(0, "WorkingDir", "C:\\work");
-    window.SetText(0, "Timeout", "12");
-    window.Check(0, "Show", true);
-    window.Check(0, "CopyModifiedFiles", true);
-    window.SetText(0, "CopyModifiedFilesHour", "2");
-    window.SetText(1, "CopySource", "C:\\src;*.txt");
-    window.SetText(1, "CopyTarget", "D:\\bak\\%DATE%");
-    window.Check(1, "CopySubFolders", true);
-    window.SetText(1, "Timeout", "45");
-    window.SetText(1, "CopyModifiedFilesMinute", "abc");                      // written as typed
-    std::string boundary = "\"" + std::string(TextCapacity - 5, 'x') + "\"";  // wraps to exactly 4095
-    window.SetText(1, "Program", boundary);
-
+    // A section the settings do not own stays as it was.
+    ASSERT_TRUE(WriteWholeFile(SettingsFilePath, "[RUN]\r\nLogFile=C:\\logs\\run.log\r\nPromptDefault=Yes\r\n"));
     ClearRecords();
-    Records.Main.Unhide = 7;  // flags and numbers of the records are not touched by a save
-    Records.Main.Timeout = 3;
-    ASSERT_EQ(SaveSettings(SettingsFilePath, Records, window.Get()), 1);
-    EXPECT_EQ(Text(0, "Program"), "\"\"C:\\My Tools\\app.exe\"\"");  // the record holds the wrapped text
-    EXPECT_EQ(Records.Main.Unhide, 7);
-    EXPECT_EQ(Records.Main.Timeout, 3);
+    std::strcpy(Records.Previous.Program, "\"C:\\My Tools\\app.exe\"");
+    std::strcpy(Records.Previous.Parameters, "'a b'");
+    std::strcpy(Records.Previous.WorkingDir, "C:\\work");
+    Records.Previous.Timeout = 12;
+    Records.Previous.Show = 5;  // Show=TRUE as read
+    Records.Previous.Term = -3;
+    Records.Previous.CopyModifiedFiles = 1;
+    Records.Previous.CopyModifiedFilesHour = 2;
+    std::strcpy(Records.Main.CopySource, "C:\\src;*.txt");
+    std::strcpy(Records.Main.CopyTarget, "D:\\bak\\%DATE%");
+    Records.Main.CopySubFolders = 1;
+    Records.Main.Timeout = -1;
+    std::string boundary = "\"" + std::string(TextCapacity - 5, 'x') + "\"";  // wraps to exactly 4095
+    std::strcpy(Records.Main.Program, boundary.c_str());
 
+    ASSERT_EQ(SaveSettings(SettingsFilePath, Records), 1);
     std::string file = ReadWholeFile(SettingsFilePath);
     std::vector<std::string> previous = {
         "CopySource=",
@@ -271,9 +207,9 @@ TEST(SaveSettings, WritesBothSectionsInKeyOrderAndReadsBackAsTyped)
         "Parameters=''a b''",
         "WorkingDir=C:\\work",
         "Unhide=0",
-        "Show=1",
+        "Show=5",
         "AskExecute=0",
-        "Term=0",
+        "Term=-3",
         "CopyAfterExecute=0",
         "AskCopy=0",
         "Timeout=12",
@@ -281,84 +217,69 @@ TEST(SaveSettings, WritesBothSectionsInKeyOrderAndReadsBackAsTyped)
         "AskCopyBefore=0",
         "CopyModifiedFiles=1",
         "CopyModifiedFilesHour=2",
-        "CopyModifiedFilesMinute=",
+        "CopyModifiedFilesMinute=0",
     };
     EXPECT_EQ(SectionLines(file, "PREVIOUS"), previous);
     std::vector<std::string> options = SectionLines(file, "OPTIONS");
     ASSERT_EQ(options.size(), size_t(SettingsKeyCount));
     EXPECT_EQ(options[0], "CopySource=C:\\src;*.txt");
     EXPECT_EQ(options[1], "CopySubFolders=1");
-    EXPECT_EQ(options[13], "Timeout=45");
-    EXPECT_EQ(options[18], "CopyModifiedFilesMinute=abc");
+    EXPECT_EQ(options[13], "Timeout=-1");
     EXPECT_LT(file.find("[PREVIOUS]"), file.find("[OPTIONS]"));
+    EXPECT_EQ(SectionLines(file, "RUN"), (std::vector<std::string>{"LogFile=C:\\logs\\run.log", "PromptDefault=Yes"}));
 
-    window.ClearAll();
+    TaskRecords saved = Records;
     ClearRecords();
-    LoadSettings(SettingsFilePath, Records, window.Get());
-    EXPECT_EQ(Text(0, "Program"), "\"C:\\My Tools\\app.exe\"");
-    EXPECT_EQ(window.GetText(0, "Program"), "\"C:\\My Tools\\app.exe\"");
-    EXPECT_EQ(Text(0, "Parameters"), "'a b'");
-    EXPECT_EQ(Text(1, "Program"), boundary);
-    EXPECT_EQ(Text(1, "CopyTarget"), "D:\\bak\\%DATE%");
-    EXPECT_EQ(Number(0, "CopySubFolders"), 0);  // written "0", not the default 1
-    EXPECT_EQ(Number(0, "CopyOverwrite"), 0);
-    EXPECT_EQ(Number(0, "Show"), 1);
-    EXPECT_EQ(Number(0, "CopyModifiedFilesMinute"), 0);  // written empty
-    EXPECT_EQ(Number(1, "CopySubFolders"), 1);
-    EXPECT_EQ(Number(1, "Timeout"), 45);
-    EXPECT_EQ(window.GetText(1, "Timeout"), "45");
-    EXPECT_TRUE(window.Checked(0, "Show"));
-    EXPECT_FALSE(window.Checked(0, "CopyOverwrite"));
+    LoadSettings(SettingsFilePath, Records);
+    EXPECT_EQ(std::memcmp(&Records.Previous, &saved.Previous, sizeof saved.Previous), 0);
+    EXPECT_EQ(std::memcmp(&Records.Main, &saved.Main, sizeof saved.Main), 0);
     ClearRecords();
 }
 
-TEST(SaveSettings, RefusesWhatCannotBeStoredAndReportsAFailedWrite)
+TEST(SaveSettings, RefusesWhatCannotBeStoredAndReportsEveryFailedWrite)
 {
     TempFolder folder;
     UseFile(folder / "kept.ini");
     const std::string original = "[PREVIOUS]\r\nProgram=keep\r\n";
     ASSERT_TRUE(WriteWholeFile(SettingsFilePath, original));
-    ControlWindow window;
 
-    struct Case {
-        const char* name;
-        int32_t selector;
-        const char* key;
-        std::string text;
-    } cases[] = {
-        {"wrapped form too long", 1, "Program", "\"" + std::string(TextCapacity - 4, 'x') + "\""},
-        {"text longer than its field", 0, "Parameters", std::string(TextCapacity, 'y')},
-        {"number longer than its field", 1, "Timeout", std::string(PathCapacity, '9')},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        window.ClearAll();
-        window.SetText(c.selector, c.key, c.text);
-        ClearRecords();
-        std::strcpy(Records.Main.Program, "untouched");
-        int32_t failed = -1;
-        SetLastError(0);
-        EXPECT_EQ(SaveSettings(SettingsFilePath, Records, window.Get(), &failed), 0);
-        EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
-        EXPECT_EQ(failed, ControlIdOf(Key(c.key), c.selector));
-        EXPECT_STREQ(Records.Main.Program, "untouched");
-        EXPECT_EQ(ReadWholeFile(SettingsFilePath), original);
-    }
+    // A text whose wrapped form would not fit its field: nothing is written.
+    ClearRecords();
+    std::string tooLong = "\"" + std::string(TextCapacity - 4, 'x') + "\"";
+    std::strcpy(Records.Main.Program, tooLong.c_str());
+    SetLastError(0);
+    EXPECT_EQ(SaveSettings(SettingsFilePath, Records), 0);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(ReadWholeFile(SettingsFilePath), original);
+    ClearRecords();
+    EXPECT_EQ(SaveSettings("", Records), 0);
 
-    EXPECT_EQ(SaveSettings(SettingsFilePath, Records, nullptr), 0);
-
-    // A file that cannot be written: the first write fails and nothing changes. Held open without
-    // sharing, because Wine lets root write a read-only file.
-    window.ClearAll();
-    window.SetText(0, "Program", "new");
+    // A file that cannot be written: held open without sharing, because Wine lets root write a
+    // read-only file.
     HANDLE held = CreateFileA(SettingsFilePath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    int32_t failed = -1;
-    EXPECT_EQ(SaveSettings(SettingsFilePath, Records, window.Get(), &failed), 0);
-    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(SaveSettings(SettingsFilePath, Records), 0);
     CloseHandle(held);
     EXPECT_EQ(ReadWholeFile(SettingsFilePath), original);
+
+    // Any write that fails, not only a section's first, makes the save fail with its error.
+    static int failAt, calls;
+    auto writer = [](LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file) -> BOOL {
+        if (calls++ == failAt) {
+            SetLastError(ERROR_DISK_FULL);
+            return FALSE;
+        }
+        return WritePrivateProfileStringA(section, key, value, file);
+    };
+    for (failAt = 0; failAt < 2 * SettingsKeyCount; ++failAt) {
+        calls = 0;
+        SetLastError(0);
+        EXPECT_EQ(SaveSettings(SettingsFilePath, Records, writer), 0) << failAt;
+        EXPECT_EQ(GetLastError(), DWORD(ERROR_DISK_FULL)) << failAt;
+    }
+    calls = 0;
+    EXPECT_EQ(SaveSettings(SettingsFilePath, Records, writer), 1);  // failAt is past the last write
     ClearRecords();
 }
 
@@ -369,12 +290,11 @@ TEST(SaveSettings, AValueLoadedCutIsNotWrittenBackCut)
     const std::string full(TextCapacity + 500, 'L');
     ASSERT_TRUE(
         WriteWholeFile(SettingsFilePath, "[OPTIONS]\r\nParameters=" + full + "\r\nWorkingDir=" + full + "\r\n"));
-    ControlWindow window;
     ClearRecords();
-    LoadSettings(SettingsFilePath, Records, window.Get());
-    EXPECT_EQ(window.GetText(1, "Parameters").size(), TextCapacity - 1);
-    window.SetText(1, "WorkingDir", "C:\\edited");  // an edited field is written as typed
-    ASSERT_EQ(SaveSettings(SettingsFilePath, Records, window.Get()), 1);
+    LoadSettings(SettingsFilePath, Records);
+    std::strcpy(Records.Main.WorkingDir, "C:\\edited");  // an edited text is no longer cut
+    Records.CutTextKeys[1] &= ~(1u << 6);
+    ASSERT_EQ(SaveSettings(SettingsFilePath, Records), 1);
     char read[TextCapacity + 1000];
     GetPrivateProfileStringA("OPTIONS", "Parameters", "", read, sizeof read, SettingsFilePath);
     EXPECT_EQ(std::string(read), full);  // untouched in the file, all of it

@@ -46,10 +46,11 @@ std::string WindowText(HWND window)
     return text;
 }
 
-BoxWatcher::BoxWatcher(DWORD pid, std::vector<int> answers, bool closeDialogs)
+BoxWatcher::BoxWatcher(DWORD pid, std::vector<int> answers, bool closeDialogs, bool answer)
     : pid_(pid),
       answers_(std::move(answers)),
       closeDialogs_(closeDialogs),
+      answer_(answer),
       stop_(CreateEventA(nullptr, TRUE, FALSE, nullptr))
 {
     thread_ = std::thread([this] { Run(); });
@@ -122,7 +123,8 @@ void BoxWatcher::Look()
             std::lock_guard<std::mutex> lock(mutex_);
             boxes_.push_back(box);
         }
-        PostMessageA(window, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), LPARAM(GetDlgItem(window, answer)));
+        if (answer_)
+            PostMessageA(window, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), LPARAM(GetDlgItem(window, answer)));
     }
 }
 

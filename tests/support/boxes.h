@@ -30,7 +30,8 @@ public:
     // Answers boxes of process `pid` in order with `answers` (IDYES, IDNO, ...); a box beyond
     // the list gets the "no" answer it offers (IDNO, else IDCANCEL, else IDOK). Other dialogs
     // are recorded and, when closeDialogs is set, closed with WM_CLOSE.
-    BoxWatcher(DWORD pid, std::vector<int> answers, bool closeDialogs = true);
+    // With answer false, boxes are recorded and left alone.
+    BoxWatcher(DWORD pid, std::vector<int> answers, bool closeDialogs = true, bool answer = true);
     ~BoxWatcher();
     BoxWatcher(const BoxWatcher&) = delete;
     BoxWatcher& operator=(const BoxWatcher&) = delete;
@@ -49,6 +50,7 @@ private:
     DWORD pid_;
     std::vector<int> answers_;
     bool closeDialogs_;
+    bool answer_;
     size_t nextAnswer_ = 0;
     std::vector<HWND> handled_;
     std::vector<BoxSeen> boxes_;

@@ -113,6 +113,41 @@ void DebugUntilExit(RunResult& result, HANDLE process, DWORD deadline)
     }
 }
 
+// A window station made without WSF_VISIBLE and a desktop in it, for one run.
+class InvisibleStation {
+public:
+    InvisibleStation()
+    {
+        static LONG count = 0;
+        name_ = "StowletUnseen" + std::to_string(GetCurrentProcessId()) + "_" +
+                std::to_string(InterlockedIncrement(&count));
+        station_ = CreateWindowStationA(name_.c_str(), 0, WINSTA_ALL_ACCESS, nullptr);
+        if (!station_) return;
+        // A desktop is made in the process's own station: switch to the new one for the call.
+        HWINSTA own = GetProcessWindowStation();
+        if (SetProcessWindowStation(station_)) {
+            desktop_ = CreateDesktopA("Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+            SetProcessWindowStation(own);
+        }
+        path_ = name_ + "\\Default";
+    }
+    ~InvisibleStation()
+    {
+        if (desktop_) CloseDesktop(desktop_);
+        if (station_) CloseWindowStation(station_);
+    }
+    InvisibleStation(const InvisibleStation&) = delete;
+    InvisibleStation& operator=(const InvisibleStation&) = delete;
+    // "station\Default" for STARTUPINFO.lpDesktop; null when it could not be made.
+    char* Desktop() { return desktop_ ? path_.data() : nullptr; }
+
+private:
+    std::string name_;
+    std::string path_;
+    HWINSTA station_ = nullptr;
+    HDESK desktop_ = nullptr;
+};
+
 }  // namespace
 
 RunResult RunProgram(const std::string& exePath, const RunOptions& options)
@@ -128,6 +163,12 @@ RunResult RunProgram(const std::string& exePath, const RunOptions& options)
     result.job = JobHolder(job);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    std::optional<InvisibleStation> unseen;
+    if (options.invisibleStation) {
+        unseen.emplace();
+        startup.lpDesktop = unseen->Desktop();
+        if (!startup.lpDesktop) return result;
+    }
     PROCESS_INFORMATION info{};
     DWORD flags = CREATE_SUSPENDED | (options.captureDebug ? DEBUG_ONLY_THIS_PROCESS : 0);
     std::vector<char> line(commandLine.begin(), commandLine.end());
@@ -141,7 +182,7 @@ RunResult RunProgram(const std::string& exePath, const RunOptions& options)
 
     DWORD deadline = GetTickCount() + options.timeoutMs;
     {
-        BoxWatcher watcher(info.dwProcessId, options.answers, options.closeDialogs);
+        BoxWatcher watcher(info.dwProcessId, options.answers, options.closeDialogs, options.answerBoxes);
         ResumeThread(info.hThread);
         if (options.captureDebug) {
             DebugUntilExit(result, info.hProcess, deadline);

@@ -23,6 +23,10 @@ struct RunOptions {
     bool closeDialogs = true;             // close other dialogs (the settings window) when they show
     bool captureDebug = false;            // run under the debug API and collect OutputDebugStringA lines
     bool keepChildren = false;            // leave processes it started running until the result goes away
+    bool answerBoxes = true;              // false: boxes are recorded but left for the program to close
+    // Start it on a desktop of a window station created without WSF_VISIBLE, as a task run
+    // whether or not anyone is logged on gets: a box there waits for ever.
+    bool invisibleStation = false;
     DWORD timeoutMs = 30000;
     // Called once the program runs, before the wait (not with captureDebug): a test may watch
     // what it does and end it there.

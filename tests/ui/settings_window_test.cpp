@@ -357,7 +357,7 @@ TEST_F(SettingsWindowTest, LoadsBothGroupsIntoTheControlsAndSavesThemBack)
         {"PREVIOUS", "Timeout", "30"},
         {"OPTIONS", "CopySource", "E:\\New Source"},
         {"OPTIONS", "CopySubFolders", "1"},
-        {"OPTIONS", "Show", "1"},  // "TRUE" comes back as "1"
+        {"OPTIONS", "Show", "5"},  // "TRUE", read as 5 and left alone, goes back as read
         {"OPTIONS", "Term", "1"},
         {"OPTIONS", "Timeout", "77"},
         {"OPTIONS", "CopyModifiedFilesMinute", "0"},

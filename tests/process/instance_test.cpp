@@ -4,8 +4,8 @@
 
 #include <cctype>
 
-#include "execution_target.h"
-#include "launcher/instance.h"
+#include "process/instance.h"
+#include "support/execution_target.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ TEST(Instance, FindsByFileNameIgnoringCaseAndAddsExe)
 {
     Target target(ProbeFlavour::Gui, "find", "Stay=30\n");
     std::string name = target.probe.fileName.substr(0, target.probe.fileName.size() - 4);
-    EXPECT_EQ(FindInstance(target.probe.path.c_str(), ModeQuery), 0u);  // not running
+    EXPECT_EQ(FindInstance(target.probe.path.c_str(), InstanceMode::Query), 0u);  // not running
     DWORD pid = ProbePid(target.Start(SW_SHOWNORMAL));
 
     // A copy of the same name in another folder matches the running one by its file name.
@@ -52,12 +52,13 @@ TEST(Instance, FindsByFileNameIgnoringCaseAndAddsExe)
         target.folder / Upper(name),  // no extension, other letter case
         other / name,                 // not running from there
     };
-    for (const std::string& program : programs) EXPECT_EQ(FindInstance(program.c_str(), ModeQuery), pid) << program;
-    EXPECT_EQ(FindInstance((target.folder / "exec_nothing_here").c_str(), ModeQuery), 0u);
-    EXPECT_EQ(FindInstance("", ModeQuery), 0u);
+    for (const std::string& program : programs)
+        EXPECT_EQ(FindInstance(program.c_str(), InstanceMode::Query), pid) << program;
+    EXPECT_EQ(FindInstance((target.folder / "exec_nothing_here").c_str(), InstanceMode::Query), 0u);
+    EXPECT_EQ(FindInstance("", InstanceMode::Query), 0u);
 }
 
-// Each mode's effect on the instance found; ModeQuery touches nothing.
+// Each mode's effect on the instance found; InstanceMode::Query touches nothing.
 TEST(Instance, ModesOnAWindowsProgram)
 {
     Target target(ProbeFlavour::Gui, "modes", "Stay=30\n");
@@ -66,20 +67,21 @@ TEST(Instance, ModesOnAWindowsProgram)
     ASSERT_TRUE(IsWindowVisible(window));
 
     struct Step {
-        int32_t mode;
+        InstanceMode mode;
         bool visible;
     } steps[] = {
-        {ModeQuery, true}, {ModeHide, false}, {ModeQuery, false}, {ModeShow, true}, {ModeHide, false}, {ModeShow, true},
+        {InstanceMode::Query, true}, {InstanceMode::Hide, false}, {InstanceMode::Query, false},
+        {InstanceMode::Show, true},  {InstanceMode::Hide, false}, {InstanceMode::Show, true},
     };
     DWORD pid = ProcessesNamed(target.probe.fileName).at(0);
     for (const Step& step : steps) {
-        EXPECT_EQ(FindInstance(program, step.mode), pid) << step.mode;
-        EXPECT_EQ(IsWindowVisible(window) != FALSE, step.visible) << step.mode;
+        EXPECT_EQ(FindInstance(program, step.mode), pid) << int(step.mode);
+        EXPECT_EQ(IsWindowVisible(window) != FALSE, step.visible) << int(step.mode);
     }
 
-    EXPECT_EQ(FindInstance(program, ModeTerminate), pid);
+    EXPECT_EQ(FindInstance(program, InstanceMode::Terminate), pid);
     EXPECT_TRUE(ProcessesNamed(target.probe.fileName).empty());  // gone when the call returns
-    EXPECT_EQ(FindInstance(program, ModeTerminate), 0u);
+    EXPECT_EQ(FindInstance(program, InstanceMode::Terminate), 0u);
 }
 
 TEST(Instance, ShowRestoresAMinimisedInstance)
@@ -87,7 +89,7 @@ TEST(Instance, ShowRestoresAMinimisedInstance)
     Target target(ProbeFlavour::Gui, "minim", "Stay=30\nMinimize=1\n");
     HWND window = ProbeWindow(target.Start(SW_SHOWNORMAL));
     ASSERT_TRUE(IsIconic(window));
-    DWORD pid = FindInstance(target.probe.path.c_str(), ModeShow);
+    DWORD pid = FindInstance(target.probe.path.c_str(), InstanceMode::Show);
     EXPECT_NE(pid, 0u);
     EXPECT_FALSE(IsIconic(window));
     EXPECT_TRUE(IsWindowVisible(window));
@@ -112,41 +114,44 @@ TEST(Instance, ShowInstanceWindowWaitIsBounded)
         DWORD pid = StartProbe(target.probe, SW_HIDE);
         ASSERT_NE(pid, 0u);
         DWORD start = GetTickCount();
-        EXPECT_EQ(ShowInstanceWindow(pid, ModeHide), c.handled);
+        EXPECT_EQ(ShowInstanceWindow(pid, InstanceMode::Hide), c.handled);
         DWORD elapsed = GetTickCount() - start;
         EXPECT_GE(elapsed, c.minimumMs);
         EXPECT_LT(elapsed, c.maximumMs);
     }
-    EXPECT_EQ(ShowInstanceWindow(0xFFFFFFF0u, ModeShow), 0);  // no such process: nothing to wait for
+    EXPECT_EQ(ShowInstanceWindow(0xFFFFFFF0u, InstanceMode::Show), 0);  // no such process: nothing to wait for
 }
 
-// With no instance of its own running, a console program stands for the window captioned with
-// this process's start-up title when it is queried, hidden or shown; it is never ended by that
-// caption, only by its file name.
-TEST(Instance, ConsoleProgramIsFoundByTheStartupTitle)
+// A console program's instance is found by its file name when queried (as when it is ended):
+// a window captioned with this process's start-up title is no instance of it. Hidden or shown
+// with no console of its own to answer, it stands for that window; it is never ended by it.
+TEST(Instance, ConsoleProgramIsQueriedByItsFileName)
 {
     std::string title = OwnStartupTitle();
     if (title.empty()) GTEST_SKIP() << "this process was started without a title";
-    TempFolder folder;
-    Probe console = PlaceProbe(folder, ProbeFlavour::Console, UniqueTargetName("con"));
-    const char* program = console.path.c_str();
-    EXPECT_EQ(FindInstance(program, ModeQuery), 0u);  // no window bears the title
+    Target console(ProbeFlavour::Console, "con", "Stay=30\n");
+    const char* program = console.probe.path.c_str();
 
     {
         OwnWindow own(title.c_str());
         ASSERT_TRUE(own.window);
-        EXPECT_EQ(FindInstance(program, ModeQuery), GetCurrentProcessId());
+        EXPECT_EQ(FindInstance(program, InstanceMode::Query), 0u);  // not running: the title is not it
         EXPECT_TRUE(IsWindowVisible(own.window));
-        EXPECT_EQ(FindInstance(program, ModeHide), GetCurrentProcessId());
+        EXPECT_EQ(FindInstance(program, InstanceMode::Hide), GetCurrentProcessId());
         EXPECT_FALSE(IsWindowVisible(own.window));
-        EXPECT_EQ(FindInstance(program, ModeShow), GetCurrentProcessId());
+        EXPECT_EQ(FindInstance(program, InstanceMode::Show), GetCurrentProcessId());
         EXPECT_TRUE(IsWindowVisible(own.window));
-        EXPECT_EQ(FindInstance(program, ModeTerminate), 0u);
+        EXPECT_EQ(FindInstance(program, InstanceMode::Terminate), 0u);
+
+        ProbeRecord started = console.Start(SW_HIDE);
+        ASSERT_FALSE(started.empty());
+        DWORD pid = ProcessesNamed(console.probe.fileName).at(0);
+        EXPECT_EQ(FindInstance(program, InstanceMode::Query), pid);
     }
 
     Target holder(ProbeFlavour::Gui, "conhold", "Stay=30\nCaption=" + title + "\n");
     ASSERT_NE(holder.Start(SW_SHOWNORMAL).size(), 0u);
-    EXPECT_EQ(FindInstance(program, ModeTerminate), 0u);
+    EXPECT_NE(FindInstance(program, InstanceMode::Terminate), 0u);  // the console probe, by name
     EXPECT_EQ(ProcessesNamed(holder.probe.fileName).size(), 1u);
 }
 

@@ -1,4 +1,4 @@
-#include "launcher/instance.h"
+#include "process/instance.h"
 
 #include <tlhelp32.h>
 
@@ -7,8 +7,8 @@
 #include "common/scoped.h"
 #include "common/text.h"
 #include "common/window.h"
-#include "launcher/program_core.h"
-#include "launcher/program_search.h"
+#include "process/program_core.h"
+#include "process/program_search.h"
 
 #if defined(_WIN32) && !defined(_WIN64)
 static_assert(sizeof(PROCESSENTRY32) == 296, "process entry of the 32-bit system");
@@ -67,8 +67,8 @@ DWORD TerminateWindowsInstance(DWORD processId)
 }
 
 // Handles the first running process whose executable file name is fileName (any folder,
-// case ignored); ModeHide and ModeShow handle its main window.
-DWORD FindWindowsInstance(const char* fileName, int32_t mode, DWORD budget)
+// case ignored); Hide and Show handle its main window.
+DWORD FindWindowsInstance(const char* fileName, InstanceMode mode, DWORD budget)
 {
     ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return 0;
@@ -79,8 +79,8 @@ DWORD FindWindowsInstance(const char* fileName, int32_t mode, DWORD budget)
         if (CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, entry.szExeFile, -1, fileName, -1) != CSTR_EQUAL)
             continue;
         DWORD processId = entry.th32ProcessID;
-        if (mode == ModeTerminate) return TerminateWindowsInstance(processId);
-        if (mode == ModeHide || mode == ModeShow) ShowInstanceWindow(processId, mode, budget);
+        if (mode == InstanceMode::Terminate) return TerminateWindowsInstance(processId);
+        if (mode == InstanceMode::Hide || mode == InstanceMode::Show) ShowInstanceWindow(processId, mode, budget);
         return processId;
     } while (Process32Next(snapshot.Get(), &entry));
     return 0;
@@ -100,7 +100,7 @@ HWND ConsoleWindowOf(DWORD processId)
 // window titled with the program text (the title a hidden start gives the console).
 DWORD ShowConsoleInstance(const char* program, const char* fileName)
 {
-    DWORD processId = FindWindowsInstance(fileName, ModeQuery, 0);
+    DWORD processId = FindWindowsInstance(fileName, InstanceMode::Query, 0);
     if (!processId) return 0;
     HWND window = ConsoleWindowOf(processId);
     if (!window) window = FindWindowA(nullptr, program);
@@ -111,9 +111,9 @@ DWORD ShowConsoleInstance(const char* program, const char* fileName)
     return processId;
 }
 
-// Otherwise a console program is looked for as the window captioned with this process's
-// start-up title.
-DWORD FindConsoleInstance(int32_t mode, DWORD budget)
+// Otherwise (hidden or shown) a console program is looked for as the window captioned with
+// this process's start-up title.
+DWORD FindConsoleInstance(InstanceMode mode, DWORD budget)
 {
     STARTUPINFOA own;
     own.cb = sizeof own;
@@ -123,30 +123,19 @@ DWORD FindConsoleInstance(int32_t mode, DWORD budget)
     if (!window) return 0;
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    switch (mode) {
-    case ModeQuery: break;
-    case ModeHide:
+    if (mode == InstanceMode::Hide) {
         BringToFront(window);
         ShowWindowBounded(window, SW_HIDE, budget < ShowWindowEffectLimit ? budget : ShowWindowEffectLimit);
-        break;
-    case ModeShow:
+    } else if (mode == InstanceMode::Show) {
         ShowWindowBounded(window, SW_SHOW);
         BringToFront(window);
-        break;
-    default: {
-        // The caption match is loose; it must never end this very process.
-        if (processId == GetCurrentProcessId()) break;
-        ScopedHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId));
-        if (process) TerminateProcess(process.Get(), 0);
-        break;
-    }
     }
     return processId;
 }
 
 struct WindowSearch {
     DWORD processId;
-    int32_t mode;
+    InstanceMode mode;
     DWORD start, budget;  // the tick the search began, and how long it may take in all
     bool handled;         // a window was hidden or shown: the search is over
 };
@@ -175,9 +164,9 @@ BOOL CALLBACK ShowInstanceWindowProc(HWND window, LPARAM parameter)
 
     DWORD left = WaitLeft(search.budget, GetTickCount() - search.start);
     DWORD effect = left < ShowWindowEffectLimit ? left : ShowWindowEffectLimit;
-    if (search.mode == ModeHide) {
+    if (search.mode == InstanceMode::Hide) {
         ShowWindowBounded(window, SW_HIDE, effect);
-    } else if (search.mode == ModeShow) {
+    } else if (search.mode == InstanceMode::Show) {
         ShowWindowBounded(window, SW_SHOW, effect);
         if (IsIconic(window)) ShowWindowBounded(window, SW_RESTORE, effect);
         BringToFront(window);
@@ -188,7 +177,7 @@ BOOL CALLBACK ShowInstanceWindowProc(HWND window, LPARAM parameter)
 
 }  // namespace
 
-DWORD FindInstance(const char* program, int32_t mode, DWORD budget)
+DWORD FindInstance(const char* program, InstanceMode mode, DWORD budget)
 {
     char path[TextCapacity];
     bool native = false;
@@ -197,9 +186,11 @@ DWORD FindInstance(const char* program, int32_t mode, DWORD budget)
     switch (KindOfExeType(ExeTypeOf(path, native))) {
     case ProgramKind::Windows: return FindWindowsInstance(fileName, mode, budget);
     case ProgramKind::Console:
-        // Ended by its file name like any program: its window's caption is not ours to know.
-        if (mode == ModeTerminate) return FindWindowsInstance(fileName, mode, budget);
-        if (mode == ModeShow) {
+        // Queried and ended by its file name like any program: its window's caption is not
+        // ours to know.
+        if (mode == InstanceMode::Query || mode == InstanceMode::Terminate)
+            return FindWindowsInstance(fileName, mode, budget);
+        if (mode == InstanceMode::Show) {
             if (DWORD shown = ShowConsoleInstance(program, fileName)) return shown;
         }
         return FindConsoleInstance(mode, budget);
@@ -208,7 +199,7 @@ DWORD FindInstance(const char* program, int32_t mode, DWORD budget)
     return 0;
 }
 
-int32_t ShowInstanceWindow(DWORD processId, int32_t mode, DWORD budget)
+int32_t ShowInstanceWindow(DWORD processId, InstanceMode mode, DWORD budget)
 {
     ScopedHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId));
     if (!process) return 0;

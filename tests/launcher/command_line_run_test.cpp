@@ -2,7 +2,7 @@
 // probe programs placed beside it, and its boxes are read.
 #include <gtest/gtest.h>
 
-#include "execution_target.h"
+#include "support/execution_target.h"
 #include "support/runner.h"
 
 namespace {
@@ -134,6 +134,17 @@ TEST(CommandLineRun, TimeoutEndsOnlyAHiddenTarget)
         ASSERT_EQ(WaitForProbeRecords(run.probe.report, "start", 1, 15000).size(), 1u);
         EXPECT_EQ(ProcessesNamed(run.probe.fileName).size(), shown ? 1u : 0u);
     }
+}
+
+// A time-out past what a wait holds is the longest finite wait, not a wrapped second: 6 s on, the
+// hidden target still runs and Stowlet still waits for it (the runner then ends Stowlet alone).
+TEST(CommandLineRun, TimeoutPastTheWaitKeepsTheTargetRunning)
+{
+    Target run(ProbeFlavour::Gui, "to_long", "Stay=30\n");
+    RunResult result = RunBeside(run, run.Name() + " TIMEOUT=4294967297", true, 6000);
+    EXPECT_TRUE(result.timedOut);
+    ASSERT_EQ(WaitForProbeRecords(run.probe.report, "start", 1, 10000).size(), 1u);
+    EXPECT_EQ(ProcessesNamed(run.probe.fileName).size(), 1u);
 }
 
 // TERM ends every running instance and starts nothing; with SHOW it is ignored.

@@ -2,49 +2,21 @@
 
 #include <string>
 
-#include "launcher/program_core.h"
+#include "process/program_core.h"
 
 TEST(ProgramCore, ActionFollowsTermUnhideShow)
 {
     struct Case {
-        int32_t term, unhide, show;
+        bool term, unhide, show;
         LaunchAction action;
     } cases[] = {
-        {0, 0, 0, LaunchAction::Execute},
-        {2, 0, 0, LaunchAction::TerminateInstances},
-        {-1, 0, 0, LaunchAction::TerminateInstances},
-        {2, 2, 0, LaunchAction::ShowInstance},
-        {2, 0, 1, LaunchAction::ShowInstance},
-        {0, 2, 0, LaunchAction::ShowInstance},
-        {0, 0, 3, LaunchAction::ShowInstance},
-        {0, 2, 1, LaunchAction::ShowInstance},
+        {false, false, false, LaunchAction::Execute},     {true, false, false, LaunchAction::TerminateInstances},
+        {true, true, false, LaunchAction::ShowInstance},  {true, false, true, LaunchAction::ShowInstance},
+        {false, true, false, LaunchAction::ShowInstance}, {false, false, true, LaunchAction::ShowInstance},
+        {false, true, true, LaunchAction::ShowInstance},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ChooseLaunchAction(c.term, c.unhide, c.show), c.action) << c.term << c.unhide << c.show;
-}
-
-// Milliseconds that do not fit 32 bits wait the longest finite time (0xFFFFFFFE, one below the
-// system's "no limit"), never a wrapped short time; 0 and 0xFFFFFFFF keep meaning "no wait".
-TEST(ProgramCore, TimeoutArithmeticClampsAndKeepsTheNoWaitValues)
-{
-    struct Case {
-        int32_t seconds;
-        uint32_t milliseconds;
-        bool waits;
-    } cases[] = {
-        {0, 0, false},
-        {-1, 0xFFFFFFFFu, false},
-        {5, 5000, true},
-        {4294967, 4294967000u, true},  // the largest that fits
-        {4294968, 0xFFFFFFFEu, true},  // 4294968000 does not fit
-        {-2, 0xFFFFFFFEu, true},       // 0xFFFFFFFE seconds
-        {2147483647, 0xFFFFFFFEu, true},
-        {536870912, 0xFFFFFFFEu, true},  // 2^29 * 1000 would wrap to 0, "no wait"
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(TimeoutMilliseconds(c.seconds), c.milliseconds) << c.seconds;
-        EXPECT_EQ(TimeoutWaits(TimeoutMilliseconds(c.seconds)), c.waits) << c.seconds;
-    }
 }
 
 // A hidden start waits for the program to become idle and hides its window within one budget:

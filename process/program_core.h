@@ -5,24 +5,38 @@
 #include <cstddef>
 #include <cstdint>
 
-// What LaunchProgram does with its Term, Unhide and Show values.
+#include "common/timeout.h"
+
+// The caption of every box that reports a program step that could not run.
+extern const char ExecuteErrorCaption[];
+
+// Executable signatures as the shell's SHGFI_EXETYPE gives them in its low word: the two bytes
+// of the file read as a little-endian word.
+constexpr uint32_t SignatureMZ = 'M' | 'Z' << 8;
+constexpr uint32_t SignatureNE = 'N' | 'E' << 8;
+constexpr uint32_t SignaturePE = 'P' | 'E' << 8;
+
+// What the program step is asked to do, each choice already read by its rule (a task's flags
+// count as set when not 0).
+struct LaunchChoice {
+    bool Term;        // alone: end every running instance and start nothing
+    bool Unhide;      // show a running instance
+    bool Show;        // show a running instance, else start the program shown
+    int32_t Timeout;  // seconds as stored (common/timeout.h): 0 and 0xFFFFFFFF mean no wait
+};
+
+enum class Visibility { Hidden, Shown };
+
+// What LaunchProgram does with its Term, Unhide and Show choices.
 enum class LaunchAction {
     TerminateInstances,  // Term alone: end every running instance, start nothing
     ShowInstance,        // Unhide or Show: show a running instance (Show alone also starts one)
     Execute,             // start the program
 };
-LaunchAction ChooseLaunchAction(int32_t term, int32_t unhide, int32_t show);
+LaunchAction ChooseLaunchAction(bool term, bool unhide, bool show);
 
 // The terminate loop's bound: one instance per call, never more calls than this.
 constexpr int32_t TerminateCallLimit = 1000;
-
-// Seconds (read as unsigned) to milliseconds: 0 and 0xFFFFFFFF stay as they are; a product
-// that does not fit 32 bits becomes LongestWait, never a wrapped short time.
-uint32_t TimeoutMilliseconds(int32_t timeout);
-// 0 and 0xFFFFFFFF mean no wait at all.
-bool TimeoutWaits(uint32_t milliseconds);
-// The longest finite wait: one below the system's "no limit".
-constexpr uint32_t LongestWait = 0xFFFFFFFEu;
 
 // With no time-out, how long a hidden start may wait for the program to become idle and have
 // its window hidden before it returns and leaves the program running. Programs are normally

@@ -1,4 +1,4 @@
-#include "launcher/program_core.h"
+#include "process/program_core.h"
 
 #include "common/number.h"
 #include "common/path.h"
@@ -12,27 +12,15 @@ constexpr uint32_t NormalPriorityClass = 0x00000020;
 constexpr uint32_t CreateSeparateWowVdm = 0x00000800;
 constexpr uint32_t CreateDefaultErrorMode = 0x04000000;
 
-// Executable signatures in the low word of an SHGFI_EXETYPE result.
-constexpr uint32_t SignatureNE = 0x454E;
-constexpr uint32_t SignatureMZ = 0x5A4D;
-constexpr uint32_t SignaturePE = 0x4550;
-
 }  // namespace
 
-LaunchAction ChooseLaunchAction(int32_t term, int32_t unhide, int32_t show)
+const char ExecuteErrorCaption[] = "Error when executing";
+
+LaunchAction ChooseLaunchAction(bool term, bool unhide, bool show)
 {
     if (unhide || show) return LaunchAction::ShowInstance;
     return term ? LaunchAction::TerminateInstances : LaunchAction::Execute;
 }
-
-uint32_t TimeoutMilliseconds(int32_t timeout)
-{
-    uint32_t seconds = uint32_t(timeout);
-    if (!TimeoutWaits(seconds)) return seconds;
-    return seconds > LongestWait / 1000u ? LongestWait : seconds * 1000u;
-}
-
-bool TimeoutWaits(uint32_t milliseconds) { return milliseconds != 0 && milliseconds != 0xFFFFFFFFu; }
 
 uint32_t StartWaitBudget(uint32_t milliseconds) { return TimeoutWaits(milliseconds) ? milliseconds : IdleWaitLimit; }
 

@@ -8,11 +8,11 @@
 
 #include "common/window.h"  // BringToFront, which the modes use
 
-enum : int32_t {
-    ModeQuery = -1,     // touch nothing, only report the process id
-    ModeHide = 0,       // hide its main window
-    ModeShow = 1,       // show (and restore) its main window and bring it to the front
-    ModeTerminate = 2,  // terminate the process with exit code 0
+enum class InstanceMode {
+    Query,      // touch nothing, only report the process id
+    Hide,       // hide its main window
+    Show,       // show (and restore) its main window and bring it to the front
+    Terminate,  // terminate the process with exit code 0
 };
 
 // How long ShowInstanceWindow waits for the instance to own a window it can handle. A hidden
@@ -31,18 +31,17 @@ constexpr DWORD TerminateCompletionLimit = 5000;
 // The program text is searched like a program to start (".exe" added when it has no
 // extension); the instance is a running process whose executable file name equals the found
 // path's file-name part, ignoring case (the first in the system's process list). A console
-// program is ended the same way; its console window is shown when the console answers for
-// it, or found by the program text a hidden start gave it as title; otherwise, and for
-// ModeHide and ModeQuery, it is the top-level window captioned with this process's own
-// start-up title. Returns the instance's process id, or 0 (none found; in ModeTerminate also
+// program is queried and ended the same way; its console window is shown when the console
+// answers for it, or found by the program text a hidden start gave it as title; otherwise,
+// and for Hide, it is the top-level window captioned with this process's own start-up title. Returns the instance's process id, or 0 (none found; in ModeTerminate also
 // when it could not be terminated). budget bounds the time spent waiting for a window and
 // for a show or hide to take effect; INFINITE leaves only the limits above.
-DWORD FindInstance(const char* program, int32_t mode, DWORD budget = INFINITE);
+DWORD FindInstance(const char* program, InstanceMode mode, DWORD budget = INFINITE);
 
-// Hides (ModeHide) or shows (ModeShow) the first top-level window of the process's main
+// Hides (Hide) or shows (Show) the first top-level window of the process's main
 // thread, waiting for such a window for at most ShowInstanceWaitLimit (and budget) and never
 // beyond the process's exit. 1 when a window was handled, else 0.
-int32_t ShowInstanceWindow(DWORD processId, int32_t mode, DWORD budget = INFINITE);
+int32_t ShowInstanceWindow(DWORD processId, InstanceMode mode, DWORD budget = INFINITE);
 
 // The process's thread with the earliest creation time (its main thread), or 0.
 DWORD OldestThreadOf(DWORD processId);

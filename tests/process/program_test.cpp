@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "common/file_system.h"
-#include "execution_target.h"
-#include "launcher/instance.h"
-#include "launcher/program.h"
+#include "process/instance.h"
+#include "process/program.h"
 #include "support/boxes.h"
+#include "support/execution_target.h"
 #include "support/resource_counts.h"
 
 namespace {
@@ -39,12 +39,15 @@ TEST(Program, TimeoutEndsAHiddenProgramAndReturnsZero)
         SCOPED_TRACE(testing::Message() << "show " << c.show << " timeout " << c.timeout);
         Target target(ProbeFlavour::Gui, "timeout", "Stay=30\n");
         DWORD start = GetTickCount();
-        DWORD pid = LaunchProgram(target.probe.path.c_str(), "", nullptr, 0, 0, c.show, c.timeout);
+        ProgramOutcome outcome;
+        DWORD pid =
+            LaunchProgram(target.probe.path.c_str(), "", nullptr, {false, false, c.show != 0, c.timeout}, &outcome);
         DWORD elapsed = GetTickCount() - start;
         EXPECT_GE(elapsed, c.minimumMs);
         EXPECT_LT(elapsed, c.maximumMs);
         EXPECT_EQ(pid != 0, c.returnsPid);
         EXPECT_EQ(ProcessesNamed(target.probe.fileName).size(), c.keepsRunning ? 1u : 0u);
+        EXPECT_EQ(outcome.End, c.keepsRunning ? ProgramEnd::StillRunning : ProgramEnd::EndedAtTimeout);
         if (pid) {
             EXPECT_EQ(ProbePid(WaitForProbeRecords(target.probe.report, "start", 1, 10000).at(0)), pid);
         }
@@ -77,7 +80,7 @@ TEST(Program, WorkingDirectoryRules)
     size_t runs = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.program + " in " + (c.workingDir ? c.workingDir : "(none)"));
-        EXPECT_NE(LaunchProgram(c.program.c_str(), "", c.workingDir, 0, 0, 0, 10), 0u);  // ends by itself
+        EXPECT_NE(LaunchProgram(c.program.c_str(), "", c.workingDir, {false, false, false, 10}), 0u);  // ends by itself
         auto starts = WaitForProbeRecords(report, "start", ++runs, 10000);
         ASSERT_EQ(starts.size(), runs);
         EXPECT_EQ(starts.back().at("currentdir"), c.expected);
@@ -92,7 +95,7 @@ TEST(Program, CutCommandLineIsNeverStarted)
     Target target(ProbeFlavour::Console, "cut", "");
     std::string parameters(4095 - target.probe.path.size(), 'p');  // one character too many with the blank
     BoxWatcher boxes(GetCurrentProcessId(), {});
-    EXPECT_EQ(ExecuteProgram(target.probe.path.c_str(), parameters.c_str(), nullptr, 0, 0), 0u);
+    EXPECT_EQ(ExecuteProgram(target.probe.path.c_str(), parameters.c_str(), nullptr, Visibility::Hidden, 0), 0u);
     ASSERT_TRUE(boxes.WaitFor(1, 0, 5000));
     auto seen = boxes.Boxes();
     EXPECT_EQ(seen.at(0).caption, "Error when executing");
@@ -102,7 +105,7 @@ TEST(Program, CutCommandLineIsNeverStarted)
 
     // One character less fits exactly and is started whole.
     parameters.pop_back();
-    EXPECT_NE(ExecuteProgram(target.probe.path.c_str(), parameters.c_str(), nullptr, 1, 10000), 0u);
+    EXPECT_NE(ExecuteProgram(target.probe.path.c_str(), parameters.c_str(), nullptr, Visibility::Shown, 10000), 0u);
     auto starts = WaitForProbeRecords(target.probe.report, "start", 1, 10000);
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].at("commandline"), target.probe.path + " " + parameters);
@@ -136,15 +139,16 @@ TEST(Program, RepeatedUseLeavesNoHandles)
     Target gui(ProbeFlavour::Gui, "leak", "Stay=20\n");
     Target console(ProbeFlavour::Console, "leakc", "");
     auto round = [&] {
-        DWORD pid = LaunchProgram(gui.probe.path.c_str(), "x", nullptr, 0, 0, 0, 0);  // hidden, idle, hidden again
+        DWORD pid = LaunchProgram(gui.probe.path.c_str(), "x", nullptr,
+                                  {false, false, false, 0});  // hidden, idle, hidden again
         EXPECT_NE(pid, 0u);
-        EXPECT_EQ(FindInstance(gui.probe.path.c_str(), ModeQuery), pid);
-        EXPECT_EQ(FindInstance(gui.probe.path.c_str(), ModeShow), pid);
+        EXPECT_EQ(FindInstance(gui.probe.path.c_str(), InstanceMode::Query), pid);
+        EXPECT_EQ(FindInstance(gui.probe.path.c_str(), InstanceMode::Show), pid);
         EXPECT_NE(OldestThreadOf(pid), 0u);
-        EXPECT_EQ(LaunchProgram(gui.probe.path.c_str(), "", nullptr, 2, 0, 0, 0), 0u);  // TERM
-        EXPECT_NE(LaunchProgram(console.probe.path.c_str(), "", nullptr, 0, 0, 0, 10), 0u);
-        EXPECT_EQ(FindInstance(console.probe.path.c_str(), ModeQuery), 0u);
-        EXPECT_EQ(LaunchProgram("exec_no_such_program_anywhere", "", nullptr, 2, 0, 0, 0), 0u);
+        EXPECT_EQ(LaunchProgram(gui.probe.path.c_str(), "", nullptr, {true, false, false, 0}), 0u);  // TERM
+        EXPECT_NE(LaunchProgram(console.probe.path.c_str(), "", nullptr, {false, false, false, 10}), 0u);
+        EXPECT_EQ(FindInstance(console.probe.path.c_str(), InstanceMode::Query), 0u);
+        EXPECT_EQ(LaunchProgram("exec_no_such_program_anywhere", "", nullptr, {true, false, false, 0}), 0u);
     };
     // Wine 8's WaitForInputIdle leaves a handle open on every call (the system's own, not
     // the product's): measured on the bare calls, for the two idle waits of a round.

@@ -1,6 +1,6 @@
-#include "launcher/program_search.h"
+#include "process/program_search.h"
 
-#include "launcher/exe_type.h"
+#include "process/exe_type.h"
 
 namespace {
 

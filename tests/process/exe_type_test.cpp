@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "launcher/exe_type.h"
+#include "process/exe_type.h"
 #include "support/support.h"
 
 namespace {

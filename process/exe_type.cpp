@@ -1,15 +1,11 @@
-#include "launcher/exe_type.h"
+#include "process/exe_type.h"
 
 #include <windows.h>
 
 #include "common/scoped.h"
+#include "process/program_core.h"
 
 namespace {
-
-// The signatures as the shell gives them: the two bytes read as a little-endian word.
-constexpr uint32_t SignatureMZ = 'M' | 'Z' << 8;
-constexpr uint32_t SignatureNE = 'N' | 'E' << 8;
-constexpr uint32_t SignaturePE = 'P' | 'E' << 8;
 
 // True when the name ends in ext (".bat" and the like), case aside.
 bool HasExtension(const char* path, const char* ext)

@@ -1,0 +1,153 @@
+#include "launcher/run_record.h"
+
+#include <windows.h>
+
+#include "common/buffers.h"
+#include "common/file_system.h"
+#include "common/text.h"
+#include "common/unattended.h"
+#include "common/unicode.h"
+#include "filecopy/file_copy_core.h"
+#include "launcher/run_record_core.h"
+
+namespace {
+
+constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
+
+void SayRecordFailed(const char* what, const char* path, DWORD error)
+{
+    char reason[PathCapacity];
+    ErrorTextOrWords(error, reason, sizeof reason);
+    char line[TextCapacity] = {};
+    bool fit = TextCopy(line, "The run's record (LogFile) ") && TextAppend(line, what) && TextAppend(line, ": ") &&
+               (!path[0] || (TextAppend(line, path) && TextAppend(line, ": "))) && TextAppend(line, reason);
+    (void)fit;
+    DebugLine(line);
+}
+
+// The record's folder, made when missing; the file part is left alone.
+void MakeFolderOf(wchar_t* path)
+{
+    size_t length = TextLength(path);
+    while (length > 0 && path[length - 1] != L'\\' && path[length - 1] != L'/') --length;
+    if (length < 2) return;
+    wchar_t kept = path[length - 1];
+    path[length - 1] = L'\0';
+    if (!IsFolder(path)) CreateFolderPath(path);
+    path[length - 1] = kept;
+}
+
+bool WriteWhole(HANDLE file, const char* bytes, DWORD length)
+{
+    DWORD written = 0;
+    return WriteFile(file, bytes, length, &written, nullptr) && written == length;
+}
+
+}  // namespace
+
+void OpenRunRecord(RunRecord& record, const char* path)
+{
+    record.File.Reset();
+    record.Failed = false;
+    if (!path[0]) return;
+    wchar_t wide[TextCapacity];
+    if (!WidenUtf8(path, wide, TextCapacity)) {
+        SayRecordFailed("cannot be opened", path, ERROR_INVALID_NAME);
+        return;
+    }
+    MakeFolderOf(wide);
+    // A new record gets its byte-order mark while no one else may open it, so the mark is
+    // written once and always first, even when launchers start together.
+    {
+        ScopedHandle fresh(CreateFileW(wide, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (fresh && !WriteWhole(fresh.Get(), ByteOrderMark, 3)) {
+            SayRecordFailed("cannot be written", path, GetLastError());
+            return;
+        }
+    }
+    // Appending only: every write lands at the end of the file as it is then, so the lines of
+    // launchers writing to one record at once never overwrite or split each other. The
+    // launcher that is writing a new record's mark holds it for a moment: a bounded retry.
+    DWORD error = ERROR_SUCCESS;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        record.File.Reset(CreateFileW(wide, FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (record.File) return;
+        error = GetLastError();
+        if (error != ERROR_SHARING_VIOLATION) break;
+        Sleep(20);
+    }
+    SayRecordFailed("cannot be opened", path, error);
+}
+
+void WriteRecordLine(RunRecord& record, const char* text)
+{
+    if (!record.File || record.Failed) return;
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    RecordStamp stamp = {
+        now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, uint32_t(GetCurrentProcessId())};
+    char line[TextCapacity + 64];
+    (void)FormatRecordLine(stamp, text, line, sizeof line);  // a cut line ends in "..."
+    if (WriteWhole(record.File.Get(), line, DWORD(TextLength(line)))) return;
+    record.Failed = true;
+    SayRecordFailed("cannot be written", "", GetLastError());
+}
+
+void RecordPrompt(RunRecord& record, const char* task, const char* promptText, bool yes, PromptAnsweredBy by)
+{
+    if (!record.File) return;
+    char text[TextCapacity];
+    DescribePrompt(task, promptText, yes, by, text, sizeof text);
+    WriteRecordLine(record, text);
+}
+
+void RecordProgram(RunRecord& record, const char* task, const ProgramOutcome& outcome)
+{
+    if (!record.File) return;
+    char reason[PathCapacity] = {};
+    if (outcome.End == ProgramEnd::NotFound || outcome.End == ProgramEnd::NotStarted)
+        ErrorTextOrWords(outcome.Error, reason, sizeof reason);
+    char text[TextCapacity];
+    DescribeProgramOutcome(task, outcome, reason, text, sizeof text);
+    WriteRecordLine(record, text);
+}
+
+namespace {
+
+// A copy's reported path (up to four wide pieces) as UTF-8.
+void JoinedAsUtf8(const JoinedText& joined, char* output, uint32_t capacity)
+{
+    wchar_t whole[TextCapacity];
+    bool fit = TextCopy(whole, joined.a) && TextAppend(whole, joined.b) && TextAppend(whole, joined.c) &&
+               TextAppend(whole, joined.d);
+    (void)fit;  // a cut path is still the best trace there is
+    if (!NarrowToUtf8(whole, output, capacity)) output[0] = '\0';
+}
+
+}  // namespace
+
+void RecordCopyEvent(void* context, const CopyEvent& event)
+{
+    CopyTally& tally = *static_cast<CopyTally*>(context);
+    if (!event.source) {
+        ++tally.Copied;
+        return;
+    }
+    ++tally.Failed;
+    if (!tally.Record->File) return;
+    char source[TextCapacity], target[TextCapacity], reason[PathCapacity], text[TextCapacity];
+    JoinedAsUtf8(*event.source, source, sizeof source);
+    JoinedAsUtf8(*event.destination, target, sizeof target);
+    ErrorTextOrWords(event.code, reason, sizeof reason);
+    DescribeCopyFailure(tally.Task, source, target, reason, text, sizeof text);
+    WriteRecordLine(*tally.Record, text);
+}
+
+void RecordCopy(const CopyTally& tally, const char* source, const char* target)
+{
+    if (!tally.Record->File) return;
+    char text[TextCapacity];
+    DescribeCopy(tally.Task, source, target, tally.Copied, tally.Failed, text, sizeof text);
+    WriteRecordLine(*tally.Record, text);
+}

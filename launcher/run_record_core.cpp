@@ -1,0 +1,118 @@
+#include "launcher/run_record_core.h"
+
+#include <initializer_list>
+
+#include "common/number.h"
+#include "common/text.h"
+#include "common/unattended_core.h"
+
+namespace {
+
+// Appends every piece; a cut is marked with "..." at the end of the buffer.
+void Join(char* text, size_t capacity, std::initializer_list<const char*> pieces)
+{
+    if (!capacity) return;
+    text[0] = '\0';
+    for (const char* piece : pieces)
+        if (!TextAppend(text, capacity, piece)) {
+            if (capacity >= 4) text[capacity - 4] = text[capacity - 3] = text[capacity - 2] = '.';
+            return;
+        }
+}
+
+void Digits(uint32_t value, char (&text)[DecimalCapacity]) { FormatUnsignedDecimal(value, text); }
+
+void TwoDigits(uint32_t value, char (&text)[3]) { FormatTwoDigits(value % 100u, text); }
+
+}  // namespace
+
+bool FormatRecordLine(const RecordStamp& stamp, const char* text, char* line, size_t capacity)
+{
+    if (capacity < 8) {
+        if (capacity) line[0] = '\0';
+        return false;
+    }
+    char year[DecimalCapacity], pid[DecimalCapacity];
+    char month[3], day[3], hour[3], minute[3], second[3];
+    Digits(stamp.Year, year);
+    Digits(stamp.ProcessId, pid);
+    TwoDigits(stamp.Month, month);
+    TwoDigits(stamp.Day, day);
+    TwoDigits(stamp.Hour, hour);
+    TwoDigits(stamp.Minute, minute);
+    TwoDigits(stamp.Second, second);
+    // Two bytes stay free for the CR LF, whatever the text.
+    size_t room = capacity - 2;
+    Join(line, room, {year, "-", month, "-", day, " ", hour, ":", minute, ":", second, " [", pid, "] "});
+    bool fit = TextLength(line) + 1 < room && AppendAsOneLine(line, room, text);
+    size_t end = TextLength(line);
+    line[end] = '\r';
+    line[end + 1] = '\n';
+    line[end + 2] = '\0';
+    return fit;
+}
+
+void DescribePrompt(const char* task, const char* promptText, bool yes, PromptAnsweredBy by, char* text,
+                    size_t capacity)
+{
+    const char* who = by == PromptAnsweredBy::User      ? ", answered by the user"
+                      : by == PromptAnsweredBy::TimeOut ? ", taken at the time-out (PromptDefault)"
+                                                        : ", nobody could see it (PromptDefault)";
+    Join(text, capacity, {task, ": prompt \"", promptText, "\": ", yes ? "Yes" : "No", who});
+}
+
+void DescribeProgramOutcome(const char* task, const ProgramOutcome& outcome, const char* errorText, char* text,
+                            size_t capacity)
+{
+    char pid[DecimalCapacity], number[DecimalCapacity];
+    Digits(outcome.ProcessId, pid);
+    const char* line = outcome.CommandLine;
+    switch (outcome.End) {
+    case ProgramEnd::Nothing: Join(text, capacity, {task, ": program ", line, ": nothing to do"}); return;
+    case ProgramEnd::NotFound:
+        Join(text, capacity, {task, ": program ", line, ": could not be found: ", errorText});
+        return;
+    case ProgramEnd::NotStarted:
+        Join(text, capacity, {task, ": program ", line, ": could not be started: ", errorText});
+        return;
+    case ProgramEnd::TooLong:
+        Join(text, capacity, {task, ": program ", line, ": not started, the command line is too long"});
+        return;
+    case ProgramEnd::FolderOpened: Join(text, capacity, {task, ": program ", line, ": folder opened"}); return;
+    case ProgramEnd::InstancesEnded:
+        Digits(outcome.Count, number);
+        Join(text, capacity, {task, ": program ", line, ": running instances ended: ", number});
+        return;
+    case ProgramEnd::InstanceShown:
+        Join(text, capacity, {task, ": program ", line, ": running instance shown, process ", pid});
+        return;
+    case ProgramEnd::Exited:
+        Digits(outcome.ExitCode, number);
+        Join(text, capacity, {task, ": program ", line, ": process ", pid, " exited with code ", number});
+        return;
+    case ProgramEnd::EndedAtTimeout:
+        Join(text, capacity, {task, ": program ", line, ": process ", pid, " ended at the time-out"});
+        return;
+    case ProgramEnd::StillRunning:
+        Join(text, capacity,
+             {task, ": program ", line, ": process ", pid, " still running when the launcher returned"});
+        return;
+    }
+    Join(text, capacity, {task, ": program ", line});
+}
+
+void DescribeCopyFailure(const char* task, const char* source, const char* target, const char* errorText, char* text,
+                         size_t capacity)
+{
+    Join(text, capacity, {task, ": copy failed: ", source, " to ", target, ": ", errorText});
+}
+
+void DescribeCopy(const char* task, const char* source, const char* target, uint32_t copied, uint32_t failed,
+                  char* text, size_t capacity)
+{
+    char copiedText[DecimalCapacity], failedText[DecimalCapacity];
+    Digits(copied, copiedText);
+    Digits(failed, failedText);
+    Join(text, capacity,
+         {task, ": copy ", source, " to ", target, ": ", copiedText, " file(s) copied, ", failedText, " failed"});
+}

@@ -1,0 +1,36 @@
+// The run's record: plain text lines, each with the local time and the launcher's process id,
+// so the lines of launchers writing to one file at once can be told apart. Free of any
+// platform call.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "process/program_outcome.h"
+
+struct RecordStamp {
+    uint16_t Year, Month, Day, Hour, Minute, Second;
+    uint32_t ProcessId;
+};
+
+// "2025-04-23 03:00:01 [4711] text" and a CR LF; text (UTF-8) is made one line. A text that
+// does not fit ends in "..." and the line still ends with CR LF. False when it was cut.
+bool FormatRecordLine(const RecordStamp& stamp, const char* text, char* line, size_t capacity);
+
+// Who answered a prompt.
+enum class PromptAnsweredBy { User, TimeOut, Nobody };
+// "<task>: prompt "<text>": Yes, answered by the user" and the like.
+void DescribePrompt(const char* task, const char* promptText, bool yes, PromptAnsweredBy by, char* text,
+                    size_t capacity);
+
+// "<task>: program <command line>: process 1234 exited with code 0" and the like; errorText
+// is the system's text (or words of ours) for outcome.Error.
+void DescribeProgramOutcome(const char* task, const ProgramOutcome& outcome, const char* errorText, char* text,
+                            size_t capacity);
+
+// "<task>: copy failed: <source> to <target>: <errorText>".
+void DescribeCopyFailure(const char* task, const char* source, const char* target, const char* errorText, char* text,
+                         size_t capacity);
+// "<task>: copy <source> to <target>: 3 file(s) copied, 1 failed".
+void DescribeCopy(const char* task, const char* source, const char* target, uint32_t copied, uint32_t failed,
+                  char* text, size_t capacity);

@@ -1,0 +1,256 @@
+#include "process/program.h"
+
+#include <shellapi.h>
+
+#include "common/buffers.h"
+#include "common/file_system.h"
+#include "common/scoped.h"
+#include "common/system_library.h"
+#include "common/text.h"
+#include "common/unattended.h"
+#include "common/window.h"
+#include "process/instance.h"
+#include "process/program_core.h"
+#include "process/program_search.h"
+
+namespace {
+
+// Tells the caller how the step ended.
+void Tell(ProgramOutcome& outcome, ProgramEnd end, uint32_t processId = 0, uint32_t error = 0)
+{
+    outcome.End = end;
+    outcome.ProcessId = processId;
+    outcome.Error = error;
+}
+
+// A found program the system would not start leaves a trace: the system's text and the
+// program text, as one debug line.
+void SayNotStarted(DWORD error, const char* program)
+{
+    char text[TextCapacity];
+    ErrorTextOrWords(error, text, PathCapacity);
+    bool fit = TextAppend(text, " ") && TextAppend(text, program);
+    (void)fit;  // a cut line is still the best trace there is
+    DebugLine(text);
+}
+
+// The system's text for the error, a line feed and the program text.
+void ShowSearchError(DWORD error, const char* program)
+{
+    char systemText[PathCapacity] = {};
+    (void)SystemErrorText(error, systemText);  // none: the error number stands in
+    char text[TextCapacity];
+    FormatExecuteError(systemText, error, program, text, sizeof text);
+    ShowExecuteError(text);
+}
+
+void ShowCommandTooLong(const char* program)
+{
+    char text[TextCapacity];
+    FormatCommandTooLong(program, text, sizeof text);
+    ShowExecuteError(text);
+}
+
+// The job a hidden program with a time-out starts in, so the time-out ends the processes it
+// started with it. Not kill-on-close: whatever runs when this process lets go keeps running.
+// A program that asks to start a process outside its job may, as it could before it was in one.
+bool AllowBreakaway(HANDLE job)
+{
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_BREAKAWAY_OK;
+    return SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) != FALSE;
+}
+
+// A program the start step created, and the job it runs in when a time-out may end it.
+struct StartedProgram {
+    ScopedHandle Process;
+    ScopedHandle Job;
+};
+
+// Opens a folder in a shell window. True when the shell did; otherwise the caller goes on as
+// for a file, which reports the failure.
+bool OpenFolder(const char* program)
+{
+    // The shell library is loaded for this alone: most runs start no folder.
+    auto shellExecute = SystemFunction<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+    auto opened =
+        shellExecute
+            ? reinterpret_cast<INT_PTR>(shellExecute(nullptr, "open", program, nullptr, nullptr, SW_SHOWDEFAULT))
+            : 0;
+    return opened > 32;
+}
+
+// Start: finds the program, starts it (suspended into a job when a time-out may end a hidden
+// program) and lets it run. A program that cannot be found or whose command line does not fit
+// gets its box and is not started. False when nothing was started.
+bool StartProgram(const char* program, const char* parameters, const char* workingDir, Visibility visibility,
+                  uint32_t milliseconds, StartedProgram& started, ProgramOutcome& outcome)
+{
+    char modulePath[TextCapacity] = {};
+    FoundProgram found = SearchProgram(program, modulePath, sizeof modulePath);
+    if (found.length == 0) {
+        Tell(outcome, ProgramEnd::NotFound, 0, found.error);
+        ShowSearchError(found.error, program);
+        return false;  // no fallback start: a program the search cannot find is not started at all
+    }
+    char commandLine[TextCapacity] = {};
+    char directory[TextCapacity] = {};
+    if (found.length >= sizeof modulePath ||
+        !JoinCommandLine(modulePath, parameters, commandLine, sizeof commandLine) ||
+        !WorkingDirectoryFor(modulePath, workingDir, directory, sizeof directory)) {
+        Tell(outcome, ProgramEnd::TooLong, 0, ERROR_FILENAME_EXCED_RANGE);
+        ShowCommandTooLong(program);
+        return false;
+    }
+
+    StartRecipe recipe = RecipeForExeType(ExeTypeOf(modulePath, found.native));
+    bool hidden = visibility == Visibility::Hidden;
+
+    // The inherited start-up values (desktop and the rest) with our own show state and title.
+    STARTUPINFOA startup;
+    startup.cb = sizeof startup;
+    GetStartupInfoA(&startup);
+    startup.cb = sizeof startup;
+    startup.lpReserved = nullptr;
+    startup.lpTitle = recipe.passTitle ? const_cast<char*>(program) : nullptr;
+    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_FORCEOFFFEEDBACK;
+    startup.wShowWindow = hidden ? SW_HIDE : SW_SHOWNORMAL;
+    startup.cbReserved2 = 0;
+    startup.lpReserved2 = nullptr;
+
+    // A hidden program that may be ended starts suspended and joins the job before it runs, so
+    // nothing it starts escapes the job.
+    if (hidden && TimeoutWaits(milliseconds)) {
+        started.Job.Reset(CreateJobObjectA(nullptr, nullptr));
+        if (started.Job && !AllowBreakaway(started.Job.Get())) started.Job.Reset();
+    }
+    PROCESS_INFORMATION created;
+    BOOL made;
+    {
+        NativeFolderView view(found.native);
+        made = CreateProcessA(recipe.passModuleName ? modulePath : nullptr, commandLine, nullptr, nullptr, FALSE,
+                              recipe.creationFlags | (started.Job ? CREATE_SUSPENDED : 0), nullptr,
+                              directory[0] ? directory : nullptr, &startup, &created);
+    }
+    (void)TextCopyForDisplay(outcome.CommandLine, sizeof outcome.CommandLine, commandLine);
+    if (!made) {
+        DWORD error = GetLastError();
+        Tell(outcome, ProgramEnd::NotStarted, 0, error);
+        SayNotStarted(error, program);
+        return false;
+    }
+    started.Process.Reset(created.hProcess);
+    ScopedHandle thread(created.hThread);
+    Tell(outcome, ProgramEnd::StillRunning, created.dwProcessId);
+    if (started.Job) {
+        // Refused where this process's own job allows no job below it: then the time-out ends
+        // the program alone.
+        if (!AssignProcessToJobObject(started.Job.Get(), started.Process.Get())) started.Job.Reset();
+        ResumeThread(thread.Get());
+    }
+    return true;
+}
+
+// Wait for ready: a hidden program is given until it is idle, within budget.
+void WaitForReady(const StartedProgram& started, uint32_t budget) { WaitForInputIdle(started.Process.Get(), budget); }
+
+// Hide: the started program's window, within what is left of the budget.
+void HideStarted(const char* program, uint32_t left) { FindInstance(program, InstanceMode::Hide, left); }
+
+// Wait for the time-out: true when the program still runs once the time-out is spent.
+bool WaitForTimeout(const StartedProgram& started, uint32_t milliseconds, uint32_t spent)
+{
+    return WaitForSingleObject(started.Process.Get(), WaitLeft(milliseconds, spent)) == WAIT_TIMEOUT;
+}
+
+// End: the program and what it started (its job), or the program alone. True when ended.
+bool EndProgram(const StartedProgram& started)
+{
+    return (started.Job ? TerminateJobObject(started.Job.Get(), 0) : TerminateProcess(started.Process.Get(), 0)) !=
+           FALSE;
+}
+
+// What the step leaves behind: whether the program still runs, else its exit code.
+void NoteExit(const StartedProgram& started, ProgramOutcome& outcome)
+{
+    DWORD code = 0;
+    if (WaitForSingleObject(started.Process.Get(), 0) == WAIT_TIMEOUT ||
+        !GetExitCodeProcess(started.Process.Get(), &code))
+        return;
+    outcome.End = ProgramEnd::Exited;
+    outcome.ExitCode = code;
+}
+
+}  // namespace
+
+DWORD LaunchProgram(const char* program, const char* parameters, const char* workingDir, const LaunchChoice& choice,
+                    ProgramOutcome* outcome)
+{
+    ProgramOutcome own;
+    ProgramOutcome& noted = outcome ? *outcome : own;
+    FillBytes(&noted, sizeof noted, 0);
+    (void)TextCopyForDisplay(noted.CommandLine, sizeof noted.CommandLine, program);
+    switch (ChooseLaunchAction(choice.Term, choice.Unhide, choice.Show)) {
+    case LaunchAction::TerminateInstances:
+        for (int32_t calls = 0; calls < TerminateCallLimit; ++calls) {
+            if (!FindInstance(program, InstanceMode::Terminate)) break;
+            ++noted.Count;
+        }
+        Tell(noted, ProgramEnd::InstancesEnded);
+        return 0;
+    case LaunchAction::ShowInstance: {
+        DWORD shown = FindInstance(program, InstanceMode::Show);
+        Tell(noted, shown ? ProgramEnd::InstanceShown : ProgramEnd::Nothing, shown);
+        if (shown) return shown;
+        if (!choice.Show) return 0;  // nothing runs, so there is nothing to unhide
+        break;
+    }
+    case LaunchAction::Execute: break;
+    }
+    return ExecuteProgram(program, parameters, workingDir, choice.Show ? Visibility::Shown : Visibility::Hidden,
+                          TimeoutMilliseconds(choice.Timeout), &noted);
+}
+
+DWORD ExecuteProgram(const char* program, const char* parameters, const char* workingDir, Visibility visibility,
+                     uint32_t milliseconds, ProgramOutcome* outcome)
+{
+    ProgramOutcome own;
+    ProgramOutcome& noted = outcome ? *outcome : own;
+    if (!outcome) FillBytes(&own, sizeof own, 0);
+    Tell(noted, ProgramEnd::Nothing);
+    if (!program || !program[0]) return 0;
+    if (IsFolder(program) && OpenFolder(program)) {
+        Tell(noted, ProgramEnd::FolderOpened);
+        return 0;
+    }
+
+    StartedProgram started;
+    if (!StartProgram(program, parameters, workingDir, visibility, milliseconds, started, noted)) return 0;
+
+    // The idle wait and the hiding count against the time-out, so a program that never gets
+    // that far is still ended in time; with no time-out they are bounded all the same.
+    bool hidden = visibility == Visibility::Hidden;
+    DWORD spent = 0;
+    if (hidden) {
+        DWORD begin = GetTickCount();
+        uint32_t budget = StartWaitBudget(milliseconds);
+        WaitForReady(started, budget);
+        HideStarted(program, WaitLeft(budget, GetTickCount() - begin));
+        spent = GetTickCount() - begin;
+    }
+    // Still running when the time is up: a hidden program is ended with what it started, a
+    // shown one left alone.
+    bool timedOut = TimeoutWaits(milliseconds) && WaitForTimeout(started, milliseconds, spent);
+    if (timedOut && hidden && EndProgram(started)) {
+        noted.End = ProgramEnd::EndedAtTimeout;
+        return 0;  // ended: no process id to give
+    }
+    NoteExit(started, noted);
+    return noted.ProcessId;
+}
+
+void ShowExecuteError(const char* text)
+{
+    if (TellUnseen(ExecuteErrorCaption, text)) return;  // nobody could answer a box: a debug line instead
+    MessageBoxA(nullptr, text, ExecuteErrorCaption, MB_ICONHAND);
+}

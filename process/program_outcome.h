@@ -1,0 +1,28 @@
+// How a program step ended, as the run's record tells it. Free of any platform call.
+#pragma once
+
+#include <cstdint>
+
+#include "common/buffers.h"
+
+enum class ProgramEnd : int32_t {
+    Nothing,         // no program text, or Unhide with no instance running
+    NotFound,        // the search failed (Error: its code)
+    NotStarted,      // found, but the system refused to start it (Error: its code)
+    TooLong,         // the command line would not fit: nothing was started
+    FolderOpened,    // a folder opened in a shell window
+    InstancesEnded,  // Term: Count instances ended
+    InstanceShown,   // Unhide or Show: a running instance (ProcessId) was shown
+    Exited,          // the program ended within the wait, with ExitCode
+    EndedAtTimeout,  // still running at the time-out: ended
+    StillRunning,    // still running when the step returned
+};
+
+struct ProgramOutcome {
+    ProgramEnd End;
+    uint32_t ProcessId;
+    uint32_t ExitCode;
+    uint32_t Error;
+    uint32_t Count;
+    char CommandLine[TextCapacity];  // the line started, or the program text when none was formed
+};

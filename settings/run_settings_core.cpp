@@ -1,0 +1,19 @@
+#include "settings/run_settings_core.h"
+
+#include "common/text.h"
+
+bool ParsePromptDefault(const char* text)
+{
+    return TextEqualsIgnoreCase(text, "Yes") || TextEqualsIgnoreCase(text, "TRUE") || TextEquals(text, "1");
+}
+
+uint32_t ParsePromptTimeout(const char* text)
+{
+    while (*text == ' ' || *text == '\t') ++text;
+    uint32_t seconds = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        seconds = seconds * 10u + uint32_t(*text - '0');
+        if (seconds > LongestPromptTimeout) return LongestPromptTimeout;
+    }
+    return seconds;
+}

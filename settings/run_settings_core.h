@@ -1,0 +1,21 @@
+// The settings file's [RUN] section: how a run that nobody may watch answers its prompts and
+// where it keeps its record. The values and their reading, free of any platform call.
+#pragma once
+
+#include <cstdint>
+
+#include "common/buffers.h"
+
+struct RunSettings {
+    bool PromptDefaultYes;          // PromptDefault: the answer nobody gave (default No)
+    uint32_t PromptTimeoutSeconds;  // PromptTimeout: 0 waits for the user as ever
+    char LogFile[TextCapacity];     // LogFile, unexpanded (UTF-8); empty: no record
+};
+
+// PromptDefault: "Yes", "TRUE" and "1" (letter case ignored) read as Yes, anything else as No.
+bool ParsePromptDefault(const char* text);
+// PromptTimeout: the decimal digits at its start, blanks before them skipped; anything else
+// reads as 0. A number past what a 32-bit count of milliseconds holds saturates there.
+uint32_t ParsePromptTimeout(const char* text);
+// The longest time-out a prompt takes: its milliseconds still fit 32 bits.
+constexpr uint32_t LongestPromptTimeout = 0xFFFFFFFEu / 1000u;

@@ -1,0 +1,94 @@
+// Runs nobody watches, the platform-free parts: the [RUN] values, the record's lines, and the
+// words for an error the system has no text for.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/unattended_core.h"
+#include "launcher/run_record_core.h"
+#include "settings/run_settings_core.h"
+
+TEST(RunSection, PromptDefaultAndTimeoutReadAsDocumented)
+{
+    struct Answer {
+        const char* text;
+        bool yes;
+    } answers[] = {{"Yes", true}, {"yes", true}, {"TRUE", true}, {"true", true}, {"1", true},
+                   {"No", false}, {"", false},   {"0", false},   {"2", false},   {"Yes please", false}};
+    for (const Answer& a : answers) EXPECT_EQ(ParsePromptDefault(a.text), a.yes) << a.text;
+
+    struct Seconds {
+        const char* text;
+        uint32_t seconds;
+    } timeouts[] = {{"", 0},
+                    {"3", 3},
+                    {" 30", 30},
+                    {"30s", 30},
+                    {"x3", 0},
+                    {"-3", 0},
+                    // past what a wait in milliseconds holds: the longest one it does
+                    {"4294967297", 4294967u},
+                    {"99999999999999999999", 4294967u}};
+    for (const Seconds& t : timeouts) EXPECT_EQ(ParsePromptTimeout(t.text), t.seconds) << t.text;
+}
+
+TEST(RunRecord, LinesCarryTimeAndProcessAndStayOneLine)
+{
+    RecordStamp stamp = {2025, 4, 23, 3, 0, 1, 4711};
+    char line[128];
+    struct Case {
+        const char* text;
+        const char* line;
+    } cases[] = {
+        {"start", "2025-04-23 03:00:01 [4711] start\r\n"},
+        {"Copy file(s)?\n\nC:\\a\n\nTo\n\nD:\\b", "2025-04-23 03:00:01 [4711] Copy file(s)? C:\\a To D:\\b\r\n"},
+        {"tab\there\r\n", "2025-04-23 03:00:01 [4711] tab here\r\n"},
+        {"\xE6\x97\xA5\xE6\x9C\xAC.txt", "2025-04-23 03:00:01 [4711] \xE6\x97\xA5\xE6\x9C\xAC.txt\r\n"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_TRUE(FormatRecordLine(stamp, c.text, line, sizeof line));
+        EXPECT_STREQ(line, c.line);
+    }
+    std::string tooLong(500, 'q');
+    EXPECT_FALSE(FormatRecordLine(stamp, tooLong.c_str(), line, sizeof line));
+    std::string cut = line;
+    EXPECT_EQ(cut.size(), sizeof line - 1);
+    EXPECT_EQ(cut.substr(cut.size() - 5), "...\r\n");
+}
+
+TEST(RunRecord, StepsSayWhatHappened)
+{
+    char text[512];
+    ProgramOutcome outcome = {};
+    std::string commandLine = "C:\\t\\a.exe x";
+    commandLine.copy(outcome.CommandLine, commandLine.size());
+    outcome.ProcessId = 12;
+    struct Case {
+        ProgramEnd end;
+        const char* tail;
+    } cases[] = {
+        {ProgramEnd::Exited, ": process 12 exited with code 3"},
+        {ProgramEnd::EndedAtTimeout, ": process 12 ended at the time-out"},
+        {ProgramEnd::StillRunning, ": process 12 still running when the launcher returned"},
+        {ProgramEnd::NotStarted, ": could not be started: Bad format."},
+    };
+    outcome.ExitCode = 3;
+    for (const Case& c : cases) {
+        outcome.End = c.end;
+        DescribeProgramOutcome("MAIN TASK", outcome, "Bad format.", text, sizeof text);
+        EXPECT_EQ(std::string(text), std::string("MAIN TASK: program C:\\t\\a.exe x") + c.tail);
+    }
+    DescribePrompt("PREVIOUS TASK", "Copy file(s)?", true, PromptAnsweredBy::TimeOut, text, sizeof text);
+    EXPECT_STREQ(text, "PREVIOUS TASK: prompt \"Copy file(s)?\": Yes, taken at the time-out (PromptDefault)");
+    DescribeCopy("MAIN TASK", "C:\\s", "D:\\t", 3, 1, text, sizeof text);
+    EXPECT_STREQ(text, "MAIN TASK: copy C:\\s to D:\\t: 3 file(s) copied, 1 failed");
+}
+
+TEST(ErrorWords, TheCodeWhenTheSystemHasNoText)
+{
+    char text[32];
+    ErrorCodeWords(1234, text, sizeof text);
+    EXPECT_STREQ(text, "Error 1234.");
+    ErrorCodeWords(0xFFFFFFFFu, text, sizeof text);
+    EXPECT_STREQ(text, "Error 4294967295.");
+}

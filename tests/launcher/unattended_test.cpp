@@ -1,0 +1,212 @@
+// Runs nobody watches, end to end: the launcher in a window station no one can see, prompts
+// that close by themselves, and the record a run leaves.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <thread>
+
+#include "helpers/probe_report.h"
+#include "support/runner.h"
+
+namespace {
+
+std::string Section(const std::string& name, const std::string& body) { return "[" + name + "]\r\n" + body; }
+
+bool AnyLineHas(const RunResult& run, const std::string& part)
+{
+    for (const std::string& line : run.debugLines)
+        if (line.find(part) != std::string::npos) return true;
+    return false;
+}
+
+// The record's lines, after its byte-order mark.
+std::vector<std::string> RecordLines(const std::string& content)
+{
+    std::vector<std::string> lines;
+    size_t at = content.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+    while (at < content.size()) {
+        size_t end = content.find("\r\n", at);
+        if (end == std::string::npos) end = content.size();
+        lines.push_back(content.substr(at, end - at));
+        at = end + 2;
+    }
+    return lines;
+}
+
+// "2025-04-23 03:00:01 [4711] text": a whole line of one launcher.
+const std::regex WholeLine(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \[\d+\] [^\r\n]+)");
+
+size_t CountHaving(const std::vector<std::string>& lines, const std::string& part)
+{
+    size_t n = 0;
+    for (const std::string& line : lines) n += line.find(part) != std::string::npos;
+    return n;
+}
+
+// The probe started once, or not at all (the launcher has returned: a start would be recorded).
+void ExpectStarted(const Probe& target, bool started)
+{
+    if (started)
+        EXPECT_EQ(WaitForProbeRecords(target.report, "start", 1, 10000).size(), 1u);
+    else
+        EXPECT_TRUE(ReadProbeRecords(target.report, "start").empty());
+}
+
+}  // namespace
+
+// A box on a station nobody can see waits for ever; each of these must return by itself.
+TEST(UnseenStation, NoBoxWaitsAndTheRunEndsAsAfterTheBox)
+{
+    TempFolder folder;
+    Probe target = PlaceProbe(folder, ProbeFlavour::Gui, "unseen_target", "Window=0\n");
+    std::string prompting = Section("OPTIONS", "Program=" + target.path + "\r\nAskExecute=1\r\n");
+    struct Case {
+        const char* name;
+        std::optional<std::string> ini;
+        std::string arguments;
+        bool started;
+        const char* debugLine;  // a piece of the line that stands in for the box
+    } cases[] = {
+        {"a prompt with no [RUN]: No", prompting, "", false, "MAIN TASK: Please confirm: Execute application"},
+        {"a prompt with PromptDefault=Yes", prompting + Section("RUN", "PromptDefault=Yes\r\n"), "", true,
+         "MAIN TASK: Please confirm: Execute application"},
+        {"a program not found, command-line mode", std::nullopt, "unseen_no_such_program", false,
+         "Error when executing: "},
+        {"the help boxes", std::nullopt, "", false,
+         "The Stowlet initialization file example (stowlet.ini).: [OPTIONS]"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileA(target.report.c_str());
+        RunOptions options;
+        options.folder = folder.Path();
+        options.ini = c.ini;
+        if (!c.ini) DeleteFileA((folder / "Stowlet.ini").c_str());
+        options.arguments = c.arguments;
+        options.invisibleStation = true;
+        options.captureDebug = true;
+        options.timeoutMs = 30000;  // the bounded wait: a box would hold the run past it
+        RunResult run = RunStowlet(options);
+        ASSERT_TRUE(run.started);
+        EXPECT_FALSE(run.timedOut);
+        EXPECT_EQ(run.exitCode, 0u);
+        EXPECT_TRUE(AnyLineHas(run, c.debugLine));
+        ExpectStarted(target, c.started);
+    }
+    EndProcessesNamed(target.fileName);
+}
+
+// Nobody answers: the box shows as ever, closes by itself and PromptDefault answers.
+TEST(PromptTimeout, AnUnansweredPromptClosesAndTakesTheDefault)
+{
+    TempFolder folder;
+    Probe target = PlaceProbe(folder, ProbeFlavour::Gui, "timeout_target", "Window=0\n");
+    struct Case {
+        const char* run;
+        bool started;
+    } cases[] = {{"PromptTimeout=3\r\nPromptDefault=Yes\r\n", true}, {"PromptTimeout=3\r\n", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.run);
+        DeleteFileA(target.report.c_str());
+        RunOptions options;
+        options.folder = folder.Path();
+        options.ini = Section("OPTIONS", "Program=" + target.path + "\r\nAskExecute=1\r\n") + Section("RUN", c.run);
+        options.answerBoxes = false;
+        RunResult run = RunStowlet(options);
+        EXPECT_FALSE(run.timedOut);
+        EXPECT_EQ(run.exitCode, 0u);
+        ASSERT_EQ(run.boxes.size(), 1u);
+        EXPECT_EQ(run.boxes[0].caption, "MAIN TASK: Please confirm");
+        EXPECT_EQ(run.boxes[0].text, "Execute application in HIDDEN mode?\n\n" + target.path);
+        ExpectStarted(target, c.started);
+    }
+    EndProcessesNamed(target.fileName);
+}
+
+TEST(RunRecordFile, ACopyThatFailsAProgramThatCannotStartAndOneEndedAtTheTimeout)
+{
+    TempFolder folder;
+    ASSERT_TRUE(CreateDirectoryA((folder / "src").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((folder / "dst").c_str(), nullptr));
+    ASSERT_TRUE(WriteWholeFile(folder / "src\\a.txt", "new"));
+    ASSERT_TRUE(WriteWholeFile(folder / "dst\\a.txt", "old"));  // no overwrite: the copy fails
+    ASSERT_TRUE(WriteWholeFile(folder / "readme.txt", "a document, no program"));
+    Probe target = PlaceProbe(folder, ProbeFlavour::Gui, "record_target", "Window=0\nStay=30\n");
+    std::string record = folder / "logs\\nightly\\run.log";  // its folders are missing
+    std::string ini =
+        Section("RUN", "LogFile=" + folder.Path() + "\\logs\\nightly\\run.log\r\n") +
+        Section("PREVIOUS", "CopySource=" + folder.Path() + "\\src\\a.txt\r\nCopyTarget=" + folder.Path() +
+                                "\\dst\\\r\nCopyOverwrite=0\r\nCopyBeforeExecute=1\r\nProgram=" + folder.Path() +
+                                "\\readme.txt\r\n") +
+        Section("OPTIONS", "Program=" + target.path + "\r\nTimeout=1\r\n");
+    RunOptions options;
+    options.folder = folder.Path();
+    options.ini = ini;
+    options.captureDebug = true;
+    RunResult run = RunStowlet(options);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(run.boxes.empty());
+    // The program that could not start leaves a debug line with the program text.
+    EXPECT_TRUE(AnyLineHas(run, folder.Path() + "\\readme.txt"));
+
+    std::string content = ReadWholeFile(record);
+    EXPECT_EQ(content.rfind("\xEF\xBB\xBF", 0), 0u);  // UTF-8 with a byte-order mark
+    std::vector<std::string> lines = RecordLines(content);
+    ASSERT_GE(lines.size(), 6u) << content;
+    for (const std::string& line : lines) EXPECT_TRUE(std::regex_match(line, WholeLine)) << line;
+    EXPECT_NE(lines.front().find("] start: " + run.exePath), std::string::npos);
+    EXPECT_NE(lines.front().find("desktop visible"), std::string::npos);
+    EXPECT_NE(lines.back().find("] end"), std::string::npos);
+    std::string src = folder.Path() + "\\src\\a.txt";
+    std::string dst = folder.Path() + "\\dst\\";
+    EXPECT_EQ(CountHaving(lines, "PREVIOUS TASK: copy failed: " + src + " to " + dst + ": "), 1u) << content;
+    EXPECT_EQ(CountHaving(lines, "PREVIOUS TASK: copy " + src + " to " + dst + ": 0 file(s) copied, 1 failed"), 1u);
+    EXPECT_EQ(CountHaving(lines, "PREVIOUS TASK: program " + folder.Path() + "\\readme.txt: could not be started: "),
+              1u);
+    EXPECT_EQ(CountHaving(lines, " ended at the time-out"), 1u);
+    EXPECT_EQ(CountHaving(lines, "MAIN TASK: program " + target.path), 1u);
+    EndProcessesNamed(target.fileName);
+}
+
+TEST(RunRecordFile, TwoLaunchersAppendingAtOnceWriteWholeLines)
+{
+    TempFolder folder;
+    constexpr int Files = 40;
+    ASSERT_TRUE(CreateDirectoryA((folder / "src").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((folder / "dst").c_str(), nullptr));
+    for (int i = 0; i < Files; ++i) {
+        std::string name = "file" + std::to_string(i) + ".txt";
+        ASSERT_TRUE(WriteWholeFile(folder / ("src\\" + name), "new"));
+        ASSERT_TRUE(WriteWholeFile(folder / ("dst\\" + name), "old"));  // each copy fails: a line each
+    }
+    std::string record = folder / "shared.log";
+    std::string ini = Section("RUN", "LogFile=" + record + "\r\n") +
+                      Section("OPTIONS", "CopySource=" + folder.Path() + "\\src\r\nCopyTarget=" + folder.Path() +
+                                             "\\dst\r\nCopyOverwrite=0\r\nCopyBeforeExecute=1\r\n");
+    RunResult runs[2];
+    std::thread second([&] {
+        RunOptions options;
+        options.folder = folder.Path();
+        options.exeName = "Second.exe";
+        options.ini = ini;
+        runs[1] = RunStowlet(options);
+    });
+    RunOptions options;
+    options.folder = folder.Path();
+    options.exeName = "First.exe";
+    options.ini = ini;
+    runs[0] = RunStowlet(options);
+    second.join();
+    for (const RunResult& run : runs) EXPECT_EQ(run.exitCode, 0u);
+
+    std::string content = ReadWholeFile(record);
+    EXPECT_EQ(content.rfind("\xEF\xBB\xBF", 0), 0u);
+    EXPECT_EQ(content.find("\xEF\xBB\xBF", 1), std::string::npos);  // one mark, at the start
+    std::vector<std::string> lines = RecordLines(content);
+    EXPECT_EQ(lines.size(), size_t(2 * (Files + 3))) << content;  // start, the failures, the copy, end
+    for (const std::string& line : lines) EXPECT_TRUE(std::regex_match(line, WholeLine)) << line;
+    EXPECT_EQ(CountHaving(lines, "MAIN TASK: copy failed: "), size_t(2 * Files));
+    for (const RunResult& run : runs)
+        EXPECT_EQ(CountHaving(lines, "[" + std::to_string(run.pid) + "] "), size_t(Files + 3));
+}

@@ -1,0 +1,151 @@
+// The settings window's binding of the task records to its controls, on a plain window holding
+// child controls with the dialog's ids.
+#include <windows.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "settings/settings_file.h"
+#include "support/support.h"
+#include "ui/settings_binding.h"
+#include "ui/settings_layout.h"
+
+namespace {
+
+TaskRecords Records;  // large: kept off the stack
+
+const SettingsKey& Key(const char* name)
+{
+    for (const SettingsKey& key : SettingsKeys)
+        if (std::strcmp(key.Name, name) == 0) return key;
+    ADD_FAILURE() << name;
+    return SettingsKeys[0];
+}
+
+int32_t& Number(TaskId id, const char* name) { return NumberField(Records.Of(id), Key(name)); }
+
+// Child controls with the settings window's ids: edits for texts and numbers, check boxes for flags.
+class ControlWindow {
+public:
+    ControlWindow()
+    {
+        window_ = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPED, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+        for (TaskId id : {TaskPrevious, TaskMain})
+            for (const SettingsKey& key : SettingsKeys) {
+                bool box = key.Kind == KeyKind::Flag || key.Kind == KeyKind::Show;
+                CreateWindowExA(0, box ? "BUTTON" : "EDIT", "", WS_CHILD | (box ? BS_AUTOCHECKBOX : ES_AUTOHSCROLL), 0,
+                                0, 100, 20, window_, reinterpret_cast<HMENU>(INT_PTR(ControlOfKey(key, id))), nullptr,
+                                nullptr);
+            }
+    }
+    ~ControlWindow() { DestroyWindow(window_); }
+    HWND Get() const { return window_; }
+
+    void SetText(TaskId id, const char* name, const std::string& text)
+    {
+        EXPECT_TRUE(SetDlgItemTextA(window_, ControlOfKey(Key(name), id), text.c_str())) << name;
+    }
+    std::string GetText(TaskId id, const char* name)
+    {
+        static char text[TextCapacity + 16];
+        GetDlgItemTextA(window_, ControlOfKey(Key(name), id), text, sizeof text);
+        return text;
+    }
+    void Check(TaskId id, const char* name, bool checked)
+    {
+        CheckDlgButton(window_, ControlOfKey(Key(name), id), checked ? BST_CHECKED : BST_UNCHECKED);
+    }
+    bool Checked(TaskId id, const char* name)
+    {
+        return IsDlgButtonChecked(window_, ControlOfKey(Key(name), id)) == BST_CHECKED;
+    }
+
+private:
+    HWND window_;
+};
+
+}  // namespace
+
+TEST(SettingsBinding, ShowsTheRecordsInTheirControls)
+{
+    TempFolder folder;
+    std::string path = folder / "controls.ini";
+    ASSERT_TRUE(WriteWholeFile(path,
+                               "[PREVIOUS]\nProgram=notepad\nShow=TRUE\nCopySubFolders=0\n"
+                               "[OPTIONS]\nTimeout=45\nCopyModifiedFilesMinute=-3\n"));
+    ControlWindow window;
+    window.Check(TaskPrevious, "CopySubFolders", true);
+    window.SetText(TaskMain, "Program", "stale");
+    LoadSettings(path.c_str(), Records);
+    ShowRecords(window.Get(), Records);
+    EXPECT_EQ(window.GetText(TaskPrevious, "Program"), "notepad");
+    EXPECT_EQ(window.GetText(TaskMain, "Program"), "");
+    EXPECT_TRUE(window.Checked(TaskPrevious, "Show"));
+    EXPECT_FALSE(window.Checked(TaskPrevious, "CopySubFolders"));
+    EXPECT_TRUE(window.Checked(TaskPrevious, "CopyOverwrite"));  // absent: default 1
+    EXPECT_FALSE(window.Checked(TaskMain, "Term"));
+    // The dialog's own id of the main task's time-out.
+    EXPECT_EQ(GetDlgItemInt(window.Get(), 79, nullptr, FALSE), 45u);
+    EXPECT_EQ(window.GetText(TaskPrevious, "Timeout"), "0");
+    EXPECT_EQ(window.GetText(TaskMain, "CopyModifiedFilesMinute"), "4294967293");  // numbers shown unsigned
+}
+
+// What the controls show goes into the records; a control left as shown keeps the stored value.
+TEST(SettingsBinding, TakesTheControlsAndKeepsWhatWasLeftAlone)
+{
+    ControlWindow window;
+    std::memset(&Records, 0, sizeof Records);
+    Number(TaskPrevious, "Show") = 5;
+    Number(TaskPrevious, "Term") = -3;
+    Number(TaskPrevious, "Unhide") = 7;
+    Number(TaskMain, "Timeout") = -1;
+    Number(TaskMain, "CopyModifiedFilesHour") = 4;
+    std::strcpy(Records.Main.Parameters, "cut");
+    std::strcpy(Records.Main.WorkingDir, "cut too");
+    Records.CutTextKeys[TaskMain] = (1u << 5) | (1u << 6);
+    ShowRecords(window.Get(), Records);
+
+    window.Check(TaskPrevious, "Unhide", false);
+    window.Check(TaskMain, "AskCopy", true);
+    window.SetText(TaskMain, "CopyModifiedFilesHour", "abc");  // read as the file would read it
+    window.SetText(TaskMain, "CopyModifiedFilesMinute", "12");
+    window.SetText(TaskMain, "WorkingDir", "C:\\edited");
+    window.SetText(TaskPrevious, "Program", "\"C:\\My Tools\\app.exe\"");
+    ASSERT_EQ(TakeControls(window.Get(), Records), 0);
+
+    EXPECT_EQ(Number(TaskPrevious, "Show"), 5);
+    EXPECT_EQ(Number(TaskPrevious, "Term"), -3);
+    EXPECT_EQ(Number(TaskPrevious, "Unhide"), 0);
+    EXPECT_EQ(Number(TaskMain, "AskCopy"), 1);
+    EXPECT_EQ(Number(TaskMain, "Timeout"), -1);
+    EXPECT_EQ(Number(TaskMain, "CopyModifiedFilesHour"), 0);
+    EXPECT_EQ(Number(TaskMain, "CopyModifiedFilesMinute"), 12);
+    EXPECT_STREQ(Records.Previous.Program, "\"C:\\My Tools\\app.exe\"");
+    EXPECT_STREQ(Records.Main.WorkingDir, "C:\\edited");
+    EXPECT_EQ(Records.CutTextKeys[TaskMain], 1u << 5);  // Parameters left as loaded stays cut
+}
+
+TEST(SettingsBinding, RefusesWhatCannotBeStoredAsTyped)
+{
+    ControlWindow window;
+    struct Case {
+        const char* name;
+        TaskId id;
+        const char* key;
+        std::string text;
+    } cases[] = {
+        {"wrapped form too long", TaskMain, "Program", "\"" + std::string(TextCapacity - 4, 'x') + "\""},
+        {"text longer than its field", TaskPrevious, "Parameters", std::string(TextCapacity, 'y')},
+        {"number longer than its field", TaskMain, "Timeout", std::string(PathCapacity, '9')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::memset(&Records, 0, sizeof Records);
+        ShowRecords(window.Get(), Records);
+        window.SetText(c.id, c.key, c.text);
+        std::strcpy(Records.Main.Program, "untouched");
+        EXPECT_EQ(TakeControls(window.Get(), Records), ControlOfKey(Key(c.key), c.id));
+        EXPECT_STREQ(Records.Main.Program, "untouched");
+    }
+}
