@@ -16,8 +16,9 @@
 
 namespace {
 
-// Each level of the walk takes some 600 bytes of stack: a folder deeper than this below the
-// source (paths of at least 2,048 characters) is reported and skipped, never a stack overflow.
+// Each level of the walk takes about 1 KB of stack (most of it the level's listing): a folder
+// deeper than this below the source (paths of at least 2,048 characters) is reported and
+// skipped, never a stack overflow.
 constexpr int32_t DeepestLevel = 1024;
 
 // A path that grows by a name on the way down the walk and is cut back on the way up, so one
@@ -64,10 +65,11 @@ struct CopyRun {
     // The target folder while it lies below the source: the walk never enters it, so the files
     // it has just copied are not found and copied again into ever deeper folders.
     PathBuffer guardedTarget;
+    // The file at hand is written here, in its target folder, and takes its final name whole.
+    PathBuffer temporary;
+    wchar_t temporaryName[LongestName + 1];
     bool guardActive;
     int32_t depth;  // levels below the source folder
-    // The entry at hand: each listing is done with it before the walk descends.
-    WIN32_FIND_DATAW found;
     wchar_t fullPath[LongPathCapacity];
     wchar_t line[LongPathCapacity + 2 * PathCapacity];
 };
@@ -192,31 +194,111 @@ void GuardTargetFolder(CopyRun& run)
 
 void WalkFolder(CopyRun& run, const wchar_t* pattern);
 
-// Copies the file at run.source to the path at run.target, whose folder ends at folderEnd;
-// a failure's destination is shown as far as shownTarget.
-[[gnu::noinline]] void CopySingleFile(CopyRun& run, size_t folderEnd, size_t shownTarget)
+// run.temporary: the temporary name of the file at run.target, whose folder ends at folderEnd.
+bool SetTemporaryPath(CopyRun& run, size_t folderEnd)
 {
-    bool folderMade = MakeTargetFolder(run, folderEnd);
-    DWORD flags = run.settings.overwrite ? 0 : COPY_FILE_FAIL_IF_EXISTS;
-    if (CopyFileExW(run.source.text, run.target.text, nullptr, nullptr, nullptr, flags)) return TellCopied(run);
+    if (!TemporaryName(run.target.text + folderEnd, run.temporaryName, LongestName + 1)) return false;
+    CopyBytes(run.target.text, run.temporary.text, folderEnd * sizeof(wchar_t));
+    run.temporary.Cut(folderEnd);
+    return run.temporary.Push(run.temporaryName);
+}
+
+// Removes the temporary file, which may carry a read-only source's attribute. False when there
+// was none or it stays.
+bool RemoveTemporary(CopyRun& run)
+{
+    SetFileAttributesW(run.temporary.text, FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileW(run.temporary.text);
+}
+
+// The source copied to the temporary name; the error code, or ERROR_SUCCESS.
+DWORD CopyToTemporary(CopyRun& run)
+{
+    if (CopyFileExW(run.source.text, run.temporary.text, nullptr, nullptr, nullptr, 0)) return ERROR_SUCCESS;
     DWORD error = GetLastError();
+    // A cut run's leftover with a read-only or hidden source's attributes, which CopyFile does
+    // not replace: removed, and the copy made once more.
+    if (error != ERROR_ACCESS_DENIED || !RemoveTemporary(run)) return error;
+    return CopyFileExW(run.source.text, run.temporary.text, nullptr, nullptr, nullptr, 0) ? ERROR_SUCCESS
+                                                                                          : GetLastError();
+}
+
+// A file in use is not replaced, and the system says only "access denied". The copy used to
+// report what opening it for writing answers, the sharing violation: that code when it is so.
+DWORD InUseError(const wchar_t* path, DWORD error)
+{
+    ScopedHandle file(CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+    if (file) return error;
+    DWORD opening = GetLastError();
+    return opening == ERROR_SHARING_VIOLATION || opening == ERROR_LOCK_VIOLATION ? opening : error;
+}
+
+// Copies the file at run.source to the path at run.target, whose folder ends at folderEnd: under
+// its temporary name, then to its final name in one step, so a run ended at any moment leaves
+// under the final name the old file or the new one, whole. The error code, or ERROR_SUCCESS.
+DWORD PlaceFile(CopyRun& run, size_t folderEnd)
+{
+    // Copied onto itself the file would be replaced by its copy; the system refuses that copy.
+    if (SamePath(run.source, run.target)) return ERROR_SHARING_VIOLATION;
+    bool folderMade = MakeTargetFolder(run, folderEnd);
+    if (!SetTemporaryPath(run, folderEnd)) return ERROR_FILENAME_EXCED_RANGE;
+    bool overwrite = run.settings.overwrite != 0;
+    // Looked at before a large file is copied in vain.
+    DWORD existing = GetFileAttributesW(run.target.text);
+    if (existing != INVALID_FILE_ATTRIBUTES) {
+        if (!overwrite) {
+            RemoveTemporary(run);  // what a run cut while replacing it left
+            return ERROR_FILE_EXISTS;
+        }
+        // CopyFile refuses to replace a read-only or hidden file, and a folder is no file.
+        if (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY))
+            return ERROR_ACCESS_DENIED;
+    }
+    DWORD error = CopyToTemporary(run);
     if (error == ERROR_PATH_NOT_FOUND && folderMade) {
         // The folder made earlier in this run is gone: make it afresh, once.
         run.madeFolder.Cut(0);
         MakeTargetFolder(run, folderEnd);
-        if (CopyFileExW(run.source.text, run.target.text, nullptr, nullptr, nullptr, flags)) return TellCopied(run);
-        error = GetLastError();
+        error = CopyToTemporary(run);
     }
+    if (error == ERROR_SUCCESS &&
+        !MoveFileExW(run.temporary.text, run.target.text, overwrite ? MOVEFILE_REPLACE_EXISTING : 0)) {
+        error = GetLastError();
+        // Placed by another since it was looked at: refused as any existing file is.
+        if (error == ERROR_ALREADY_EXISTS && !overwrite) error = ERROR_FILE_EXISTS;
+        if (error == ERROR_ACCESS_DENIED && overwrite) error = InUseError(run.target.text, error);
+    }
+    if (error != ERROR_SUCCESS) RemoveTemporary(run);
+    return error;
+}
+
+// Copies the file at run.source to the path at run.target, whose folder ends at folderEnd;
+// a failure's destination is shown as far as shownTarget.
+[[gnu::noinline]] void CopySingleFile(CopyRun& run, size_t folderEnd, size_t shownTarget)
+{
+    DWORD error = PlaceFile(run, folderEnd);
+    if (error == ERROR_SUCCESS) return TellCopied(run);
     wchar_t kept = run.target.text[shownTarget];
     run.target.text[shownTarget] = L'\0';
     ReportFailure(run, Shown(run.source.text), Shown(run.target.text), error);
     run.target.text[shownTarget] = kept;
 }
 
-// Walks the subfolder at hand (run.found) with pattern into the same-named target subfolder.
-void EnterSubfolder(CopyRun& run, const wchar_t* pattern)
+// One level's listing: its own search and the entry at hand, so the levels below never
+// overwrite the entry this one works on.
+struct FolderListing {
+    ScopedFind search;
+    WIN32_FIND_DATAW found;
+
+    bool Next() { return FindNextFileW(search.Get(), &found); }
+    const wchar_t* Name() const { return found.cFileName; }
+    bool IsFolder() const { return found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY; }
+};
+
+// Walks the subfolder name with pattern into the same-named target subfolder.
+void EnterSubfolder(CopyRun& run, const wchar_t* name, const wchar_t* pattern)
 {
-    const wchar_t* name = run.found.cFileName;
     if (IsSkippedGitFolder(run, name)) return;
     size_t sourceLength = run.source.length;
     size_t targetLength = run.target.length;
@@ -238,10 +320,9 @@ void EnterSubfolder(CopyRun& run, const wchar_t* pattern)
     run.target.Cut(targetLength);
 }
 
-// Copies the file at hand (run.found) from the source folder into the target folder.
-void CopyFoundFile(CopyRun& run)
+// Copies the file name from the source folder into the target folder.
+void CopyFoundFile(CopyRun& run, const wchar_t* name)
 {
-    const wchar_t* name = run.found.cFileName;
     size_t sourceLength = run.source.length;
     size_t targetLength = run.target.length;
     if (run.source.Push(name) && run.target.Push(name)) {
@@ -255,50 +336,57 @@ void CopyFoundFile(CopyRun& run)
     run.target.Cut(targetLength);
 }
 
-// Lists the entries of the source folder that match pattern into found; an empty owner when
-// there are none or the folder cannot be listed.
-[[gnu::noinline]] HANDLE ListFolder(CopyRun& run, const wchar_t* pattern)
+// Lists the entries of the source folder that match pattern; false when there are none or the
+// folder cannot be listed.
+bool ListFolder(CopyRun& run, const wchar_t* pattern, FolderListing& listing)
 {
     size_t sourceLength = run.source.length;
     if (!run.source.Push(pattern)) {
         ReportFailure(run, Shown(run.source.text, pattern), Shown(run.target.text), ERROR_FILENAME_EXCED_RANGE);
-        return INVALID_HANDLE_VALUE;
+        return false;
     }
-    HANDLE search = FindFirstFileW(run.source.text, &run.found);
+    listing.search.Reset(FindFirstFileW(run.source.text, &listing.found));
     run.source.Cut(sourceLength);
-    return search;
+    return bool(listing.search);
 }
 
 // WalkFolder with the same pattern in each subfolder of the source folder.
-void WalkSubfolders(CopyRun& run, const wchar_t* pattern)
+[[gnu::noinline]] void WalkSubfolders(CopyRun& run, const wchar_t* pattern)
 {
-    ScopedFind search(ListFolder(run, L"*"));
-    if (!search) return;
+    FolderListing listing;
+    if (!ListFolder(run, L"*", listing)) return;
     do {
-        if (!(run.found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || IsDotEntry(run.found.cFileName)) continue;
-        EnterSubfolder(run, pattern);
-    } while (FindNextFileW(search.Get(), &run.found));
+        if (listing.IsFolder() && !IsDotEntry(listing.Name())) EnterSubfolder(run, listing.Name(), pattern);
+    } while (listing.Next());
+}
+
+// The entries of the source folder that match pattern: the files copied, the folders entered
+// when all and subfolders say so.
+[[gnu::noinline]] void WalkEntries(CopyRun& run, const wchar_t* pattern, bool all, bool subfolders)
+{
+    FolderListing listing;
+    if (!ListFolder(run, pattern, listing)) return;
+    do {
+        if (IsDotEntry(listing.Name())) continue;
+        if (listing.IsFolder()) {
+            // A specific pattern reaches the subfolders through WalkSubfolders; entering the
+            // folders it happens to match as well would walk them twice.
+            if (all && subfolders) EnterSubfolder(run, listing.Name(), pattern);
+        } else if (PassesFilter(run, listing.found.ftLastWriteTime)) {
+            CopyFoundFile(run, listing.Name());
+        }
+    } while (listing.Next());
 }
 
 // Copies the entries of the source folder (run.source) that match pattern into the target
-// folder (run.target); both end with a backslash.
+// folder (run.target); both end with a backslash. Each listing lives in a routine of its own,
+// so a level's stack holds one.
 void WalkFolder(CopyRun& run, const wchar_t* pattern)
 {
     bool all = IsAllPattern(pattern);
     bool subfolders = run.settings.subfolders == 1;
     if (!all && subfolders) WalkSubfolders(run, pattern);
-    ScopedFind search(ListFolder(run, pattern));
-    if (!search) return;
-    do {
-        if (IsDotEntry(run.found.cFileName)) continue;
-        if (run.found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            // A specific pattern reaches the subfolders through WalkSubfolders; entering the
-            // folders it happens to match as well would walk them twice.
-            if (all && subfolders) EnterSubfolder(run, pattern);
-        } else if (PassesFilter(run, run.found.ftLastWriteTime)) {
-            CopyFoundFile(run);
-        }
-    } while (FindNextFileW(search.Get(), &run.found));
+    WalkEntries(run, pattern, all, subfolders);
 }
 
 void CopyFileSource(CopyRun& run, bool resolved)
@@ -308,8 +396,9 @@ void CopyFileSource(CopyRun& run, bool resolved)
         return;
     }
     {
-        ScopedFind search(FindFirstFileW(run.source.text, &run.found));
-        if (!search || !PassesFilter(run, run.found.ftLastWriteTime)) return;
+        FolderListing listing;
+        listing.search.Reset(FindFirstFileW(run.source.text, &listing.found));
+        if (!listing.search || !PassesFilter(run, listing.found.ftLastWriteTime)) return;
     }
     if (!Resolve(run, run.givenTarget, run.target)) {
         ReportGiven(run, ERROR_FILENAME_EXCED_RANGE);

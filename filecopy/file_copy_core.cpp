@@ -66,6 +66,29 @@ bool PassesCutOff(uint64_t localWriteTime, uint32_t cutOffMinutes, uint64_t runS
     return sum >= runStartTime;
 }
 
+bool TemporaryName(const wchar_t* name, wchar_t* output, size_t capacity)
+{
+    constexpr size_t SuffixLength = sizeof TemporarySuffix / sizeof TemporarySuffix[0] - 1;
+    constexpr size_t HashLength = 16;
+    size_t length = TextLength(name);
+    if (length + SuffixLength <= LongestName)
+        return TextCopy(output, capacity, name) && TextAppend(output, capacity, TemporarySuffix);
+    // FNV-1a over the UTF-16 units: any change of the name changes it, and it needs no table.
+    uint64_t hash = 14695981039346656037ull;
+    for (size_t i = 0; i < length; ++i) {
+        wchar_t c = name[i] >= L'a' && name[i] <= L'z' ? wchar_t(name[i] - L'a' + L'A') : name[i];
+        hash = (hash ^ uint16_t(c)) * 1099511628211ull;
+    }
+    size_t kept = LongestName - SuffixLength - 1 - HashLength;
+    if (name[kept - 1] >= 0xD800 && name[kept - 1] <= 0xDBFF) --kept;  // never half a letter
+    wchar_t tail[1 + HashLength + 1];
+    tail[0] = L'~';
+    for (size_t i = 0; i < HashLength; ++i) tail[1 + i] = L"0123456789abcdef"[(hash >> (60 - 4 * i)) & 0xF];
+    tail[1 + HashLength] = L'\0';
+    return TextCopyN(output, capacity, name, kept) && TextAppend(output, capacity, tail) &&
+           TextAppend(output, capacity, TemporarySuffix);
+}
+
 bool ComposeReportLine(wchar_t* line, size_t capacity, const wchar_t* ownName, const wchar_t* label,
                        const JoinedText& text)
 {

@@ -98,6 +98,42 @@ void FormAndLongPath(fuzz::Input& in)
     FUZZ_CHECK(ClassifySource(path.c_str(), isFolder) == expectedForm, "ClassifySource", Show(path));
     FUZZ_CHECK(IsAllPattern(path.c_str()) == (path == L"*.*"), "IsAllPattern");
 
+    // The temporary name: the name and the suffix while they fit one name; else the name's
+    // start, "~", 16 hex digits and the suffix, the same for a spelling in other ASCII case.
+    {
+        const std::wstring suffix = TemporarySuffix;
+        WideBuffer out(capacity);
+        bool fit = TemporaryName(last.c_str(), out.text.get(), capacity);
+        if (capacity > 0) {
+            std::wstring name = out.Text("TemporaryName");
+            if (last.size() + suffix.size() <= LongestName) {
+                FUZZ_CHECK(fit == (last.size() + suffix.size() < capacity), "TemporaryName fit flag", Show(last));
+                if (fit) FUZZ_CHECK(name == last + suffix, "TemporaryName", Show(last) + ": " + Show(name));
+            } else if (fit) {
+                size_t start = name.size() - suffix.size() - 17;
+                FUZZ_CHECK(name.size() <= LongestName && name.size() > suffix.size() + 17, "TemporaryName length",
+                           Show(name));
+                FUZZ_CHECK(
+                    start + 1 >= LongestName - suffix.size() - 17 && name.substr(0, start) == last.substr(0, start) &&
+                        name[start] == L'~' &&
+                        name.substr(start + 1, 16).find_first_not_of(L"0123456789abcdef") == std::wstring::npos &&
+                        name.substr(start + 17) == suffix,
+                    "TemporaryName long form", Show(last) + ": " + Show(name));
+                // One file to a file system that ignores letter case.
+                auto upper = [](std::wstring text) {
+                    for (wchar_t& c : text) c = c >= L'a' && c <= L'z' ? wchar_t(c - 32) : c;
+                    return text;
+                };
+                WideBuffer again(LongestName + 1);
+                FUZZ_CHECK(TemporaryName(upper(last).c_str(), again.text.get(), LongestName + 1) &&
+                               upper(again.Text("TemporaryName")) == upper(name),
+                           "TemporaryName differs by letter case", Show(last));
+            } else {
+                FUZZ_CHECK(capacity <= LongestName, "TemporaryName failed with room", Show(last));
+            }
+        }
+    }
+
     // The long-path form is the path after its prefix, and shows as the path again.
     auto starts = [&](const wchar_t* start) { return path.rfind(start, 0) == 0; };
     bool drive = path.size() >= 3 && iswalpha(path[0]) && path[0] < 0x80 && path[1] == L':' && path[2] == L'\\';

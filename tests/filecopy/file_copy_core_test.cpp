@@ -135,4 +135,57 @@ TEST(CutOff, BoundaryInclusiveFuturePassesNoWrap)
     EXPECT_FALSE(PassesCutOff(999, UINT32_MAX, late));
 }
 
+// A copy is written as "<name>.stowlet-partial" beside its final name; where that would pass the
+// 255-character limit of one name, the name's start, "~", 16 hex digits that stand for the whole
+// name, and the same ending.
+TEST(TemporaryName, BesideItsFileWithinTheNameLimit)
+{
+    const std::wstring suffix = L".stowlet-partial";
+    auto temporary = [](const std::wstring& name) {
+        wchar_t out[256];
+        EXPECT_TRUE(TemporaryName(name.c_str(), out, std::size(out))) << name;
+        return std::wstring(out);
+    };
+    EXPECT_EQ(temporary(L"a.doc"), L"a.doc" + suffix);
+    EXPECT_EQ(temporary(L"日本語.txt"), L"日本語.txt" + suffix);
+    const std::wstring fits(255 - suffix.size(), L'n');
+    EXPECT_EQ(temporary(fits), fits + suffix);
+
+    // The long form: within the limit, its file's start kept, and the same file always gives the
+    // same name, whatever the letter case it is spelled in (one file to the file system).
+    struct Case {
+        std::wstring name;
+        std::wstring sameFile;  // another spelling of the same file
+        std::wstring other;     // another file with the same start
+    } cases[] = {
+        {fits + L"x", fits + L"X", fits + L"y"},
+        {std::wstring(255, L'a'), std::wstring(254, L'a') + L"A", std::wstring(254, L'a') + L"b"},
+        {std::wstring(300, L'Ω'), std::wstring(300, L'Ω'), std::wstring(299, L'Ω') + L"x"},
+    };
+    for (const Case& c : cases) {
+        std::wstring name = temporary(c.name);
+        SCOPED_TRACE(c.name.substr(0, 8) + L"... of " + std::to_wstring(c.name.size()));
+        EXPECT_LE(name.size(), 255u);
+        ASSERT_GT(name.size(), suffix.size() + 17);
+        EXPECT_EQ(name.substr(name.size() - suffix.size()), suffix);
+        size_t start = name.size() - suffix.size() - 17;
+        EXPECT_EQ(name.substr(0, start), c.name.substr(0, start));
+        EXPECT_EQ(name[start], L'~');
+        EXPECT_EQ(name.substr(start + 1, 16).find_first_not_of(L"0123456789abcdef"), std::wstring::npos);
+        EXPECT_EQ(temporary(c.sameFile), name);
+        EXPECT_NE(temporary(c.other), name);
+    }
+
+    // A letter outside the basic plane is never cut in half.
+    std::wstring pairs;
+    while (pairs.size() < 300) pairs += L"\xD83D\xDE00";
+    std::wstring name = temporary(L"x" + pairs);
+    size_t end = name.find(L'~');
+    EXPECT_FALSE(name[end - 1] >= 0xD800 && name[end - 1] <= 0xDBFF);
+    EXPECT_NE(name, temporary(pairs));
+
+    wchar_t small[21];
+    EXPECT_FALSE(TemporaryName(L"abcde", small, std::size(small)));
+}
+
 }  // namespace

@@ -79,6 +79,25 @@ void SetWriteTime(const std::string& path, uint64_t utc)
     CloseHandle(file);
 }
 
+void SetAttributes(const std::string& path, DWORD attributes)
+{
+    EXPECT_TRUE(SetFileAttributesW(Extended(path).c_str(), attributes)) << path;
+}
+
+// The attributes and last-write time the file system gives for path.
+WIN32_FILE_ATTRIBUTE_DATA Stat(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    EXPECT_TRUE(GetFileAttributesExW(Extended(path).c_str(), GetFileExInfoStandard, &data)) << path;
+    return data;
+}
+
+uint64_t WriteTime(const std::string& path)
+{
+    FILETIME time = Stat(path).ftLastWriteTime;
+    return uint64_t(time.dwHighDateTime) << 32 | time.dwLowDateTime;
+}
+
 // Every entry below root, relative to it; folders end with a backslash.
 void ListInto(const std::string& root, const std::string& relative, std::set<std::string>& entries)
 {
@@ -115,7 +134,7 @@ void RemoveAll(const std::string& path)
             if (name == "." || name == "..") continue;
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveAll(path + "\\" + name);
-            else
+            else if (SetFileAttributesW(Extended(path + "\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL))
                 DeleteFileW(Extended(path + "\\" + name).c_str());
         } while (FindNextFileW(search, &found));
         FindClose(search);
@@ -235,7 +254,7 @@ struct CopyRun {
     std::string currentDirectory;
 };
 
-std::vector<std::string> RunDriver(const CopyRun& run)
+RunOptions DriverOptions(const CopyRun& run)
 {
     RunOptions options;
     options.arguments = std::to_string(run.runStart) + " " + std::to_string(run.skipGit) + " " +
@@ -244,7 +263,12 @@ std::vector<std::string> RunDriver(const CopyRun& run)
     options.captureDebug = true;
     options.currentDirectory = run.currentDirectory;
     options.timeoutMs = 60000;
-    RunResult result = RunProgram(BuiltProgram("filecopy_driver.exe"), options);
+    return options;
+}
+
+std::vector<std::string> RunDriver(const CopyRun& run)
+{
+    RunResult result = RunProgram(BuiltProgram("filecopy_driver.exe"), DriverOptions(run));
     EXPECT_TRUE(result.started);
     EXPECT_FALSE(result.timedOut);
     EXPECT_FALSE(result.crashed);
@@ -280,6 +304,7 @@ struct Row {
     std::map<std::string, std::string> contents = {};  // other contents expected
     std::function<Holds(const Paths&)> setup = {};
     std::vector<std::string> absent = {};  // paths that must not exist afterwards
+    std::function<void(const Paths&)> check = {};
 };
 
 // A list of 70 patterns that match nothing before the one that does: far longer than a path.
@@ -293,6 +318,14 @@ std::string LongList()
 const std::string TooLongPattern = std::string(300, 'x') + "*";
 
 void PutOld(const Paths& p, const std::string& relative) { Put(p.target + "\\" + relative, "old"); }
+// The temporary file of relative as a run cut while copying it leaves it.
+void PutCut(const Paths& p, const std::string& relative)
+{
+    Put(p.target + "\\" + relative + ".stowlet-partial", "cut");
+}
+
+// 255 characters, the longest name a file system takes.
+const std::string NameAtTheLimit = std::string(251, 'n') + ".txt";
 
 // The target folder exists before the walk (as on any run after the first), so the walk
 // lists it whatever the file system's order.
@@ -372,6 +405,7 @@ const Row Rows[] = {
      .contents = {{"copy.doc", "sub\\s.doc"}}},
     {.name = "missing file: nothing, silently", .source = "{S}\\none.doc", .listing = {}},
     {.name = "pattern matching nothing: nothing, silently", .source = "{S}\\*.none", .listing = {}},
+    // What a cut run leaves of a.doc and c.txt: both go, whether the file is copied or refused.
     {.name = "overwrite off leaves the target and reports it",
      .source = "{S}",
      .subfolders = 0,
@@ -383,8 +417,11 @@ const Row Rows[] = {
      .setup =
          [](const Paths& p) {
              PutOld(p, "a.doc");
+             PutCut(p, "a.doc");
+             PutCut(p, "c.txt");
              return Holds{};
          }},
+    // The copy keeps the source's attributes and last-write time, as CopyFileEx gives them.
     {.name = "overwrite on replaces",
      .source = "{S}",
      .subfolders = 0,
@@ -393,6 +430,52 @@ const Row Rows[] = {
      .setup =
          [](const Paths& p) {
              PutOld(p, "a.doc");
+             SetWriteTime(p.source + "\\a.doc", Written);
+             SetAttributes(p.source + "\\c.txt", FILE_ATTRIBUTE_READONLY);
+             return Holds{};
+         },
+     .check =
+         [](const Paths& p) {
+             EXPECT_EQ(WriteTime(p.target + "\\a.doc"), Written);
+             EXPECT_EQ(WriteTime(p.target + "\\c.txt"), WriteTime(p.source + "\\c.txt"));
+             EXPECT_TRUE(Stat(p.target + "\\c.txt").dwFileAttributes & FILE_ATTRIBUTE_READONLY);
+         }},
+    // CopyFile refuses a read-only or hidden target with access denied.
+    {.name = "overwrite on: read-only and hidden targets stay, reported",
+     .source = "{S}",
+     .subfolders = 0,
+     .listing = TopFiles,
+     .reports = {{"{S}\\a.doc", "{T}\\a.doc", ERROR_ACCESS_DENIED}, {"{S}\\b.xls", "{T}\\b.xls", ERROR_ACCESS_DENIED}},
+     .contents = {{"a.doc", "old"}, {"b.xls", "old"}},
+     .setup =
+         [](const Paths& p) {
+             PutOld(p, "a.doc");
+             PutOld(p, "b.xls");
+             SetAttributes(p.target + "\\a.doc", FILE_ATTRIBUTE_READONLY);
+             SetAttributes(p.target + "\\b.xls", FILE_ATTRIBUTE_HIDDEN);
+             return Holds{};
+         }},
+    // A leftover of a read-only or hidden source has its attributes; one of no file stays.
+    {.name = "a cut run's temporary file goes with the next copy of its file",
+     .source = "{S}",
+     .subfolders = 0,
+     .listing = {"a.doc", "b.xls", "c.txt", "zz.doc.stowlet-partial"},
+     .contents = {{"zz.doc.stowlet-partial", "cut"}},
+     .setup =
+         [](const Paths& p) {
+             PutCut(p, "a.doc");
+             PutCut(p, "b.xls");
+             SetAttributes(p.target + "\\b.xls.stowlet-partial", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+             PutCut(p, "zz.doc");
+             return Holds{};
+         }},
+    {.name = "a name at the length limit",
+     .source = "{S}",
+     .subfolders = 0,
+     .listing = {"a.doc", "b.xls", "c.txt", NameAtTheLimit},
+     .setup =
+         [](const Paths& p) {
+             Put(p.source + "\\" + NameAtTheLimit, NameAtTheLimit);
              return Holds{};
          }},
     {.name = "overwrite off, single file reported",
@@ -482,6 +565,8 @@ const Row Rows[] = {
      .listing = {"a.doc", "c.txt"},
      .reports = {{"{S}\\b.xls", "{T}\\b.xls", ERROR_SHARING_VIOLATION}},
      .setup = [](const Paths& p) { return Holds{Lock(p.source + "\\b.xls")}; }},
+    // The copy is made and then cannot take the name: the old file stays whole, the temporary
+    // one goes, and the code is the sharing violation of the file in use, as it always was.
     {.name = "locked target: reported, the walk goes on",
      .source = "{S}",
      .subfolders = 0,
@@ -553,6 +638,7 @@ void CheckRow(const Row& row)
         }
     }
     for (const std::string& path : row.absent) EXPECT_FALSE(FileExists(path)) << path;
+    if (row.check) row.check(paths);
 }
 
 TEST(FileCopy, EndToEnd)
@@ -686,6 +772,89 @@ TEST(FileCopy, EveryNameAndLength)
         EXPECT_EQ(result.debugLinesWide[i], line) << i;
     }
     EXPECT_EQ(Get(paths.target + "\\日本語.txt"), "old");
+}
+
+// Each name in folder with its size.
+std::map<std::string, uint64_t> Sizes(const std::string& folder)
+{
+    std::map<std::string, uint64_t> sizes;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Extended(folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return sizes;
+    do sizes[Narrow(found.cFileName)] = uint64_t(found.nFileSizeHigh) << 32 | found.nFileSizeLow;
+    while (FindNextFileW(search, &found));
+    FindClose(search);
+    return sizes;
+}
+
+// The run ended as a scheduler's time limit, a logoff or a shutdown ends it, while it copies
+// large files: at the first change it makes in the target folder (a new name, or a file's size).
+// Every file under its final name is then the old copy or the new one, whole, and the next run
+// completes the target exactly, with nothing left of the cut run.
+TEST(FileCopy, RunEndedWhileCopying)
+{
+    const std::vector<std::string> names = {"one.bin", "two.bin", "three.bin"};
+    struct Case {
+        const char* name;
+        int overwrite;
+    } cases[] = {{"overwrite on, old copies present", 1}, {"overwrite off", 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scratch scratch;
+        const Paths& paths = scratch.paths();
+        std::map<std::string, std::string> contents;
+        for (const std::string& name : names) {
+            contents[name] = std::string(48 << 20, name[1]);
+            Put(paths.source + "\\" + name, contents[name]);
+            if (c.overwrite) PutOld(paths, name);
+        }
+        MakeFolders(paths.target);
+        const std::map<std::string, uint64_t> before = Sizes(paths.target);
+
+        CopyRun run;
+        run.source = paths.source;
+        run.target = paths.target;
+        run.overwrite = c.overwrite;
+        RunOptions options = DriverOptions(run);
+        options.captureDebug = false;
+        // Watched from before the start, so no change goes unseen.
+        HANDLE change = FindFirstChangeNotificationA(paths.target.c_str(), FALSE,
+                                                     FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE);
+        ASSERT_NE(change, INVALID_HANDLE_VALUE);
+        bool changed = false;
+        options.whileRunning = [&](HANDLE process) {
+            const DWORD deadline = GetTickCount() + 30000;
+            const HANDLE events[] = {change, process};
+            for (DWORD left = 30000; int(left) > 0; left = deadline - GetTickCount()) {
+                // Both signalled: the change is seen first.
+                if (WaitForMultipleObjects(2, events, FALSE, left) != WAIT_OBJECT_0) return;
+                if (Sizes(paths.target) != before) {
+                    changed = true;
+                    TerminateProcess(process, 1);
+                    return;
+                }
+                FindNextChangeNotification(change);
+            }
+        };
+        RunResult cut = RunProgram(BuiltProgram("filecopy_driver.exe"), options);
+        FindCloseChangeNotification(change);
+        EXPECT_TRUE(changed);
+        EXPECT_FALSE(cut.timedOut);
+
+        std::vector<Report> refused;
+        for (const std::string& entry : ListTree(paths.target)) {
+            if (!contents.count(entry)) continue;  // what the cut copy left under another name
+            std::string content = ReadWholeFile(paths.target + "\\" + entry);
+            EXPECT_TRUE(content == contents[entry] || (c.overwrite && content == "old"))
+                << entry << " holds " << content.size() << " bytes";
+            if (!c.overwrite) refused.push_back({"{S}\\" + entry, "{T}\\" + entry, ERROR_FILE_EXISTS});
+        }
+
+        EXPECT_EQ(Triples(RunDriver(run)), Triples(LinesOf(refused, paths)));
+        EXPECT_EQ(ListTree(paths.target), Listing(names.begin(), names.end()));
+        for (const std::string& name : names)
+            EXPECT_TRUE(ReadWholeFile(paths.target + "\\" + name) == contents[name]) << name;
+    }
 }
 
 }  // namespace

@@ -186,8 +186,9 @@ RunResult RunProgram(const std::string& exePath, const RunOptions& options)
         ResumeThread(info.hThread);
         if (options.captureDebug) {
             DebugUntilExit(result, info.hProcess, deadline);
-        } else if (WaitForSingleObject(info.hProcess, options.timeoutMs) == WAIT_TIMEOUT) {
-            result.timedOut = true;
+        } else {
+            if (options.whileRunning) options.whileRunning(info.hProcess);
+            if (WaitForSingleObject(info.hProcess, options.timeoutMs) == WAIT_TIMEOUT) result.timedOut = true;
         }
         if (result.timedOut) {
             TerminateProcess(info.hProcess, 0xDEAD);

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,6 +28,9 @@ struct RunOptions {
     // whether or not anyone is logged on gets: a box there waits for ever.
     bool invisibleStation = false;
     DWORD timeoutMs = 30000;
+    // Called once the program runs, before the wait (not with captureDebug): a test may watch
+    // what it does and end it there.
+    std::function<void(HANDLE process)> whileRunning;
 };
 
 // Owns the job holding the run's processes: they end when it goes away.
