@@ -37,13 +37,14 @@ const char LinkUnderlineProperty[] = "_Hyperlink_Underline_Font_";
 constexpr COLORREF LinkColor = 0xC40000;  // blue 196
 constexpr size_t AboutTemplateCapacity = 1024;
 
-// The open box's state, reached from its handle: the arguments of RunAboutDialog and the
-// picture made when it opened.
+// The open box's state, reached from its handle: the arguments of RunAboutDialog and what the
+// box makes when it opens. It outlives the window, so what it owns goes with it.
 struct AboutState {
     HWND owner;
     HICON icon;
-    const char* ownPath;  // whose file version the caption shows
-    HBITMAP picture;      // none when it could not be made; deleted when the box closes
+    const char* ownPath;       // whose file version the caption shows
+    ScopedBitmap picture;      // none when it could not be made
+    ScopedFont linkUnderline;  // the link's font while the pointer is over it
 };
 
 AboutState* StateOf(HWND dialog) { return reinterpret_cast<AboutState*>(GetWindowLongPtrA(dialog, GWLP_USERDATA)); }
@@ -91,13 +92,6 @@ void OpenGuide(HWND dialog, const char* ownPath)
     gAboutShell.shellExecute(dialog, nullptr, target, nullptr, nullptr, SW_SHOWDEFAULT);
 }
 
-void ForgetPicture(AboutState* state)
-{
-    if (!state) return;
-    if (state->picture) DeleteObject(state->picture);
-    state->picture = nullptr;
-}
-
 LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     return CallPreviousProcedure(window, LinkProcProperty, message, wParam, lParam);
@@ -117,7 +111,7 @@ void RunAboutDialog(HWND owner, HICON icon, const char* ownPath)
     alignas(4) unsigned char block[AboutTemplateCapacity] = {};
     const DialogHeader header = {0x00080840, 0, 0, 0, 304, 324, AboutCaption, 8, "MS Sans Serif"};
     if (!BuildDialogTemplate(header, AboutControls, 3, block, sizeof block, WidenAnsi)) return;
-    AboutState start = {owner, icon, ownPath, nullptr};
+    AboutState start = {owner, icon, ownPath, {}, {}};
     DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(block), owner, AboutDlgProc,
                             reinterpret_cast<LPARAM>(&start));
 }
@@ -129,9 +123,10 @@ INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
         AboutState* start = reinterpret_cast<AboutState*>(lParam);
         if (start) SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(start->icon));
-        ForgetPicture(start);
-        if (start) start->picture = LoadPictureResource(nullptr, AboutPictureResource);
-        MakeHyperlink(dialog, AboutLinkId);
+        if (start) {
+            start->picture.Reset(LoadPictureResource(nullptr, AboutPictureResource));
+            MakeHyperlink(dialog, AboutLinkId, start->linkUnderline);
+        }
         SetVersionCaption(dialog, start ? start->ownPath : nullptr);
         return FALSE;
     }
@@ -147,15 +142,11 @@ INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         }
         return FALSE;
     case WM_CLOSE: EndDialog(dialog, 0); return FALSE;
-    case WM_DESTROY:
-        // Made anew at each opening, so each closing lets it go.
-        ForgetPicture(StateOf(dialog));
-        return FALSE;
     default: return FALSE;
     }
 }
 
-BOOL MakeHyperlink(HWND dialog, int id)
+BOOL MakeHyperlink(HWND dialog, int id, ScopedFont& underline)
 {
     HWND control = GetDlgItem(dialog, id);
     if (!control) return FALSE;
@@ -174,8 +165,8 @@ BOOL MakeHyperlink(HWND dialog, int id)
     LOGFONTA description = {};
     if (GetObjectA(font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT), sizeof description, &description)) {
         description.lfUnderline = 1;
-        HFONT underline = CreateFontIndirectA(&description);
-        if (underline) SetPropA(control, LinkUnderlineProperty, underline);
+        underline.Reset(CreateFontIndirectA(&description));
+        if (underline) SetPropA(control, LinkUnderlineProperty, underline.Get());
     }
     return TRUE;
 }
@@ -229,8 +220,7 @@ LRESULT CALLBACK HyperlinkProc(HWND control, UINT message, WPARAM wParam, LPARAM
         WNDPROC original = RemoveSubclass(control, LinkProcProperty);
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetPropA(control, LinkFontProperty)), FALSE);
         RemovePropA(control, LinkFontProperty);
-        HANDLE underline = RemovePropA(control, LinkUnderlineProperty);
-        if (underline) DeleteObject(static_cast<HGDIOBJ>(underline));
+        RemovePropA(control, LinkUnderlineProperty);  // the font is its owner's to free
         return original ? CallWindowProcA(original, control, message, wParam, lParam)
                         : DefWindowProcA(control, message, wParam, lParam);
     }
@@ -266,24 +256,27 @@ HBITMAP PictureDataToBitmap(const void* data, DWORD size)
     }
     const HRESULT com = initialize(nullptr);
     HBITMAP bitmap = nullptr;
-    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
-    void* bytes = copy ? GlobalLock(copy) : nullptr;
-    if (bytes) {
-        CopyBytes(data, bytes, size);
-        GlobalUnlock(copy);
-        IStream* stream = nullptr;
-        // The stream owns the copy from here on: releasing it frees the copy, once.
-        if (SUCCEEDED(streamOn(copy, TRUE, &stream)) && stream) {
-            copy = nullptr;
-            IPicture* picture = nullptr;
-            if (SUCCEEDED(loadPicture(stream, 0, TRUE, IID_IPicture, reinterpret_cast<void**>(&picture))) && picture) {
-                bitmap = RenderPictureToBitmap(picture);
-                picture->Release();
+    {
+        // The COM objects go before COM is left.
+        ScopedGlobal copy(GlobalAlloc(GMEM_MOVEABLE, size));
+        void* bytes = copy ? GlobalLock(copy.Get()) : nullptr;
+        if (bytes) {
+            CopyBytes(data, bytes, size);
+            GlobalUnlock(copy.Get());
+            IStream* made = nullptr;
+            // The stream owns the copy from here on: releasing it frees the copy, once.
+            if (SUCCEEDED(streamOn(copy.Get(), TRUE, &made)) && made) {
+                copy.Detach();
+                ScopedCom<IStream> stream(made);
+                IPicture* loaded = nullptr;
+                if (SUCCEEDED(loadPicture(stream.Get(), 0, TRUE, IID_IPicture, reinterpret_cast<void**>(&loaded))) &&
+                    loaded) {
+                    ScopedCom<IPicture> picture(loaded);
+                    bitmap = RenderPictureToBitmap(picture.Get());
+                }
             }
-            stream->Release();
         }
     }
-    if (copy) GlobalFree(copy);
     if (SUCCEEDED(com)) uninitialize();
     return bitmap;
 }
@@ -327,7 +320,7 @@ HBITMAP RenderPictureToBitmap(IPicture* picture)
 HBITMAP AboutPictureOf(HWND box)
 {
     const AboutState* state = box ? StateOf(box) : nullptr;
-    return state ? state->picture : nullptr;
+    return state ? state->picture.Get() : nullptr;
 }
 
 void PaintPicture(HWND window, int x, int y, int width, int height)
@@ -339,6 +332,6 @@ void PaintPicture(HWND window, int x, int y, int width, int height)
     if (!state || !state->picture) return;
     ScopedMemoryDC memory(CreateCompatibleDC(paint.Get()));
     if (!memory) return;
-    ScopedSelect selected(memory.Get(), state->picture);
+    ScopedSelect selected(memory.Get(), state->picture.Get());
     BitBlt(paint.Get(), x, y, width, height, memory.Get(), 0, 0, SRCCOPY);
 }

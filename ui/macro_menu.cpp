@@ -10,10 +10,7 @@ namespace {
 const char MenuStateProperty[] = "MACRO_MENU";
 const char EditProcProperty[] = "MACRO_EDIT_PROC";
 
-MacroMenuState* StateOf(HWND field)
-{
-    return static_cast<MacroMenuState*>(GetPropA(GetParent(field), MenuStateProperty));
-}
+MacroMenuState* StateOf(HWND field) { return static_cast<MacroMenuState*>(GetPropA(field, MenuStateProperty)); }
 
 }  // namespace
 
@@ -28,29 +25,16 @@ HMENU BuildMacroMenu()
 void InstallMacroMenu(HWND dialog, MacroMenuState& state)
 {
     state.Dialog = dialog;
-    state.Menu = BuildMacroMenu();
+    state.Menu.Reset(BuildMacroMenu());
     state.Field = nullptr;
-    SetPropA(dialog, MenuStateProperty, &state);
     for (size_t i = 0; i < MacroFieldCount; ++i) {
         HWND field = GetDlgItem(dialog, MacroFieldIds[i]);
         state.SubclassTable[i].field = field;
         state.SubclassTable[i].previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(field, GWLP_WNDPROC));
+        if (!field) continue;
+        SetPropA(field, MenuStateProperty, &state);
         SubclassWindow(field, EditProcProperty, MacroEditProc);
     }
-}
-
-void ReleaseMacroMenu(MacroMenuState& state)
-{
-    if (state.Menu) DestroyMenu(state.Menu);
-    // The fields outlive this call by a few messages: they go back to their own procedures.
-    for (EditSubclass& entry : state.SubclassTable) {
-        if (entry.field) RemoveSubclass(entry.field, EditProcProperty);
-        entry = {};
-    }
-    if (state.Dialog) RemovePropA(state.Dialog, MenuStateProperty);
-    state.Menu = nullptr;
-    state.Dialog = nullptr;
-    state.Field = nullptr;
 }
 
 namespace {
@@ -61,6 +45,13 @@ bool ControlDown() { return (GetKeyState(VK_CONTROL) & 0x8000) != 0; }
 
 LRESULT CALLBACK MacroEditProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_NCDESTROY) {
+        // The field's last message: it goes back to its own procedure and forgets the state.
+        RemovePropA(field, MenuStateProperty);
+        WNDPROC original = RemoveSubclass(field, EditProcProperty);
+        return original ? CallWindowProcA(original, field, message, wParam, lParam)
+                        : DefWindowProcA(field, message, wParam, lParam);
+    }
     MacroMenuState* state = StateOf(field);
     if (state && message == WM_CHAR && wParam == ' ' && ControlDown()) {
         // The field is the window the character came to, which is the focus window when a key
@@ -72,8 +63,8 @@ LRESULT CALLBACK MacroEditProc(HWND field, UINT message, WPARAM wParam, LPARAM l
         GetCaretPos(&caret);
         int id = GetDlgCtrlID(field);
         SetForegroundWindow(state->Dialog);
-        UINT command = UINT(TrackPopupMenu(state->Menu, TPM_RETURNCMD, rect.left + caret.x, rect.bottom + caret.y, 0,
-                                           state->Dialog, nullptr));
+        UINT command = UINT(TrackPopupMenu(state->Menu.Get(), TPM_RETURNCMD, rect.left + caret.x, rect.bottom + caret.y,
+                                           0, state->Dialog, nullptr));
         if (command) InsertMacro(command, field, id);
         return 0;  // CTRL+SPACE never types a blank
     }

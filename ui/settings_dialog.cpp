@@ -275,13 +275,6 @@ INT_PTR CALLBACK SettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         return FALSE;
     }
     case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
-    case WM_DESTROY:
-        if (SettingsWindowState* state = SettingsWindowStateOf(dialog)) {
-            ReleaseMacroMenu(state->Menu);
-            state->Tooltip = nullptr;
-        }
-        SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
-        return FALSE;
     default: return FALSE;
     }
 }
