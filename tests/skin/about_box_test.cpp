@@ -80,7 +80,7 @@ protected:
         ComputeStartupValues(Startup);
         if (!Startup.AppIcon) Startup.AppIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IconApplication));
         // The settings window makes the texture before the About box can open.
-        if (!gBackgroundTexture) MakeTextureBitmap(2, RECT{0, 0, 240, 60}, 30, 15, 0, 0, &gBackgroundTexture, nullptr);
+        if (!gBackgroundTexture) MakeTextureBitmap(RECT{0, 0, 240, 60}, 30, gBackgroundTexture);
     }
     void SetUp() override
     {
