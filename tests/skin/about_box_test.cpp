@@ -306,6 +306,14 @@ TEST_F(AboutBoxTest, LinkUnderlinesOnHoverShowsAHandIsBlueAndOpensTheGuide)
         EXPECT_TRUE(IsWindowVisible(box));
         return false;
     });
+    // The caption's version is read from a program in that folder as well.
+    const std::string copy = folder + "Stowlet.exe";
+    char version[260] = {}, copied[260] = {};
+    EXPECT_TRUE(CopyFileW(WideOf(Startup.OwnPath).c_str(), WideOf(copy).c_str(), FALSE));
+    EXPECT_EQ(ReadFileVersion(copy.c_str(), copied, sizeof copied), 1);
+    EXPECT_EQ(ReadFileVersion(Startup.OwnPath, version, sizeof version), 1);
+    EXPECT_STREQ(copied, version);
+    DeleteFileW(WideOf(copy).c_str());
     DeleteFileW(WideOf(page).c_str());
     RemoveDirectoryW(WideOf(folder + "guide").c_str());
     RemoveDirectoryW(WideOf(folder).c_str());
