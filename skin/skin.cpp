@@ -3,15 +3,16 @@
 #include <cstddef>
 
 #include "common/scoped.h"
+#include "common/unicode.h"
 #include "common/window.h"
 
 HWND gHotControl = nullptr;
 
 namespace {
 
-const char RecordProperty[] = "CTRL_STRUCT";
-const char OldProcProperty[] = "OLD_WND_PROC";
-const char WallpaperProperty[] = "WND_WALLPAPER";
+const wchar_t RecordProperty[] = L"CTRL_STRUCT";
+const char OldProcProperty[] = "OLD_WND_PROC";  // named in ASCII for SubclassWindow
+const wchar_t WallpaperProperty[] = L"WND_WALLPAPER";
 
 // The class cursor replaced while a button with its own cursor is hot; global with the hot
 // button it belongs to.
@@ -22,7 +23,7 @@ constexpr size_t TemplateBytes = offsetof(CTRL_STRUCT, ButtonType);
 
 CTRL_STRUCT* RecordOf(HWND window)
 {
-    return window ? static_cast<CTRL_STRUCT*>(GetPropA(window, RecordProperty)) : nullptr;
+    return window ? static_cast<CTRL_STRUCT*>(GetPropW(window, RecordProperty)) : nullptr;
 }
 
 LRESULT CallOld(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -34,7 +35,7 @@ void FreeRecord(HWND window)
 {
     CTRL_STRUCT* record = RecordOf(window);
     if (!record) return;
-    RemovePropA(window, RecordProperty);
+    RemovePropW(window, RecordProperty);
     GlobalFree(record);
 }
 
@@ -42,8 +43,8 @@ void FreeRecord(HWND window)
 // button must stay owner-drawn.
 void ForceOwnerDraw(HWND button)
 {
-    const LONG_PTR style = GetWindowLongPtrA(button, GWL_STYLE);
-    if ((style & 0xF) != BS_OWNERDRAW) SetWindowLongPtrA(button, GWL_STYLE, (style & ~LONG_PTR(0xF)) | BS_OWNERDRAW);
+    const LONG_PTR style = GetWindowLongPtrW(button, GWL_STYLE);
+    if ((style & 0xF) != BS_OWNERDRAW) SetWindowLongPtrW(button, GWL_STYLE, (style & ~LONG_PTR(0xF)) | BS_OWNERDRAW);
 }
 
 void Repaint(HWND button) { InvalidateRect(button, nullptr, FALSE); }
@@ -57,7 +58,7 @@ void ReforceAndRepaint(HWND control)
 
 void RefreshDefaultButton(HWND dialog)
 {
-    const LRESULT result = SendMessageA(dialog, DM_GETDEFID, 0, 0);
+    const LRESULT result = SendMessageW(dialog, DM_GETDEFID, 0, 0);
     if (result == 0) return;
     ReforceAndRepaint(GetDlgItem(dialog, LOWORD(result)));
 }
@@ -83,14 +84,14 @@ void ToggleCheck(HWND button, CTRL_STRUCT* record, bool changeCaption)
 {
     if (record->ButtonType == BS_AUTOCHECKBOX) {
         if (record->CheckState) {
-            SendMessageA(button, BM_SETCHECK, 0, 0);
-            if (changeCaption && record->TextUnchecked) SetWindowTextA(button, record->TextUnchecked);
+            SendMessageW(button, BM_SETCHECK, 0, 0);
+            if (changeCaption && record->TextUnchecked) SetWindowTextW(button, WideText(record->TextUnchecked).Get());
         } else {
-            SendMessageA(button, BM_SETCHECK, 1, 0);
-            if (changeCaption && record->TextChecked) SetWindowTextA(button, record->TextChecked);
+            SendMessageW(button, BM_SETCHECK, 1, 0);
+            if (changeCaption && record->TextChecked) SetWindowTextW(button, WideText(record->TextChecked).Get());
         }
     } else if (record->ButtonType == BS_RADIOBUTTON || record->ButtonType == BS_AUTORADIOBUTTON) {
-        SendMessageA(button, BM_SETCHECK, 1, 0);
+        SendMessageW(button, BM_SETCHECK, 1, 0);
     }
 }
 
@@ -110,7 +111,7 @@ void UncheckGroupOthers(HWND button)
     // Bounded: a group never holds more controls than the dialog has windows.
     HWND member = GetNextDlgGroupItem(dialog, button, FALSE);
     for (int guard = 0; member && member != button && guard < 4096; ++guard) {
-        SendMessageA(member, BM_SETCHECK, 0, 0);
+        SendMessageW(member, BM_SETCHECK, 0, 0);
         member = GetNextDlgGroupItem(dialog, member, FALSE);
     }
 }
@@ -118,7 +119,7 @@ void UncheckGroupOthers(HWND button)
 void LeaveHot(HWND button)
 {
     if (gSavedClassCursor) {
-        SetClassLongPtrA(button, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(gSavedClassCursor));
+        SetClassLongPtrW(button, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(gSavedClassCursor));
         gSavedClassCursor = nullptr;
     }
     if (gHotControl == button) gHotControl = nullptr;
@@ -142,25 +143,26 @@ int SkinControl(HWND window, const CTRL_STRUCT* skinTemplate)
 
     // A button skinned before is owner-drawn by now: its type and style are those it had before
     // the first skinning, kept in the old record.
-    LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
+    LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
     if (const CTRL_STRUCT* old = RecordOf(window)) style = (style & ~LONG_PTR(0xFFFFFFFF)) | old->StyleBeforeSkin;
     FreeRecord(window);
     CTRL_STRUCT* record = static_cast<CTRL_STRUCT*>(GlobalAlloc(GPTR, sizeof(CTRL_STRUCT)));
     if (!record) return 0;
     CopyMemory(record, skinTemplate, TemplateBytes);
-    SetPropA(window, RecordProperty, record);
+    SetPropW(window, RecordProperty, record);
 
     const DWORD type = static_cast<DWORD>(style & 0xF);
     if (type != 0) {
         record->ButtonType = type;
-        record->CheckState = static_cast<DWORD>(SendMessageA(window, BM_GETCHECK, 0, 0));
-        if (record->CheckState == 0 && record->TextUnchecked) SetWindowTextA(window, record->TextUnchecked);
-        if (record->CheckState == 1 && record->TextChecked) SetWindowTextA(window, record->TextChecked);
+        record->CheckState = static_cast<DWORD>(SendMessageW(window, BM_GETCHECK, 0, 0));
+        if (record->CheckState == 0 && record->TextUnchecked)
+            SetWindowTextW(window, WideText(record->TextUnchecked).Get());
+        if (record->CheckState == 1 && record->TextChecked) SetWindowTextW(window, WideText(record->TextChecked).Get());
     }
 
     record->StyleBeforeSkin = static_cast<DWORD>(style);
-    const LONG_PTR current = GetWindowLongPtrA(window, GWL_STYLE);
-    SetWindowLongPtrA(window, GWL_STYLE, (current & ~LONG_PTR(0xF)) | BS_OWNERDRAW);
+    const LONG_PTR current = GetWindowLongPtrW(window, GWL_STYLE);
+    SetWindowLongPtrW(window, GWL_STYLE, (current & ~LONG_PTR(0xF)) | BS_OWNERDRAW);
 
     HWND parent = GetParent(window);
     if (parent) SubclassWindow(parent, OldProcProperty, SkinDialogProc);
@@ -201,7 +203,7 @@ LRESULT CALLBACK SkinDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     }
     case WM_ERASEBKGND: {
         const LRESULT result = CallOld(dialog, message, wParam, lParam);
-        HBITMAP wallpaper = static_cast<HBITMAP>(GetPropA(dialog, WallpaperProperty));
+        HBITMAP wallpaper = static_cast<HBITMAP>(GetPropW(dialog, WallpaperProperty));
         if (!wallpaper) return result;
         HDC dc = reinterpret_cast<HDC>(wParam);
         RECT client;
@@ -213,7 +215,7 @@ LRESULT CALLBACK SkinDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return 1;
     }
     case WM_DESTROY: {
-        HANDLE wallpaper = RemovePropA(dialog, WallpaperProperty);
+        HANDLE wallpaper = RemovePropW(dialog, WallpaperProperty);
         if (wallpaper) DeleteObject(static_cast<HGDIOBJ>(wallpaper));
         return CallOld(dialog, message, wParam, lParam);
     }
@@ -232,7 +234,7 @@ LRESULT CALLBACK SkinButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM
             ReleaseCapture();
             if (record->Cursor) {
                 gSavedClassCursor = reinterpret_cast<HCURSOR>(
-                    SetClassLongPtrA(button, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(record->Cursor)));
+                    SetClassLongPtrW(button, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(record->Cursor)));
             }
             gHotControl = button;
             if (ChangesWhenHot(record)) Repaint(button);
@@ -247,11 +249,11 @@ LRESULT CALLBACK SkinButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_LBUTTONDBLCLK:
         // A double click presses the button like a single click.
-        SendMessageA(button, WM_LBUTTONDOWN, wParam, lParam);
+        SendMessageW(button, WM_LBUTTONDOWN, wParam, lParam);
         break;
     case WM_LBUTTONUP:
         if (gHotControl != button) {
-            SendMessageA(button, WM_MOUSEMOVE, 0, 0);
+            SendMessageW(button, WM_MOUSEMOVE, 0, 0);
         } else if (PointerInside(button, record)) {
             ToggleCheck(button, record, true);
         }
