@@ -21,7 +21,7 @@ void CopyParentBackground(HDC memory, HWND button, const RECT& face)
     ScopedBitmap parentBitmap(CreateCompatibleBitmap(memory, client.right, client.bottom));
     if (!parentBitmap) return;
     ScopedSelect selected(parentMemory.Get(), parentBitmap.Get());
-    SendMessageA(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(parentMemory.Get()), 0);
+    SendMessageW(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(parentMemory.Get()), 0);
     RECT area;
     GetWindowRect(button, &area);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
@@ -31,17 +31,18 @@ void CopyParentBackground(HDC memory, HWND button, const RECT& face)
 
 void DrawCaption(HDC memory, HWND button, RECT text)
 {
-    const int length = GetWindowTextLengthA(button);
+    const int length = GetWindowTextLengthW(button);
     if (length <= 0) return;
     HANDLE heap = GetProcessHeap();
-    char* caption = static_cast<char*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, static_cast<SIZE_T>(length) + 1));
+    auto* caption =
+        static_cast<wchar_t*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, (static_cast<SIZE_T>(length) + 1) * sizeof(wchar_t)));
     if (!caption) return;
-    GetWindowTextA(button, caption, length + 1);
+    GetWindowTextW(button, caption, length + 1);
     if (caption[0]) {
         RECT measured = text;
-        DrawTextA(memory, caption, -1, &measured, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
+        DrawTextW(memory, caption, -1, &measured, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
         OffsetRect(&text, 0, TextCentringShift(ToSkin(text), measured.bottom - measured.top));
-        DrawTextA(memory, caption, -1, &text, DT_WORDBREAK | DT_CENTER);
+        DrawTextW(memory, caption, -1, &text, DT_WORDBREAK | DT_CENTER);
     }
     HeapFree(heap, 0, caption);
 }

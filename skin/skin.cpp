@@ -6,12 +6,12 @@ HWND gHotControl = nullptr;
 
 namespace {
 
-const char RecordProperty[] = "CTRL_STRUCT";
-const char OldProcProperty[] = "OLD_WND_PROC";
+const wchar_t RecordProperty[] = L"CTRL_STRUCT";
+const char OldProcProperty[] = "OLD_WND_PROC";  // named in ASCII for SubclassWindow
 
 CTRL_STRUCT* RecordOf(HWND window)
 {
-    return window ? static_cast<CTRL_STRUCT*>(GetPropA(window, RecordProperty)) : nullptr;
+    return window ? static_cast<CTRL_STRUCT*>(GetPropW(window, RecordProperty)) : nullptr;
 }
 
 LRESULT CallOld(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -23,8 +23,8 @@ LRESULT CallOld(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 // button must stay owner-drawn.
 void ForceOwnerDraw(HWND button)
 {
-    const LONG_PTR style = GetWindowLongPtrA(button, GWL_STYLE);
-    if ((style & 0xF) != BS_OWNERDRAW) SetWindowLongPtrA(button, GWL_STYLE, (style & ~LONG_PTR(0xF)) | BS_OWNERDRAW);
+    const LONG_PTR style = GetWindowLongPtrW(button, GWL_STYLE);
+    if ((style & 0xF) != BS_OWNERDRAW) SetWindowLongPtrW(button, GWL_STYLE, (style & ~LONG_PTR(0xF)) | BS_OWNERDRAW);
 }
 
 void Repaint(HWND button) { InvalidateRect(button, nullptr, FALSE); }
@@ -38,7 +38,7 @@ void ReforceAndRepaint(HWND control)
 
 void RefreshDefaultButton(HWND dialog)
 {
-    const LRESULT result = SendMessageA(dialog, DM_GETDEFID, 0, 0);
+    const LRESULT result = SendMessageW(dialog, DM_GETDEFID, 0, 0);
     if (result == 0) return;
     ReforceAndRepaint(GetDlgItem(dialog, LOWORD(result)));
 }
@@ -78,12 +78,12 @@ int SkinControl(HWND window, CTRL_STRUCT* record)
 
     // A button skinned before is owner-drawn by now: its style is the one it had before the
     // first skinning, kept in the old record.
-    LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
+    LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
     if (const CTRL_STRUCT* old = RecordOf(window)) style = (style & ~LONG_PTR(0xFFFFFFFF)) | old->StyleBeforeSkin;
-    SetPropA(window, RecordProperty, record);
+    SetPropW(window, RecordProperty, record);
     record->StyleBeforeSkin = static_cast<DWORD>(style);
-    const LONG_PTR current = GetWindowLongPtrA(window, GWL_STYLE);
-    SetWindowLongPtrA(window, GWL_STYLE, (current & ~LONG_PTR(0xF)) | BS_OWNERDRAW);
+    const LONG_PTR current = GetWindowLongPtrW(window, GWL_STYLE);
+    SetWindowLongPtrW(window, GWL_STYLE, (current & ~LONG_PTR(0xF)) | BS_OWNERDRAW);
 
     HWND parent = GetParent(window);
     if (parent) SubclassWindow(parent, OldProcProperty, SkinDialogProc);
@@ -146,10 +146,10 @@ LRESULT CALLBACK SkinButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_LBUTTONDBLCLK:
         // A double click presses the button like a single click.
-        SendMessageA(button, WM_LBUTTONDOWN, wParam, lParam);
+        SendMessageW(button, WM_LBUTTONDOWN, wParam, lParam);
         break;
     case WM_LBUTTONUP:
-        if (gHotControl != button) SendMessageA(button, WM_MOUSEMOVE, 0, 0);
+        if (gHotControl != button) SendMessageW(button, WM_MOUSEMOVE, 0, 0);
         break;
     case WM_ERASEBKGND:
         // The painter covers the whole button.
@@ -157,7 +157,7 @@ LRESULT CALLBACK SkinButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY:
         TrackLeave(button, TME_CANCEL | TME_LEAVE);
         LeaveHot(button);
-        RemovePropA(button, RecordProperty);  // the record is its owner's
+        RemovePropW(button, RecordProperty);  // the record is its owner's
         break;
     default: break;
     }

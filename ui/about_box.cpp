@@ -7,6 +7,7 @@
 #include "common/scoped.h"
 #include "common/system_library.h"
 #include "common/text.h"
+#include "common/unicode.h"
 #include "common/window.h"
 #include "skin/texture.h"
 #include "ui/common_controls.h"
@@ -18,9 +19,9 @@ const char AboutLinkText[] = "[ User guide ]";
 namespace {
 
 // The shell library is loaded when the link is clicked, not at every start.
-HINSTANCE WINAPI OpenWithShell(HWND window, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR folder, INT show)
+HINSTANCE WINAPI OpenWithShell(HWND window, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR folder, INT show)
 {
-    auto shellExecute = SystemFunction<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+    auto shellExecute = SystemFunction<decltype(&ShellExecuteW)>("shell32.dll", "ShellExecuteW");
     return shellExecute ? shellExecute(window, verb, file, parameters, folder, show) : nullptr;
 }
 
@@ -31,9 +32,10 @@ AboutSeams gAboutShell = {OpenWithShell};
 namespace {
 
 const char AboutCaption[] = "About Stowlet";
+// Named in ASCII for SubclassWindow (and GetPropA): the same atom as the wide name.
 const char LinkProcProperty[] = "_Hyperlink_Original_Proc_";
-const char LinkFontProperty[] = "_Hyperlink_Original_Font_";
-const char LinkUnderlineProperty[] = "_Hyperlink_Underline_Font_";
+const wchar_t LinkFontProperty[] = L"_Hyperlink_Original_Font_";
+const wchar_t LinkUnderlineProperty[] = L"_Hyperlink_Underline_Font_";
 constexpr COLORREF LinkColor = 0xC40000;  // blue 196
 constexpr size_t AboutTemplateCapacity = 1024;
 
@@ -47,7 +49,7 @@ struct AboutState {
     ScopedFont linkUnderline;  // the link's font while the pointer is over it
 };
 
-AboutState* StateOf(HWND dialog) { return reinterpret_cast<AboutState*>(GetWindowLongPtrA(dialog, GWLP_USERDATA)); }
+AboutState* StateOf(HWND dialog) { return reinterpret_cast<AboutState*>(GetWindowLongPtrW(dialog, GWLP_USERDATA)); }
 
 const DialogControl AboutControls[] = {
     {0x50008357, 8, 5, 283, 266, AboutFrameId, ClassButton, nullptr, " Stowlet "},
@@ -65,7 +67,7 @@ void SetVersionCaption(HWND dialog, const char* ownPath)
     if (!TextCopy(full, AboutCaption) || !TextAppend(full, " - Version: ") || !TextAppend(full, version)) return;
     char caption[PathCapacity];
     TextCopyForDisplay(caption, sizeof caption, full);
-    SetWindowTextA(dialog, caption);
+    SetWindowTextW(dialog, WideText(caption).Get());
 }
 
 // After a move the desktop behind the old place is redrawn, so no stale texture stays there.
@@ -84,12 +86,12 @@ void OpenGuide(HWND dialog, const char* ownPath)
     char page[TextCapacity];
     if (!FolderOfPath(ownPath, target) || target[0] == '\0') return;
     if (TextCopy(page, target) && TextAppend(page, AboutGuidePage)) {
-        const DWORD attributes = GetFileAttributesA(page);
+        const DWORD attributes = GetFileAttributesW(WideText(page).Get());
         if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
             !TextCopy(target, page))
             return;
     }
-    gAboutShell.shellExecute(dialog, nullptr, target, nullptr, nullptr, SW_SHOWDEFAULT);
+    gAboutShell.shellExecute(dialog, nullptr, WideText(target).Get(), nullptr, nullptr, SW_SHOWDEFAULT);
 }
 
 LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -97,9 +99,9 @@ LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return CallPreviousProcedure(window, LinkProcProperty, message, wParam, lParam);
 }
 
-void SelectLinkFont(HWND control, const char* property)
+void SelectLinkFont(HWND control, const wchar_t* property)
 {
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetPropA(control, property)), FALSE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetPropW(control, property)), FALSE);
     InvalidateRect(control, nullptr, TRUE);
 }
 
@@ -110,9 +112,9 @@ void RunAboutDialog(HWND owner, HICON icon, const char* ownPath)
     EnsureCommonControls();
     alignas(4) unsigned char block[AboutTemplateCapacity] = {};
     const DialogHeader header = {0x00080840, 0, 0, 0, 304, 324, AboutCaption, 8, "MS Sans Serif"};
-    if (!BuildDialogTemplate(header, AboutControls, 3, block, sizeof block, WidenAnsi)) return;
+    if (!BuildDialogTemplate(header, AboutControls, 3, block, sizeof block, WidenTemplateText)) return;
     AboutState start = {owner, icon, ownPath, {}, {}};
-    DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(block), owner, AboutDlgProc,
+    DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(block), owner, AboutDlgProc,
                             reinterpret_cast<LPARAM>(&start));
 }
 
@@ -120,9 +122,9 @@ INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 {
     switch (message) {
     case WM_INITDIALOG: {
-        SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
+        SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
         AboutState* start = reinterpret_cast<AboutState*>(lParam);
-        if (start) SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(start->icon));
+        if (start) SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(start->icon));
         if (start) {
             start->picture.Reset(LoadPictureResource(nullptr, AboutPictureResource));
             MakeHyperlink(dialog, AboutLinkId, start->linkUnderline);
@@ -151,22 +153,22 @@ BOOL MakeHyperlink(HWND dialog, int id, ScopedFont& underline)
     HWND control = GetDlgItem(dialog, id);
     if (!control) return FALSE;
     // A second call on the same link would keep HyperlinkProc as its own previous procedure.
-    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(control, GWLP_WNDPROC)) == HyperlinkProc) return TRUE;
+    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(control, GWLP_WNDPROC)) == HyperlinkProc) return TRUE;
 
     // Several links in one dialog subclass it once.
-    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(dialog, GWLP_WNDPROC)) != HyperlinkParentProc)
+    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(dialog, GWLP_WNDPROC)) != HyperlinkParentProc)
         SubclassWindow(dialog, LinkProcProperty, HyperlinkParentProc);
 
-    SetWindowLongPtrA(control, GWL_STYLE, GetWindowLongPtrA(control, GWL_STYLE) | SS_NOTIFY);
+    SetWindowLongPtrW(control, GWL_STYLE, GetWindowLongPtrW(control, GWL_STYLE) | SS_NOTIFY);
     SubclassWindow(control, LinkProcProperty, HyperlinkProc);
 
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
-    SetPropA(control, LinkFontProperty, font);
-    LOGFONTA description = {};
-    if (GetObjectA(font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT), sizeof description, &description)) {
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    SetPropW(control, LinkFontProperty, font);
+    LOGFONTW description = {};
+    if (GetObjectW(font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT), sizeof description, &description)) {
         description.lfUnderline = 1;
-        underline.Reset(CreateFontIndirectA(&description));
-        if (underline) SetPropA(control, LinkUnderlineProperty, underline.Get());
+        underline.Reset(CreateFontIndirectW(&description));
+        if (underline) SetPropW(control, LinkUnderlineProperty, underline.Get());
     }
     return TRUE;
 }
@@ -184,7 +186,7 @@ LRESULT CALLBACK HyperlinkParentProc(HWND dialog, UINT message, WPARAM wParam, L
     }
     case WM_DESTROY: {
         if (WNDPROC original = RemoveSubclass(dialog, LinkProcProperty))
-            return CallWindowProcA(original, dialog, message, wParam, lParam);
+            return CallWindowProcW(original, dialog, message, wParam, lParam);
         break;
     }
     default: break;
@@ -212,17 +214,17 @@ LRESULT CALLBACK HyperlinkProc(HWND control, UINT message, WPARAM wParam, LPARAM
         }
         break;
     case WM_SETCURSOR: {
-        HCURSOR hand = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));            // IDC_HAND
-        SetCursor(hand ? hand : LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));  // IDC_ARROW
+        HCURSOR hand = LoadCursorW(nullptr, MAKEINTRESOURCEW(32649));            // IDC_HAND
+        SetCursor(hand ? hand : LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));  // IDC_ARROW
         return TRUE;
     }
     case WM_DESTROY: {
         WNDPROC original = RemoveSubclass(control, LinkProcProperty);
-        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetPropA(control, LinkFontProperty)), FALSE);
-        RemovePropA(control, LinkFontProperty);
-        RemovePropA(control, LinkUnderlineProperty);  // the font is its owner's to free
-        return original ? CallWindowProcA(original, control, message, wParam, lParam)
-                        : DefWindowProcA(control, message, wParam, lParam);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetPropW(control, LinkFontProperty)), FALSE);
+        RemovePropW(control, LinkFontProperty);
+        RemovePropW(control, LinkUnderlineProperty);  // the font is its owner's to free
+        return original ? CallWindowProcW(original, control, message, wParam, lParam)
+                        : DefWindowProcW(control, message, wParam, lParam);
     }
     default: break;
     }
@@ -232,7 +234,7 @@ LRESULT CALLBACK HyperlinkProc(HWND control, UINT message, WPARAM wParam, LPARAM
 HBITMAP LoadPictureResource(HMODULE, int id)
 {
     // Always the program's own module: the picture belongs to the executable.
-    HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(id), "IMAGE");
+    HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(id), L"IMAGE");
     const DWORD size = resource ? SizeofResource(nullptr, resource) : 0;
     HGLOBAL loaded = size ? LoadResource(nullptr, resource) : nullptr;
     const void* bytes = loaded ? LockResource(loaded) : nullptr;

@@ -26,7 +26,7 @@ extern const char AboutLinkText[];
 
 // What the About box asks of the shell, replaceable by tests (so a test click opens no browser).
 struct AboutSeams {
-    HINSTANCE(WINAPI* shellExecute)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+    HINSTANCE(WINAPI* shellExecute)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
 };
 extern AboutSeams gAboutShell;  // a global because it is a test seam
 

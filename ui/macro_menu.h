@@ -34,4 +34,4 @@ LRESULT CALLBACK MacroEditProc(HWND field, UINT message, WPARAM wParam, LPARAM l
 // Puts the macro name of command into field in place of its selection and leaves the caret
 // after it. Nothing changes (and the system beeps) when the field's text with the name would
 // not fit a task field; any other command does nothing.
-void InsertMacro(uint32_t command, HWND field, int fieldId);
+void InsertMacro(uint32_t command, HWND field);

@@ -236,8 +236,9 @@ public:
         BuildDialogTemplate(header, controls, 4, block, sizeof block, WidenBytes);
         dialog_ = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(block),
                                              nullptr, TestDialogProc, 0);
-        originalDialogProc_ = GetWindowLongPtrA(dialog_, GWLP_WNDPROC);
-        originalButtonProc_ = GetWindowLongPtrA(Button(81), GWLP_WNDPROC);
+        // Read wide, as the skin keeps them: the ANSI view of a procedure is another handle.
+        originalDialogProc_ = GetWindowLongPtrW(dialog_, GWLP_WNDPROC);
+        originalButtonProc_ = GetWindowLongPtrW(Button(81), GWLP_WNDPROC);
         Log = DialogLog();
     }
     ~SkinnedDialog()
@@ -327,11 +328,11 @@ TEST(SkinControl, InstallsRecordOwnerDrawAndSubclassesTheDialogOnce)
     d.SkinAll();
 
     EXPECT_EQ(reinterpret_cast<LONG_PTR>(GetPropA(d.Dialog(), "OLD_WND_PROC")), d.OriginalDialogProc());
-    EXPECT_EQ(GetWindowLongPtrA(d.Dialog(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(SkinDialogProc));
+    EXPECT_EQ(GetWindowLongPtrW(d.Dialog(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(SkinDialogProc));
     for (int id : {81, 82, 83}) {
         HWND button = d.Button(id);
         EXPECT_EQ(GetWindowLongPtrA(button, GWL_STYLE) & 0xF, BS_OWNERDRAW) << id;
-        EXPECT_EQ(GetWindowLongPtrA(button, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(SkinButtonProc)) << id;
+        EXPECT_EQ(GetWindowLongPtrW(button, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(SkinButtonProc)) << id;
         EXPECT_EQ(reinterpret_cast<LONG_PTR>(GetPropA(button, "OLD_WND_PROC")), d.OriginalButtonProc()) << id;
         const CTRL_STRUCT* record = static_cast<const CTRL_STRUCT*>(GetPropA(button, "CTRL_STRUCT"));
         ASSERT_NE(record, nullptr);

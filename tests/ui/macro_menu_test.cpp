@@ -77,7 +77,7 @@ TEST_F(MacroMenuTest, TheMenuHoldsTheTwentyThreeNames)
     for (const EditSubclass& entry : state.SubclassTable) {
         EXPECT_TRUE(IsWindow(entry.field));
         EXPECT_TRUE(entry.previous);
-        EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(entry.field, GWLP_WNDPROC)), MacroEditProc);
+        EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(entry.field, GWLP_WNDPROC)), MacroEditProc);
     }
 }
 
@@ -190,7 +190,7 @@ TEST_F(MacroMenuTest, ANameThatWouldNotFitATaskFieldIsRefusedNotCut)
         std::string text(c.length, 'x');
         SetWindowTextA(field, text.c_str());
         Select(session, 54, c.start, c.end);
-        ASSERT_TRUE(session.OnUi([&] { InsertMacro(221, field, 54); }));
+        ASSERT_TRUE(session.OnUi([&] { InsertMacro(221, field); }));
         std::string expected =
             c.inserted ? text.substr(0, size_t(c.start)) + "%TEMPDIR%" + text.substr(size_t(c.end)) : text;
         EXPECT_EQ(session.Text(54), expected) << c.length;
@@ -200,6 +200,6 @@ TEST_F(MacroMenuTest, ANameThatWouldNotFitATaskFieldIsRefusedNotCut)
     }
     // A command that is no menu item does nothing.
     SetWindowTextA(field, "keep");
-    ASSERT_TRUE(session.OnUi([&] { InsertMacro(218, field, 54); }));
+    ASSERT_TRUE(session.OnUi([&] { InsertMacro(218, field); }));
     EXPECT_EQ(session.Text(54), "keep");
 }
