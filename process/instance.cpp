@@ -71,7 +71,7 @@ DWORD TerminateWindowsInstance(DWORD processId)
 // case ignored); Hide and Show handle its main window.
 DWORD FindWindowsInstance(const char* fileName, InstanceMode mode, DWORD budget)
 {
-    ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    ScopedSnapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     TimeMark("instance: process snapshot");
     if (!snapshot) return 0;
     PROCESSENTRY32 entry;
@@ -250,7 +250,7 @@ int32_t HideStartedWindow(HANDLE process, DWORD processId, HANDLE firstThread, D
 
 DWORD OldestThreadOf(DWORD processId)
 {
-    ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    ScopedSnapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
     if (!snapshot) return 0;
     THREADENTRY32 entry;
     entry.dwSize = sizeof entry;

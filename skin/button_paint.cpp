@@ -120,37 +120,20 @@ void PaintSkinnedButton(const DRAWITEMSTRUCT* item, const CTRL_STRUCT* record)
     SelectObject(item->hDC, dialogFont);
     const bool hot = gHotControl == item->hwndItem;
     const bool selected = (item->itemState & ODS_SELECTED) != 0;
-    HFONT font = static_cast<HFONT>(dialogFont);
-    if (record->FontHot && (hot || selected))
-        font = record->FontHot;
-    else if (record->FontNormal)
-        font = record->FontNormal;
-    ScopedSelect fontSelected(memory, font);
+    ScopedSelect fontSelected(memory, dialogFont);
 
     RECT face = bounds;
-    const RECT text = ToRect(ButtonTextRect(ToSkin(bounds), record->Flags, record->Menu != nullptr));
-    const bool hasBitmaps = record->BitmapNormal || record->BitmapPressed || record->BitmapHot;
-    const RECT focus = ToRect(ButtonFocusRect(ToSkin(bounds), record->Flags, hasBitmaps));
+    const RECT text = ToRect(ButtonTextRect(ToSkin(bounds), record->Flags));
+    const RECT focus = ToRect(ButtonFocusRect(ToSkin(bounds), record->Flags));
 
-    const bool flatGradient = (record->Flags & SkinFlatFace) && (record->Flags & SkinGradientFace);
-    if (!flatGradient) {
-        if (record->Flags & SkinSeeThrough)
-            CopyParentBackground(memory, item->hwndItem, face);
-        else
-            FillWithSysColor(memory, &face, COLOR_WINDOW);
-    }
+    if (record->Flags & SkinSeeThrough)
+        CopyParentBackground(memory, item->hwndItem, face);
+    else
+        FillWithSysColor(memory, &face, COLOR_WINDOW);
 
-    int state;
-    if (selected) {
-        state = ButtonPressed;
-    } else {
-        state = hot ? ButtonHot : ButtonNormal;
-        if ((record->Flags & SkinGradientFace) && record->CheckState) state = ButtonPressed;
-    }
-    // The flat face, solid frames, icons and pictures are not offered: no window here asks for
-    // them, and such buttons show the background with their text.
+    const int state = selected ? ButtonPressed : hot ? ButtonHot : ButtonNormal;
+    // Without the gradient face the button shows the background with its text.
     if (record->Flags & SkinGradientFace) PaintButtonFace(memory, &face, state);
-    if (record->CheckState) state = ButtonPressed;
 
     const TextColorChoice color =
         ChooseTextColor(state, (item->itemState & ODS_DISABLED) != 0, record->TextColorHot, record->TextColorPressed,

@@ -39,13 +39,14 @@ const wchar_t LinkUnderlineProperty[] = L"_Hyperlink_Underline_Font_";
 constexpr COLORREF LinkColor = 0xC40000;  // blue 196
 constexpr size_t AboutTemplateCapacity = 1024;
 
-// The open box's state, reached from its handle: the arguments of RunAboutDialog and the
-// picture made when it opened.
+// The open box's state, reached from its handle: the arguments of RunAboutDialog and what the
+// box makes when it opens. It outlives the window, so what it owns goes with it.
 struct AboutState {
     HWND owner;
     HICON icon;
-    const char* ownPath;  // whose file version the caption shows
-    HBITMAP picture;      // none when it could not be made; deleted when the box closes
+    const char* ownPath;       // whose file version the caption shows
+    ScopedBitmap picture;      // none when it could not be made
+    ScopedFont linkUnderline;  // the link's font while the pointer is over it
 };
 
 AboutState* StateOf(HWND dialog) { return reinterpret_cast<AboutState*>(GetWindowLongPtrW(dialog, GWLP_USERDATA)); }
@@ -93,13 +94,6 @@ void OpenGuide(HWND dialog, const char* ownPath)
     gAboutShell.shellExecute(dialog, nullptr, WideText(target).Get(), nullptr, nullptr, SW_SHOWDEFAULT);
 }
 
-void ForgetPicture(AboutState* state)
-{
-    if (!state) return;
-    if (state->picture) DeleteObject(state->picture);
-    state->picture = nullptr;
-}
-
 LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     return CallPreviousProcedure(window, LinkProcProperty, message, wParam, lParam);
@@ -119,7 +113,7 @@ void RunAboutDialog(HWND owner, HICON icon, const char* ownPath)
     alignas(4) unsigned char block[AboutTemplateCapacity] = {};
     const DialogHeader header = {0x00080840, 0, 0, 0, 304, 324, AboutCaption, 8, "MS Sans Serif"};
     if (!BuildDialogTemplate(header, AboutControls, 3, block, sizeof block, WidenTemplateText)) return;
-    AboutState start = {owner, icon, ownPath, nullptr};
+    AboutState start = {owner, icon, ownPath, {}, {}};
     DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(block), owner, AboutDlgProc,
                             reinterpret_cast<LPARAM>(&start));
 }
@@ -131,9 +125,10 @@ INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
         AboutState* start = reinterpret_cast<AboutState*>(lParam);
         if (start) SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(start->icon));
-        ForgetPicture(start);
-        if (start) start->picture = LoadPictureResource(nullptr, AboutPictureResource);
-        MakeHyperlink(dialog, AboutLinkId);
+        if (start) {
+            start->picture.Reset(LoadPictureResource(nullptr, AboutPictureResource));
+            MakeHyperlink(dialog, AboutLinkId, start->linkUnderline);
+        }
         SetVersionCaption(dialog, start ? start->ownPath : nullptr);
         return FALSE;
     }
@@ -149,15 +144,11 @@ INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         }
         return FALSE;
     case WM_CLOSE: EndDialog(dialog, 0); return FALSE;
-    case WM_DESTROY:
-        // Made anew at each opening, so each closing lets it go.
-        ForgetPicture(StateOf(dialog));
-        return FALSE;
     default: return FALSE;
     }
 }
 
-BOOL MakeHyperlink(HWND dialog, int id)
+BOOL MakeHyperlink(HWND dialog, int id, ScopedFont& underline)
 {
     HWND control = GetDlgItem(dialog, id);
     if (!control) return FALSE;
@@ -176,8 +167,8 @@ BOOL MakeHyperlink(HWND dialog, int id)
     LOGFONTW description = {};
     if (GetObjectW(font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT), sizeof description, &description)) {
         description.lfUnderline = 1;
-        HFONT underline = CreateFontIndirectW(&description);
-        if (underline) SetPropW(control, LinkUnderlineProperty, underline);
+        underline.Reset(CreateFontIndirectW(&description));
+        if (underline) SetPropW(control, LinkUnderlineProperty, underline.Get());
     }
     return TRUE;
 }
@@ -231,8 +222,7 @@ LRESULT CALLBACK HyperlinkProc(HWND control, UINT message, WPARAM wParam, LPARAM
         WNDPROC original = RemoveSubclass(control, LinkProcProperty);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetPropW(control, LinkFontProperty)), FALSE);
         RemovePropW(control, LinkFontProperty);
-        HANDLE underline = RemovePropW(control, LinkUnderlineProperty);
-        if (underline) DeleteObject(static_cast<HGDIOBJ>(underline));
+        RemovePropW(control, LinkUnderlineProperty);  // the font is its owner's to free
         return original ? CallWindowProcW(original, control, message, wParam, lParam)
                         : DefWindowProcW(control, message, wParam, lParam);
     }
@@ -268,24 +258,27 @@ HBITMAP PictureDataToBitmap(const void* data, DWORD size)
     }
     const HRESULT com = initialize(nullptr);
     HBITMAP bitmap = nullptr;
-    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
-    void* bytes = copy ? GlobalLock(copy) : nullptr;
-    if (bytes) {
-        CopyBytes(data, bytes, size);
-        GlobalUnlock(copy);
-        IStream* stream = nullptr;
-        // The stream owns the copy from here on: releasing it frees the copy, once.
-        if (SUCCEEDED(streamOn(copy, TRUE, &stream)) && stream) {
-            copy = nullptr;
-            IPicture* picture = nullptr;
-            if (SUCCEEDED(loadPicture(stream, 0, TRUE, IID_IPicture, reinterpret_cast<void**>(&picture))) && picture) {
-                bitmap = RenderPictureToBitmap(picture);
-                picture->Release();
+    {
+        // The COM objects go before COM is left.
+        ScopedGlobal copy(GlobalAlloc(GMEM_MOVEABLE, size));
+        void* bytes = copy ? GlobalLock(copy.Get()) : nullptr;
+        if (bytes) {
+            CopyBytes(data, bytes, size);
+            GlobalUnlock(copy.Get());
+            IStream* made = nullptr;
+            // The stream owns the copy from here on: releasing it frees the copy, once.
+            if (SUCCEEDED(streamOn(copy.Get(), TRUE, &made)) && made) {
+                copy.Detach();
+                ScopedCom<IStream> stream(made);
+                IPicture* loaded = nullptr;
+                if (SUCCEEDED(loadPicture(stream.Get(), 0, TRUE, IID_IPicture, reinterpret_cast<void**>(&loaded))) &&
+                    loaded) {
+                    ScopedCom<IPicture> picture(loaded);
+                    bitmap = RenderPictureToBitmap(picture.Get());
+                }
             }
-            stream->Release();
         }
     }
-    if (copy) GlobalFree(copy);
     if (SUCCEEDED(com)) uninitialize();
     return bitmap;
 }
@@ -329,7 +322,7 @@ HBITMAP RenderPictureToBitmap(IPicture* picture)
 HBITMAP AboutPictureOf(HWND box)
 {
     const AboutState* state = box ? StateOf(box) : nullptr;
-    return state ? state->picture : nullptr;
+    return state ? state->picture.Get() : nullptr;
 }
 
 void PaintPicture(HWND window, int x, int y, int width, int height)
@@ -341,6 +334,6 @@ void PaintPicture(HWND window, int x, int y, int width, int height)
     if (!state || !state->picture) return;
     ScopedMemoryDC memory(CreateCompatibleDC(paint.Get()));
     if (!memory) return;
-    ScopedSelect selected(memory.Get(), state->picture);
+    ScopedSelect selected(memory.Get(), state->picture.Get());
     BitBlt(paint.Get(), x, y, width, height, memory.Get(), 0, 0, SRCCOPY);
 }

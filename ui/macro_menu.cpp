@@ -11,10 +11,7 @@ namespace {
 const wchar_t MenuStateProperty[] = L"MACRO_MENU";
 const char EditProcProperty[] = "MACRO_EDIT_PROC";  // named for SubclassWindow, which takes ASCII names
 
-MacroMenuState* StateOf(HWND field)
-{
-    return static_cast<MacroMenuState*>(GetPropW(GetParent(field), MenuStateProperty));
-}
+MacroMenuState* StateOf(HWND field) { return static_cast<MacroMenuState*>(GetPropW(field, MenuStateProperty)); }
 
 }  // namespace
 
@@ -30,29 +27,16 @@ HMENU BuildMacroMenu()
 void InstallMacroMenu(HWND dialog, MacroMenuState& state)
 {
     state.Dialog = dialog;
-    state.Menu = BuildMacroMenu();
+    state.Menu.Reset(BuildMacroMenu());
     state.Field = nullptr;
-    SetPropW(dialog, MenuStateProperty, &state);
     for (size_t i = 0; i < MacroFieldCount; ++i) {
         HWND field = GetDlgItem(dialog, MacroFieldIds[i]);
         state.SubclassTable[i].field = field;
         state.SubclassTable[i].previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(field, GWLP_WNDPROC));
+        if (!field) continue;
+        SetPropW(field, MenuStateProperty, &state);
         SubclassWindow(field, EditProcProperty, MacroEditProc);
     }
-}
-
-void ReleaseMacroMenu(MacroMenuState& state)
-{
-    if (state.Menu) DestroyMenu(state.Menu);
-    // The fields outlive this call by a few messages: they go back to their own procedures.
-    for (EditSubclass& entry : state.SubclassTable) {
-        if (entry.field) RemoveSubclass(entry.field, EditProcProperty);
-        entry = {};
-    }
-    if (state.Dialog) RemovePropW(state.Dialog, MenuStateProperty);
-    state.Menu = nullptr;
-    state.Dialog = nullptr;
-    state.Field = nullptr;
 }
 
 namespace {
@@ -63,6 +47,13 @@ bool ControlDown() { return (GetKeyState(VK_CONTROL) & 0x8000) != 0; }
 
 LRESULT CALLBACK MacroEditProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_NCDESTROY) {
+        // The field's last message: it goes back to its own procedure and forgets the state.
+        RemovePropW(field, MenuStateProperty);
+        WNDPROC original = RemoveSubclass(field, EditProcProperty);
+        return original ? CallWindowProcW(original, field, message, wParam, lParam)
+                        : DefWindowProcW(field, message, wParam, lParam);
+    }
     MacroMenuState* state = StateOf(field);
     if (state && message == WM_CHAR && wParam == ' ' && ControlDown()) {
         // The field is the window the character came to, which is the focus window when a key
@@ -73,8 +64,8 @@ LRESULT CALLBACK MacroEditProc(HWND field, UINT message, WPARAM wParam, LPARAM l
         GetWindowRect(field, &rect);
         GetCaretPos(&caret);
         SetForegroundWindow(state->Dialog);
-        UINT command = UINT(TrackPopupMenu(state->Menu, TPM_RETURNCMD, rect.left + caret.x, rect.bottom + caret.y, 0,
-                                           state->Dialog, nullptr));
+        UINT command = UINT(TrackPopupMenu(state->Menu.Get(), TPM_RETURNCMD, rect.left + caret.x, rect.bottom + caret.y,
+                                           0, state->Dialog, nullptr));
         if (command) InsertMacro(command, field);
         return 0;  // CTRL+SPACE never types a blank
     }

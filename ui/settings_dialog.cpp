@@ -103,13 +103,15 @@ void Initialise(HWND dialog, LPARAM parameter)
     SetCaption(dialog, startup);
 
     // One texture for the rest of the process: a window opened again reuses it.
-    if (!gBackgroundTexture) {
-        RECT area = {0, 0, 240, 60};
-        MakeTextureBitmap(2, area, 30, 15, 0, 0, &gBackgroundTexture, nullptr);
-    }
+    if (!gBackgroundTexture) MakeTextureBitmap(RECT{0, 0, 240, 60}, 30, gBackgroundTexture);
 
-    state.ButtonSkin = SettingsButtonSkin();
-    for (int id : {IdAbout, IdSave, IdClose}) SkinControl(GetDlgItem(dialog, id), &state.ButtonSkin);
+    const int skinned[] = {IdAbout, IdSave, IdClose};
+    static_assert(sizeof skinned / sizeof skinned[0] == sizeof state.ButtonSkins / sizeof state.ButtonSkins[0],
+                  "one skin record per bottom button");
+    for (size_t i = 0; i < sizeof skinned / sizeof skinned[0]; ++i) {
+        state.ButtonSkins[i] = SettingsButtonSkin();
+        SkinControl(GetDlgItem(dialog, skinned[i]), &state.ButtonSkins[i]);
+    }
 
     for (const SpinRange& range : SpinRanges)
         SendDlgItemMessageW(dialog, range.spinId, UDM_SETRANGE, 0, MAKELPARAM(range.upper, 0));
@@ -283,13 +285,6 @@ INT_PTR CALLBACK SettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         return FALSE;
     }
     case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
-    case WM_DESTROY:
-        if (SettingsWindowState* state = SettingsWindowStateOf(dialog)) {
-            ReleaseMacroMenu(state->Menu);
-            state->Tooltip = nullptr;
-        }
-        SetWindowLongPtrW(dialog, GWLP_USERDATA, 0);
-        return FALSE;
     default: return FALSE;
     }
 }

@@ -26,10 +26,10 @@ struct SettingsWindowState {
     // their texts: what the user types or picks stays in the controls until then, so a value
     // loaded cut is told apart from an edited one.
     TaskRecords Tasks;
-    HWND Tooltip;            // the window's one tooltip control
-    TOOLINFOW ToolRecord;    // reused for every tool
-    CTRL_STRUCT ButtonSkin;  // the look of the three bottom buttons
-    MacroMenuState Menu;     // the macro paste-in menu of the ten fields
+    HWND Tooltip;                // the window's one tooltip control
+    TOOLINFOW ToolRecord;        // reused for every tool
+    CTRL_STRUCT ButtonSkins[3];  // the skin of each of the three bottom buttons
+    MacroMenuState Menu;         // the macro paste-in menu of the ten fields
 };
 
 // The state of an open settings window, or null for any other window.

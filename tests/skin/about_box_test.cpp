@@ -81,7 +81,7 @@ protected:
         ComputeStartupValues(Startup);
         if (!Startup.AppIcon) Startup.AppIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IconApplication));
         // The settings window makes the texture before the About box can open.
-        if (!gBackgroundTexture) MakeTextureBitmap(2, RECT{0, 0, 240, 60}, 30, 15, 0, 0, &gBackgroundTexture, nullptr);
+        if (!gBackgroundTexture) MakeTextureBitmap(RECT{0, 0, 240, 60}, 30, gBackgroundTexture);
     }
     void SetUp() override
     {
@@ -249,10 +249,12 @@ TEST_F(AboutBoxTest, LinkUnderlinesOnHoverShowsAHandIsBlueAndOpensTheGuide)
         EXPECT_TRUE(GetWindowLongPtrA(link, GWL_STYLE) & SS_NOTIFY);
         // Making the same link again changes nothing; a missing control is refused.
         HANDLE previous = GetPropA(link, "_Hyperlink_Original_Proc_");
-        EXPECT_TRUE(MakeHyperlink(box, AboutLinkId));
+        ScopedFont unused;
+        EXPECT_TRUE(MakeHyperlink(box, AboutLinkId, unused));
+        EXPECT_FALSE(unused) << "the link keeps the font it was made with";
         EXPECT_EQ(GetPropA(link, "_Hyperlink_Original_Proc_"), previous);
         EXPECT_NE(previous, reinterpret_cast<HANDLE>(HyperlinkProc));
-        EXPECT_FALSE(MakeHyperlink(box, 9999));
+        EXPECT_FALSE(MakeHyperlink(box, 9999, unused));
         HFONT original = static_cast<HFONT>(GetPropA(link, "_Hyperlink_Original_Font_"));
         underline = static_cast<HFONT>(GetPropA(link, "_Hyperlink_Underline_Font_"));
         EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(link, WM_GETFONT, 0, 0)), original);

@@ -62,12 +62,12 @@ TEST_F(MacroMenuTest, TheMenuHoldsTheTwentyThreeNames)
     WindowSession session;
     ASSERT_TRUE(session.Window());
     const MacroMenuState& state = SettingsWindowStateOf(session.Window())->Menu;
-    ASSERT_EQ(GetMenuItemCount(state.Menu), 23);
+    ASSERT_EQ(GetMenuItemCount(state.Menu.Get()), 23);
     std::vector<std::pair<UINT, std::string>> items;
     for (int i = 0; i < 23; ++i) {
         char text[64] = "";
-        GetMenuStringA(state.Menu, UINT(i), text, sizeof text, MF_BYPOSITION);
-        items.push_back({GetMenuItemID(state.Menu, i), text});
+        GetMenuStringA(state.Menu.Get(), UINT(i), text, sizeof text, MF_BYPOSITION);
+        items.push_back({GetMenuItemID(state.Menu.Get(), i), text});
     }
     EXPECT_EQ(items.front(), (std::pair<UINT, std::string>{200, "%COMPUTERNAME%"}));
     EXPECT_EQ(items[ProgramFilesItem - 1], (std::pair<UINT, std::string>{215, "%PROGRAMFILES%"}));
