@@ -15,8 +15,7 @@ using fuzz::Show;
 template <size_t N> void CheckAssembled(const char* what, bool fit, const char (&text)[N], const std::string& whole)
 {
     FUZZ_CHECK(std::memchr(text, 0, N) != nullptr, what, "unterminated");
-    std::string expected = whole;
-    if (whole.size() > N - 1) expected = whole.substr(0, N - 4) + "...";
+    std::string expected = fuzz::CutForDisplay(whole, N);
     FUZZ_CHECK(fit == (whole.size() <= N - 1), what, "fit flag for " + Show(whole));
     FUZZ_CHECK(text == expected, what, Show(text) + " expected " + Show(expected));
 }

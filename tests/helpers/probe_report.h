@@ -29,17 +29,22 @@ struct Probe {
 };
 
 // Copies the probe into folder as <name>.exe; settings are [probe] lines ("Stay=5\nWindow=0\n").
-inline Probe PlaceProbe(const TempFolder& folder, ProbeFlavour flavour, const std::string& name,
+inline Probe PlaceProbe(const std::string& folder, ProbeFlavour flavour, const std::string& name,
                         const std::string& settings = "")
 {
     Probe probe;
     probe.fileName = name + ".exe";
-    probe.path = folder / probe.fileName;
+    probe.path = folder + "\\" + probe.fileName;
     probe.report = probe.path + ".report";
     CopyFileW(Utf16(BuiltProgram(flavour == ProbeFlavour::Gui ? "probe_gui.exe" : "probe_console.exe")).c_str(),
               Utf16(probe.path).c_str(), FALSE);
     if (!settings.empty()) WriteWholeFile(probe.path + ".probe", "[probe]\r\n" + settings);
     return probe;
+}
+inline Probe PlaceProbe(const TempFolder& folder, ProbeFlavour flavour, const std::string& name,
+                        const std::string& settings = "")
+{
+    return PlaceProbe(folder.Path(), flavour, name, settings);
 }
 
 // One [start] or [exit] block: key -> value, plus "kind".
