@@ -108,6 +108,20 @@ size_t Utf16Length(const char* text)
 
 bool TextFitsUnits(const char* text, size_t units) { return Utf16Length(text) <= units; }
 
+size_t TextPrefixForUnits(const char* text, size_t units)
+{
+    auto* at = reinterpret_cast<const uint8_t*>(text);
+    size_t used = 0, bytes = 0;
+    while (at[bytes]) {
+        size_t length = Utf8SequenceLength(at + bytes);
+        size_t need = length == 4 ? 2 : 1;
+        if (used + need > units) break;
+        used += need;
+        bytes += length ? length : 1;
+    }
+    return bytes;
+}
+
 bool TextEquals(const char* a, const char* b)
 {
     while (*a && *a == *b) ++a, ++b;

@@ -50,6 +50,9 @@ size_t Utf16Length(const char* text);
 // Whether the UTF-8 text holds at most units UTF-16 units: how every limit the system states
 // in characters is decided.
 bool TextFitsUnits(const char* text, size_t units);
+// Bytes of the longest start of text that holds at most units UTF-16 units, ending where a
+// character ends.
+size_t TextPrefixForUnits(const char* text, size_t units);
 
 // The same rules for wide texts (paths the file system takes in any alphabet and length).
 [[nodiscard]] bool TextCopy(wchar_t* dest, size_t capacity, const wchar_t* src);

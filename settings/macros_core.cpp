@@ -209,6 +209,12 @@ bool ExpandMacroText(const char* source, char (&output)[TextCapacity], TaskId ta
     for (int32_t id = MacroMyDocuments; fit && id <= MacroWinDir; ++id)
         fit = ReplaceAll(work, MacroNames[id], values.Text[id]);
 
+    // Past the limit the text is shown cut, its cut marked, and never used.
+    if (fit && !TextFitsUnits(work, TextUnitLimit)) {
+        work[TextPrefixForUnits(work, TextUnitLimit - 3)] = '\0';
+        (void)TextAppend(work, "...");
+        fit = false;
+    }
     (void)TextCopy(output, work);
-    return fit && TextFitsUnits(work, TextUnitLimit);
+    return fit;
 }

@@ -76,6 +76,16 @@ TEST(BoundedText, LimitsCountUtf16Units)
         if (c.units) {
             EXPECT_FALSE(TextFitsUnits(c.text, c.units - 1)) << c.text;
         }
+        EXPECT_EQ(TextPrefixForUnits(c.text, c.units), std::strlen(c.text)) << c.text;
+    }
+    // A cut at a number of units ends where a character ends.
+    struct Prefix {
+        const char* text;
+        size_t units, bytes;
+    } prefixes[] = {
+        {"ab\xCE\xA9", 2, 2}, {"ab\xCE\xA9", 3, 4}, {"a\xF0\x9D\x84\x9E", 2, 1}, {"a\xF0\x9D\x84\x9E", 3, 5}};
+    for (const Prefix& p : prefixes) {
+        EXPECT_EQ(TextPrefixForUnits(p.text, p.units), p.bytes) << p.text << " " << p.units;
     }
 }
 

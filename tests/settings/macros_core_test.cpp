@@ -202,7 +202,8 @@ TEST(ExpandMacros, TheWholeTextUpToItsCapacity)
         {std::string(most, 'a'), true, std::string(most, 'a')},
         // The limit counts UTF-16 units, not bytes.
         {greek + "%HOUR%", true, greek + "14"},
-        {greek + "%DATE%", false, ""},
+        // Past the limit the text shows cut at 4092 units and marked: "..." makes 4095.
+        {greek + "%DATE%", false, greek + "20..."},
         {std::string(most + 1, 'a'), false, ""},
     };
     expand.processId = "";
