@@ -236,7 +236,7 @@ TEST(SaveSettings, WritesBothSectionsInKeyOrderAndReadsBackAsStored)
     ClearRecords();
 }
 
-TEST(SaveSettings, RefusesWhatCannotBeStoredAndReportsEveryFailedWrite)
+TEST(SaveSettings, RefusesWhatCannotBeStoredAndReportsAFailedSave)
 {
     TempFolder folder;
     UseFile(folder / "kept.ini");
