@@ -46,7 +46,6 @@ bool SystemErrorText(uint32_t code, char* text, size_t capacity)
 
 size_t WidenAnsi(const char* text, uint16_t* output, size_t capacity)
 {
-    // The settings window's template builder hands its ANSI texts here (the window's own kind).
     int room = capacity > size_t(INT_MAX) ? INT_MAX : int(capacity);
     int words = MultiByteToWideChar(CP_ACP, 0, text, -1, reinterpret_cast<LPWSTR>(output), room);
     return words > 0 ? size_t(words) : 0;

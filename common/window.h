@@ -22,8 +22,6 @@ template <size_t N> bool SystemErrorText(uint32_t code, char (&text)[N]) { retur
 // number of words written, the terminator counted, or 0 when it did not fit.
 size_t WidenAnsi(const char* text, uint16_t* output, size_t capacity);
 
-// The subclassing calls are ANSI: the windows subclassed (the settings window's and the About
-// box's) are ANSI windows, and a procedure of the window's own kind gets its messages as sent.
 // Puts procedure in front of the window's own procedure, which is kept in the window property
 // named property. Nothing happens when the window already keeps one under that name.
 void SubclassWindow(HWND window, const char* property, WNDPROC procedure);
