@@ -2,8 +2,10 @@
 
 #include <windows.h>
 
+#include "common/buffers.h"
 #include "common/file_system_core.h"
 #include "common/scoped.h"
+#include "common/unicode.h"
 
 namespace {
 
@@ -26,7 +28,8 @@ int32_t IsFolder(const char* path)
     // The attributes answer for a path of any length the system accepts, and unlike a trip
     // through SetCurrentDirectory they leave the current directory alone.
     if (!path || !path[0]) return 0;
-    return IsFolderAttributes(GetFileAttributesA(path)) ? 1 : 0;
+    wchar_t wide[TextCapacity];
+    return WidenUtf8(path, wide, TextCapacity) && IsFolderAttributes(GetFileAttributesW(wide)) ? 1 : 0;
 }
 
 int32_t IsFolder(const wchar_t* path)

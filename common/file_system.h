@@ -5,7 +5,7 @@
 #include <cstdint>
 
 // 1 when path names an existing folder (a relative path is judged against the current
-// folder), else 0. The ANSI form serves texts from the settings; the wide one takes any name
+// folder), else 0. The UTF-8 form serves texts from the settings; the wide one takes any name
 // and, in the long-path form, any length.
 int32_t IsFolder(const char* path);
 int32_t IsFolder(const wchar_t* path);

@@ -11,7 +11,7 @@
 struct StartupValues {
     HINSTANCE Instance;
     HICON AppIcon;                        // icon resource 500
-    char ModulePath[PathCapacity];        // GetModuleFileNameA
+    char ModulePath[PathCapacity];        // GetModuleFileNameW, as UTF-8 (as are the texts below)
     char OwnPath[PathCapacity];           // the program's path as this run names it
     char SettingsFilePath[TextCapacity];  // OwnPath with "ini" for its last three characters
     char OwnName[PathCapacity];           // the executable's name without extension

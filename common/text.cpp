@@ -47,12 +47,79 @@ bool TextAppendN(char* dest, size_t capacity, const char* src, size_t count)
 bool TextCopy(char* dest, size_t capacity, const char* src) { return TextCopyN(dest, capacity, src, SIZE_MAX); }
 bool TextAppend(char* dest, size_t capacity, const char* src) { return TextAppendN(dest, capacity, src, SIZE_MAX); }
 
+void MarkTextCut(char* text, size_t capacity)
+{
+    static const char marker[] = "...";
+    if (capacity < sizeof marker) return;
+    // The marker goes where a character begins: a UTF-8 sequence is at most four bytes.
+    size_t at = capacity - sizeof marker;
+    for (int back = 0; back < 3 && at > 0 && (uint8_t(text[at]) & 0xC0) == 0x80; ++back) --at;
+    CopyBytes(marker, text + at, sizeof marker);
+}
+
 bool TextCopyForDisplay(char* dest, size_t capacity, const char* src)
 {
     if (TextCopy(dest, capacity, src)) return true;
-    static const char marker[] = "...";
-    if (capacity >= sizeof marker) CopyBytes(marker, dest + capacity - sizeof marker, sizeof marker);
+    MarkTextCut(dest, capacity);
     return false;
+}
+
+namespace {
+
+// The length of the valid UTF-8 sequence at text, or 0 when none begins there.
+size_t Utf8SequenceLength(const uint8_t* text)
+{
+    uint8_t lead = text[0];
+    if (lead < 0x80) return 1;
+    size_t length;
+    uint8_t low = 0x80, high = 0xBF;  // the second byte's range
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;   // no overlong form
+        if (lead == 0xED) high = 0x9F;  // no surrogate
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;   // no overlong form
+        if (lead == 0xF4) high = 0x8F;  // nothing past U+10FFFF
+    } else {
+        return 0;
+    }
+    if (text[1] < low || text[1] > high) return 0;
+    for (size_t i = 2; i < length; ++i)
+        if ((text[i] & 0xC0) != 0x80) return 0;
+    return length;
+}
+
+}  // namespace
+
+size_t Utf16Length(const char* text)
+{
+    auto* at = reinterpret_cast<const uint8_t*>(text);
+    size_t units = 0;
+    while (*at) {
+        size_t length = Utf8SequenceLength(at);
+        units += length == 4 ? 2 : 1;
+        at += length ? length : 1;
+    }
+    return units;
+}
+
+bool TextFitsUnits(const char* text, size_t units) { return Utf16Length(text) <= units; }
+
+size_t TextPrefixForUnits(const char* text, size_t units)
+{
+    auto* at = reinterpret_cast<const uint8_t*>(text);
+    size_t used = 0, bytes = 0;
+    while (at[bytes]) {
+        size_t length = Utf8SequenceLength(at + bytes);
+        size_t need = length == 4 ? 2 : 1;
+        if (used + need > units) break;
+        used += need;
+        bytes += length ? length : 1;
+    }
+    return bytes;
 }
 
 bool TextEquals(const char* a, const char* b)

@@ -37,9 +37,22 @@ void CopyBytes(const void* source, void* destination, size_t count);
 // no room for the pattern; -1 when the pattern is not shorter than the text.
 int32_t FindText(int32_t start, const char* text, const char* pattern);
 
-// Replaces a too-long display text's end with "..." so a cut is visible. Returns true when
-// text fit as it was.
+// Replaces a too-long display text's end with "..." so a cut is visible; the cut never splits
+// a UTF-8 character. Returns true when text fit as it was.
 bool TextCopyForDisplay(char* dest, size_t capacity, const char* src);
+// Ends a buffer filled to its capacity with "...", never splitting a UTF-8 character.
+void MarkTextCut(char* text, size_t capacity);
+
+// UTF-16 units the UTF-8 text takes: two for a character outside the Basic Multilingual Plane,
+// one for every other character and for each byte that begins no valid sequence (as the
+// replacement character that stands for it).
+size_t Utf16Length(const char* text);
+// Whether the UTF-8 text holds at most units UTF-16 units: how every limit the system states
+// in characters is decided.
+bool TextFitsUnits(const char* text, size_t units);
+// Bytes of the longest start of text that holds at most units UTF-16 units, ending where a
+// character ends.
+size_t TextPrefixForUnits(const char* text, size_t units);
 
 // The same rules for wide texts (paths the file system takes in any alphabet and length).
 [[nodiscard]] bool TextCopy(wchar_t* dest, size_t capacity, const wchar_t* src);

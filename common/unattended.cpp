@@ -36,9 +36,8 @@ void DebugLine(const char* text)
     char line[TextCapacity] = {};
     (void)AppendAsOneLine(line, sizeof line, text);  // a cut line ends in "..."
     wchar_t wide[TextCapacity];
-    // Text that is no UTF-8 still leaves a trace, as the system's code page reads it.
-    if (!WidenUtf8(line, wide, TextCapacity) && !MultiByteToWideChar(CP_ACP, 0, line, -1, wide, TextCapacity))
-        wide[0] = L'\0';
+    // Text that is no UTF-8 still leaves a trace, each bad byte a replacement character.
+    WidenForDisplay(line, wide, TextCapacity);
     OutputDebugStringW(wide);
 }
 

@@ -7,14 +7,6 @@ namespace {
 
 bool IsLineBreakOrTab(char c) { return c == '\n' || c == '\r' || c == '\t'; }
 
-// Marks a cut at the end of a full buffer.
-void MarkCut(char* dest, size_t capacity)
-{
-    if (capacity < 4) return;
-    dest[capacity - 4] = dest[capacity - 3] = dest[capacity - 2] = '.';
-    dest[capacity - 1] = '\0';
-}
-
 }  // namespace
 
 bool AppendAsOneLine(char* dest, size_t capacity, const char* text)
@@ -34,7 +26,7 @@ bool AppendAsOneLine(char* dest, size_t capacity, const char* text)
         // A gap becomes one blank, and only between two pieces of text.
         size_t need = (gap && used > 0 && dest[used - 1] != ' ') ? 2 : 1;
         if (used + need >= capacity) {
-            MarkCut(dest, capacity);
+            MarkTextCut(dest, capacity);
             return false;
         }
         if (need == 2) dest[used++] = ' ';

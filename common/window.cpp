@@ -2,6 +2,9 @@
 
 #include <climits>
 
+#include "common/buffers.h"
+#include "common/unicode.h"
+
 DWORD BringToFront(HWND window)
 {
     if (!IsWindow(window)) return 0;
@@ -20,18 +23,25 @@ DWORD BringToFront(HWND window)
     return processId;
 }
 
+int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT style)
+{
+    wchar_t wideText[TextCapacity];
+    wchar_t wideCaption[PathCapacity];
+    WidenForDisplay(text, wideText, TextCapacity);
+    WidenForDisplay(caption, wideCaption, PathCapacity);
+    return MessageBoxW(owner, wideText, wideCaption, style);
+}
+
 bool SystemErrorText(uint32_t code, char* text, size_t capacity)
 {
     if (!capacity) return false;
-    DWORD room = capacity > 0xFFFF ? 0xFFFF : DWORD(capacity);  // the call takes no more
+    text[0] = '\0';
+    wchar_t wide[PathCapacity];
     // Inserts are left as they are: there are no arguments to fill them with.
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                                  MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, room, nullptr);
-    if (length == 0 || length >= room) {
-        text[0] = '\0';
-        return false;
-    }
-    return true;
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                                  MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), wide, PathCapacity, nullptr);
+    uint32_t room = capacity > 0xFFFF ? 0xFFFF : uint32_t(capacity);
+    return length != 0 && length < PathCapacity && NarrowToUtf8(wide, text, room);
 }
 
 size_t WidenAnsi(const char* text, uint16_t* output, size_t capacity)

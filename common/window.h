@@ -10,8 +10,11 @@
 // Makes the window the foreground window. Its process id, or 0 when the handle is no window.
 DWORD BringToFront(HWND window);
 
-// The system's text for an error code in the default language, inserts left as they are.
-// False (and text empty) when the system has no text for the code or it does not fit.
+// A message box with UTF-8 text and caption (MessageBoxW); its answer.
+int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT style);
+
+// The system's text for an error code in the default language (UTF-8), inserts left as they
+// are. False (and text empty) when the system has no text for the code or it does not fit.
 bool SystemErrorText(uint32_t code, char* text, size_t capacity);
 template <size_t N> bool SystemErrorText(uint32_t code, char (&text)[N]) { return SystemErrorText(code, text, N); }
 

@@ -94,10 +94,10 @@ bool IsSkippedGitFolder(const CopyRun& run, const wchar_t* name)
     return run.settings.skipGitFolders == 1 && (SameText(name, -1, L".git", -1) || SameText(name, -1, L".github", -1));
 }
 
-// The ANSI text as the system's code page reads it; a text buffer's worth always fits.
+// The caller's UTF-8 text; a text buffer's worth always fits (never more words than bytes).
 void Widen(const char* text, wchar_t* output, size_t capacity)
 {
-    if (!MultiByteToWideChar(CP_ACP, 0, text, -1, output, int(capacity))) output[0] = L'\0';
+    if (!MultiByteToWideChar(CP_UTF8, 0, text, -1, output, int(capacity))) output[0] = L'\0';
 }
 
 // A path of the walk with pieces after it, as its user knows it.

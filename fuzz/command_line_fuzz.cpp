@@ -75,7 +75,8 @@ Expected ReferenceParse(const std::vector<std::string>& args)
     if (first.empty()) return e;
     e.program = first.substr(0, TextCapacity - 1);
     if (e.program[0] == '?' || (e.program.size() > 1 && e.program[1] == '?')) return e;
-    if (first.size() > TextCapacity - 1) {
+    // 4095 UTF-16 units, in a buffer of TextCapacity bytes.
+    if (first.size() > TextCapacity - 1 || fuzz::Utf16Units(first) > 4095) {
         e.result = CommandTooLong;
         return e;
     }
@@ -119,7 +120,7 @@ Expected ReferenceParse(const std::vector<std::string>& args)
         if (!e.parameters.empty()) e.parameters += ' ';
         e.parameters += get(j);
     }
-    if (e.parameters.size() > TextCapacity - 1) {
+    if (e.parameters.size() > TextCapacity - 1 || fuzz::Utf16Units(e.parameters) > 4095) {
         e.result = CommandTooLong;
         e.parameters.clear();
     }

@@ -134,4 +134,44 @@ private:
     char* bytes_;
 };
 
+// A display cut's expected text: whole when it fits capacity, else its first capacity - 1 bytes
+// with "..." over the last three, moved back (by at most three bytes) to where a UTF-8
+// character begins.
+inline std::string CutForDisplay(const std::string& text, size_t capacity)
+{
+    if (text.size() < capacity) return text;
+    std::string shown = text.substr(0, capacity - 1);
+    if (capacity < 4) return shown;
+    size_t at = capacity - 4;
+    for (int back = 0; back < 3 && at > 0 && (static_cast<unsigned char>(shown[at]) & 0xC0) == 0x80; ++back) --at;
+    return shown.substr(0, at) + "...";
+}
+
+// UTF-16 units of a UTF-8 text, the well-formed sequences as the Unicode standard's table of
+// them says (two units for four bytes), one unit for each byte of anything else.
+inline size_t Utf16Units(const std::string& text)
+{
+    auto byte = [&](size_t i) { return i < text.size() ? static_cast<unsigned char>(text[i]) : 0u; };
+    auto in = [](unsigned b, unsigned low, unsigned high) { return b >= low && b <= high; };
+    size_t units = 0;
+    for (size_t i = 0; i < text.size();) {
+        unsigned b0 = byte(i), b1 = byte(i + 1), b2 = byte(i + 2), b3 = byte(i + 3);
+        size_t length = 0;
+        if (b0 < 0x80) {
+            length = 1;
+        } else if (in(b0, 0xC2, 0xDF) && in(b1, 0x80, 0xBF)) {
+            length = 2;
+        } else if ((b0 == 0xE0 && in(b1, 0xA0, 0xBF)) || (in(b0, 0xE1, 0xEC) && in(b1, 0x80, 0xBF)) ||
+                   (b0 == 0xED && in(b1, 0x80, 0x9F)) || (in(b0, 0xEE, 0xEF) && in(b1, 0x80, 0xBF))) {
+            length = in(b2, 0x80, 0xBF) ? 3 : 0;
+        } else if ((b0 == 0xF0 && in(b1, 0x90, 0xBF)) || (in(b0, 0xF1, 0xF3) && in(b1, 0x80, 0xBF)) ||
+                   (b0 == 0xF4 && in(b1, 0x80, 0x8F))) {
+            length = in(b2, 0x80, 0xBF) && in(b3, 0x80, 0xBF) ? 4 : 0;
+        }
+        units += length == 4 ? 2 : 1;
+        i += length ? length : 1;
+    }
+    return units;
+}
+
 }  // namespace fuzz

@@ -117,7 +117,8 @@ std::string ReferenceBranch(const World& w, int32_t task, std::string& headPath)
         path = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     }
     path += ".git\\HEAD";
-    if (path.size() > PathCapacity - 1) return "ErrorOpenGitPath";  // never a cut path
+    // Never a cut path, nor one past the system's 259 UTF-16 units.
+    if (path.size() > PathCapacity - 1 || fuzz::Utf16Units(path) > 259) return "ErrorOpenGitPath";
     headPath = path;
     if (!w.headReadable) return "ErrorOpenGitPath";
     return ReferenceBranchFromHead(w.head);
@@ -140,6 +141,7 @@ Expansion ReferenceExpand(const World& w, const std::string& source, int32_t tas
     std::string errorText = w.errorText.substr(0, PathCapacity - 1);
     if (w.errorTextKnown && !errorText.empty()) replace(MacroErrorText, errorText);
     for (int id = MacroMyDocuments; id <= MacroWinDir; ++id) replace(MacroId(id), w.values.Text[id]);
+    if (fuzz::Utf16Units(e.text) > 4095) e.fit = false;  // the limit counts UTF-16 units
     return e;
 }
 

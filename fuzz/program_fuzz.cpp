@@ -15,14 +15,8 @@ using fuzz::Show;
 
 size_t CapacityFrom(uint8_t b) { return b < 224 ? b : size_t(b - 223) * 128; }
 
-// A display text in capacity bytes: whole, or its first capacity - 1 characters ending in "...".
-std::string Displayed(const std::string& text, size_t capacity)
-{
-    if (text.size() < capacity) return text;
-    std::string shown = text.substr(0, capacity - 1);
-    if (capacity >= 4) shown.replace(capacity - 4, 3, "...");
-    return shown;
-}
+// A display text in capacity bytes.
+std::string Displayed(const std::string& text, size_t capacity) { return fuzz::CutForDisplay(text, capacity); }
 
 }  // namespace
 
@@ -39,7 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         bool quote = path.find_first_of(" \t") != std::string::npos;
         std::string line = quote ? "\"" + path + "\"" : path;
         if (!parameters.empty()) line += " " + parameters;
-        FUZZ_CHECK(fit == (line.size() < capacity), "JoinCommandLine fit flag", Show(line));
+        // The line must fit the buffer and the command line's 4095 UTF-16 units.
+        FUZZ_CHECK(fit == (line.size() < capacity && fuzz::Utf16Units(line) <= 4095), "JoinCommandLine fit flag",
+                   Show(line));
         if (capacity) {
             std::string got = out.Text("JoinCommandLine");
             FUZZ_CHECK(got == (fit ? line : std::string()), "JoinCommandLine", Show(got) + " expected " + Show(line));

@@ -15,8 +15,7 @@ using fuzz::Show;
 template <size_t N> void CheckAssembled(const char* what, bool fit, const char (&text)[N], const std::string& whole)
 {
     FUZZ_CHECK(std::memchr(text, 0, N) != nullptr, what, "unterminated");
-    std::string expected = whole;
-    if (whole.size() > N - 1) expected = whole.substr(0, N - 4) + "...";
+    std::string expected = fuzz::CutForDisplay(whole, N);
     FUZZ_CHECK(fit == (whole.size() <= N - 1), what, "fit flag for " + Show(whole));
     FUZZ_CHECK(text == expected, what, Show(text) + " expected " + Show(expected));
 }
@@ -51,6 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CheckAssembled("CopyPromptText", CopyPromptText(a.c_str(), b.c_str(), text), text,
                    "Copy file(s)?\n\n" + a + "\n\nTo\n\n" + b);
 
+    // Any Show but 0 starts the program shown ("TRUE" reads as 5): the prompt says so.
     std::string opening = task.Show != 0     ? "Execute and SHOW the application?\n\n"
                           : task.Unhide == 1 ? "UNHIDE application?\n\n"
                           : task.Term == 1   ? "TERMINATE application?\n\n"

@@ -1,11 +1,10 @@
 #include "launcher/command_line.h"
 
-#include <windows.h>
+#include "common/unicode.h"
 
 bool SystemEqualIgnoringCase(const char* a, size_t aLength, const char* b, size_t bLength)
 {
-    if (aLength > 0x7FFFFFFF || bLength > 0x7FFFFFFF) return false;
-    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a, int(aLength), b, int(bLength)) == CSTR_EQUAL;
+    return Utf8EqualIgnoringCase(a, aLength, b, bLength);
 }
 
 ParseResult ParseCommandLine(const char* line, TaskSettings& task, char (&parameters)[TextCapacity])

@@ -11,5 +11,6 @@
 // parameters handed to the program step, keywords compared under the user's locale.
 ParseResult ParseCommandLine(const char* line, TaskSettings& task, char (&parameters)[TextCapacity]);
 
-// CompareStringA under the user's locale, ignoring case: the keywords' comparison.
+// CompareStringW under the user's locale, ignoring case, of two UTF-8 texts: the keywords'
+// comparison.
 bool SystemEqualIgnoringCase(const char* a, size_t aLength, const char* b, size_t bLength);

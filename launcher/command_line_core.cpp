@@ -128,7 +128,8 @@ ParseResult ParseCommandText(const char* line, TaskSettings& task, char (&parame
     if (!first) return NoCommand;
     TextSpan program = ArgumentText(first);
     if (program.length == 0) return NoCommand;
-    bool programFit = TextCopyN(task.Program, sizeof task.Program, program.text, program.length);
+    bool programFit = TextCopyN(task.Program, sizeof task.Program, program.text, program.length) &&
+                      TextFitsUnits(task.Program, TextUnitLimit);
     if (task.Program[0] == '?' || task.Program[1] == '?') return NoCommand;
     if (!programFit) return CommandTooLong;
 
@@ -186,6 +187,10 @@ ParseResult ParseCommandText(const char* line, TaskSettings& task, char (&parame
             return CommandTooLong;
         }
         if (a == lastPlain) break;
+    }
+    if (!TextFitsUnits(parameters, TextUnitLimit)) {
+        FillBytes(parameters, sizeof parameters, 0);
+        return CommandTooLong;
     }
     return Command;
 }

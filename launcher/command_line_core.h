@@ -36,6 +36,8 @@ enum ParseResult : int32_t {
     CommandTooLong = 2,  // the program or the joined parameters do not fit: nothing may run
 };
 
+// The line is UTF-8; the program and the joined parameters may each hold TextUnitLimit UTF-16
+// units.
 // Parses line (program's own token first) into the task's Program, Term, Unhide, Timeout
 // and Show, and the joined parameter text into parameters (cleared first). Options are
 // recognised only in the unbroken run of option words at the end of the line.

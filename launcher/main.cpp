@@ -13,15 +13,17 @@ namespace {
 void RestrictDllSearch()
 {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    // Procedure names exist in ANSI only: GetProcAddress has no wide form.
     auto restrict = reinterpret_cast<SetDefaultDllDirectoriesFn>(
         reinterpret_cast<void (*)()>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
     // Vista and 7 without the loader update lack it: removing the current folder is what remains.
-    if (!restrict || !restrict(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryA("");
+    if (!restrict || !restrict(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryW(L"");
 }
 
 }  // namespace
 
+// The ANSI entry's line goes unread: start-up reads the wide command line itself.
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     TimeMark("entry");

@@ -3,6 +3,8 @@
 #include "common/text.h"
 #include "common/time_mark.h"
 #include "common/unattended.h"
+#include "common/unicode.h"
+#include "common/window.h"
 #include "launcher/command_line.h"
 #include "launcher/startup_core.h"
 #include "launcher/tasks.h"
@@ -13,7 +15,20 @@
 namespace {
 
 int16_t SystemKeyState(int virtualKey) { return GetKeyState(virtualKey); }
-const char* SystemCommandLine() { return GetCommandLineA(); }
+// The longest command line the system passes: 32767 UTF-16 units.
+constexpr size_t CommandLineUnits = 32767;
+
+// The process's command line as UTF-8, converted once: it never changes while the process runs.
+const char* SystemCommandLine()
+{
+    static char line[CommandLineUnits * 3 + 1];  // a process-wide fact, kept out of every record
+    static bool converted = false;
+    if (!converted) {
+        (void)NarrowToUtf8(GetCommandLineW(), line, sizeof line);  // it always fits
+        converted = true;
+    }
+    return line;
+}
 
 // The syntax box, then the settings-file example; Yes to both opens the settings window.
 int32_t ShowHelpBoxes()
@@ -23,8 +38,8 @@ int32_t ShowHelpBoxes()
         (void)TellUnseen(HelpExampleCaption, HelpExampleText);
         return 0;
     }
-    if (MessageBoxA(nullptr, HelpSyntaxText, HelpSyntaxCaption, MB_YESNO | MB_ICONQUESTION) != IDYES) return 0;
-    return MessageBoxA(nullptr, HelpExampleText, HelpExampleCaption, MB_YESNO | MB_ICONQUESTION) == IDYES ? 1 : 0;
+    if (ShowMessageBox(nullptr, HelpSyntaxText, HelpSyntaxCaption, MB_YESNO | MB_ICONQUESTION) != IDYES) return 0;
+    return ShowMessageBox(nullptr, HelpExampleText, HelpExampleCaption, MB_YESNO | MB_ICONQUESTION) == IDYES ? 1 : 0;
 }
 
 // The values a run needs: all but the icon, which only the settings window shows. Under Wine
@@ -32,18 +47,23 @@ int32_t ShowHelpBoxes()
 void ComputeRunValues(StartupValues& values)
 {
     FillBytes(&values, sizeof values, 0);
-    values.Instance = GetModuleHandleA(nullptr);
+    values.Instance = GetModuleHandleW(nullptr);
 
     // A path the system had to cut names another file: keep no name rather than a wrong one,
     // so no settings file is found and command-line mode still works.
     char(&modulePath)[PathCapacity] = values.ModulePath;
-    DWORD length = GetModuleFileNameA(values.Instance, modulePath, sizeof modulePath);
-    if (length == 0 || length >= sizeof modulePath) modulePath[0] = '\0';
+    wchar_t wide[PathUnitLimit + 1];
+    DWORD length = GetModuleFileNameW(values.Instance, wide, PathUnitLimit + 1);
+    if (length == 0 || length > PathUnitLimit || !NarrowToUtf8(wide, modulePath, sizeof modulePath))
+        modulePath[0] = '\0';
 
     char token[PathCapacity];
     bool tokenFit = false;
     SplitArgument(gSeams.commandLine(), 0, token, sizeof token, &tokenFit);
-    const char* own = (tokenFit && lstrcmpiA(token, modulePath) == 0) ? token : modulePath;
+    // lstrcmpi's rule: the user's locale, letter case ignored.
+    const char* own = (tokenFit && Utf8EqualIgnoringCase(token, TextLength(token), modulePath, TextLength(modulePath)))
+                          ? token
+                          : modulePath;
     if (!TextCopy(values.OwnPath, own)) values.OwnPath[0] = '\0';
     DeriveSettingsNames(values.OwnPath, values.SettingsFilePath, sizeof values.SettingsFilePath, values.OwnName,
                         sizeof values.OwnName);
@@ -53,7 +73,7 @@ void ComputeRunValues(StartupValues& values)
 // The settings window is to open: its icon is loaded now.
 int32_t ForSettingsWindow(StartupValues& values)
 {
-    values.AppIcon = LoadIconA(values.Instance, MAKEINTRESOURCEA(IconApplication));
+    values.AppIcon = LoadIconW(values.Instance, MAKEINTRESOURCEW(IconApplication));
     return 1;
 }
 
@@ -64,14 +84,16 @@ StartupSeams gSeams = {SystemKeyState, SystemCommandLine};
 void ComputeStartupValues(StartupValues& values)
 {
     ComputeRunValues(values);
-    values.AppIcon = LoadIconA(values.Instance, MAKEINTRESOURCEA(IconApplication));
+    values.AppIcon = LoadIconW(values.Instance, MAKEINTRESOURCEW(IconApplication));
 }
 
 bool SettingsFileExists(const StartupValues& values)
 {
     if (!values.SettingsFilePath[0]) return false;
+    wchar_t path[TextCapacity];
+    if (!WidenUtf8(values.SettingsFilePath, path, TextCapacity)) return false;
     // Its attributes alone: one look-up, no folder listing opened.
-    return GetFileAttributesA(values.SettingsFilePath) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 int32_t RunStartup(StartupValues& values)

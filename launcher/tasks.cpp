@@ -13,6 +13,7 @@
 #include "launcher/timed_prompt.h"
 #include "process/instance.h"
 #include "process/program.h"
+#include "settings/ini_file.h"
 #include "settings/macros.h"
 #include "settings/run_settings.h"
 #include "settings/settings_file.h"
@@ -72,7 +73,7 @@ bool Confirmed(TaskRun& run)
     // window, some megabytes that a run without a prompt or a hidden start does without.
     HWND desktop = GetDesktopWindow();
     BringToFront(desktop);
-    yes = MessageBoxA(desktop, run.PromptText, run.PromptCaption, PromptStyle) == IDYES;
+    yes = ShowMessageBox(desktop, run.PromptText, run.PromptCaption, PromptStyle) == IDYES;
     RecordPrompt(run.Record, run.TaskName, run.PromptText, yes, PromptAnsweredBy::User);
     return yes;
 }
@@ -202,7 +203,13 @@ int32_t RunTasks(const StartupValues& startup)
 {
     TaskRun run = {};
     run.Startup = &startup;
-    LoadSettings(startup.SettingsFilePath, run.Tasks);
+    {
+        // The settings file is read once: the tasks and the [RUN] section come from one reading.
+        IniFile file;
+        (void)LoadSettingsFile(startup.SettingsFilePath, file);
+        ReadSettings(file.Document, run.Tasks);
+        ReadRunSettings(file.Document, run.Unattended);
+    }
     TimeMark("tasks: settings read");
     ComputeMacroValues(startup, run.Macros);
     TimeMark("tasks: macro values");
@@ -217,7 +224,6 @@ int32_t RunTasks(const StartupValues& startup)
     FormatSignedDecimal(int32_t(instance), number);
     (void)TextCopy(run.ProcessIdText, number);
 
-    ReadRunSettings(startup.SettingsFilePath, run.Unattended);
     OpenRecord(run);
     RunTask(run, TaskPrevious, "PREVIOUS TASK: Please confirm");
     RunTask(run, TaskMain, "MAIN TASK: Please confirm");

@@ -14,8 +14,7 @@ template <size_t N> bool Assemble(char (&text)[N], std::initializer_list<const c
     for (const char* piece : pieces) {
         if (!TextAppend(text, piece)) {
             static_assert(N > 3);
-            text[N - 4] = text[N - 3] = text[N - 2] = '.';
-            text[N - 1] = '\0';
+            MarkTextCut(text, N);
             return false;
         }
     }

@@ -34,9 +34,8 @@ TimedAnswer AskWithTimeout(HWND owner, const char* text, const char* caption, UI
 {
     wchar_t wideText[TextCapacity];
     wchar_t wideCaption[PathCapacity];
-    if (!WidenUtf8(text, wideText, TextCapacity)) MultiByteToWideChar(CP_ACP, 0, text, -1, wideText, TextCapacity);
-    if (!WidenUtf8(caption, wideCaption, PathCapacity))
-        MultiByteToWideChar(CP_ACP, 0, caption, -1, wideCaption, PathCapacity);
+    WidenForDisplay(text, wideText, TextCapacity);
+    WidenForDisplay(caption, wideCaption, PathCapacity);
     UINT_PTR timer = seconds ? SetTimer(nullptr, 0, seconds * 1000u, EndBoxAtTimeout) : 0;
     int answer = MessageBoxW(owner, wideText, wideCaption, style);
     if (timer) KillTimer(nullptr, timer);

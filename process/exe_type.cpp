@@ -2,18 +2,19 @@
 
 #include <windows.h>
 
+#include "common/buffers.h"
 #include "common/scoped.h"
+#include "common/text.h"
+#include "common/unicode.h"
 #include "process/program_core.h"
 
 namespace {
 
-// True when the name ends in ext (".bat" and the like), case aside.
+// True when the name ends in ext (".bat" and the like, ASCII), case aside.
 bool HasExtension(const char* path, const char* ext)
 {
-    size_t length = 0, extLength = 0;
-    while (path[length]) ++length;
-    while (ext[extLength]) ++extLength;
-    return length > extLength && lstrcmpiA(path + length - extLength, ext) == 0;
+    size_t length = TextLength(path), extLength = TextLength(ext);
+    return length > extLength && TextEqualsIgnoreCase(path + length - extLength, ext);
 }
 
 bool ReadAt(HANDLE file, DWORD offset, void* bytes, DWORD count)
@@ -30,7 +31,9 @@ uint16_t Word(const unsigned char* bytes, size_t at) { return uint16_t(bytes[at]
 uint32_t ExeTypeOf(const char* path)
 {
     if (!path || !path[0]) return 0;
-    ScopedFile file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+    wchar_t wide[TextCapacity];
+    if (!WidenUtf8(path, wide, TextCapacity)) return 0;
+    ScopedFile file(CreateFileW(wide, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return 0;
     // These are told by their names alone, whatever they hold.

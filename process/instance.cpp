@@ -7,12 +7,13 @@
 #include "common/scoped.h"
 #include "common/text.h"
 #include "common/time_mark.h"
+#include "common/unicode.h"
 #include "common/window.h"
 #include "process/program_core.h"
 #include "process/program_search.h"
 
 #if defined(_WIN32) && !defined(_WIN64)
-static_assert(sizeof(PROCESSENTRY32) == 296, "process entry of the 32-bit system");
+static_assert(sizeof(PROCESSENTRY32W) == 556, "process entry of the 32-bit system");
 static_assert(sizeof(THREADENTRY32) == 28, "thread entry of the 32-bit system");
 #endif
 
@@ -67,24 +68,26 @@ DWORD TerminateWindowsInstance(DWORD processId)
     return processId;
 }
 
-// Handles the first running process whose executable file name is fileName (any folder,
-// case ignored); Hide and Show handle its main window.
+// Handles the first running process whose executable file name is fileName (UTF-8; any
+// folder, case ignored under the user's locale); Hide and Show handle its main window.
 DWORD FindWindowsInstance(const char* fileName, InstanceMode mode, DWORD budget)
 {
+    wchar_t wideName[TextCapacity];
+    if (!WidenUtf8(fileName, wideName, TextCapacity)) return 0;
     ScopedSnapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     TimeMark("instance: process snapshot");
     if (!snapshot) return 0;
-    PROCESSENTRY32 entry;
+    PROCESSENTRY32W entry;
     entry.dwSize = sizeof entry;
-    if (!Process32First(snapshot.Get(), &entry)) return 0;
+    if (!Process32FirstW(snapshot.Get(), &entry)) return 0;
     do {
-        if (CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, entry.szExeFile, -1, fileName, -1) != CSTR_EQUAL)
+        if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, entry.szExeFile, -1, wideName, -1) != CSTR_EQUAL)
             continue;
         DWORD processId = entry.th32ProcessID;
         if (mode == InstanceMode::Terminate) return TerminateWindowsInstance(processId);
         if (mode == InstanceMode::Hide || mode == InstanceMode::Show) ShowInstanceWindow(processId, mode, budget);
         return processId;
-    } while (Process32Next(snapshot.Get(), &entry));
+    } while (Process32NextW(snapshot.Get(), &entry));
     return 0;
 }
 
@@ -105,7 +108,8 @@ DWORD ShowConsoleInstance(const char* program, const char* fileName)
     DWORD processId = FindWindowsInstance(fileName, InstanceMode::Query, 0);
     if (!processId) return 0;
     HWND window = ConsoleWindowOf(processId);
-    if (!window) window = FindWindowA(nullptr, program);
+    wchar_t title[TextCapacity];
+    if (!window && WidenUtf8(program, title, TextCapacity)) window = FindWindowW(nullptr, title);
     if (!window) return 0;
     ShowWindowBounded(window, SW_SHOW);
     if (IsIconic(window)) ShowWindowBounded(window, SW_RESTORE);
@@ -117,11 +121,11 @@ DWORD ShowConsoleInstance(const char* program, const char* fileName)
 // this process's start-up title.
 DWORD FindConsoleInstance(InstanceMode mode, DWORD budget)
 {
-    STARTUPINFOA own;
+    STARTUPINFOW own;
     own.cb = sizeof own;
-    GetStartupInfoA(&own);
+    GetStartupInfoW(&own);
     if (!own.lpTitle || !own.lpTitle[0]) return 0;
-    HWND window = FindWindowA(nullptr, own.lpTitle);
+    HWND window = FindWindowW(nullptr, own.lpTitle);
     if (!window) return 0;
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
@@ -169,10 +173,10 @@ BOOL CALLBACK ShowInstanceWindowProc(HWND window, LPARAM parameter)
     TimeMark("hide: oldest thread");
     bool hasOwner = false, hasParent = false, hasTitle = false;
     if (!mainThread) {
-        char title[PathCapacity];
+        wchar_t title[2];  // only whether there is one
         hasOwner = GetWindow(window, GW_OWNER) != nullptr;
         hasParent = GetParent(window) != nullptr;
-        hasTitle = GetWindowTextA(window, title, sizeof title) > 0;
+        hasTitle = GetWindowTextW(window, title, 2) > 0;
     }
     if (!WindowQualifies(mainThread, windowThread, hasOwner, hasParent, hasTitle)) return TRUE;
 

@@ -9,6 +9,7 @@
 #include "common/text.h"
 #include "common/time_mark.h"
 #include "common/unattended.h"
+#include "common/unicode.h"
 #include "common/window.h"
 #include "process/instance.h"
 #include "process/program_core.h"
@@ -76,13 +77,31 @@ struct StartedProgram {
 // for a file, which reports the failure.
 bool OpenFolder(const char* program)
 {
+    wchar_t folder[TextCapacity];
+    if (!WidenUtf8(program, folder, TextCapacity)) return false;
     // The shell library is loaded for this alone: most runs start no folder.
-    auto shellExecute = SystemFunction<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+    auto shellExecute = SystemFunction<decltype(&ShellExecuteW)>("shell32.dll", "ShellExecuteW");
     auto opened =
         shellExecute
-            ? reinterpret_cast<INT_PTR>(shellExecute(nullptr, "open", program, nullptr, nullptr, SW_SHOWDEFAULT))
+            ? reinterpret_cast<INT_PTR>(shellExecute(nullptr, L"open", folder, nullptr, nullptr, SW_SHOWDEFAULT))
             : 0;
     return opened > 32;
+}
+
+// The start's texts as the wide calls take them; each fits: its UTF-8 form was held to
+// TextUnitLimit units.
+struct WideStart {
+    wchar_t ModulePath[TextUnitLimit + 1];
+    wchar_t CommandLine[TextUnitLimit + 1];
+    wchar_t Directory[TextUnitLimit + 1];
+    wchar_t Title[TextUnitLimit + 1];
+};
+
+bool Widen(const char* modulePath, const char* commandLine, const char* directory, const char* program, WideStart& wide)
+{
+    return WidenUtf8(modulePath, wide.ModulePath, TextUnitLimit + 1) &&
+           WidenUtf8(commandLine, wide.CommandLine, TextUnitLimit + 1) &&
+           WidenUtf8(directory, wide.Directory, TextUnitLimit + 1) && WidenUtf8(program, wide.Title, TextUnitLimit + 1);
 }
 
 // Start: finds the program, starts it (suspended into a job when a time-out may end a hidden
@@ -101,9 +120,11 @@ bool StartProgram(const char* program, const char* parameters, const char* worki
     }
     char commandLine[TextCapacity] = {};
     char directory[TextCapacity] = {};
+    WideStart wide;
     if (found.length >= sizeof modulePath ||
         !JoinCommandLine(modulePath, parameters, commandLine, sizeof commandLine) ||
-        !WorkingDirectoryFor(modulePath, workingDir, directory, sizeof directory)) {
+        !WorkingDirectoryFor(modulePath, workingDir, directory, sizeof directory) ||
+        !Widen(modulePath, commandLine, directory, program, wide)) {
         Tell(outcome, ProgramEnd::TooLong, 0, ERROR_FILENAME_EXCED_RANGE);
         ShowCommandTooLong(program);
         return false;
@@ -116,13 +137,13 @@ bool StartProgram(const char* program, const char* parameters, const char* worki
     bool hidden = visibility == Visibility::Hidden;
 
     // The inherited start-up values (desktop and the rest) with our own show state and title.
-    STARTUPINFOA startup;
+    STARTUPINFOW startup;
     startup.cb = sizeof startup;
-    GetStartupInfoA(&startup);
+    GetStartupInfoW(&startup);
     TimeMark("start: startup info");
     startup.cb = sizeof startup;
     startup.lpReserved = nullptr;
-    startup.lpTitle = recipe.passTitle ? const_cast<char*>(program) : nullptr;
+    startup.lpTitle = recipe.passTitle ? wide.Title : nullptr;
     startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_FORCEOFFFEEDBACK;
     startup.wShowWindow = hidden ? SW_HIDE : SW_SHOWNORMAL;
     startup.cbReserved2 = 0;
@@ -131,16 +152,16 @@ bool StartProgram(const char* program, const char* parameters, const char* worki
     // A hidden program that may be ended starts suspended and joins the job before it runs, so
     // nothing it starts escapes the job.
     if (hidden && TimeoutWaits(milliseconds)) {
-        started.Job.Reset(CreateJobObjectA(nullptr, nullptr));
+        started.Job.Reset(CreateJobObjectW(nullptr, nullptr));
         if (started.Job && !AllowBreakaway(started.Job.Get())) started.Job.Reset();
     }
     PROCESS_INFORMATION created;
     BOOL made;
     {
         NativeFolderView view(found.native);
-        made = CreateProcessA(recipe.passModuleName ? modulePath : nullptr, commandLine, nullptr, nullptr, FALSE,
-                              recipe.creationFlags | (started.Job ? CREATE_SUSPENDED : 0), nullptr,
-                              directory[0] ? directory : nullptr, &startup, &created);
+        made = CreateProcessW(recipe.passModuleName ? wide.ModulePath : nullptr, wide.CommandLine, nullptr, nullptr,
+                              FALSE, recipe.creationFlags | (started.Job ? CREATE_SUSPENDED : 0), nullptr,
+                              wide.Directory[0] ? wide.Directory : nullptr, &startup, &created);
     }
     TimeMark("start: process created");
     (void)TextCopyForDisplay(outcome.CommandLine, sizeof outcome.CommandLine, commandLine);
@@ -277,5 +298,5 @@ DWORD ExecuteProgram(const char* program, const char* parameters, const char* wo
 void ShowExecuteError(const char* text)
 {
     if (TellUnseen(ExecuteErrorCaption, text)) return;  // nobody could answer a box: a debug line instead
-    MessageBoxA(nullptr, text, ExecuteErrorCaption, MB_ICONHAND);
+    ShowMessageBox(nullptr, text, ExecuteErrorCaption, MB_ICONHAND);
 }

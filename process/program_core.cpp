@@ -1,5 +1,6 @@
 #include "process/program_core.h"
 
+#include "common/buffers.h"
 #include "common/number.h"
 #include "common/path.h"
 #include "common/text.h"
@@ -63,13 +64,14 @@ bool JoinCommandLine(const char* modulePath, const char* parameters, char* outpu
         fit = fit && TextAppend(output, capacity, " ");
         fit = fit && TextAppend(output, capacity, parameters);
     }
+    fit = fit && TextFitsUnits(output, TextUnitLimit);
     if (!fit && capacity) output[0] = '\0';  // never leave a cut line where a caller might use it
     return fit;
 }
 
 void FormatExecuteError(const char* systemText, uint32_t errorCode, const char* program, char* output, size_t capacity)
 {
-    char text[4096 + 32];
+    char text[TextCapacity + 32];
     bool fit;
     if (systemText && systemText[0]) {
         fit = TextCopy(text, systemText);
@@ -85,7 +87,7 @@ void FormatExecuteError(const char* systemText, uint32_t errorCode, const char* 
 
 void FormatCommandTooLong(const char* program, char* output, size_t capacity)
 {
-    char text[4096 + 128];
+    char text[TextCapacity + 128];
     bool fit = TextCopy(text,
                         "The command line is too long: the program's path and its parameters exceed "
                         "4095 characters.\nNothing was started.\n") &&

@@ -69,7 +69,8 @@ StartRecipe RecipeForExeType(uint32_t exeType);
 
 // The found path, then one blank and the parameters when there are any. A path holding a
 // blank or tab is quoted, so the program's own argument splitting sees it as one argument.
-// False when the whole line does not fit: such a line must never be started.
+// False when the whole line does not fit capacity or holds more than TextUnitLimit UTF-16
+// units: such a line must never be started.
 [[nodiscard]] bool JoinCommandLine(const char* modulePath, const char* parameters, char* output, size_t capacity);
 
 // The "Error when executing" text: the system's text, a line feed, the program text. When

@@ -7,12 +7,13 @@
 #include <cstdint>
 
 struct FoundProgram {
-    DWORD length;  // of the found path: 0 when not found, the capacity or more when it did not fit
+    DWORD length;  // of the found path in bytes: 0 when not found, the capacity or more when it did not fit
     DWORD error;   // why the search failed (the first search's error), when it did
     bool native;   // found only with the system folder redirection off
 };
 
-// SearchPathA in the standard order, ".exe" added to a name without extension. A 32-bit
+// SearchPathW in the standard order, ".exe" added to a name without extension; program and
+// the found path are UTF-8, and a path longer than TextUnitLimit units does not fit. A 32-bit
 // process on a 64-bit system that finds nothing searches once more with the redirection off,
 // so a program that lives only in the native system folder is found as a 64-bit shell would
 // find it; the path then reads as that shell would write it.

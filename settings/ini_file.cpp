@@ -1,7 +1,10 @@
 #include "settings/ini_file.h"
 
+#include "common/buffers.h"
 #include "common/scoped.h"
 #include "common/text.h"
+#include "common/unattended.h"
+#include "common/unicode.h"
 
 namespace {
 
@@ -188,4 +191,36 @@ DWORD SaveIniFile(const wchar_t* path, IniFile& file)
     if (!error) error = PutInPlace(path, temporary.As<wchar_t>());
     if (error) DeleteFileW(temporary.As<wchar_t>());
     return error;
+}
+
+DWORD LoadIniFile(const char* path, IniFile& file)
+{
+    Empty(file.Document);
+    if (!path || !path[0]) return ERROR_SUCCESS;
+    wchar_t wide[TextCapacity];
+    if (!WidenUtf8(path, wide, TextCapacity)) return ERROR_INVALID_NAME;
+    return LoadIniFile(wide, file);
+}
+
+DWORD LoadSettingsFile(const char* path, IniFile& file)
+{
+    DWORD error = LoadIniFile(path, file);
+    if (!error) return error;
+    Empty(file.Document);
+    char line[TextCapacity];
+    char reason[PathCapacity];
+    ErrorTextOrWords(error, reason, sizeof reason);
+    bool fit = TextCopy(line, "The settings file could not be read, every setting takes its default: ") &&
+               TextAppend(line, reason) && TextAppend(line, " ") && TextAppend(line, path);
+    (void)fit;  // a cut line is still the best trace there is
+    DebugLine(line);
+    return error;
+}
+
+DWORD SaveIniFile(const char* path, IniFile& file)
+{
+    if (!path || !path[0]) return ERROR_INVALID_PARAMETER;
+    wchar_t wide[TextCapacity];
+    if (!WidenUtf8(path, wide, TextCapacity)) return ERROR_INVALID_NAME;
+    return SaveIniFile(wide, file);
 }

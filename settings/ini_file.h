@@ -27,6 +27,12 @@ IniCodePage SystemCodePage();
 // its default.
 DWORD LoadIniFile(const wchar_t* path, IniFile& file);
 
+// The same for a UTF-8 path (the program's own text): an empty path reads as a missing file.
+DWORD LoadIniFile(const char* path, IniFile& file);
+// LoadIniFile for the settings file of a run: one that cannot be read leaves a debug line with
+// its name and the system's reason, and reads as an empty file.
+DWORD LoadSettingsFile(const char* path, IniFile& file);
+
 // Sets section's key to value (UTF-8), growing the text as needed. ERROR_SUCCESS;
 // ERROR_INVALID_PARAMETER for a name or value the file cannot hold as a line
 // (SetIniValue's Refused); ERROR_NOT_ENOUGH_MEMORY.
@@ -37,3 +43,4 @@ DWORD SetIniFileValue(IniFile& file, const char* section, const char* key, const
 // security; MoveFileExW when it cannot be used). ERROR_SUCCESS or the system's error code;
 // on failure the file under its name is as it was and the temporary file is gone.
 DWORD SaveIniFile(const wchar_t* path, IniFile& file);
+DWORD SaveIniFile(const char* path, IniFile& file);

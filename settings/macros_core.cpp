@@ -46,8 +46,8 @@ bool Contains(const char* text, const char* name)
 // The HEAD path of a directory text: a working directory is a folder even without its closing
 // backslash; a program's folder is everything up to its last backslash. A bare program name
 // has the empty folder, so its HEAD is looked up in the current directory, where a program
-// started without a working directory runs. False when the path would not fit: a HEAD path is
-// never cut.
+// started without a working directory runs. False when the path would not fit or holds more
+// than PathUnitLimit UTF-16 units: a HEAD path is never cut.
 bool GitHeadPathOf(const char* directory, bool isWorkingDir, char (&path)[PathCapacity])
 {
     if (isWorkingDir) {
@@ -56,7 +56,8 @@ bool GitHeadPathOf(const char* directory, bool isWorkingDir, char (&path)[PathCa
     } else if (!FolderOfPath(directory, path)) {
         return false;
     }
-    return TextAppend(path, ".git\\HEAD");
+    // The system's short path limit, counted as it counts: in UTF-16 units.
+    return TextAppend(path, ".git\\HEAD") && TextFitsUnits(path, PathUnitLimit);
 }
 
 void GitBranch(TaskId task, const ExpansionContext& context, char (&branch)[TextCapacity])
@@ -208,6 +209,12 @@ bool ExpandMacroText(const char* source, char (&output)[TextCapacity], TaskId ta
     for (int32_t id = MacroMyDocuments; fit && id <= MacroWinDir; ++id)
         fit = ReplaceAll(work, MacroNames[id], values.Text[id]);
 
+    // Past the limit the text is shown cut, its cut marked, and never used.
+    if (fit && !TextFitsUnits(work, TextUnitLimit)) {
+        work[TextPrefixForUnits(work, TextUnitLimit - 3)] = '\0';
+        (void)TextAppend(work, "...");
+        fit = false;
+    }
     (void)TextCopy(output, work);
     return fit;
 }

@@ -106,7 +106,8 @@ struct ExpansionContext {
 };
 
 // Expands every macro of source into output. task: whose texts give %GITBRANCHNAME%; TaskNone
-// leaves it in place. False when the text or one of the
-// values did not fit: output then holds the text expanded as far as it fit, for display only.
+// leaves it in place. False when the text or one of the values did not fit, or the expanded
+// text holds more than TextUnitLimit UTF-16 units: output then holds the text expanded as far
+// as it fit (past the limit: cut there, ending in "..."), for display only.
 [[nodiscard]] bool ExpandMacroText(const char* source, char (&output)[TextCapacity], TaskId task,
                                    const ExpansionContext& context);

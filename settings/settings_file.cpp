@@ -4,60 +4,61 @@
 
 #include "common/number.h"
 #include "common/text.h"
+#include "common/unattended.h"
+#include "common/unicode.h"
+#include "settings/ini_file.h"
 
 namespace {
 
-// One more byte than a field, so a value that does not fit the field is told apart from one
-// that just fits.
-using ValueBuffer = char[TextCapacity + 1];
+// A field's value: TextUnitLimit units as UTF-8 at most, so a value the reader did not cut fits.
+using ValueBuffer = char[TextCapacity];
 
-// A missing settings path reads as a missing file: defaults, never another file.
-DWORD ReadString(const char* file, const char* section, const char* key, char* buffer, DWORD capacity)
-{
-    buffer[0] = '\0';
-    if (!file[0]) return 0;
-    return GetPrivateProfileStringA(section, key, "", buffer, capacity, file);
-}
-
-int32_t ReadNumber(const char* file, const char* section, const char* key, int32_t readDefault)
-{
-    if (!file[0]) return readDefault;
-    return int32_t(GetPrivateProfileIntA(section, key, readDefault, file));
-}
+// A flag or number holds no more than this: the profile functions read an integer from its
+// first 29 characters (a buffer of 30).
+constexpr size_t IntegerReadLimit = 29;
 
 bool IsTrue(const char* text)
 {
-    return CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, text, -1, "TRUE", -1) == CSTR_EQUAL;
+    wchar_t wide[PathCapacity];
+    if (!WidenUtf8(text, wide, PathCapacity)) return false;
+    return CompareStringW(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, wide, -1, L"TRUE", -1) == CSTR_EQUAL;
 }
 
-void LoadKey(const char* file, TaskRecords& tasks, TaskId id, int32_t index)
+void ReadKey(const IniDocument& document, TaskRecords& tasks, TaskId id, int32_t index)
 {
     const SettingsKey& key = SettingsKeys[index];
     const char* section = SectionNames[id];
     TaskSettings& task = tasks.Of(id);
     ValueBuffer value;
+    IniRead read = ReadIniValue(document, section, key.Name, value);
 
     if (key.Kind == KeyKind::Text) {
-        ReadString(file, section, key.Name, value, sizeof value);
-        if (!TextCopy(TextField(task, key), TextCapacity, value)) tasks.CutTextKeys[id] |= 1u << index;
+        if (!TextCopy(TextField(task, key), TextCapacity, value) || read.Cut) tasks.CutTextKeys[id] |= 1u << index;
         return;
     }
     int32_t& number = NumberField(task, key);
     if (key.Kind == KeyKind::Number) {
-        ReadString(file, section, key.Name, value, PathCapacity);
         number = ProfileNumber(value);
         return;
     }
-    ReadString(file, section, key.Name, value, PathCapacity);
-    if (IsTrue(value))
+    if (IsTrue(value)) {
         number = key.Kind == KeyKind::Show ? 5 : 1;
-    else
-        number = ReadNumber(file, section, key.Name, key.ReadDefault);
+        return;
+    }
+    value[IntegerReadLimit] = '\0';  // digits are ASCII: the 29 characters that count are bytes here
+    number = ProfileInteger(value, key.ReadDefault);
 }
 
 bool Cut(const TaskRecords& tasks, TaskId id, int32_t index) { return tasks.CutTextKeys[id] & (1u << index); }
 
-// Whether every text that is to be written can be wrapped for the profile reader.
+// The text as it is written: wrapped for the reader, and false when the reader would not give
+// it back whole.
+bool StoredForm(const char* field, char (&text)[TextCapacity])
+{
+    return TextCopy(text, field) && QuoteForProfile(text) && TextFitsUnits(text, TextUnitLimit);
+}
+
+// Whether every text that is to be written reads back as it stands.
 bool AllStorable(const TaskRecords& tasks)
 {
     ValueBuffer text;
@@ -65,35 +66,13 @@ bool AllStorable(const TaskRecords& tasks)
         for (int32_t index = 0; index < SettingsKeyCount; ++index) {
             const SettingsKey& key = SettingsKeys[index];
             if (key.Kind != KeyKind::Text || Cut(tasks, id, index)) continue;
-            if (!TextCopy(text, TextCapacity, TextField(tasks.Of(id), key)) || !QuoteForProfile(text, TextCapacity))
-                return false;
+            if (!StoredForm(TextField(tasks.Of(id), key), text)) return false;
         }
     return true;
 }
 
-}  // namespace
-
-int32_t LoadSettings(const char* settingsFile, TaskRecords& tasks)
+DWORD WriteKeys(IniFile& file, const TaskRecords& tasks)
 {
-    const char* file = settingsFile ? settingsFile : "";
-    for (TaskId id : {TaskPrevious, TaskMain}) {
-        tasks.CutTextKeys[id] = 0;
-        for (int32_t index = 0; index < SettingsKeyCount; ++index) LoadKey(file, tasks, id, index);
-    }
-    return 1;
-}
-
-int32_t SaveSettings(const char* settingsFile, const TaskRecords& tasks, ProfileWriter write)
-{
-    const char* file = settingsFile;
-    if (!file || !file[0] || !write) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
-    }
-    if (!AllStorable(tasks)) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return 0;
-    }
     for (TaskId id : {TaskPrevious, TaskMain}) {
         const char* section = SectionNames[id];
         const TaskSettings& task = tasks.Of(id);
@@ -103,16 +82,53 @@ int32_t SaveSettings(const char* settingsFile, const TaskRecords& tasks, Profile
             if (key.Kind == KeyKind::Text) {
                 // Loaded cut and left as it was: writing it back would cut the file's value too.
                 if (Cut(tasks, id, index)) continue;
-                (void)TextCopy(text, TextCapacity, TextField(task, key));
-                (void)QuoteForProfile(text, TextCapacity);  // fits: checked above
+                (void)StoredForm(TextField(task, key), text);  // storable: checked before
             } else {
                 char number[DecimalCapacity];
                 FormatSignedDecimal(NumberField(task, key), number);
                 (void)TextCopy(text, number);
             }
-            // Every write counts: a save that failed anywhere is reported, never taken for done.
-            if (!write(section, key.Name, text, file)) return 0;
+            if (DWORD error = SetIniFileValue(file, section, key.Name, text)) return error;
         }
     }
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+void ReadSettings(const IniDocument& document, TaskRecords& tasks)
+{
+    for (TaskId id : {TaskPrevious, TaskMain}) {
+        tasks.CutTextKeys[id] = 0;
+        for (int32_t index = 0; index < SettingsKeyCount; ++index) ReadKey(document, tasks, id, index);
+    }
+}
+
+int32_t LoadSettings(const char* settingsFile, TaskRecords& tasks)
+{
+    IniFile file;
+    (void)LoadSettingsFile(settingsFile, file);
+    ReadSettings(file.Document, tasks);
     return 1;
+}
+
+int32_t SaveSettings(const char* settingsFile, const TaskRecords& tasks)
+{
+    if (!settingsFile || !settingsFile[0]) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if (!AllStorable(tasks)) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    // The file as it is now, so its encoding, comments and other sections survive the save.
+    // One that cannot be read is not written over.
+    IniFile file;
+    DWORD error = LoadIniFile(settingsFile, file);
+    if (!error) error = WriteKeys(file, tasks);
+    if (!error) error = SaveIniFile(settingsFile, file);
+    if (!error) return 1;
+    SetLastError(error);
+    return 0;
 }

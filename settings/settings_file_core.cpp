@@ -80,3 +80,28 @@ int32_t ProfileNumber(const char* text)
     uint32_t magnitude = ParseDecimalSaturating(text, length, 0x80000000u);
     return int32_t(0u - magnitude);
 }
+
+int32_t ProfileInteger(const char* text, int32_t readDefault)
+{
+    if (!text[0]) return readDefault;
+    while (*text && uint8_t(*text) <= ' ') ++text;
+    bool negative = *text == '-';
+    if (*text == '-' || *text == '+') ++text;
+    // "0b", "0o" and "0x" (lower case) choose the base, as the system's string-to-integer does.
+    uint32_t base = 10;
+    if (text[0] == '0' && (text[1] == 'b' || text[1] == 'o' || text[1] == 'x')) {
+        base = text[1] == 'b' ? 2 : text[1] == 'o' ? 8 : 16;
+        text += 2;
+    }
+    uint32_t value = 0;
+    for (;; ++text) {
+        char c = *text;
+        uint32_t digit = c >= '0' && c <= '9'   ? uint32_t(c - '0')
+                         : c >= 'a' && c <= 'z' ? uint32_t(c - 'a' + 10)
+                         : c >= 'A' && c <= 'Z' ? uint32_t(c - 'A' + 10)
+                                                : 99;
+        if (digit >= base) break;
+        value = value * base + digit;
+    }
+    return int32_t(negative ? 0u - value : value);
+}

@@ -32,6 +32,11 @@ int32_t NumberField(const TaskSettings& task, const SettingsKey& key);
 // negative value downwards), so a time-out or a modified-files window typed too long stays long.
 int32_t ProfileNumber(const char* text);
 
+// A flag's text as the profile functions read an integer (GetPrivateProfileInt): readDefault
+// for an empty text; otherwise characters up to a blank skipped, an optional sign, a base
+// prefix ("0b", "0o", "0x"), the digit run in that base, wrapping at 32 bits.
+int32_t ProfileInteger(const char* text, int32_t readDefault);
+
 // The profile reader strips one pair of enclosing quotes (" or '), so a value that begins and
 // ends with the same quote gets one more pair around it and reads back as typed. Empty texts
 // and texts that begin and end differently stay as they are. False, with the text unchanged,

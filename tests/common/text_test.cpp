@@ -50,6 +50,43 @@ TEST(BoundedText, DisplayCopyMarksACut)
     EXPECT_STREQ(buffer, "short");
     EXPECT_FALSE(TextCopyForDisplay(buffer, sizeof buffer, "much too long"));
     EXPECT_STREQ(buffer, "much...");
+    // A cut never splits a UTF-8 character: "ab" and a Greek letter (two bytes) then the marker.
+    EXPECT_FALSE(TextCopyForDisplay(buffer, sizeof buffer, "ab\xCE\xB1\xCE\xB2\xCE\xB3"));
+    EXPECT_STREQ(buffer, "ab\xCE\xB1...");
+}
+
+TEST(BoundedText, LimitsCountUtf16Units)
+{
+    struct Case {
+        const char* text;
+        size_t units;
+    } cases[] = {
+        {"", 0},
+        {"abc", 3},
+        {"\xCE\xA9mega", 5},              // a Greek letter: one unit
+        {"\xE6\x97\xA5\xE6\x9C\xAC", 2},  // two Japanese characters: one unit each
+        {"\xF0\x9D\x84\x9E!", 3},         // outside the Basic Multilingual Plane: two
+        {"\xFF\xC3(\xE6\x97", 5},         // bytes that begin no character: one each
+        {"\xED\xA0\x80", 3},              // an encoded surrogate is no UTF-8
+        {"\xC0\xAF", 2},                  // nor is an overlong form
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Utf16Length(c.text), c.units) << c.text;
+        EXPECT_TRUE(TextFitsUnits(c.text, c.units)) << c.text;
+        if (c.units) {
+            EXPECT_FALSE(TextFitsUnits(c.text, c.units - 1)) << c.text;
+        }
+        EXPECT_EQ(TextPrefixForUnits(c.text, c.units), std::strlen(c.text)) << c.text;
+    }
+    // A cut at a number of units ends where a character ends.
+    struct Prefix {
+        const char* text;
+        size_t units, bytes;
+    } prefixes[] = {
+        {"ab\xCE\xA9", 2, 2}, {"ab\xCE\xA9", 3, 4}, {"a\xF0\x9D\x84\x9E", 2, 1}, {"a\xF0\x9D\x84\x9E", 3, 5}};
+    for (const Prefix& p : prefixes) {
+        EXPECT_EQ(TextPrefixForUnits(p.text, p.units), p.bytes) << p.text << " " << p.units;
+    }
 }
 
 TEST(FindText, ResultsForMatchesMissesAndBadStarts)

@@ -27,18 +27,18 @@
 // Records: each run appends one block to the report file with a single write, so instances
 // that run at the same time do not mix their lines:
 //   [start]
-//   pid=<decimal>            exe=<GetModuleFileNameA>
-//   commandline=<GetCommandLineA>
-//   currentdir=<GetCurrentDirectoryA>
+//   pid=<decimal>            exe=<GetModuleFileNameW>
+//   commandline=<GetCommandLineW>
+//   currentdir=<GetCurrentDirectoryW>
 //   flags=<STARTUPINFO dwFlags, decimal>   showwindow=<wShowWindow, decimal>
 //   title=<lpTitle>          titlenull=1 when lpTitle was null (title then empty)
 //   window=<decimal HWND>    the GUI window, or the console's window (0 when none)
 //   visible=0|1              IsWindowVisible of that window after the first show
-//   consoletitle=<text>      console flavour: GetConsoleTitleA
+//   consoletitle=<text>      console flavour: GetConsoleTitleW
 //   [end]
 // and when it ends by itself or by WM_CLOSE (not when terminated), one more block:
 //   [exit]  pid=  window=  visible=  [end]
-// Every key stands on a line of its own as key=value; a carriage return or line feed inside a
+// Texts are read wide and written as UTF-8. Every key stands on a line of its own as key=value; a carriage return or line feed inside a
 // value is written as \r or \n. tests/helpers/probe_report.h reads these files. A test can
 // ask IsWindowVisible(window) itself at any moment: window handles are valid across processes.
 #include <windows.h>
@@ -47,25 +47,43 @@
 
 namespace {
 
+std::string Utf8(const wchar_t* text)
+{
+    int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(size_t(n > 0 ? n : 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), n, nullptr, nullptr);
+    utf8.resize(utf8.size() - 1);
+    return utf8;
+}
+
+std::wstring Utf16(const std::string& text)
+{
+    std::wstring wide(text.size() + 1, L'\0');
+    int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), int(wide.size()));
+    wide.resize(size_t(n > 0 ? n - 1 : 0));
+    return wide;
+}
+
 std::string ModuleFilePath()
 {
-    std::string path(32768, '\0');
-    DWORD n = GetModuleFileNameA(nullptr, path.data(), DWORD(path.size()));
+    std::wstring path(32768, L'\0');
+    DWORD n = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
     path.resize(n < path.size() ? n : 0);
-    return path;
+    return Utf8(path.c_str());
 }
 
 std::string Setting(const std::string& file, const char* key, const char* fallback)
 {
-    std::string value(4096, '\0');
-    DWORD n = GetPrivateProfileStringA("probe", key, fallback, value.data(), DWORD(value.size()), file.c_str());
+    std::wstring value(4096, L'\0');
+    DWORD n = GetPrivateProfileStringW(L"probe", Utf16(key).c_str(), Utf16(fallback).c_str(), value.data(),
+                                       DWORD(value.size()), Utf16(file).c_str());
     value.resize(n);
-    return value;
+    return Utf8(value.c_str());
 }
 
 int SettingNumber(const std::string& file, const char* key, int fallback)
 {
-    return int(GetPrivateProfileIntA("probe", key, fallback, file.c_str()));
+    return int(GetPrivateProfileIntW(L"probe", Utf16(key).c_str(), fallback, Utf16(file).c_str()));
 }
 
 void Line(std::string& record, const char* key, const std::string& value)
@@ -91,8 +109,8 @@ void Append(const std::string& path, const std::string& record)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         HANDLE file =
-            CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            CreateFileW(Utf16(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             DWORD written = 0;
             WriteFile(file, record.data(), DWORD(record.size()), &written, nullptr);
@@ -122,28 +140,28 @@ std::string ExitRecord(HWND window)
 
 std::string StartRecord(HWND window)
 {
-    STARTUPINFOA startup;
+    STARTUPINFOW startup;
     startup.cb = sizeof startup;
-    GetStartupInfoA(&startup);
-    std::string directory(32768, '\0');
-    DWORD n = GetCurrentDirectoryA(DWORD(directory.size()), directory.data());
+    GetStartupInfoW(&startup);
+    std::wstring directory(32768, L'\0');
+    DWORD n = GetCurrentDirectoryW(DWORD(directory.size()), directory.data());
     directory.resize(n < directory.size() ? n : 0);
 
     std::string record = "[start]\r\n";
     Line(record, "pid", Number(GetCurrentProcessId()));
     Line(record, "exe", ModuleFilePath());
-    Line(record, "commandline", GetCommandLineA());
-    Line(record, "currentdir", directory);
+    Line(record, "commandline", Utf8(GetCommandLineW()));
+    Line(record, "currentdir", Utf8(directory.c_str()));
     Line(record, "flags", Number(startup.dwFlags));
     Line(record, "showwindow", Number(startup.wShowWindow));
-    Line(record, "title", startup.lpTitle ? startup.lpTitle : "");
+    Line(record, "title", startup.lpTitle ? Utf8(startup.lpTitle) : "");
     Line(record, "titlenull", startup.lpTitle ? "0" : "1");
     Line(record, "window", HandleNumber(window));
     Line(record, "visible", window && IsWindowVisible(window) ? "1" : "0");
 #ifndef PROBE_GUI
-    char title[4096] = {};
-    GetConsoleTitleA(title, sizeof title);
-    Line(record, "consoletitle", title);
+    wchar_t title[4096] = {};
+    GetConsoleTitleW(title, 4096);
+    Line(record, "consoletitle", Utf8(title));
 #endif
     record += "[end]\r\n";
     return record;
@@ -167,7 +185,7 @@ LRESULT CALLBACK ProbeWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         PostQuitMessage(0);
         return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 // Handles messages until the deadline or WM_QUIT; false on WM_QUIT.
@@ -175,10 +193,10 @@ bool PumpUntil(DWORD deadline)
 {
     for (;;) {
         MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) return false;
             TranslateMessage(&message);
-            DispatchMessageA(&message);
+            DispatchMessageW(&message);
         }
         auto left = LONG(deadline - GetTickCount());
         if (left <= 0) return true;
@@ -203,14 +221,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
     if (delay > 0) running = PumpUntil(start + DWORD(delay));
 
     if (running && SettingNumber(probe.settings, "Window", 1)) {
-        WNDCLASSA windowClass = {};
+        WNDCLASSW windowClass = {};
         windowClass.lpfnWndProc = ProbeWindowProc;
         windowClass.hInstance = instance;
         windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        windowClass.lpszClassName = "StowletProbeWindow";
-        RegisterClassA(&windowClass);
-        std::string caption = Setting(probe.settings, "Caption", "Stowlet probe");
-        probe.window = CreateWindowExA(0, windowClass.lpszClassName, caption.c_str(), WS_OVERLAPPEDWINDOW, 10, 10, 200,
+        windowClass.lpszClassName = L"StowletProbeWindow";
+        RegisterClassW(&windowClass);
+        std::wstring caption = Utf16(Setting(probe.settings, "Caption", "Stowlet probe"));
+        probe.window = CreateWindowExW(0, windowClass.lpszClassName, caption.c_str(), WS_OVERLAPPEDWINDOW, 10, 10, 200,
                                        120, nullptr, nullptr, instance, nullptr);
         ShowWindow(probe.window, SettingNumber(probe.settings, "ShowCommand", showCommand));
         if (SettingNumber(probe.settings, "Minimize", 0)) ShowWindow(probe.window, SW_MINIMIZE);

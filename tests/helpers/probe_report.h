@@ -21,6 +21,7 @@
 
 enum class ProbeFlavour { Gui, Console };
 
+// Paths and names are UTF-8; the probe reports its values as UTF-8 too.
 struct Probe {
     std::string path;      // <folder>\<name>.exe
     std::string fileName;  // <name>.exe
@@ -28,17 +29,22 @@ struct Probe {
 };
 
 // Copies the probe into folder as <name>.exe; settings are [probe] lines ("Stay=5\nWindow=0\n").
-inline Probe PlaceProbe(const TempFolder& folder, ProbeFlavour flavour, const std::string& name,
+inline Probe PlaceProbe(const std::string& folder, ProbeFlavour flavour, const std::string& name,
                         const std::string& settings = "")
 {
     Probe probe;
     probe.fileName = name + ".exe";
-    probe.path = folder / probe.fileName;
+    probe.path = folder + "\\" + probe.fileName;
     probe.report = probe.path + ".report";
-    CopyFileA(BuiltProgram(flavour == ProbeFlavour::Gui ? "probe_gui.exe" : "probe_console.exe").c_str(),
-              probe.path.c_str(), FALSE);
+    CopyFileW(Utf16(BuiltProgram(flavour == ProbeFlavour::Gui ? "probe_gui.exe" : "probe_console.exe")).c_str(),
+              Utf16(probe.path).c_str(), FALSE);
     if (!settings.empty()) WriteWholeFile(probe.path + ".probe", "[probe]\r\n" + settings);
     return probe;
+}
+inline Probe PlaceProbe(const TempFolder& folder, ProbeFlavour flavour, const std::string& name,
+                        const std::string& settings = "")
+{
+    return PlaceProbe(folder.Path(), flavour, name, settings);
 }
 
 // One [start] or [exit] block: key -> value, plus "kind".
@@ -91,16 +97,17 @@ inline HWND ProbeWindow(const ProbeRecord& record)
 
 inline DWORD ProbePid(const ProbeRecord& record) { return DWORD(std::stoul(record.at("pid"))); }
 
-// Process ids of running processes whose executable file name is fileName (case ignored).
+// Process ids of running processes whose executable file name is fileName (UTF-8, case ignored).
 inline std::vector<DWORD> ProcessesNamed(const std::string& fileName)
 {
     std::vector<DWORD> found;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) return found;
-    PROCESSENTRY32 entry;
+    std::wstring name = Utf16(fileName);
+    PROCESSENTRY32W entry;
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-        if (lstrcmpiA(entry.szExeFile, fileName.c_str()) == 0) found.push_back(entry.th32ProcessID);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        if (lstrcmpiW(entry.szExeFile, name.c_str()) == 0) found.push_back(entry.th32ProcessID);
     CloseHandle(snapshot);
     return found;
 }
@@ -132,13 +139,13 @@ inline void EndProcessesNamed(const std::string& fileName)
 // process id, 0 on failure.
 inline DWORD StartProbe(const Probe& probe, WORD showWindow, const std::string& arguments = "")
 {
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = showWindow;
     PROCESS_INFORMATION started;
-    std::string line = "\"" + probe.path + "\" " + arguments;
-    if (!CreateProcessA(probe.path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    std::wstring line = Utf16("\"" + probe.path + "\" " + arguments);
+    if (!CreateProcessW(Utf16(probe.path).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &started))
         return 0;
     CloseHandle(started.hThread);

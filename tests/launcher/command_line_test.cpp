@@ -67,7 +67,7 @@ TEST(Splitter, SeparatorsQuotesAndTheEndOfTheLine)
 
 TEST(Splitter, ReportsAnArgumentThatDoesNotFit)
 {
-    std::string line = "prog " + std::string(5000, 'x');
+    std::string line = "prog " + std::string(13000, 'x');
     static char output[TextCapacity];
     bool fit = true;
     EXPECT_EQ(SplitArgument(line.c_str(), 1, output, sizeof output, &fit), 1);
@@ -151,6 +151,19 @@ TEST(CommandLine, TooLongProgramOrParametersAreNeverHandedOnCut)
     EXPECT_EQ(Parse(std::string(4096, 'p')).result, CommandTooLong);
     EXPECT_EQ(Parse("notepad " + std::string(4095, 'a')).result, Command);
     EXPECT_EQ(Parse("notepad " + std::string(4096, 'a')).result, CommandTooLong);
+    // The limit counts UTF-16 units: a Greek letter is one (two bytes of UTF-8), a character
+    // outside the Basic Multilingual Plane two (four bytes).
+    auto repeat = [](const char* character, size_t count) {
+        std::string text;
+        for (size_t i = 0; i < count; ++i) text += character;
+        return text;
+    };
+    const char* omega = "\xCE\xA9";
+    const char* clef = "\xF0\x9D\x84\x9E";
+    EXPECT_EQ(Parse(repeat(omega, 4095)).result, Command);
+    EXPECT_EQ(Parse(repeat(omega, 4096)).result, CommandTooLong);
+    EXPECT_EQ(Parse("notepad " + repeat(clef, 2047) + "x").result, Command);
+    EXPECT_EQ(Parse("notepad " + repeat(clef, 2048)).result, CommandTooLong);
     // Two parameters that fit alone but not joined with their blank.
     Parsed p = Parse("notepad " + std::string(2047, 'a') + " " + std::string(2048, 'b'));
     EXPECT_EQ(p.result, CommandTooLong);

@@ -88,16 +88,22 @@ TEST(TaskPrompts, TooLongTextsAreMarkedNotOverflowed)
 {
     TaskSettings& task = Fresh();
     std::strcpy(task.Parameters, "p");
-    std::string program(4095, 'a'), parameters(4095, 'b');
+    // 4095 Japanese characters each: three bytes of UTF-8 apiece.
+    std::string program, parameters;
+    for (int i = 0; i < 4095; ++i) program += "\xE6\x97\xA5", parameters += "\xE6\x9C\xAC";
     char text[TextCapacity];
     EXPECT_FALSE(ExecutePromptText(task, program.c_str(), parameters.c_str(), "", text));
-    EXPECT_EQ(std::strlen(text), TextCapacity - 1);
-    EXPECT_EQ(std::string(text + TextCapacity - 4), "...");
+    std::string shown = text;
+    EXPECT_LT(shown.size(), sizeof text);
+    EXPECT_EQ(shown.substr(shown.size() - 3), "...");
+    EXPECT_EQ(shown.substr(shown.size() - 6, 3), "\xE6\x97\xA5") << "a cut never splits a character";
     char caption[PathCapacity];
     task.Timeout = 7;
-    std::string longCaption(258, 'c');
+    std::string longCaption;
+    for (int i = 0; i < 258; ++i) longCaption += "\xE6\x97\xA5";
     EXPECT_FALSE(ExecutePromptCaption(task, longCaption.c_str(), caption));
-    EXPECT_EQ(std::string(caption + PathCapacity - 4), "...");
+    shown = caption;
+    EXPECT_EQ(shown.substr(shown.size() - 3), "...");
 }
 
 TEST(TaskSteps, CutOffAndGitBranchRule)

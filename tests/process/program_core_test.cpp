@@ -122,6 +122,13 @@ TEST(ProgramCore, CommandLineJoinsPathAndParametersOrRefusesToCut)
     EXPECT_FALSE(JoinCommandLine(bigPath.c_str(), "y", big, sizeof big));
     EXPECT_FALSE(JoinCommandLine("C:\\x.exe", bigParameters.c_str(), big, sizeof big));
     EXPECT_STREQ(big, "");
+    // The line's limit is 4095 UTF-16 units, however many bytes their UTF-8 takes.
+    std::string greekPath = "C:\\";
+    while (greekPath.size() < 3 + 2 * 4092) greekPath += "\xCE\xA9";
+    static char wide[4095 * 3 + 1];
+    EXPECT_TRUE(JoinCommandLine(greekPath.c_str(), "", wide, sizeof wide));
+    EXPECT_FALSE(JoinCommandLine(greekPath.c_str(), "y", wide, sizeof wide));
+    EXPECT_STREQ(wide, "");
 }
 
 TEST(ProgramCore, ErrorTextsNameTheProgramAndNeverOverflow)

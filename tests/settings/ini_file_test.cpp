@@ -13,33 +13,16 @@ namespace {
 
 using ini_cases::NotFound;
 
-std::wstring Wide(const std::string& text)
-{
-    std::wstring wide(text.size() + 1, L'\0');
-    int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), wide.data(), int(wide.size()));
-    wide.resize(size_t(n));
-    return wide;
-}
-
-std::string Utf8(const std::wstring& wide)
-{
-    std::string text(wide.size() * 3 + 1, '\0');
-    int n =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), text.data(), int(text.size()), nullptr, nullptr);
-    text.resize(size_t(n));
-    return text;
-}
-
 std::string Utf16File(const std::string& utf8)
 {
-    std::wstring wide = Wide(utf8);
+    std::wstring wide = Utf16(utf8);
     return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
 }
 
 std::string OurRead(const std::string& path, const char* section, const char* key, IniRead* result = nullptr)
 {
     IniFile file;
-    EXPECT_EQ(LoadIniFile(Wide(path).c_str(), file), DWORD(ERROR_SUCCESS)) << path;
+    EXPECT_EQ(LoadIniFile(Utf16(path).c_str(), file), DWORD(ERROR_SUCCESS)) << path;
     static char text[20000];
     IniRead read = ReadIniValue(file.Document, section, key, text);
     if (result) *result = read;
@@ -56,8 +39,8 @@ std::string PlatformReadA(const std::string& path, const char* section, const ch
 std::string PlatformReadW(const std::string& path, const char* section, const char* key)
 {
     static wchar_t text[4096];
-    GetPrivateProfileStringW(Wide(section).c_str(), Wide(key).c_str(), Wide(NotFound).c_str(), text, 4096,
-                             Wide(path).c_str());
+    GetPrivateProfileStringW(Utf16(section).c_str(), Utf16(key).c_str(), Utf16(NotFound).c_str(), text, 4096,
+                             Utf16(path).c_str());
     return Utf8(text);
 }
 
@@ -119,7 +102,7 @@ TEST(IniFile, CutsLongValuesWhereThePlatformDoes)
 std::string OurWrite(const std::string& path, const char* section, const char* key, const char* value)
 {
     IniFile file;
-    std::wstring wide = Wide(path);
+    std::wstring wide = Utf16(path);
     EXPECT_EQ(LoadIniFile(wide.c_str(), file), DWORD(ERROR_SUCCESS));
     EXPECT_EQ(SetIniFileValue(file, section, key, value), DWORD(ERROR_SUCCESS));
     EXPECT_EQ(SaveIniFile(wide.c_str(), file), DWORD(ERROR_SUCCESS));
@@ -140,8 +123,8 @@ TEST(IniFile, WritesAsThePlatformWrites)
             ASSERT_TRUE(WriteWholeFile(platform, encode(c.File)));
             EXPECT_EQ(OurWrite(ours, c.Section, c.Key, c.Value), encode(c.Expected)) << name;
             if (utf16)
-                WritePrivateProfileStringW(Wide(c.Section).c_str(), Wide(c.Key).c_str(), Wide(c.Value).c_str(),
-                                           Wide(platform).c_str());
+                WritePrivateProfileStringW(Utf16(c.Section).c_str(), Utf16(c.Key).c_str(), Utf16(c.Value).c_str(),
+                                           Utf16(platform).c_str());
             else
                 WritePrivateProfileStringA(c.Section, c.Key, c.Value, platform.c_str());
             ExpectPlatform(ReadWholeFile(platform), encode(c.Expected), c.Wine, name, c.Wine ? encode(c.Wine) : "");
@@ -165,8 +148,8 @@ TEST(IniFile, MissingLargeAndUnreadableFiles)
 {
     TempFolder folder;
     IniFile file;
-    EXPECT_EQ(LoadIniFile(Wide(folder / "missing.ini").c_str(), file), DWORD(ERROR_SUCCESS));
-    EXPECT_EQ(LoadIniFile(Wide(folder / "no folder\\missing.ini").c_str(), file), DWORD(ERROR_SUCCESS));
+    EXPECT_EQ(LoadIniFile(Utf16(folder / "missing.ini").c_str(), file), DWORD(ERROR_SUCCESS));
+    EXPECT_EQ(LoadIniFile(Utf16(folder / "no folder\\missing.ini").c_str(), file), DWORD(ERROR_SUCCESS));
     EXPECT_EQ(file.Document.Length, 0u);
 
     std::string large = folder / "large.ini";
@@ -176,7 +159,7 @@ TEST(IniFile, MissingLargeAndUnreadableFiles)
     // Root reads any file under Wine: a read fails only while another handle shares nothing.
     HANDLE held = CreateFileA(large.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(LoadIniFile(Wide(large).c_str(), file), DWORD(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(LoadIniFile(Utf16(large).c_str(), file), DWORD(ERROR_SHARING_VIOLATION));
     char text[16];
     EXPECT_FALSE(ReadIniValue(file.Document, "t", "c", text).Found) << "defaults after a failed read";
     CloseHandle(held);
@@ -192,7 +175,7 @@ TEST(IniFile, SavingNeverLeavesTheFileCut)
     EXPECT_EQ(OurWrite(path, "s", "a", "2"), "[s]\r\na=2\r\n");
 
     IniFile file;
-    std::wstring wide = Wide(path);
+    std::wstring wide = Utf16(path);
     ASSERT_EQ(LoadIniFile(wide.c_str(), file), DWORD(ERROR_SUCCESS));
     ASSERT_EQ(SetIniFileValue(file, "s", "a", "3"), DWORD(ERROR_SUCCESS));
     HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -206,7 +189,7 @@ TEST(IniFile, SavingNeverLeavesTheFileCut)
     EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "no temporary file left: " << found.cFileName;
     if (search != INVALID_HANDLE_VALUE) FindClose(search);
 
-    EXPECT_EQ(SaveIniFile(Wide(folder / "no folder\\settings.ini").c_str(), file), DWORD(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(SaveIniFile(Utf16(folder / "no folder\\settings.ini").c_str(), file), DWORD(ERROR_PATH_NOT_FOUND));
 }
 
 }  // namespace

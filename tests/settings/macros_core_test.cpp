@@ -184,7 +184,9 @@ TEST(ExpandMacros, ErrorCodeAndText)
 TEST(ExpandMacros, TheWholeTextUpToItsCapacity)
 {
     Expander expand;
-    const size_t most = TextCapacity - 1;
+    const size_t most = 4095;  // UTF-16 units
+    std::string greek;         // 4090 Greek letters: 8180 bytes of UTF-8, 4090 units
+    for (int i = 0; i < 4090; ++i) greek += "\xCE\xB1";
     struct Case {
         std::string source;
         bool fit;
@@ -198,6 +200,10 @@ TEST(ExpandMacros, TheWholeTextUpToItsCapacity)
         {std::string(most - 7, 'a') + "%DATE%", false, ""},
         {std::string(most - 11, 'a') + "%PROCESSID%", true, std::string(most - 11, 'a')},
         {std::string(most, 'a'), true, std::string(most, 'a')},
+        // The limit counts UTF-16 units, not bytes.
+        {greek + "%HOUR%", true, greek + "14"},
+        // Past the limit the text shows cut at 4092 units and marked: "..." makes 4095.
+        {greek + "%DATE%", false, greek + "20..."},
         {std::string(most + 1, 'a'), false, ""},
     };
     expand.processId = "";
@@ -205,7 +211,7 @@ TEST(ExpandMacros, TheWholeTextUpToItsCapacity)
         bool fit = false;
         std::string output = expand(c.source, 1, &fit);
         EXPECT_EQ(fit, c.fit) << c.source.size();
-        EXPECT_LE(output.size(), most);
+        EXPECT_LT(output.size(), sizeof(TaskSettings::Program));  // never past the buffer
         if (!c.expected.empty()) {
             EXPECT_EQ(output, c.expected);
         }
@@ -216,7 +222,7 @@ TEST(ExpandMacros, TheWholeTextUpToItsCapacity)
     bool fit = true;
     std::string output = expand(many, 1, &fit);
     EXPECT_FALSE(fit);
-    EXPECT_LE(output.size(), most);
+    EXPECT_LT(output.size(), sizeof(TaskSettings::Program));
 }
 
 TEST(ReplaceAll, BoundsAndEmptyNames)

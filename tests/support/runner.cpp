@@ -41,9 +41,6 @@ void ReadDebugString(RunResult& result, HANDLE process, const OUTPUT_DEBUG_STRIN
         ReadProcessMemory(process, info.lpDebugStringData, wide.data(), wide.size() * sizeof(wchar_t), &got);
         wide.resize(got / sizeof(wchar_t));
         while (!wide.empty() && wide.back() == L'\0') wide.pop_back();
-        int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), int(wide.size()), nullptr, 0, nullptr, nullptr);
-        text.resize(size_t(n));
-        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), int(wide.size()), text.data(), n, nullptr, nullptr);
     } else {
         text.resize(info.nDebugStringLength);
         SIZE_T got = 0;
@@ -54,7 +51,7 @@ void ReadDebugString(RunResult& result, HANDLE process, const OUTPUT_DEBUG_STRIN
         wide.resize(
             size_t(MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), wide.data(), int(wide.size()))));
     }
-    result.debugLines.push_back(text);
+    result.debugLines.push_back(Utf8(wide));
     result.debugLinesWide.push_back(wide);
     result.debugLinesWereWide.push_back(info.fUnicode != 0);
 }
@@ -129,7 +126,7 @@ public:
             desktop_ = CreateDesktopA("Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
             SetProcessWindowStation(own);
         }
-        path_ = name_ + "\\Default";
+        path_ = Utf16(name_ + "\\Default");
     }
     ~InvisibleStation()
     {
@@ -139,11 +136,11 @@ public:
     InvisibleStation(const InvisibleStation&) = delete;
     InvisibleStation& operator=(const InvisibleStation&) = delete;
     // "station\Default" for STARTUPINFO.lpDesktop; null when it could not be made.
-    char* Desktop() { return desktop_ ? path_.data() : nullptr; }
+    wchar_t* Desktop() { return desktop_ ? path_.data() : nullptr; }
 
 private:
     std::string name_;
-    std::string path_;
+    std::wstring path_;
     HWINSTA station_ = nullptr;
     HDESK desktop_ = nullptr;
 };
@@ -161,7 +158,7 @@ RunResult RunProgram(const std::string& exePath, const RunOptions& options)
 
     HANDLE job = MakeKillingJob();
     result.job = JobHolder(job);
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::optional<InvisibleStation> unseen;
     if (options.invisibleStation) {
@@ -171,10 +168,9 @@ RunResult RunProgram(const std::string& exePath, const RunOptions& options)
     }
     PROCESS_INFORMATION info{};
     DWORD flags = CREATE_SUSPENDED | (options.captureDebug ? DEBUG_ONLY_THIS_PROCESS : 0);
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    if (!CreateProcessA(exePath.c_str(), line.data(), nullptr, nullptr, FALSE, flags, nullptr, directory.c_str(),
-                        &startup, &info))
+    std::wstring line = Utf16(commandLine);
+    if (!CreateProcessW(Utf16(exePath).c_str(), line.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                        Utf16(directory).c_str(), &startup, &info))
         return result;
     result.started = true;
     result.pid = info.dwProcessId;
@@ -219,7 +215,7 @@ RunResult RunStowlet(const RunOptions& options)
         folder = own->Path();
     }
     std::string exe = folder + "\\" + options.exeName;
-    if (!CopyFileA(BuiltProgram("Stowlet.exe").c_str(), exe.c_str(), FALSE)) return {};
+    if (!CopyFileW(Utf16(BuiltProgram("Stowlet.exe")).c_str(), Utf16(exe).c_str(), FALSE)) return {};
     if (options.ini) {
         std::string ini = exe.substr(0, exe.size() - 3) + "ini";
         WriteWholeFile(ini, *options.ini);

@@ -15,13 +15,13 @@
 
 struct RunOptions {
     std::string exeName = "Stowlet.exe";  // the name the copy bears
-    std::string arguments;                // the command line after the program's own quoted path
+    std::string arguments;                // the command line after the program's own quoted path (UTF-8)
     std::optional<std::string> ini;       // written beside the copy as <name>.ini when given
     std::string folder;                   // where the copy goes; a fresh TempFolder when empty
     std::string currentDirectory;         // of the new process; the copy's folder when empty
     std::vector<int> answers;             // for the message boxes, in order (see BoxWatcher)
     bool closeDialogs = true;             // close other dialogs (the settings window) when they show
-    bool captureDebug = false;            // run under the debug API and collect OutputDebugStringA lines
+    bool captureDebug = false;            // run under the debug API and collect its debug lines
     bool keepChildren = false;            // leave processes it started running until the result goes away
     bool answerBoxes = true;              // false: boxes are recorded but left for the program to close
     // Start it on a desktop of a window station created without WSF_VISIBLE, as a task run
@@ -56,7 +56,7 @@ struct RunResult {
     std::string exePath;  // the copy that ran
     std::vector<BoxSeen> boxes;
     std::vector<DialogSeen> dialogs;
-    std::vector<std::string> debugLines;
+    std::vector<std::string> debugLines;  // UTF-8, from the wide lines below
     // The same lines as the debugger received them: wide where the program wrote wide text and
     // the system passed it on so (WaitForDebugEventEx), else the ANSI text widened.
     std::vector<std::wstring> debugLinesWide;

@@ -3,26 +3,97 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
+
+std::wstring Utf16(const std::string& utf8)
+{
+    std::wstring wide(utf8.size(), L'\0');
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), wide.data(), int(wide.size()));
+    wide.resize(size_t(n > 0 ? n : 0));
+    return wide;
+}
+
+std::string Utf8(const std::wstring& utf16)
+{
+    std::string text(utf16.size() * 3, '\0');
+    int n = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), int(utf16.size()), text.data(), int(text.size()), nullptr,
+                                nullptr);
+    text.resize(size_t(n > 0 ? n : 0));
+    return text;
+}
+
+std::string EncodeFile(const std::string& utf8, FileEncoding encoding)
+{
+    std::wstring wide = Utf16(utf8);
+    switch (encoding) {
+    case FileEncoding::Ansi: {
+        std::string bytes(wide.size() * 2, '\0');
+        int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), bytes.data(), int(bytes.size()), nullptr,
+                                    nullptr);
+        bytes.resize(size_t(n > 0 ? n : 0));
+        return bytes;
+    }
+    case FileEncoding::Utf8: return utf8;
+    case FileEncoding::Utf8Mark: return "\xEF\xBB\xBF" + utf8;
+    case FileEncoding::Utf16Le:
+    case FileEncoding::Utf16Be: {
+        bool big = encoding == FileEncoding::Utf16Be;
+        std::string bytes = big ? "\xFE\xFF" : "\xFF\xFE";
+        for (wchar_t unit : wide) {
+            char low = char(unit & 0xFF), high = char((unit >> 8) & 0xFF);
+            bytes += big ? high : low;
+            bytes += big ? low : high;
+        }
+        return bytes;
+    }
+    }
+    return utf8;
+}
+
+std::string DecodeFile(const std::string& bytes, FileEncoding encoding)
+{
+    switch (encoding) {
+    case FileEncoding::Ansi: {
+        std::wstring wide(bytes.size(), L'\0');
+        int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), int(bytes.size()), wide.data(), int(wide.size()));
+        wide.resize(size_t(n > 0 ? n : 0));
+        return Utf8(wide);
+    }
+    case FileEncoding::Utf8: return bytes;
+    case FileEncoding::Utf8Mark: return bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? bytes.substr(3) : bytes;
+    case FileEncoding::Utf16Le:
+    case FileEncoding::Utf16Be: {
+        bool big = encoding == FileEncoding::Utf16Be;
+        std::wstring wide;
+        for (size_t at = 2; at + 1 < bytes.size(); at += 2) {
+            unsigned first = uint8_t(bytes[at]), second = uint8_t(bytes[at + 1]);
+            wide += wchar_t(big ? (first << 8 | second) : (second << 8 | first));
+        }
+        return Utf8(wide);
+    }
+    }
+    return bytes;
+}
 
 std::string BuiltProgram(const char* name)
 {
-    char path[MAX_PATH * 4];
-    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string self(path, length);
+    wchar_t path[MAX_PATH * 4];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
+    std::string self = Utf8(std::wstring(path, length));
     return self.substr(0, self.find_last_of('\\') + 1) + name;
 }
 
 TempFolder::TempFolder()
 {
     static std::atomic<unsigned> counter;
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    std::string base(temp);
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::string base = Utf8(temp);
     if (!base.empty() && base.back() == '\\') base.pop_back();
     for (;;) {
         path_ = base + "\\stowlet-test-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++) +
                 "-" + std::to_string(GetTickCount());
-        if (CreateDirectoryA(path_.c_str(), nullptr)) break;
+        if (CreateDirectoryW(Utf16(path_).c_str(), nullptr)) break;
     }
 }
 
@@ -30,28 +101,29 @@ TempFolder::~TempFolder() { RemoveTree(path_); }
 
 void RemoveTree(const std::string& path)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Utf16(path + "\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = found.cFileName;
+            std::string name = Utf8(found.cFileName);
             if (name == "." || name == "..") continue;
-            std::string child = path + "\\" + name;
-            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            std::wstring child = Utf16(path + "\\" + name);
+            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
+                RemoveTree(path + "\\" + name);
             else
-                DeleteFileA(child.c_str());
-        } while (FindNextFileA(search, &found));
+                DeleteFileW(child.c_str());
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryA(path.c_str());
+    SetFileAttributesW(Utf16(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(Utf16(path).c_str());
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& content)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(Utf16(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     BOOL ok = WriteFile(file, content.data(), DWORD(content.size()), &written, nullptr);
@@ -61,7 +133,7 @@ bool WriteWholeFile(const std::string& path, const std::string& content)
 
 std::string ReadWholeFile(const std::string& path)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE file = CreateFileW(Utf16(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return {};
     std::string content;
@@ -72,4 +144,4 @@ std::string ReadWholeFile(const std::string& path)
     return content;
 }
 
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::string& path) { return GetFileAttributesW(Utf16(path).c_str()) != INVALID_FILE_ATTRIBUTES; }

@@ -1,7 +1,20 @@
-// Small conveniences for tests that work with real files and programs under Wine.
+// Small conveniences for tests that work with real files and programs under Wine. Texts and
+// paths are UTF-8, as in the program; they meet the system through its wide calls.
 #pragma once
 
 #include <string>
+
+// UTF-8 as UTF-16 and back (an invalid sequence becomes U+FFFD).
+std::wstring Utf16(const std::string& utf8);
+std::string Utf8(const std::wstring& utf16);
+
+// The encodings a settings file comes in.
+enum class FileEncoding { Ansi, Utf8, Utf8Mark, Utf16Le, Utf16Be };
+// The UTF-8 text as a file's bytes in that encoding, with its byte-order mark where it has one
+// (Ansi: the system's code page).
+std::string EncodeFile(const std::string& utf8, FileEncoding encoding);
+// The file's bytes as UTF-8 text, read in that encoding (its mark, if any, dropped).
+std::string DecodeFile(const std::string& bytes, FileEncoding encoding);
 
 // Full path of a program built beside the running test program (all exes share one folder).
 std::string BuiltProgram(const char* name);
