@@ -1,55 +1,101 @@
-// Scoped owners for system handles: one handle each, not copyable, released on every path
-// out of the routine that opened it.
+// Scoped owners for system handles: one handle each, released on every path out of the routine
+// or the record that holds it.
 #pragma once
 
 #include <windows.h>
 
-template <typename Handle, BOOL(WINAPI* Release)(Handle)> class Scoped {
+// One owner for every kind of handle: the kind's traits say which value means "none" (NULL for
+// most, INVALID_HANDLE_VALUE for files, searches and snapshots) and how the value is let go.
+// The owner moves (the source is left empty) and never copies.
+template <typename Traits> class Owner {
 public:
-    Scoped() = default;
-    explicit Scoped(Handle handle) : handle_(handle) {}
-    ~Scoped() { Reset(); }
-    Scoped(const Scoped&) = delete;
-    Scoped& operator=(const Scoped&) = delete;
+    using Type = typename Traits::Type;
 
-    Handle Get() const { return handle_; }
-    // Both "no handle" forms (NULL and INVALID_HANDLE_VALUE) count as empty.
-    explicit operator bool() const { return handle_ && handle_ != reinterpret_cast<Handle>(INVALID_HANDLE_VALUE); }
-    void Reset(Handle handle = Handle())
+    Owner() = default;
+    explicit Owner(Type value) : value_(value) {}
+    ~Owner() { Reset(); }
+    Owner(Owner&& other) noexcept : value_(other.Detach()) {}
+    Owner& operator=(Owner&& other) noexcept
     {
-        if (*this) Release(handle_);
-        handle_ = handle;
+        if (this != &other) Reset(other.Detach());
+        return *this;
     }
-    // Hands the handle over to the caller, who then owns it.
-    Handle Detach()
+    Owner(const Owner&) = delete;
+    Owner& operator=(const Owner&) = delete;
+
+    Type Get() const { return value_; }
+    explicit operator bool() const { return value_ != Traits::Empty(); }
+    void Reset(Type value = Traits::Empty())
     {
-        Handle handle = handle_;
-        handle_ = Handle();
-        return handle;
+        if (value_ != Traits::Empty()) Traits::Close(value_);
+        value_ = value;
+    }
+    // Hands the value over to the caller, who then owns it.
+    Type Detach()
+    {
+        Type value = value_;
+        value_ = Traits::Empty();
+        return value;
     }
 
 private:
-    Handle handle_ = Handle();
+    Type value_ = Traits::Empty();
 };
 
-// Kernel objects: processes, threads, files opened by CreateFile, tool-help snapshots.
-using ScopedHandle = Scoped<HANDLE, CloseHandle>;
-// FindFirstFile searches.
-using ScopedFind = Scoped<HANDLE, FindClose>;
+// Traits of a kind whose "none" is null.
+template <typename Value, void (*Free)(Value)> struct NullEmpty {
+    using Type = Value;
+    static Type Empty() { return nullptr; }
+    static void Close(Type value) { Free(value); }
+};
+// Traits of a kind whose "none" is INVALID_HANDLE_VALUE (a null never comes back from it).
+template <void (*Free)(HANDLE)> struct InvalidEmpty {
+    using Type = HANDLE;
+    static Type Empty() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type value) { Free(value); }
+};
+
+namespace owner_close {
+inline void Handle(HANDLE handle) { CloseHandle(handle); }
+inline void Search(HANDLE search) { FindClose(search); }
+inline void Key(HKEY key) { RegCloseKey(key); }
+inline void Block(BYTE* block) { GlobalFree(block); }
+inline void Global(HGLOBAL memory) { GlobalFree(memory); }
+inline void MemoryDC(HDC dc) { DeleteDC(dc); }
+template <typename Object> void GdiObject(Object object) { DeleteObject(object); }
+inline void Menu(HMENU menu) { DestroyMenu(menu); }
+}  // namespace owner_close
+
+// Processes, threads, jobs (OpenProcess, CreateProcess, CreateJobObject, OpenThread): none is null.
+using ScopedHandle = Owner<NullEmpty<HANDLE, owner_close::Handle>>;
+// Files opened by CreateFile and tool-help snapshots: none is INVALID_HANDLE_VALUE.
+using ScopedFile = Owner<InvalidEmpty<owner_close::Handle>>;
+using ScopedSnapshot = Owner<InvalidEmpty<owner_close::Handle>>;
+// FindFirstFile searches: none is INVALID_HANDLE_VALUE.
+using ScopedFind = Owner<InvalidEmpty<owner_close::Search>>;
 // Registry keys.
-inline BOOL WINAPI CloseRegistryKey(HKEY key) { return RegCloseKey(key) == ERROR_SUCCESS; }
-using ScopedKey = Scoped<HKEY, CloseRegistryKey>;
-// Fixed memory blocks (GlobalAlloc with GMEM_FIXED).
-inline BOOL WINAPI FreeGlobalBlock(BYTE* block) { return GlobalFree(block) == nullptr; }
-using ScopedGlobalBlock = Scoped<BYTE*, FreeGlobalBlock>;
+using ScopedKey = Owner<NullEmpty<HKEY, owner_close::Key>>;
+// Fixed memory blocks (GlobalAlloc with GMEM_FIXED or GPTR), used through their address.
+using ScopedGlobalBlock = Owner<NullEmpty<BYTE*, owner_close::Block>>;
+// Movable memory (GlobalAlloc with GMEM_MOVEABLE), used through its handle.
+using ScopedGlobal = Owner<NullEmpty<HGLOBAL, owner_close::Global>>;
+// Menus (CreatePopupMenu, CreateMenu) that no window owns.
+using ScopedMenu = Owner<NullEmpty<HMENU, owner_close::Menu>>;
 
 // Memory device contexts (CreateCompatibleDC).
-using ScopedMemoryDC = Scoped<HDC, DeleteDC>;
+using ScopedMemoryDC = Owner<NullEmpty<HDC, owner_close::MemoryDC>>;
 // GDI objects made by the program: bitmaps, brushes, fonts.
-template <typename Object> BOOL WINAPI DeleteGdiObject(Object object) { return DeleteObject(object); }
-using ScopedBitmap = Scoped<HBITMAP, DeleteGdiObject<HBITMAP>>;
-using ScopedBrush = Scoped<HBRUSH, DeleteGdiObject<HBRUSH>>;
-using ScopedFont = Scoped<HFONT, DeleteGdiObject<HFONT>>;
+using ScopedBitmap = Owner<NullEmpty<HBITMAP, owner_close::GdiObject<HBITMAP>>>;
+using ScopedBrush = Owner<NullEmpty<HBRUSH, owner_close::GdiObject<HBRUSH>>>;
+using ScopedFont = Owner<NullEmpty<HFONT, owner_close::GdiObject<HFONT>>>;
+
+// COM interface pointers: one reference, released when the owner goes.
+template <typename Interface> struct ComTraits {
+    using Type = Interface*;
+    static Type Empty() { return nullptr; }
+    static void Close(Type pointer) { pointer->Release(); }
+};
+template <typename Interface> using ScopedCom = Owner<ComTraits<Interface>>;
 
 // A window's device context (GetDC, or the screen's with no window), released with ReleaseDC.
 class ScopedWindowDC {

@@ -8,3 +8,20 @@
 bool WidenUtf8(const char* text, wchar_t* output, uint32_t capacity);
 // UTF-16 text as UTF-8; false, with output empty, when it does not fit.
 bool NarrowToUtf8(const wchar_t* text, char* output, uint32_t capacity);
+
+// UTF-8 text widened into a buffer of its own, for a wide call that takes a text of any length.
+// A text that is no UTF-8 is widened through the code page, so nothing shown goes missing.
+// Get() is never null: an empty text when the buffer could not be had.
+class WideText {
+public:
+    explicit WideText(const char* text);
+    // The first length bytes, NULs included (a filter list of the Open dialog).
+    WideText(const char* text, uint32_t length);
+    ~WideText();
+    WideText(const WideText&) = delete;
+    WideText& operator=(const WideText&) = delete;
+    const wchar_t* Get() const { return text_ ? text_ : L""; }
+
+private:
+    wchar_t* text_ = nullptr;
+};

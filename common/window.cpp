@@ -46,20 +46,22 @@ void SubclassWindow(HWND window, const char* property, WNDPROC procedure)
     if (GetPropA(window, property)) return;
     // The property is set before the procedure is replaced: the window's next message already
     // needs its previous procedure.
-    SetPropA(window, property, reinterpret_cast<HANDLE>(GetWindowLongPtrA(window, GWLP_WNDPROC)));
-    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
+    // The wide calls keep a Unicode window Unicode: through the ANSI ones every text it is sent
+    // would pass the code page.
+    SetPropA(window, property, reinterpret_cast<HANDLE>(GetWindowLongPtrW(window, GWLP_WNDPROC)));
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
 }
 
 LRESULT CallPreviousProcedure(HWND window, const char* property, UINT message, WPARAM wParam, LPARAM lParam)
 {
     auto previous = reinterpret_cast<WNDPROC>(GetPropA(window, property));
-    return previous ? CallWindowProcA(previous, window, message, wParam, lParam)
-                    : DefWindowProcA(window, message, wParam, lParam);
+    return previous ? CallWindowProcW(previous, window, message, wParam, lParam)
+                    : DefWindowProcW(window, message, wParam, lParam);
 }
 
 WNDPROC RemoveSubclass(HWND window, const char* property)
 {
     auto previous = reinterpret_cast<WNDPROC>(RemovePropA(window, property));
-    if (previous) SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+    if (previous) SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
     return previous;
 }

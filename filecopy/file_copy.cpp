@@ -76,8 +76,8 @@ struct CopyRun {
     wchar_t line[LongPathCapacity + 2 * PathCapacity];
 };
 
-BOOL WINAPI FreeRun(CopyRun* run) { return HeapFree(GetProcessHeap(), 0, run); }
-using ScopedRun = Scoped<CopyRun*, FreeRun>;
+void FreeRun(CopyRun* run) { HeapFree(GetProcessHeap(), 0, run); }
+using ScopedRun = Owner<NullEmpty<CopyRun*, FreeRun>>;
 
 // Compared as the file system compares names: letter case ignored, no linguistic equivalence.
 bool SameText(const wchar_t* a, int aLength, const wchar_t* b, int bLength)
@@ -245,8 +245,8 @@ DWORD CopyToTemporary(CopyRun& run)
 // report what opening it for writing answers, the sharing violation: that code when it is so.
 DWORD InUseError(const wchar_t* path, DWORD error)
 {
-    ScopedHandle file(CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr));
+    ScopedFile file(CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
     if (file) return error;
     DWORD opening = GetLastError();
     return opening == ERROR_SHARING_VIOLATION || opening == ERROR_LOCK_VIOLATION ? opening : error;

@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CheckAssembled("CopyPromptText", CopyPromptText(a.c_str(), b.c_str(), text), text,
                    "Copy file(s)?\n\n" + a + "\n\nTo\n\n" + b);
 
-    std::string opening = task.Show == 1     ? "Execute and SHOW the application?\n\n"
+    std::string opening = task.Show != 0     ? "Execute and SHOW the application?\n\n"
                           : task.Unhide == 1 ? "UNHIDE application?\n\n"
                           : task.Term == 1   ? "TERMINATE application?\n\n"
                                              : "Execute application in HIDDEN mode?\n\n";
@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     char title[PathCapacity];
     std::string expectedTitle = caption;
-    bool takesTimeout = task.Show == 1 || (task.Unhide != 1 && task.Term != 1);
+    bool takesTimeout = task.Show != 0 || (task.Unhide != 1 && task.Term != 1);
     if (task.Timeout != 0 && takesTimeout) expectedTitle += " [TIMEOUT=" + std::to_string(task.Timeout) + "]";
     CheckAssembled("ExecutePromptCaption", ExecutePromptCaption(task, caption.c_str(), title), title, expectedTitle);
 

@@ -1,6 +1,7 @@
 // The entry: the chosen run, the settings window when asked for, and exit code 0 always.
 #include <windows.h>
 
+#include "common/time_mark.h"
 #include "common/unattended.h"
 #include "launcher/startup.h"
 #include "ui/settings_dialog.h"
@@ -23,11 +24,14 @@ void RestrictDllSearch()
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    TimeMark("entry");
     RestrictDllSearch();
+    TimeMark("dll search restricted");
     // The start-up values live as long as the process: filled by start-up, handed down.
     StartupValues startup;
     // A window nobody can see would wait for ever: where no one can, it is not opened.
     if (RunStartup(startup) == 1 && !TellUnseen("Settings window", "not opened: nobody can see it."))
         RunSettingsDialog(startup);
+    TimeMark("exit");
     ExitProcess(0);
 }

@@ -59,7 +59,7 @@ void OpenRunRecord(RunRecord& record, const char* path)
     // A new record gets its byte-order mark while no one else may open it, so the mark is
     // written once and always first, even when launchers start together.
     {
-        ScopedHandle fresh(CreateFileW(wide, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ScopedFile fresh(CreateFileW(wide, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (fresh && !WriteWhole(fresh.Get(), ByteOrderMark, 3)) {
             SayRecordFailed("cannot be written", path, GetLastError());
             return;

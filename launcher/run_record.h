@@ -10,8 +10,8 @@
 #include "process/program_outcome.h"
 
 struct RunRecord {
-    ScopedHandle File;  // empty: no record is kept
-    bool Failed;        // a write failed (said once, in a debug line); later lines are dropped
+    ScopedFile File;  // empty: no record is kept
+    bool Failed;      // a write failed (said once, in a debug line); later lines are dropped
 };
 
 // Opens (or creates, with the folders it needs) the record at path (UTF-8). A record that

@@ -1,7 +1,7 @@
 #include "launcher/startup.h"
 
-#include "common/scoped.h"
 #include "common/text.h"
+#include "common/time_mark.h"
 #include "common/unattended.h"
 #include "launcher/command_line.h"
 #include "launcher/startup_core.h"
@@ -27,15 +27,12 @@ int32_t ShowHelpBoxes()
     return MessageBoxA(nullptr, HelpExampleText, HelpExampleCaption, MB_YESNO | MB_ICONQUESTION) == IDYES ? 1 : 0;
 }
 
-}  // namespace
-
-StartupSeams gSeams = {SystemKeyState, SystemCommandLine};
-
-void ComputeStartupValues(StartupValues& values)
+// The values a run needs: all but the icon, which only the settings window shows. Under Wine
+// the first icon loads the display driver, which a run that makes no window does without.
+void ComputeRunValues(StartupValues& values)
 {
     FillBytes(&values, sizeof values, 0);
     values.Instance = GetModuleHandleA(nullptr);
-    values.AppIcon = LoadIconA(values.Instance, MAKEINTRESOURCEA(IconApplication));
 
     // A path the system had to cut names another file: keep no name rather than a wrong one,
     // so no settings file is found and command-line mode still works.
@@ -50,22 +47,41 @@ void ComputeStartupValues(StartupValues& values)
     if (!TextCopy(values.OwnPath, own)) values.OwnPath[0] = '\0';
     DeriveSettingsNames(values.OwnPath, values.SettingsFilePath, sizeof values.SettingsFilePath, values.OwnName,
                         sizeof values.OwnName);
+    TimeMark("start-up values");
+}
+
+// The settings window is to open: its icon is loaded now.
+int32_t ForSettingsWindow(StartupValues& values)
+{
+    values.AppIcon = LoadIconA(values.Instance, MAKEINTRESOURCEA(IconApplication));
+    return 1;
+}
+
+}  // namespace
+
+StartupSeams gSeams = {SystemKeyState, SystemCommandLine};
+
+void ComputeStartupValues(StartupValues& values)
+{
+    ComputeRunValues(values);
+    values.AppIcon = LoadIconA(values.Instance, MAKEINTRESOURCEA(IconApplication));
 }
 
 bool SettingsFileExists(const StartupValues& values)
 {
     if (!values.SettingsFilePath[0]) return false;
-    WIN32_FIND_DATAA found;
-    ScopedFind search(FindFirstFileA(values.SettingsFilePath, &found));
-    return bool(search);
+    // Its attributes alone: one look-up, no folder listing opened.
+    return GetFileAttributesA(values.SettingsFilePath) != INVALID_FILE_ATTRIBUTES;
 }
 
 int32_t RunStartup(StartupValues& values)
 {
-    ComputeStartupValues(values);
+    ComputeRunValues(values);
 
-    if (SettingsFileExists(values)) {
-        if (CtrlHeldAlone(gSeams.keyState)) return 1;
+    bool settingsFile = SettingsFileExists(values);
+    TimeMark("settings file looked for");
+    if (settingsFile) {
+        if (CtrlHeldAlone(gSeams.keyState)) return ForSettingsWindow(values);
         char argument[TextCapacity];
         if (SplitArgument(gSeams.commandLine(), 1, argument, sizeof argument) != 1) {
             RunTasks(values);
@@ -76,12 +92,14 @@ int32_t RunStartup(StartupValues& values)
     // Command-line mode fills a task of its own: the settings file is not read.
     TaskSettings command = {};
     char parameters[TextCapacity] = {};
-    switch (ParseCommandLine(gSeams.commandLine(), command, parameters)) {
+    ParseResult parsed = ParseCommandLine(gSeams.commandLine(), command, parameters);
+    TimeMark("command line parsed");
+    switch (parsed) {
     case Command: LaunchProgram(command.Program, parameters, nullptr, LaunchChoiceOf(command)); return 0;
     case CommandTooLong: ShowExecuteError(CommandTooLongText); return 0;
     case NoCommand: break;
     }
 
-    if (CtrlHeldAlone(gSeams.keyState)) return 1;
-    return ShowHelpBoxes();
+    if (CtrlHeldAlone(gSeams.keyState)) return ForSettingsWindow(values);
+    return ShowHelpBoxes() ? ForSettingsWindow(values) : 0;
 }

@@ -21,6 +21,7 @@ constexpr int IconApplication = 500;
 // Fills values and runs the chosen mode. 1: the settings window is to open (with values);
 // 0: the process is to end.
 int32_t RunStartup(StartupValues& values);
-// The start-up values alone (steps 1 to 6), for RunStartup and tests.
+// The start-up values alone (steps 1 to 6), the icon among them, for the settings window and
+// tests; RunStartup loads the icon only when the settings window is to open.
 void ComputeStartupValues(StartupValues& values);
 bool SettingsFileExists(const StartupValues& values);

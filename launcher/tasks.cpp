@@ -4,6 +4,7 @@
 
 #include "common/number.h"
 #include "common/text.h"
+#include "common/time_mark.h"
 #include "common/unattended.h"
 #include "common/window.h"
 #include "filecopy/file_copy.h"
@@ -202,7 +203,9 @@ int32_t RunTasks(const StartupValues& startup)
     TaskRun run = {};
     run.Startup = &startup;
     LoadSettings(startup.SettingsFilePath, run.Tasks);
+    TimeMark("tasks: settings read");
     ComputeMacroValues(startup, run.Macros);
+    TimeMark("tasks: macro values");
 
     // %PROCESSID%: the previous task's running instance, looked for once.
     DWORD instance = 0;

@@ -30,8 +30,8 @@ uint16_t Word(const unsigned char* bytes, size_t at) { return uint16_t(bytes[at]
 uint32_t ExeTypeOf(const char* path)
 {
     if (!path || !path[0]) return 0;
-    ScopedHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    ScopedFile file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return 0;
     // These are told by their names alone, whatever they hold.
     if (HasExtension(path, ".bat")) return SignaturePE;

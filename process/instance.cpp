@@ -6,6 +6,7 @@
 #include "common/path.h"
 #include "common/scoped.h"
 #include "common/text.h"
+#include "common/time_mark.h"
 #include "common/window.h"
 #include "process/program_core.h"
 #include "process/program_search.h"
@@ -70,7 +71,8 @@ DWORD TerminateWindowsInstance(DWORD processId)
 // case ignored); Hide and Show handle its main window.
 DWORD FindWindowsInstance(const char* fileName, InstanceMode mode, DWORD budget)
 {
-    ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    ScopedSnapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    TimeMark("instance: process snapshot");
     if (!snapshot) return 0;
     PROCESSENTRY32 entry;
     entry.dwSize = sizeof entry;
@@ -137,8 +139,18 @@ struct WindowSearch {
     DWORD processId;
     InstanceMode mode;
     DWORD start, budget;  // the tick the search began, and how long it may take in all
-    bool handled;         // a window was hidden or shown: the search is over
+    HANDLE firstThread;   // the process's first thread when the caller started it, else null
+    DWORD firstThreadId;
+    bool handled;  // a window was hidden or shown: the search is over
 };
+
+// The process's main thread: its first thread while that runs (no thread is older), else the
+// oldest in the system's thread list.
+DWORD MainThreadOf(const WindowSearch& search)
+{
+    if (search.firstThread && WaitForSingleObject(search.firstThread, 0) == WAIT_TIMEOUT) return search.firstThreadId;
+    return OldestThreadOf(search.processId);
+}
 
 BOOL CALLBACK ShowInstanceWindowProc(HWND window, LPARAM parameter)
 {
@@ -152,7 +164,9 @@ BOOL CALLBACK ShowInstanceWindowProc(HWND window, LPARAM parameter)
 
     // The main thread is asked anew for each window of the process: it may have changed
     // since the last one. Windows of other processes do not need it.
-    DWORD mainThread = OldestThreadOf(search.processId);
+    TimeMark("hide: window of the process");
+    DWORD mainThread = MainThreadOf(search);
+    TimeMark("hide: oldest thread");
     bool hasOwner = false, hasParent = false, hasTitle = false;
     if (!mainThread) {
         char title[PathCapacity];
@@ -171,8 +185,25 @@ BOOL CALLBACK ShowInstanceWindowProc(HWND window, LPARAM parameter)
         if (IsIconic(window)) ShowWindowBounded(window, SW_RESTORE, effect);
         BringToFront(window);
     }
+    TimeMark("hide: window handled");
     search.handled = true;
     return FALSE;
+}
+
+// Handles the first window of the process's main thread, waiting for one for at most
+// ShowInstanceWaitLimit (and the search's budget), never beyond the process's exit.
+int32_t HandleMainWindow(HANDLE process, WindowSearch& search)
+{
+    DWORD waitLimit = search.budget < ShowInstanceWaitLimit ? search.budget : ShowInstanceWaitLimit;
+    for (;;) {
+        TimeMark("hide: pass");
+        EnumWindows(ShowInstanceWindowProc, reinterpret_cast<LPARAM>(&search));
+        if (search.handled) break;
+        // A window the process makes later is waited for, but not past its exit nor the limit.
+        if (GetTickCount() - search.start >= waitLimit) break;
+        if (WaitForSingleObject(process, ShowInstancePassInterval) != WAIT_TIMEOUT) break;
+    }
+    return search.handled ? 1 : 0;
 }
 
 }  // namespace
@@ -181,9 +212,13 @@ DWORD FindInstance(const char* program, InstanceMode mode, DWORD budget)
 {
     char path[TextCapacity];
     bool native = false;
+    TimeMark("instance: search");
     if (!FoundProgramPath(program, path, native)) return 0;
+    TimeMark("instance: program searched");
     const char* fileName = path + FileNameOffset(path);
-    switch (KindOfExeType(ExeTypeOf(path, native))) {
+    uint32_t exeType = ExeTypeOf(path, native);
+    TimeMark("instance: exe type read");
+    switch (KindOfExeType(exeType)) {
     case ProgramKind::Windows: return FindWindowsInstance(fileName, mode, budget);
     case ProgramKind::Console:
         // Queried and ended by its file name like any program: its window's caption is not
@@ -203,22 +238,19 @@ int32_t ShowInstanceWindow(DWORD processId, InstanceMode mode, DWORD budget)
 {
     ScopedHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId));
     if (!process) return 0;
-    DWORD start = GetTickCount();
-    WindowSearch search = {processId, mode, start, budget, false};
-    DWORD waitLimit = budget < ShowInstanceWaitLimit ? budget : ShowInstanceWaitLimit;
-    for (;;) {
-        EnumWindows(ShowInstanceWindowProc, reinterpret_cast<LPARAM>(&search));
-        if (search.handled) break;
-        // A window the process makes later is waited for, but not past its exit nor the limit.
-        if (GetTickCount() - start >= waitLimit) break;
-        if (WaitForSingleObject(process.Get(), ShowInstancePassInterval) != WAIT_TIMEOUT) break;
-    }
-    return search.handled ? 1 : 0;
+    WindowSearch search = {processId, mode, GetTickCount(), budget, nullptr, 0, false};
+    return HandleMainWindow(process.Get(), search);
+}
+
+int32_t HideStartedWindow(HANDLE process, DWORD processId, HANDLE firstThread, DWORD firstThreadId, DWORD budget)
+{
+    WindowSearch search = {processId, InstanceMode::Hide, GetTickCount(), budget, firstThread, firstThreadId, false};
+    return HandleMainWindow(process, search);
 }
 
 DWORD OldestThreadOf(DWORD processId)
 {
-    ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    ScopedSnapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
     if (!snapshot) return 0;
     THREADENTRY32 entry;
     entry.dwSize = sizeof entry;

@@ -43,5 +43,10 @@ DWORD FindInstance(const char* program, InstanceMode mode, DWORD budget = INFINI
 // beyond the process's exit. 1 when a window was handled, else 0.
 int32_t ShowInstanceWindow(DWORD processId, InstanceMode mode, DWORD budget = INFINITE);
 
+// The hide after a start: as ShowInstanceWindow with InstanceMode::Hide, for the process the
+// start just made, whose handle and first thread CreateProcess gave. No search by name is
+// made, and while that thread runs it is the main thread, so no thread list is taken either.
+int32_t HideStartedWindow(HANDLE process, DWORD processId, HANDLE firstThread, DWORD firstThreadId, DWORD budget);
+
 // The process's thread with the earliest creation time (its main thread), or 0.
 DWORD OldestThreadOf(DWORD processId);

@@ -7,6 +7,7 @@
 #include "common/scoped.h"
 #include "common/system_library.h"
 #include "common/text.h"
+#include "common/time_mark.h"
 #include "common/unattended.h"
 #include "common/window.h"
 #include "process/instance.h"
@@ -61,9 +62,13 @@ bool AllowBreakaway(HANDLE job)
     return SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) != FALSE;
 }
 
-// A program the start step created, and the job it runs in when a time-out may end it.
+// A program the start step created, its first thread, its kind as its headers gave it, and
+// the job it runs in when a time-out may end it.
 struct StartedProgram {
     ScopedHandle Process;
+    ScopedHandle Thread;
+    DWORD ProcessId = 0, ThreadId = 0;
+    ProgramKind Kind = ProgramKind::None;
     ScopedHandle Job;
 };
 
@@ -88,6 +93,7 @@ bool StartProgram(const char* program, const char* parameters, const char* worki
 {
     char modulePath[TextCapacity] = {};
     FoundProgram found = SearchProgram(program, modulePath, sizeof modulePath);
+    TimeMark("start: program searched");
     if (found.length == 0) {
         Tell(outcome, ProgramEnd::NotFound, 0, found.error);
         ShowSearchError(found.error, program);
@@ -103,13 +109,17 @@ bool StartProgram(const char* program, const char* parameters, const char* worki
         return false;
     }
 
-    StartRecipe recipe = RecipeForExeType(ExeTypeOf(modulePath, found.native));
+    uint32_t exeType = ExeTypeOf(modulePath, found.native);
+    StartRecipe recipe = RecipeForExeType(exeType);
+    started.Kind = KindOfExeType(exeType);
+    TimeMark("start: exe type read");
     bool hidden = visibility == Visibility::Hidden;
 
     // The inherited start-up values (desktop and the rest) with our own show state and title.
     STARTUPINFOA startup;
     startup.cb = sizeof startup;
     GetStartupInfoA(&startup);
+    TimeMark("start: startup info");
     startup.cb = sizeof startup;
     startup.lpReserved = nullptr;
     startup.lpTitle = recipe.passTitle ? const_cast<char*>(program) : nullptr;
@@ -132,6 +142,7 @@ bool StartProgram(const char* program, const char* parameters, const char* worki
                               recipe.creationFlags | (started.Job ? CREATE_SUSPENDED : 0), nullptr,
                               directory[0] ? directory : nullptr, &startup, &created);
     }
+    TimeMark("start: process created");
     (void)TextCopyForDisplay(outcome.CommandLine, sizeof outcome.CommandLine, commandLine);
     if (!made) {
         DWORD error = GetLastError();
@@ -140,13 +151,15 @@ bool StartProgram(const char* program, const char* parameters, const char* worki
         return false;
     }
     started.Process.Reset(created.hProcess);
-    ScopedHandle thread(created.hThread);
+    started.Thread.Reset(created.hThread);
+    started.ProcessId = created.dwProcessId;
+    started.ThreadId = created.dwThreadId;
     Tell(outcome, ProgramEnd::StillRunning, created.dwProcessId);
     if (started.Job) {
         // Refused where this process's own job allows no job below it: then the time-out ends
         // the program alone.
         if (!AssignProcessToJobObject(started.Job.Get(), started.Process.Get())) started.Job.Reset();
-        ResumeThread(thread.Get());
+        ResumeThread(started.Thread.Get());
     }
     return true;
 }
@@ -154,8 +167,16 @@ bool StartProgram(const char* program, const char* parameters, const char* worki
 // Wait for ready: a hidden program is given until it is idle, within budget.
 void WaitForReady(const StartedProgram& started, uint32_t budget) { WaitForInputIdle(started.Process.Get(), budget); }
 
-// Hide: the started program's window, within what is left of the budget.
-void HideStarted(const char* program, uint32_t left) { FindInstance(program, InstanceMode::Hide, left); }
+// Hide: the started program's window, within what is left of the budget. A Windows program's
+// window is the process's own, which the start knows; a console's is found by the title the
+// start gave it.
+void HideStarted(const char* program, const StartedProgram& started, uint32_t left)
+{
+    if (started.Kind == ProgramKind::Windows)
+        HideStartedWindow(started.Process.Get(), started.ProcessId, started.Thread.Get(), started.ThreadId, left);
+    else if (started.Kind == ProgramKind::Console)
+        FindInstance(program, InstanceMode::Hide, left);
+}
 
 // Wait for the time-out: true when the program still runs once the time-out is spent.
 bool WaitForTimeout(const StartedProgram& started, uint32_t milliseconds, uint32_t spent)
@@ -219,10 +240,12 @@ DWORD ExecuteProgram(const char* program, const char* parameters, const char* wo
     if (!outcome) FillBytes(&own, sizeof own, 0);
     Tell(noted, ProgramEnd::Nothing);
     if (!program || !program[0]) return 0;
+    TimeMark("execute");
     if (IsFolder(program) && OpenFolder(program)) {
         Tell(noted, ProgramEnd::FolderOpened);
         return 0;
     }
+    TimeMark("execute: folder test");
 
     StartedProgram started;
     if (!StartProgram(program, parameters, workingDir, visibility, milliseconds, started, noted)) return 0;
@@ -235,8 +258,10 @@ DWORD ExecuteProgram(const char* program, const char* parameters, const char* wo
         DWORD begin = GetTickCount();
         uint32_t budget = StartWaitBudget(milliseconds);
         WaitForReady(started, budget);
-        HideStarted(program, WaitLeft(budget, GetTickCount() - begin));
+        TimeMark("idle");
+        HideStarted(program, started, WaitLeft(budget, GetTickCount() - begin));
         spent = GetTickCount() - begin;
+        TimeMark("hidden");
     }
     // Still running when the time is up: a hidden program is ended with what it started, a
     // shown one left alone.

@@ -121,8 +121,8 @@ IniCodePage SystemCodePage() { return IniCodePage{DecodeAnsi, EncodeAnsi, nullpt
 DWORD LoadIniFile(const wchar_t* path, IniFile& file)
 {
     Empty(file.Document);
-    ScopedHandle handle(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ScopedFile handle(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle) {
         DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ERROR_SUCCESS : error;
@@ -179,8 +179,8 @@ DWORD SaveIniFile(const wchar_t* path, IniFile& file)
 
     DWORD error;
     {
-        ScopedHandle handle(CreateFileW(temporary.As<wchar_t>(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        ScopedFile handle(CreateFileW(temporary.As<wchar_t>(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!handle) return GetLastError();
         error = WriteAll(handle.Get(), bytes.As<unsigned char>(), size);
         if (!error && !FlushFileBuffers(handle.Get())) error = GetLastError();

@@ -43,7 +43,7 @@ bool ErrorTextOf(int32_t code, char (&text)[PathCapacity]) { return SystemErrorT
 bool ReadFileStart(const char* path, char* bytes, size_t capacity, size_t& count)
 {
     count = 0;
-    ScopedHandle file(
+    ScopedFile file(
         CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     DWORD read = 0;

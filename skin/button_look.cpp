@@ -48,19 +48,15 @@ SkinRect Inset(SkinRect rect, int32_t by) { return {rect.left + by, rect.top + b
 
 }  // namespace
 
-SkinRect ButtonTextRect(const SkinRect& item, uint32_t flags, bool hasMenu)
+SkinRect ButtonTextRect(const SkinRect& item, uint32_t flags)
 {
     SkinRect text = item;
-    if (hasMenu) text.right -= 20;
-    if (flags & 0x1) text = Inset(text, 2);
-    if (flags & 0x4) text = Inset(text, 2);
+    if (flags & SkinFramed) text = Inset(text, 2);
+    if (flags & SkinFocusMark) text = Inset(text, 2);
     return text;
 }
 
-SkinRect ButtonFocusRect(const SkinRect& item, uint32_t flags, bool hasBitmaps)
-{
-    return Inset(item, (flags & 0x1) || hasBitmaps ? 4 : 1);
-}
+SkinRect ButtonFocusRect(const SkinRect& item, uint32_t flags) { return Inset(item, (flags & SkinFramed) ? 4 : 1); }
 
 int32_t TextCentringShift(const SkinRect& textRect, int32_t measuredHeight)
 {

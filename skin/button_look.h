@@ -10,6 +10,13 @@ constexpr int32_t ButtonHot = 1;
 constexpr int32_t ButtonPressed = 2;
 constexpr int32_t ButtonDisabled = 3;
 
+// What a skinned button shows, as bits of its record's flags.
+constexpr uint32_t SkinFramed = 0x1;       // text keeps 2 pixels from the edge, the focus mark 4
+constexpr uint32_t SkinHoverEffect = 0x2;  // repainted when the pointer enters and leaves
+constexpr uint32_t SkinFocusMark = 0x4;    // dotted rectangle while focused; text 2 more pixels in
+constexpr uint32_t SkinSeeThrough = 0x8;   // parent's background behind the face
+constexpr uint32_t SkinGradientFace = 0x20000000;
+
 // Same layout as the Win32 RECT.
 struct SkinRect {
     int32_t left;
@@ -39,11 +46,11 @@ struct TextColorChoice {
 TextColorChoice ChooseTextColor(int32_t state, bool disabled, uint32_t colorHot, uint32_t colorPressed,
                                 uint32_t colorNormal, uint32_t grayText, uint32_t buttonText);
 
-// The text rectangle inside the item rectangle: a 20-pixel menu strip off at the right when there
-// is a menu, 2 pixels in on every side with the framed flag (0x1) and 2 more with the focus flag.
-SkinRect ButtonTextRect(const SkinRect& item, uint32_t flags, bool hasMenu);
-// The dotted focus rectangle: 4 pixels in when framed or showing pictures, else 1.
-SkinRect ButtonFocusRect(const SkinRect& item, uint32_t flags, bool hasBitmaps);
+// The text rectangle inside the item rectangle: 2 pixels in on every side with SkinFramed and
+// 2 more with SkinFocusMark.
+SkinRect ButtonTextRect(const SkinRect& item, uint32_t flags);
+// The dotted focus rectangle: 4 pixels in when framed, else 1.
+SkinRect ButtonFocusRect(const SkinRect& item, uint32_t flags);
 // How far to move the text down so its block sits in the middle (negative when it is taller).
 int32_t TextCentringShift(const SkinRect& textRect, int32_t measuredHeight);
 

@@ -21,7 +21,7 @@ void CopyParentBackground(HDC memory, HWND button, const RECT& face)
     ScopedBitmap parentBitmap(CreateCompatibleBitmap(memory, client.right, client.bottom));
     if (!parentBitmap) return;
     ScopedSelect selected(parentMemory.Get(), parentBitmap.Get());
-    SendMessageA(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(parentMemory.Get()), 0);
+    SendMessageW(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(parentMemory.Get()), 0);
     RECT area;
     GetWindowRect(button, &area);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
@@ -31,17 +31,18 @@ void CopyParentBackground(HDC memory, HWND button, const RECT& face)
 
 void DrawCaption(HDC memory, HWND button, RECT text)
 {
-    const int length = GetWindowTextLengthA(button);
+    const int length = GetWindowTextLengthW(button);
     if (length <= 0) return;
     HANDLE heap = GetProcessHeap();
-    char* caption = static_cast<char*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, static_cast<SIZE_T>(length) + 1));
+    auto* caption =
+        static_cast<wchar_t*>(HeapAlloc(heap, HEAP_ZERO_MEMORY, (static_cast<SIZE_T>(length) + 1) * sizeof(wchar_t)));
     if (!caption) return;
-    GetWindowTextA(button, caption, length + 1);
+    GetWindowTextW(button, caption, length + 1);
     if (caption[0]) {
         RECT measured = text;
-        DrawTextA(memory, caption, -1, &measured, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
+        DrawTextW(memory, caption, -1, &measured, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
         OffsetRect(&text, 0, TextCentringShift(ToSkin(text), measured.bottom - measured.top));
-        DrawTextA(memory, caption, -1, &text, DT_WORDBREAK | DT_CENTER);
+        DrawTextW(memory, caption, -1, &text, DT_WORDBREAK | DT_CENTER);
     }
     HeapFree(heap, 0, caption);
 }
@@ -119,37 +120,20 @@ void PaintSkinnedButton(const DRAWITEMSTRUCT* item, const CTRL_STRUCT* record)
     SelectObject(item->hDC, dialogFont);
     const bool hot = gHotControl == item->hwndItem;
     const bool selected = (item->itemState & ODS_SELECTED) != 0;
-    HFONT font = static_cast<HFONT>(dialogFont);
-    if (record->FontHot && (hot || selected))
-        font = record->FontHot;
-    else if (record->FontNormal)
-        font = record->FontNormal;
-    ScopedSelect fontSelected(memory, font);
+    ScopedSelect fontSelected(memory, dialogFont);
 
     RECT face = bounds;
-    const RECT text = ToRect(ButtonTextRect(ToSkin(bounds), record->Flags, record->Menu != nullptr));
-    const bool hasBitmaps = record->BitmapNormal || record->BitmapPressed || record->BitmapHot;
-    const RECT focus = ToRect(ButtonFocusRect(ToSkin(bounds), record->Flags, hasBitmaps));
+    const RECT text = ToRect(ButtonTextRect(ToSkin(bounds), record->Flags));
+    const RECT focus = ToRect(ButtonFocusRect(ToSkin(bounds), record->Flags));
 
-    const bool flatGradient = (record->Flags & SkinFlatFace) && (record->Flags & SkinGradientFace);
-    if (!flatGradient) {
-        if (record->Flags & SkinSeeThrough)
-            CopyParentBackground(memory, item->hwndItem, face);
-        else
-            FillWithSysColor(memory, &face, COLOR_WINDOW);
-    }
+    if (record->Flags & SkinSeeThrough)
+        CopyParentBackground(memory, item->hwndItem, face);
+    else
+        FillWithSysColor(memory, &face, COLOR_WINDOW);
 
-    int state;
-    if (selected) {
-        state = ButtonPressed;
-    } else {
-        state = hot ? ButtonHot : ButtonNormal;
-        if ((record->Flags & SkinGradientFace) && record->CheckState) state = ButtonPressed;
-    }
-    // The flat face, solid frames, icons and pictures are not offered: no window here asks for
-    // them, and such buttons show the background with their text.
+    const int state = selected ? ButtonPressed : hot ? ButtonHot : ButtonNormal;
+    // Without the gradient face the button shows the background with its text.
     if (record->Flags & SkinGradientFace) PaintButtonFace(memory, &face, state);
-    if (record->CheckState) state = ButtonPressed;
 
     const TextColorChoice color =
         ChooseTextColor(state, (item->itemState & ODS_DISABLED) != 0, record->TextColorHot, record->TextColorPressed,

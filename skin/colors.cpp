@@ -48,10 +48,6 @@ uint32_t PerChannelPair(int32_t (*mix)(int32_t, int32_t), uint32_t a, uint32_t b
     return MakeColor(mix(ColorRed(a), ColorRed(b)), mix(ColorGreen(a), ColorGreen(b)), mix(ColorBlue(a), ColorBlue(b)));
 }
 
-// The noise generator's state: a global because the generator is a sequence that the texture
-// seeds once and then draws from, call after call.
-uint32_t gRandomState = 0;
-
 }  // namespace
 
 uint32_t LightenColor(int32_t amount, uint32_t color) { return PerChannel(Lighten, color, LimitAmount(amount)); }
@@ -90,10 +86,8 @@ int32_t MixChannel128(int32_t t, uint32_t a, uint32_t b, int32_t selector)
     return ((128 - t) * channelA + t * channelB) / 128;
 }
 
-int32_t SkinRandom()
+int32_t NextNoise(NoiseSequence& sequence)
 {
-    gRandomState = gRandomState * 214013u + 2531011u;
-    return static_cast<int32_t>((gRandomState >> 16) & 0x7FFF);
+    sequence.state = sequence.state * 214013u + 2531011u;
+    return static_cast<int32_t>((sequence.state >> 16) & 0x7FFF);
 }
-
-void SetSkinRandomState(uint32_t state) { gRandomState = state; }

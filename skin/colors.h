@@ -29,6 +29,9 @@ uint32_t SkinBaseColorOf(int32_t bitsPerPixel, uint32_t windowColor, uint32_t ac
 // weight t/128 on b (t limited to 0..128), truncated towards zero.
 int32_t MixChannel128(int32_t t, uint32_t a, uint32_t b, int32_t selector);
 
-// The skin's repeatable pseudo-random numbers 0..32767 (one process-wide state).
-int32_t SkinRandom();
-void SetSkinRandomState(uint32_t state);
+// The skin's repeatable pseudo-random numbers 0..32767: a sequence held by whoever draws from
+// it, seeded once, so equal seeds give equal numbers.
+struct NoiseSequence {
+    uint32_t state;
+};
+int32_t NextNoise(NoiseSequence& sequence);

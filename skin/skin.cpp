@@ -1,28 +1,17 @@
 #include "skin/skin.h"
 
-#include <cstddef>
-
-#include "common/scoped.h"
 #include "common/window.h"
 
 HWND gHotControl = nullptr;
 
 namespace {
 
-const char RecordProperty[] = "CTRL_STRUCT";
-const char OldProcProperty[] = "OLD_WND_PROC";
-const char WallpaperProperty[] = "WND_WALLPAPER";
-
-// The class cursor replaced while a button with its own cursor is hot; global with the hot
-// button it belongs to.
-HCURSOR gSavedClassCursor = nullptr;
-
-// The template's fields up to Flags; the last three belong to the skin.
-constexpr size_t TemplateBytes = offsetof(CTRL_STRUCT, ButtonType);
+const wchar_t RecordProperty[] = L"CTRL_STRUCT";
+const char OldProcProperty[] = "OLD_WND_PROC";  // named in ASCII for SubclassWindow
 
 CTRL_STRUCT* RecordOf(HWND window)
 {
-    return window ? static_cast<CTRL_STRUCT*>(GetPropA(window, RecordProperty)) : nullptr;
+    return window ? static_cast<CTRL_STRUCT*>(GetPropW(window, RecordProperty)) : nullptr;
 }
 
 LRESULT CallOld(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -30,20 +19,12 @@ LRESULT CallOld(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return CallPreviousProcedure(window, OldProcProperty, message, wParam, lParam);
 }
 
-void FreeRecord(HWND window)
-{
-    CTRL_STRUCT* record = RecordOf(window);
-    if (!record) return;
-    RemovePropA(window, RecordProperty);
-    GlobalFree(record);
-}
-
 // The dialog manager rewrites a button's type when the default button moves; the skinned
 // button must stay owner-drawn.
 void ForceOwnerDraw(HWND button)
 {
-    const LONG_PTR style = GetWindowLongPtrA(button, GWL_STYLE);
-    if ((style & 0xF) != BS_OWNERDRAW) SetWindowLongPtrA(button, GWL_STYLE, (style & ~LONG_PTR(0xF)) | BS_OWNERDRAW);
+    const LONG_PTR style = GetWindowLongPtrW(button, GWL_STYLE);
+    if ((style & 0xF) != BS_OWNERDRAW) SetWindowLongPtrW(button, GWL_STYLE, (style & ~LONG_PTR(0xF)) | BS_OWNERDRAW);
 }
 
 void Repaint(HWND button) { InvalidateRect(button, nullptr, FALSE); }
@@ -57,16 +38,12 @@ void ReforceAndRepaint(HWND control)
 
 void RefreshDefaultButton(HWND dialog)
 {
-    const LRESULT result = SendMessageA(dialog, DM_GETDEFID, 0, 0);
+    const LRESULT result = SendMessageW(dialog, DM_GETDEFID, 0, 0);
     if (result == 0) return;
     ReforceAndRepaint(GetDlgItem(dialog, LOWORD(result)));
 }
 
-bool ChangesWhenHot(const CTRL_STRUCT* record)
-{
-    return record->IconHot || record->TextColorHot || record->FontHot || record->BitmapHot ||
-           (record->Flags & SkinHoverEffect);
-}
+bool ChangesWhenHot(const CTRL_STRUCT* record) { return record->TextColorHot || (record->Flags & SkinHoverEffect); }
 
 void TrackLeave(HWND button, DWORD flags)
 {
@@ -78,49 +55,8 @@ void TrackLeave(HWND button, DWORD flags)
     TrackMouseEvent(&track);
 }
 
-// The check state follows a click or the space bar for check boxes and radio buttons.
-void ToggleCheck(HWND button, CTRL_STRUCT* record, bool changeCaption)
-{
-    if (record->ButtonType == BS_AUTOCHECKBOX) {
-        if (record->CheckState) {
-            SendMessageA(button, BM_SETCHECK, 0, 0);
-            if (changeCaption && record->TextUnchecked) SetWindowTextA(button, record->TextUnchecked);
-        } else {
-            SendMessageA(button, BM_SETCHECK, 1, 0);
-            if (changeCaption && record->TextChecked) SetWindowTextA(button, record->TextChecked);
-        }
-    } else if (record->ButtonType == BS_RADIOBUTTON || record->ButtonType == BS_AUTORADIOBUTTON) {
-        SendMessageA(button, BM_SETCHECK, 1, 0);
-    }
-}
-
-bool PointerInside(HWND button, const CTRL_STRUCT* record)
-{
-    POINT pointer;
-    RECT area;
-    if (!GetCursorPos(&pointer) || !GetWindowRect(button, &area)) return false;
-    if (record->Menu) area.right -= 20;
-    return PtInRect(&area, pointer) != FALSE;
-}
-
-void UncheckGroupOthers(HWND button)
-{
-    HWND dialog = GetParent(button);
-    if (!dialog) return;
-    // Bounded: a group never holds more controls than the dialog has windows.
-    HWND member = GetNextDlgGroupItem(dialog, button, FALSE);
-    for (int guard = 0; member && member != button && guard < 4096; ++guard) {
-        SendMessageA(member, BM_SETCHECK, 0, 0);
-        member = GetNextDlgGroupItem(dialog, member, FALSE);
-    }
-}
-
 void LeaveHot(HWND button)
 {
-    if (gSavedClassCursor) {
-        SetClassLongPtrA(button, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(gSavedClassCursor));
-        gSavedClassCursor = nullptr;
-    }
     if (gHotControl == button) gHotControl = nullptr;
 }
 
@@ -136,36 +72,22 @@ CTRL_STRUCT SettingsButtonSkin()
     return skin;
 }
 
-int SkinControl(HWND window, const CTRL_STRUCT* skinTemplate)
+int SkinControl(HWND window, CTRL_STRUCT* record)
 {
-    if (!IsWindow(window) || !skinTemplate) return 0;
+    if (!IsWindow(window) || !record) return 0;
 
-    // A button skinned before is owner-drawn by now: its type and style are those it had before
-    // the first skinning, kept in the old record.
-    LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
+    // A button skinned before is owner-drawn by now: its style is the one it had before the
+    // first skinning, kept in the old record.
+    LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
     if (const CTRL_STRUCT* old = RecordOf(window)) style = (style & ~LONG_PTR(0xFFFFFFFF)) | old->StyleBeforeSkin;
-    FreeRecord(window);
-    CTRL_STRUCT* record = static_cast<CTRL_STRUCT*>(GlobalAlloc(GPTR, sizeof(CTRL_STRUCT)));
-    if (!record) return 0;
-    CopyMemory(record, skinTemplate, TemplateBytes);
-    SetPropA(window, RecordProperty, record);
-
-    const DWORD type = static_cast<DWORD>(style & 0xF);
-    if (type != 0) {
-        record->ButtonType = type;
-        record->CheckState = static_cast<DWORD>(SendMessageA(window, BM_GETCHECK, 0, 0));
-        if (record->CheckState == 0 && record->TextUnchecked) SetWindowTextA(window, record->TextUnchecked);
-        if (record->CheckState == 1 && record->TextChecked) SetWindowTextA(window, record->TextChecked);
-    }
-
+    SetPropW(window, RecordProperty, record);
     record->StyleBeforeSkin = static_cast<DWORD>(style);
-    const LONG_PTR current = GetWindowLongPtrA(window, GWL_STYLE);
-    SetWindowLongPtrA(window, GWL_STYLE, (current & ~LONG_PTR(0xF)) | BS_OWNERDRAW);
+    const LONG_PTR current = GetWindowLongPtrW(window, GWL_STYLE);
+    SetWindowLongPtrW(window, GWL_STYLE, (current & ~LONG_PTR(0xF)) | BS_OWNERDRAW);
 
     HWND parent = GetParent(window);
     if (parent) SubclassWindow(parent, OldProcProperty, SkinDialogProc);
     SubclassWindow(window, OldProcProperty, SkinButtonProc);
-    // Shaped buttons (SkinShaped with BitmapNormal) are not offered: no window here asks for one.
     return 1;
 }
 
@@ -199,44 +121,21 @@ LRESULT CALLBACK SkinDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         RefreshDefaultButton(dialog);
         return result;
     }
-    case WM_ERASEBKGND: {
-        const LRESULT result = CallOld(dialog, message, wParam, lParam);
-        HBITMAP wallpaper = static_cast<HBITMAP>(GetPropA(dialog, WallpaperProperty));
-        if (!wallpaper) return result;
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        RECT client;
-        GetClientRect(dialog, &client);
-        ScopedBrush brush(CreatePatternBrush(wallpaper));
-        if (!brush) return result;
-        ScopedSelect selected(dc, brush.Get());
-        PatBlt(dc, 0, 0, client.right, client.bottom, PATCOPY);
-        return 1;
-    }
-    case WM_DESTROY: {
-        HANDLE wallpaper = RemovePropA(dialog, WallpaperProperty);
-        if (wallpaper) DeleteObject(static_cast<HGDIOBJ>(wallpaper));
-        return CallOld(dialog, message, wParam, lParam);
-    }
     default: return CallOld(dialog, message, wParam, lParam);
     }
 }
 
 LRESULT CALLBACK SkinButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    CTRL_STRUCT* record = RecordOf(button);
+    const CTRL_STRUCT* record = RecordOf(button);
     if (!record) return CallOld(button, message, wParam, lParam);
 
     switch (message) {
     case WM_MOUSEMOVE:
         if (!gHotControl) {
             ReleaseCapture();
-            if (record->Cursor) {
-                gSavedClassCursor = reinterpret_cast<HCURSOR>(
-                    SetClassLongPtrA(button, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(record->Cursor)));
-            }
             gHotControl = button;
             if (ChangesWhenHot(record)) Repaint(button);
-            // Sound and the button's own tooltip are not offered (no window here sets them).
             TrackLeave(button, TME_LEAVE);
         }
         break;
@@ -247,37 +146,18 @@ LRESULT CALLBACK SkinButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_LBUTTONDBLCLK:
         // A double click presses the button like a single click.
-        SendMessageA(button, WM_LBUTTONDOWN, wParam, lParam);
+        SendMessageW(button, WM_LBUTTONDOWN, wParam, lParam);
         break;
     case WM_LBUTTONUP:
-        if (gHotControl != button) {
-            SendMessageA(button, WM_MOUSEMOVE, 0, 0);
-        } else if (PointerInside(button, record)) {
-            ToggleCheck(button, record, true);
-        }
+        if (gHotControl != button) SendMessageW(button, WM_MOUSEMOVE, 0, 0);
         break;
-    case WM_KEYUP:
-        if (wParam == VK_SPACE) ToggleCheck(button, record, false);
-        break;
-    case BM_SETCHECK:
-        if (record->ButtonType != 0) {
-            if (wParam == 1) {
-                if (record->ButtonType == BS_AUTORADIOBUTTON) UncheckGroupOthers(button);
-                record->CheckState = 1;
-            } else {
-                record->CheckState = 0;
-            }
-        }
-        InvalidateRect(button, nullptr, TRUE);
-        break;
-    case BM_GETCHECK: return record->CheckState;
     case WM_ERASEBKGND:
         // The painter covers the whole button.
         return 1;
     case WM_DESTROY:
         TrackLeave(button, TME_CANCEL | TME_LEAVE);
         LeaveHot(button);
-        FreeRecord(button);
+        RemovePropW(button, RecordProperty);  // the record is its owner's
         break;
     default: break;
     }

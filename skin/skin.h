@@ -4,60 +4,27 @@
 
 #include <windows.h>
 
-// One per skinned button, attached as the "CTRL_STRUCT" window property. The first nineteen
-// fields come from the caller's template; the last three are filled when the skin is
-// installed. Handles and pointers are not owned by the record. A colour of 0 means "not set".
+#include "skin/button_look.h"
+
+// One per skinned button, attached as the "CTRL_STRUCT" window property. The caller owns it
+// and keeps it for as long as the button lives (the settings window keeps one per button in
+// its state). A colour of 0 means "not set".
 struct CTRL_STRUCT {
-    HICON IconNormal;
-    HICON IconHot;
-    HICON IconPressed;
-    HBITMAP BitmapNormal;
-    HBITMAP BitmapHot;
-    HBITMAP BitmapPressed;
-    HBITMAP BitmapDisabled;
     COLORREF TextColorHot;
     COLORREF TextColorPressed;
     COLORREF TextColorNormal;
-    HFONT FontNormal;
-    HFONT FontHot;
-    HCURSOR Cursor;
-    const void* Sound;
-    HMENU Menu;
-    const char* TextUnchecked;
-    const char* TextChecked;
-    const char* TipText;
-    DWORD Flags;
-    DWORD ButtonType;
-    DWORD CheckState;
-    DWORD StyleBeforeSkin;
+    DWORD Flags;            // the Skin... bits of skin/button_look.h
+    DWORD StyleBeforeSkin;  // the button's style before its first skinning; written by SkinControl
 };
 
-#if defined(_WIN32) && !defined(_WIN64)
-static_assert(sizeof(CTRL_STRUCT) == 88, "CTRL_STRUCT is 22 fields of 32 bits");
-#endif
-
-// Flags bits.
-constexpr DWORD SkinFramed = 0x1;       // text keeps 2 pixels from the edge, the focus mark 4
-constexpr DWORD SkinHoverEffect = 0x2;  // repainted when the pointer enters and leaves
-constexpr DWORD SkinFocusMark = 0x4;    // dotted rectangle while focused; text 2 more pixels in
-constexpr DWORD SkinSeeThrough = 0x8;   // parent's background behind the face
-constexpr DWORD SkinShaped = 0x10;      // region from BitmapNormal
-constexpr DWORD SkinBalloonTip = 0x20;
-constexpr DWORD SkinIconLeft = 0x40;
-constexpr DWORD SkinIconRight = 0x80;
-constexpr DWORD SkinIconTop = 0x100;
-constexpr DWORD SkinMenuArrowMask = 0xE00;
-constexpr DWORD SkinGradientFace = 0x20000000;
-constexpr DWORD SkinFlatFace = 0x40000000;
-constexpr DWORD SkinSolidFrames = 0x80000000;
-
 // The look of the settings window's three bottom buttons: coloured texts, framed, hover effect,
-// focus mark, see-through, gradient face; everything else empty.
+// focus mark, see-through, gradient face.
 CTRL_STRUCT SettingsButtonSkin();
 
-// Installs the skin on one button of a dialog. Returns 0 when window is not a window, else 1.
-// skinTemplate is read (its first nineteen fields), not kept.
-int SkinControl(HWND window, const CTRL_STRUCT* skinTemplate);
+// Installs the skin on one button of a dialog: record (its look set by the caller) becomes the
+// button's and must outlive it. Returns 0 when window is not a window or there is no record,
+// else 1.
+int SkinControl(HWND window, CTRL_STRUCT* record);
 
 // The skinned button the pointer is over, or none. A global because there is one pointer: at
 // most one button of all skinned windows is hot.

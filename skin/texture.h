@@ -3,20 +3,18 @@
 
 #include <windows.h>
 
-// Makes a texture bitmap (style 2: uniform noise around the middle of a palette running from
-// COLOR_BTNSHADOW through COLOR_BTNFACE to COLOR_BTNHIGHLIGHT) of the rectangle's size.
-// strength: spread of the noise, 0..255. lighterPercent (low byte non-zero): a second bitmap
-// whose palette is moved that many percent towards COLOR_BTNHIGHLIGHT goes to *lighterBitmap
-// (which may be null when not wanted). tintPercent (low byte non-zero): every palette entry is
-// first moved that many percent towards tintColor. Returns 0, or the Win32 error code of the
-// step that failed, having released everything it made.
-DWORD MakeTextureBitmap(int style, const RECT& rect, int strength, int lighterPercent, int tintPercent,
-                        COLORREF tintColor, HBITMAP* bitmap, HBITMAP* lighterBitmap);
+#include "common/scoped.h"
 
-// A global because the settings window and the About box share it: made once when the settings
-// window opens and kept for the
-// rest of the process. None until then.
-extern HBITMAP gBackgroundTexture;
+// Makes a texture bitmap of the rectangle's size: uniform noise around the middle of a palette
+// running from COLOR_BTNSHADOW through COLOR_BTNFACE to COLOR_BTNHIGHLIGHT; strength is the
+// spread of the noise, 0..255. Returns 0 with the bitmap in made, or the Win32 error code of
+// the step that failed with made empty, having released everything it made.
+DWORD MakeTextureBitmap(const RECT& rect, int strength, ScopedBitmap& made);
+
+// The process-wide owner of the texture: a global because the settings window and the About
+// box share it. Made once when the settings window opens and kept for the rest of the process;
+// none until then.
+extern ScopedBitmap gBackgroundTexture;
 
 // WM_ERASEBKGND: tiles gBackgroundTexture over the client area of window; returns TRUE.
 // Without a texture the area is filled with COLOR_BTNFACE.

@@ -5,9 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "skin/colors.h"
+
 constexpr uint32_t TextureHeaderSize = 40;
 constexpr uint32_t TexturePaletteSize = 256 * 4;
-// The generator reseeds the random numbers with this, so equal arguments give equal textures.
+// Every texture's noise sequence starts from this seed, so equal arguments give equal textures.
 constexpr uint32_t TextureRandomSeed = 214013;
 
 struct TextureLayout {
@@ -28,17 +30,13 @@ struct TextureColors {
 };
 
 // Writes the 256 RGBQUAD entries (blue, green, red, 0) running from shadow through face to
-// highlight, tinted when tintPercent's low byte is non-zero. When lighterTable is given, it
-// receives the same entries moved lighterPercent towards highlight. Percentages are limited to
-// 0..100 so that no channel leaves 0..255.
-void BuildTexturePalette(const TextureColors& colors, int32_t tintPercent, uint32_t tintColor, int32_t lighterPercent,
-                         uint8_t* table, uint8_t* lighterTable);
+// highlight.
+void BuildTexturePalette(const TextureColors& colors, uint8_t* table);
 
 // Fills the rows of pixels with uniform noise of the given strength around the palette's middle,
-// drawing SkinRandom in memory order; row padding is left as it is.
-void FillTextureNoise(uint8_t* pixels, const TextureLayout& layout, int32_t strength);
+// drawing from noise in memory order; row padding is left as it is.
+void FillTextureNoise(uint8_t* pixels, const TextureLayout& layout, int32_t strength, NoiseSequence& noise);
 
-// Writes the whole block (header, palette, pixels) for style 2; block holds layout.blockSize
-// zero-filled bytes. Reseeds SkinRandom first.
-void BuildTextureBlock(uint8_t* block, const TextureLayout& layout, int32_t strength, const TextureColors& colors,
-                       int32_t tintPercent, uint32_t tintColor, int32_t lighterPercent, uint8_t* lighterTable);
+// Writes the whole block (header, palette, pixels); block holds layout.blockSize zero-filled
+// bytes. The noise is a sequence of its own, seeded with TextureRandomSeed.
+void BuildTextureBlock(uint8_t* block, const TextureLayout& layout, int32_t strength, const TextureColors& colors);

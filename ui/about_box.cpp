@@ -7,6 +7,7 @@
 #include "common/scoped.h"
 #include "common/system_library.h"
 #include "common/text.h"
+#include "common/unicode.h"
 #include "common/window.h"
 #include "skin/texture.h"
 #include "ui/common_controls.h"
@@ -18,9 +19,9 @@ const char AboutLinkText[] = "[ User guide ]";
 namespace {
 
 // The shell library is loaded when the link is clicked, not at every start.
-HINSTANCE WINAPI OpenWithShell(HWND window, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR folder, INT show)
+HINSTANCE WINAPI OpenWithShell(HWND window, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR folder, INT show)
 {
-    auto shellExecute = SystemFunction<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+    auto shellExecute = SystemFunction<decltype(&ShellExecuteW)>("shell32.dll", "ShellExecuteW");
     return shellExecute ? shellExecute(window, verb, file, parameters, folder, show) : nullptr;
 }
 
@@ -31,22 +32,24 @@ AboutSeams gAboutShell = {OpenWithShell};
 namespace {
 
 const char AboutCaption[] = "About Stowlet";
+// Named in ASCII for SubclassWindow (and GetPropA): the same atom as the wide name.
 const char LinkProcProperty[] = "_Hyperlink_Original_Proc_";
-const char LinkFontProperty[] = "_Hyperlink_Original_Font_";
-const char LinkUnderlineProperty[] = "_Hyperlink_Underline_Font_";
+const wchar_t LinkFontProperty[] = L"_Hyperlink_Original_Font_";
+const wchar_t LinkUnderlineProperty[] = L"_Hyperlink_Underline_Font_";
 constexpr COLORREF LinkColor = 0xC40000;  // blue 196
 constexpr size_t AboutTemplateCapacity = 1024;
 
-// The open box's state, reached from its handle: the arguments of RunAboutDialog and the
-// picture made when it opened.
+// The open box's state, reached from its handle: the arguments of RunAboutDialog and what the
+// box makes when it opens. It outlives the window, so what it owns goes with it.
 struct AboutState {
     HWND owner;
     HICON icon;
-    const char* ownPath;  // whose file version the caption shows
-    HBITMAP picture;      // none when it could not be made; deleted when the box closes
+    const char* ownPath;       // whose file version the caption shows
+    ScopedBitmap picture;      // none when it could not be made
+    ScopedFont linkUnderline;  // the link's font while the pointer is over it
 };
 
-AboutState* StateOf(HWND dialog) { return reinterpret_cast<AboutState*>(GetWindowLongPtrA(dialog, GWLP_USERDATA)); }
+AboutState* StateOf(HWND dialog) { return reinterpret_cast<AboutState*>(GetWindowLongPtrW(dialog, GWLP_USERDATA)); }
 
 const DialogControl AboutControls[] = {
     {0x50008357, 8, 5, 283, 266, AboutFrameId, ClassButton, nullptr, " Stowlet "},
@@ -64,7 +67,7 @@ void SetVersionCaption(HWND dialog, const char* ownPath)
     if (!TextCopy(full, AboutCaption) || !TextAppend(full, " - Version: ") || !TextAppend(full, version)) return;
     char caption[PathCapacity];
     TextCopyForDisplay(caption, sizeof caption, full);
-    SetWindowTextA(dialog, caption);
+    SetWindowTextW(dialog, WideText(caption).Get());
 }
 
 // After a move the desktop behind the old place is redrawn, so no stale texture stays there.
@@ -83,19 +86,12 @@ void OpenGuide(HWND dialog, const char* ownPath)
     char page[TextCapacity];
     if (!FolderOfPath(ownPath, target) || target[0] == '\0') return;
     if (TextCopy(page, target) && TextAppend(page, AboutGuidePage)) {
-        const DWORD attributes = GetFileAttributesA(page);
+        const DWORD attributes = GetFileAttributesW(WideText(page).Get());
         if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
             !TextCopy(target, page))
             return;
     }
-    gAboutShell.shellExecute(dialog, nullptr, target, nullptr, nullptr, SW_SHOWDEFAULT);
-}
-
-void ForgetPicture(AboutState* state)
-{
-    if (!state) return;
-    if (state->picture) DeleteObject(state->picture);
-    state->picture = nullptr;
+    gAboutShell.shellExecute(dialog, nullptr, WideText(target).Get(), nullptr, nullptr, SW_SHOWDEFAULT);
 }
 
 LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -103,9 +99,9 @@ LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return CallPreviousProcedure(window, LinkProcProperty, message, wParam, lParam);
 }
 
-void SelectLinkFont(HWND control, const char* property)
+void SelectLinkFont(HWND control, const wchar_t* property)
 {
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetPropA(control, property)), FALSE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetPropW(control, property)), FALSE);
     InvalidateRect(control, nullptr, TRUE);
 }
 
@@ -116,9 +112,9 @@ void RunAboutDialog(HWND owner, HICON icon, const char* ownPath)
     EnsureCommonControls();
     alignas(4) unsigned char block[AboutTemplateCapacity] = {};
     const DialogHeader header = {0x00080840, 0, 0, 0, 304, 324, AboutCaption, 8, "MS Sans Serif"};
-    if (!BuildDialogTemplate(header, AboutControls, 3, block, sizeof block, WidenAnsi)) return;
-    AboutState start = {owner, icon, ownPath, nullptr};
-    DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(block), owner, AboutDlgProc,
+    if (!BuildDialogTemplate(header, AboutControls, 3, block, sizeof block, WidenTemplateText)) return;
+    AboutState start = {owner, icon, ownPath, {}, {}};
+    DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(block), owner, AboutDlgProc,
                             reinterpret_cast<LPARAM>(&start));
 }
 
@@ -126,12 +122,13 @@ INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 {
     switch (message) {
     case WM_INITDIALOG: {
-        SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
+        SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
         AboutState* start = reinterpret_cast<AboutState*>(lParam);
-        if (start) SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(start->icon));
-        ForgetPicture(start);
-        if (start) start->picture = LoadPictureResource(nullptr, AboutPictureResource);
-        MakeHyperlink(dialog, AboutLinkId);
+        if (start) SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(start->icon));
+        if (start) {
+            start->picture.Reset(LoadPictureResource(nullptr, AboutPictureResource));
+            MakeHyperlink(dialog, AboutLinkId, start->linkUnderline);
+        }
         SetVersionCaption(dialog, start ? start->ownPath : nullptr);
         return FALSE;
     }
@@ -147,35 +144,31 @@ INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         }
         return FALSE;
     case WM_CLOSE: EndDialog(dialog, 0); return FALSE;
-    case WM_DESTROY:
-        // Made anew at each opening, so each closing lets it go.
-        ForgetPicture(StateOf(dialog));
-        return FALSE;
     default: return FALSE;
     }
 }
 
-BOOL MakeHyperlink(HWND dialog, int id)
+BOOL MakeHyperlink(HWND dialog, int id, ScopedFont& underline)
 {
     HWND control = GetDlgItem(dialog, id);
     if (!control) return FALSE;
     // A second call on the same link would keep HyperlinkProc as its own previous procedure.
-    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(control, GWLP_WNDPROC)) == HyperlinkProc) return TRUE;
+    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(control, GWLP_WNDPROC)) == HyperlinkProc) return TRUE;
 
     // Several links in one dialog subclass it once.
-    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(dialog, GWLP_WNDPROC)) != HyperlinkParentProc)
+    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(dialog, GWLP_WNDPROC)) != HyperlinkParentProc)
         SubclassWindow(dialog, LinkProcProperty, HyperlinkParentProc);
 
-    SetWindowLongPtrA(control, GWL_STYLE, GetWindowLongPtrA(control, GWL_STYLE) | SS_NOTIFY);
+    SetWindowLongPtrW(control, GWL_STYLE, GetWindowLongPtrW(control, GWL_STYLE) | SS_NOTIFY);
     SubclassWindow(control, LinkProcProperty, HyperlinkProc);
 
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
-    SetPropA(control, LinkFontProperty, font);
-    LOGFONTA description = {};
-    if (GetObjectA(font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT), sizeof description, &description)) {
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    SetPropW(control, LinkFontProperty, font);
+    LOGFONTW description = {};
+    if (GetObjectW(font ? static_cast<HGDIOBJ>(font) : GetStockObject(SYSTEM_FONT), sizeof description, &description)) {
         description.lfUnderline = 1;
-        HFONT underline = CreateFontIndirectA(&description);
-        if (underline) SetPropA(control, LinkUnderlineProperty, underline);
+        underline.Reset(CreateFontIndirectW(&description));
+        if (underline) SetPropW(control, LinkUnderlineProperty, underline.Get());
     }
     return TRUE;
 }
@@ -193,7 +186,7 @@ LRESULT CALLBACK HyperlinkParentProc(HWND dialog, UINT message, WPARAM wParam, L
     }
     case WM_DESTROY: {
         if (WNDPROC original = RemoveSubclass(dialog, LinkProcProperty))
-            return CallWindowProcA(original, dialog, message, wParam, lParam);
+            return CallWindowProcW(original, dialog, message, wParam, lParam);
         break;
     }
     default: break;
@@ -221,18 +214,17 @@ LRESULT CALLBACK HyperlinkProc(HWND control, UINT message, WPARAM wParam, LPARAM
         }
         break;
     case WM_SETCURSOR: {
-        HCURSOR hand = LoadCursorA(nullptr, MAKEINTRESOURCEA(32649));            // IDC_HAND
-        SetCursor(hand ? hand : LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));  // IDC_ARROW
+        HCURSOR hand = LoadCursorW(nullptr, MAKEINTRESOURCEW(32649));            // IDC_HAND
+        SetCursor(hand ? hand : LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));  // IDC_ARROW
         return TRUE;
     }
     case WM_DESTROY: {
         WNDPROC original = RemoveSubclass(control, LinkProcProperty);
-        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetPropA(control, LinkFontProperty)), FALSE);
-        RemovePropA(control, LinkFontProperty);
-        HANDLE underline = RemovePropA(control, LinkUnderlineProperty);
-        if (underline) DeleteObject(static_cast<HGDIOBJ>(underline));
-        return original ? CallWindowProcA(original, control, message, wParam, lParam)
-                        : DefWindowProcA(control, message, wParam, lParam);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetPropW(control, LinkFontProperty)), FALSE);
+        RemovePropW(control, LinkFontProperty);
+        RemovePropW(control, LinkUnderlineProperty);  // the font is its owner's to free
+        return original ? CallWindowProcW(original, control, message, wParam, lParam)
+                        : DefWindowProcW(control, message, wParam, lParam);
     }
     default: break;
     }
@@ -242,7 +234,7 @@ LRESULT CALLBACK HyperlinkProc(HWND control, UINT message, WPARAM wParam, LPARAM
 HBITMAP LoadPictureResource(HMODULE, int id)
 {
     // Always the program's own module: the picture belongs to the executable.
-    HRSRC resource = FindResourceA(nullptr, MAKEINTRESOURCEA(id), "IMAGE");
+    HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(id), L"IMAGE");
     const DWORD size = resource ? SizeofResource(nullptr, resource) : 0;
     HGLOBAL loaded = size ? LoadResource(nullptr, resource) : nullptr;
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
@@ -266,24 +258,27 @@ HBITMAP PictureDataToBitmap(const void* data, DWORD size)
     }
     const HRESULT com = initialize(nullptr);
     HBITMAP bitmap = nullptr;
-    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
-    void* bytes = copy ? GlobalLock(copy) : nullptr;
-    if (bytes) {
-        CopyBytes(data, bytes, size);
-        GlobalUnlock(copy);
-        IStream* stream = nullptr;
-        // The stream owns the copy from here on: releasing it frees the copy, once.
-        if (SUCCEEDED(streamOn(copy, TRUE, &stream)) && stream) {
-            copy = nullptr;
-            IPicture* picture = nullptr;
-            if (SUCCEEDED(loadPicture(stream, 0, TRUE, IID_IPicture, reinterpret_cast<void**>(&picture))) && picture) {
-                bitmap = RenderPictureToBitmap(picture);
-                picture->Release();
+    {
+        // The COM objects go before COM is left.
+        ScopedGlobal copy(GlobalAlloc(GMEM_MOVEABLE, size));
+        void* bytes = copy ? GlobalLock(copy.Get()) : nullptr;
+        if (bytes) {
+            CopyBytes(data, bytes, size);
+            GlobalUnlock(copy.Get());
+            IStream* made = nullptr;
+            // The stream owns the copy from here on: releasing it frees the copy, once.
+            if (SUCCEEDED(streamOn(copy.Get(), TRUE, &made)) && made) {
+                copy.Detach();
+                ScopedCom<IStream> stream(made);
+                IPicture* loaded = nullptr;
+                if (SUCCEEDED(loadPicture(stream.Get(), 0, TRUE, IID_IPicture, reinterpret_cast<void**>(&loaded))) &&
+                    loaded) {
+                    ScopedCom<IPicture> picture(loaded);
+                    bitmap = RenderPictureToBitmap(picture.Get());
+                }
             }
-            stream->Release();
         }
     }
-    if (copy) GlobalFree(copy);
     if (SUCCEEDED(com)) uninitialize();
     return bitmap;
 }
@@ -327,7 +322,7 @@ HBITMAP RenderPictureToBitmap(IPicture* picture)
 HBITMAP AboutPictureOf(HWND box)
 {
     const AboutState* state = box ? StateOf(box) : nullptr;
-    return state ? state->picture : nullptr;
+    return state ? state->picture.Get() : nullptr;
 }
 
 void PaintPicture(HWND window, int x, int y, int width, int height)
@@ -339,6 +334,6 @@ void PaintPicture(HWND window, int x, int y, int width, int height)
     if (!state || !state->picture) return;
     ScopedMemoryDC memory(CreateCompatibleDC(paint.Get()));
     if (!memory) return;
-    ScopedSelect selected(memory.Get(), state->picture);
+    ScopedSelect selected(memory.Get(), state->picture.Get());
     BitBlt(paint.Get(), x, y, width, height, memory.Get(), 0, 0, SRCCOPY);
 }

@@ -5,6 +5,8 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include "common/scoped.h"
+
 // Runs the About box modally over owner (the settings window) with icon as its big icon and
 // the file version of ownPath (the program itself) in its caption.
 void RunAboutDialog(HWND owner, HICON icon, const char* ownPath);
@@ -24,13 +26,14 @@ extern const char AboutLinkText[];
 
 // What the About box asks of the shell, replaceable by tests (so a test click opens no browser).
 struct AboutSeams {
-    HINSTANCE(WINAPI* shellExecute)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+    HINSTANCE(WINAPI* shellExecute)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
 };
 extern AboutSeams gAboutShell;  // a global because it is a test seam
 
 // Turns the static control id of dialog into a link: hand cursor, underline while the pointer
-// is over it, blue text, click notifications. TRUE, or FALSE when dialog has no such control.
-BOOL MakeHyperlink(HWND dialog, int id);
+// is over it, blue text, click notifications. The underlined font goes to underline, which must
+// outlive the control. TRUE, or FALSE when dialog has no such control.
+BOOL MakeHyperlink(HWND dialog, int id, ScopedFont& underline);
 LRESULT CALLBACK HyperlinkProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK HyperlinkParentProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -42,7 +45,7 @@ HBITMAP PictureDataToBitmap(const void* data, DWORD size);
 // A bitmap of the picture at the screen's resolution, or none with the last error set.
 HBITMAP RenderPictureToBitmap(IPicture* picture);
 // The picture bitmap the open About box window keeps (none when it could not be made); it is
-// deleted when the box closes.
+// deleted when the box's state goes, after the window.
 HBITMAP AboutPictureOf(HWND box);
 // Paints the picture the open About box window keeps, during WM_PAINT.
 void PaintPicture(HWND window, int x, int y, int width, int height);

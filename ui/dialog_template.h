@@ -5,12 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 
-// Converts a NUL-terminated ANSI text into UTF-16 words at output, which has room for capacity
-// words. Returns the words written including the terminator; 0 when the text did not fit.
+// Converts a NUL-terminated text of the program (UTF-8) into UTF-16 words at output, which has
+// room for capacity words. Returns the words written including the terminator; 0 when the text did not fit.
 using WideTextConverter = size_t (*)(const char* text, uint16_t* output, size_t capacity);
 
 // Widens each byte as it stands: exact for ASCII, which every text of the templates is. The
-// converter of the native build and of the byte tests; Windows builds use the code page.
+// converter of the native build and of the byte tests; Windows builds convert UTF-8.
 size_t WidenBytes(const char* text, uint16_t* output, size_t capacity);
 
 // Predefined window classes, written as 0xFFFF and the atom.

@@ -2,29 +2,33 @@
 
 #include <windows.h>
 
+#include "common/buffers.h"
 #include "common/system_library.h"
 #include "common/text.h"
+#include "common/unicode.h"
 
 int ReadFileVersion(const char* path, char* version, size_t capacity)
 {
     if (capacity) version[0] = '\0';
-    auto sizeOf = SystemFunction<decltype(&GetFileVersionInfoSizeA)>("version.dll", "GetFileVersionInfoSizeA");
-    auto read = SystemFunction<decltype(&GetFileVersionInfoA)>("version.dll", "GetFileVersionInfoA");
-    auto query = SystemFunction<decltype(&VerQueryValueA)>("version.dll", "VerQueryValueA");
+    auto sizeOf = SystemFunction<decltype(&GetFileVersionInfoSizeW)>("version.dll", "GetFileVersionInfoSizeW");
+    auto read = SystemFunction<decltype(&GetFileVersionInfoW)>("version.dll", "GetFileVersionInfoW");
+    auto query = SystemFunction<decltype(&VerQueryValueW)>("version.dll", "VerQueryValueW");
     if (!sizeOf || !read || !query) return 0;
+    WideText widePath(path);
     DWORD ignored = 0;
-    DWORD size = sizeOf(path, &ignored);
+    DWORD size = sizeOf(widePath.Get(), &ignored);
     if (size == 0) return 0;
     void* block = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size);
     if (!block) return 0;
     int found = 0;
-    if (read(path, 0, size, block)) {
+    if (read(widePath.Get(), 0, size, block)) {
         found = 1;
-        char* text = nullptr;
+        wchar_t* text = nullptr;
         UINT length = 0;
-        if (query(block, "\\StringFileInfo\\040904E4\\FileVersion", reinterpret_cast<void**>(&text), &length) && text &&
-            length)
-            TextCopyForDisplay(version, capacity, text);
+        char narrow[TextCapacity];
+        if (query(block, L"\\StringFileInfo\\040904E4\\FileVersion", reinterpret_cast<void**>(&text), &length) &&
+            text && length && NarrowToUtf8(text, narrow, sizeof narrow))
+            TextCopyForDisplay(version, capacity, narrow);
     }
     HeapFree(GetProcessHeap(), 0, block);
     return found;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "common/scoped.h"
 #include "ui/settings_layout.h"
 
 struct EditSubclass {
@@ -13,10 +14,10 @@ struct EditSubclass {
     WNDPROC previous;
 };
 
-// The menu's share of the settings window's state.
+// The menu's share of the settings window's state; it outlives the window.
 struct MacroMenuState {
     HWND Dialog;                                  // owner of the menu, the settings window
-    HMENU Menu;                                   // built once per window
+    ScopedMenu Menu;                              // built once per window
     HWND Field;                                   // the field that last opened the menu
     EditSubclass SubclassTable[MacroFieldCount];  // in the order of MacroFieldIds
 };
@@ -24,15 +25,13 @@ struct MacroMenuState {
 // The pop-up menu of the 23 macro names.
 HMENU BuildMacroMenu();
 // Builds the menu into state and puts MacroEditProc in front of the ten fields of dialog (their
-// previous procedures in the table and in each field's "MACRO_EDIT_PROC" property); the fields
-// find state through the dialog's "MACRO_MENU" property while the window lives.
+// previous procedures in the table and in each field's "MACRO_EDIT_PROC" property); each field
+// finds state through its "MACRO_MENU" property and takes both off itself as it goes.
 void InstallMacroMenu(HWND dialog, MacroMenuState& state);
-// Forgets the window's menu and fields (the menu is destroyed) when the window goes away.
-void ReleaseMacroMenu(MacroMenuState& state);
 
 LRESULT CALLBACK MacroEditProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Puts the macro name of command into field in place of its selection and leaves the caret
 // after it. Nothing changes (and the system beeps) when the field's text with the name would
 // not fit a task field; any other command does nothing.
-void InsertMacro(uint32_t command, HWND field, int fieldId);
+void InsertMacro(uint32_t command, HWND field);

@@ -1,7 +1,5 @@
 #include "ui/macro_menu_core.h"
 
-#include "common/text.h"
-
 // Alphabetical; the commands 203, 204, 205 and 218 are not used.
 const MacroMenuItem MacroMenuItems[MacroMenuItemCount] = {
     {200, "%COMPUTERNAME%"}, {201, "%DATE%"},        {202, "%DAY%"},        {206, "%GITBRANCHNAME%"},
@@ -17,17 +15,4 @@ const char* MacroNameOf(uint32_t command)
     for (const MacroMenuItem& item : MacroMenuItems)
         if (item.command == command) return item.name;
     return nullptr;
-}
-
-bool SpliceText(const char* text, size_t start, size_t end, const char* insert, char* output, size_t capacity)
-{
-    if (capacity == 0) return false;
-    output[0] = '\0';
-    size_t length = TextLength(text);
-    if (start > end || end > length) return false;
-    if (length - (end - start) + TextLength(insert) >= capacity) return false;
-    bool fit = TextCopyN(output, capacity, text, start) && TextAppend(output, capacity, insert) &&
-               TextAppend(output, capacity, text + end);
-    if (!fit) output[0] = '\0';
-    return fit;
 }

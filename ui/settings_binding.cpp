@@ -1,17 +1,24 @@
 #include "ui/settings_binding.h"
 
+#include <cwchar>
 #include <initializer_list>
 
 #include "common/buffers.h"
 #include "common/number.h"
 #include "common/text.h"
+#include "common/unicode.h"
 #include "settings/settings_file_core.h"
 #include "ui/settings_layout.h"
 
 namespace {
 
-// One more byte than a field, so a text longer than its field is told apart.
-using ControlText = char[TextCapacity + 1];
+// A text field of a task record, in bytes of UTF-8.
+constexpr size_t FieldBytes = sizeof(TaskSettings::CopySource);
+// The longest text a field takes, in UTF-16 units as the file's reader counts them.
+constexpr size_t FieldUnits = TextCapacity - 1;
+
+// One more unit than a field, so a text longer than its field is told apart.
+using ControlText = wchar_t[FieldUnits + 2];
 
 bool IsBox(const SettingsKey& key) { return key.Kind == KeyKind::Flag || key.Kind == KeyKind::Show; }
 
@@ -19,7 +26,13 @@ void ShowNumber(HWND dialog, int control, int32_t stored)
 {
     char text[DecimalCapacity];
     FormatUnsignedDecimal(uint32_t(stored), text);
-    SetDlgItemTextA(dialog, control, text);
+    SetDlgItemTextW(dialog, control, WideText(text).Get());
+}
+
+// A value that begins and ends with the same quote is stored with one more pair around it.
+bool NeedsQuotes(const wchar_t* text, size_t length)
+{
+    return length >= 1 && (text[0] == L'"' || text[0] == L'\'') && text[length - 1] == text[0];
 }
 
 // The first control whose text cannot be stored as typed, or 0. Checked before anything is
@@ -27,15 +40,18 @@ void ShowNumber(HWND dialog, int control, int32_t stored)
 int32_t UnstorableControl(HWND dialog)
 {
     ControlText text;
+    char stored[FieldBytes];
     for (TaskId id : {TaskPrevious, TaskMain})
         for (const SettingsKey& key : SettingsKeys) {
             int control = ControlOfKey(key, id);
-            text[0] = '\0';
+            text[0] = L'\0';
             if (key.Kind == KeyKind::Text) {
-                UINT length = GetDlgItemTextA(dialog, control, text, sizeof text);
-                if (length >= TextCapacity || !QuoteForProfile(text, TextCapacity)) return control;
+                size_t length = GetDlgItemTextW(dialog, control, text, FieldUnits + 2);
+                if (length > FieldUnits || (NeedsQuotes(text, length) && length + 2 > FieldUnits)) return control;
+                // The record holds UTF-8: a text in many-byte letters may outgrow its field.
+                if (!NarrowToUtf8(text, stored, FieldBytes) || !QuoteForProfile(stored, FieldBytes)) return control;
             } else if (key.Kind == KeyKind::Number) {
-                if (GetDlgItemTextA(dialog, control, text, PathCapacity + 1) >= PathCapacity) return control;
+                if (GetDlgItemTextW(dialog, control, text, PathCapacity + 1) >= PathCapacity) return control;
             }
         }
     return 0;
@@ -50,7 +66,7 @@ void ShowRecords(HWND dialog, const TaskRecords& tasks)
             const TaskSettings& task = tasks.Of(id);
             int control = ControlOfKey(key, id);
             if (key.Kind == KeyKind::Text)
-                SetDlgItemTextA(dialog, control, TextField(task, key));
+                SetDlgItemTextW(dialog, control, WideText(TextField(task, key)).Get());
             else if (key.Kind == KeyKind::Number)
                 ShowNumber(dialog, control, NumberField(task, key));
             else
@@ -73,19 +89,21 @@ int32_t TakeControls(HWND dialog, TaskRecords& tasks)
                 if (checked != FlagSet(stored)) stored = checked ? 1 : 0;
                 continue;
             }
-            text[0] = '\0';
-            GetDlgItemTextA(dialog, control, text, sizeof text);
+            text[0] = L'\0';
+            GetDlgItemTextW(dialog, control, text, FieldUnits + 2);
             if (key.Kind == KeyKind::Number) {
                 int32_t& stored = NumberField(task, key);
                 char shown[DecimalCapacity];
                 FormatUnsignedDecimal(uint32_t(stored), shown);
-                if (!TextEquals(text, shown)) stored = ProfileNumber(text);
+                char typed[PathCapacity * 3];  // fits: checked above
+                if (NarrowToUtf8(text, typed, sizeof typed) && !TextEquals(typed, shown)) stored = ProfileNumber(typed);
                 continue;
             }
             char* field = TextField(task, key);
-            if (TextEquals(text, field)) continue;  // as shown: a text loaded cut stays marked
+            // Compared as shown: a text loaded cut, or not UTF-8, stays as the record holds it.
+            if (wcscmp(text, WideText(field).Get()) == 0) continue;
             tasks.CutTextKeys[id] &= ~(1u << index);
-            (void)TextCopy(field, TextCapacity, text);  // fits: checked above
+            (void)NarrowToUtf8(text, field, FieldBytes);  // fits: checked above
         }
     }
     return 0;

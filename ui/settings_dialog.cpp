@@ -11,6 +11,7 @@
 #include "common/system_library.h"
 #include "common/text.h"
 #include "common/unattended_core.h"
+#include "common/unicode.h"
 #include "common/window.h"
 #include "settings/settings_file.h"
 #include "settings/task_settings.h"
@@ -25,7 +26,7 @@
 #include "ui/settings_layout.h"
 
 // The tool record without its last, reserved member: what every comctl32 version accepts.
-constexpr UINT ToolRecordSize = offsetof(TOOLINFOA, lpReserved);
+constexpr UINT ToolRecordSize = offsetof(TOOLINFOW, lpReserved);
 #if defined(_WIN32) && !defined(_WIN64)
 static_assert(ToolRecordSize == 44, "the tool record without its reserved member");
 #endif
@@ -60,15 +61,15 @@ void ApplyModifiedRule(HWND dialog, const TaskRecords& tasks, TaskId task)
 void CreateToolTips(HWND dialog, SettingsWindowState& state)
 {
     HINSTANCE instance = state.Start.Startup->Instance;
-    HWND tooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON,
+    HWND tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON,
                                    0, 0, 0, 0, dialog, nullptr, instance, nullptr);
     state.Tooltip = tooltip;
     if (!tooltip) return;
     SetWindowPos(tooltip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    SendMessageA(tooltip, TTM_ACTIVATE, TRUE, 0);
-    SendMessageA(tooltip, TTM_SETMAXTIPWIDTH, 0, 300);
+    SendMessageW(tooltip, TTM_ACTIVATE, TRUE, 0);
+    SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, 300);
 
-    TOOLINFOA& record = state.ToolRecord;
+    TOOLINFOW& record = state.ToolRecord;
     FillBytes(&record, sizeof record, 0);
     record.cbSize = ToolRecordSize;
     record.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -76,8 +77,9 @@ void CreateToolTips(HWND dialog, SettingsWindowState& state)
     record.hinst = instance;
     for (const ToolTip& tip : ToolTips) {
         record.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dialog, tip.id));
-        record.lpszText = const_cast<char*>(tip.text);  // copied by the control
-        SendMessageA(tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&record));
+        WideText text(tip.text);
+        record.lpszText = const_cast<wchar_t*>(text.Get());  // copied by the control
+        SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&record));
     }
 }
 
@@ -88,29 +90,31 @@ void SetCaption(HWND dialog, const StartupValues& startup)
     char caption[PathCapacity];
     ComposeSettingsCaption(SettingsCaption, hasVersion == 1, version, startup.SettingsFilePath, caption,
                            sizeof caption);
-    SetWindowTextA(dialog, caption);
+    SetWindowTextW(dialog, WideText(caption).Get());
 }
 
 void Initialise(HWND dialog, LPARAM parameter)
 {
-    SetWindowLongPtrA(dialog, GWLP_USERDATA, parameter);
+    SetWindowLongPtrW(dialog, GWLP_USERDATA, parameter);
     SettingsWindowState& state = *reinterpret_cast<SettingsWindowState*>(parameter);
     const StartupValues& startup = *state.Start.Startup;
-    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(state.Start.Icon));
+    SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(state.Start.Icon));
 
     SetCaption(dialog, startup);
 
     // One texture for the rest of the process: a window opened again reuses it.
-    if (!gBackgroundTexture) {
-        RECT area = {0, 0, 240, 60};
-        MakeTextureBitmap(2, area, 30, 15, 0, 0, &gBackgroundTexture, nullptr);
+    if (!gBackgroundTexture) MakeTextureBitmap(RECT{0, 0, 240, 60}, 30, gBackgroundTexture);
+
+    const int skinned[] = {IdAbout, IdSave, IdClose};
+    static_assert(sizeof skinned / sizeof skinned[0] == sizeof state.ButtonSkins / sizeof state.ButtonSkins[0],
+                  "one skin record per bottom button");
+    for (size_t i = 0; i < sizeof skinned / sizeof skinned[0]; ++i) {
+        state.ButtonSkins[i] = SettingsButtonSkin();
+        SkinControl(GetDlgItem(dialog, skinned[i]), &state.ButtonSkins[i]);
     }
 
-    state.ButtonSkin = SettingsButtonSkin();
-    for (int id : {IdAbout, IdSave, IdClose}) SkinControl(GetDlgItem(dialog, id), &state.ButtonSkin);
-
     for (const SpinRange& range : SpinRanges)
-        SendDlgItemMessageA(dialog, range.spinId, UDM_SETRANGE, 0, MAKELPARAM(range.upper, 0));
+        SendDlgItemMessageW(dialog, range.spinId, UDM_SETRANGE, 0, MAKELPARAM(range.upper, 0));
 
     LoadSettings(startup.SettingsFilePath, state.Tasks);
     ShowRecords(dialog, state.Tasks);
@@ -130,12 +134,12 @@ void Initialise(HWND dialog, LPARAM parameter)
 void BrowseWithQuestion(HWND dialog, int fieldId)
 {
     char buffer[TextCapacity] = {};
-    int answer = MessageBoxA(dialog, "Is it a request for a folder?", "Please Confirm", MB_YESNO | MB_ICONQUESTION);
+    int answer = MessageBoxW(dialog, L"Is it a request for a folder?", L"Please Confirm", MB_YESNO | MB_ICONQUESTION);
     int32_t chosen =
         answer == IDYES
             ? BrowseForPath(dialog, BrowseTitle, buffer, sizeof buffer, FolderPrompt, sizeof FolderPrompt, 1)
             : BrowseForPath(dialog, BrowseTitle, buffer, sizeof buffer, FileFilter, sizeof FileFilter, 0);
-    if (chosen) SetDlgItemTextA(dialog, fieldId, buffer);
+    if (chosen) SetDlgItemTextW(dialog, fieldId, WideText(buffer).Get());
 }
 
 // The file picker: the Open dialog, its choice put into the field only (see BrowseWithQuestion).
@@ -143,7 +147,7 @@ void BrowseFor(HWND dialog, int fieldId, const char* filterOrPrompt, uint32_t fi
 {
     char buffer[TextCapacity] = {};
     if (BrowseForPath(dialog, BrowseTitle, buffer, sizeof buffer, filterOrPrompt, filterLength, folderMode))
-        SetDlgItemTextA(dialog, fieldId, buffer);
+        SetDlgItemTextW(dialog, fieldId, WideText(buffer).Get());
 }
 
 void ReportSaveFailure(HWND dialog, const char* settingsFile, int32_t failedControl)
@@ -155,11 +159,11 @@ void ReportSaveFailure(HWND dialog, const char* settingsFile, int32_t failedCont
     if (!SystemErrorText(error, message, PathCapacity)) ErrorCodeWords(error, message, PathCapacity);
     (void)TextAppend(message, "\n");
     (void)TextAppend(message, settingsFile);
-    MessageBoxA(nullptr, message, "Error Saving Ini File", MB_SYSTEMMODAL | MB_ICONERROR);
+    MessageBoxW(nullptr, WideText(message).Get(), L"Error Saving Ini File", MB_SYSTEMMODAL | MB_ICONERROR);
     // A text that could not be stored as typed: show the user which one.
     if (HWND field = failedControl ? GetDlgItem(dialog, failedControl) : nullptr) {
         SetFocus(field);
-        SendMessageA(field, EM_SETSEL, 0, -1);
+        SendMessageW(field, EM_SETSEL, 0, -1);
     }
 }
 
@@ -212,52 +216,58 @@ void OnCommand(HWND dialog, WPARAM wParam)
 // notification, so it holds whatever the browser does to it.
 int CALLBACK BrowseCallback(HWND browser, UINT, LPARAM, LPARAM title)
 {
-    SetWindowTextA(browser, reinterpret_cast<const char*>(title));
+    SetWindowTextW(browser, reinterpret_cast<const wchar_t*>(title));
     return 0;
 }
 
 }  // namespace
 
 int32_t BrowseForPath(HWND owner, const char* title, char* buffer, uint32_t bufferSize, const char* filterOrPrompt,
-                      uint32_t, int32_t folderMode)
+                      uint32_t filterLength, int32_t folderMode)
 {
+    if (bufferSize) buffer[0] = '\0';
+    WideText wideTitle(title);
     if (folderMode == 1) {
-        char displayName[MAX_PATH];
-        BROWSEINFOA info = {};
+        wchar_t displayName[MAX_PATH];
+        WideText prompt(filterOrPrompt);
+        BROWSEINFOW info = {};
         info.hwndOwner = owner;
         info.pidlRoot = nullptr;
         info.pszDisplayName = displayName;
-        info.lpszTitle = filterOrPrompt;
+        info.lpszTitle = prompt.Get();
         info.ulFlags = BIF_RETURNONLYFSDIRS;
         info.lpfn = BrowseCallback;
-        info.lParam = reinterpret_cast<LPARAM>(title);
-        auto browse = SystemFunction<decltype(&SHBrowseForFolderA)>("shell32.dll", "SHBrowseForFolderA");
-        auto pathOf = SystemFunction<decltype(&SHGetPathFromIDListA)>("shell32.dll", "SHGetPathFromIDListA");
+        info.lParam = reinterpret_cast<LPARAM>(wideTitle.Get());
+        auto browse = SystemFunction<decltype(&SHBrowseForFolderW)>("shell32.dll", "SHBrowseForFolderW");
+        auto pathOf = SystemFunction<decltype(&SHGetPathFromIDListW)>("shell32.dll", "SHGetPathFromIDListW");
         auto release = SystemFunction<decltype(&ILFree)>("shell32.dll", "ILFree");
         PIDLIST_ABSOLUTE list = browse && pathOf && release ? browse(&info) : nullptr;
         if (!list) return 0;
-        char path[MAX_PATH];
+        wchar_t path[MAX_PATH];
         BOOL found = pathOf(list, path);
         release(list);
         // A folder without a file-system path, or one the buffer cannot hold whole, is no choice.
-        if (!found || !TextCopy(buffer, bufferSize, path) ||
-            (!TextEndsWith(path, '\\') && !TextAppend(buffer, bufferSize, "\\"))) {
+        if (!found || !NarrowToUtf8(path, buffer, bufferSize) ||
+            (!TextEndsWith(path, L'\\') && !TextAppend(buffer, bufferSize, "\\"))) {
             if (bufferSize) buffer[0] = '\0';
             return 0;
         }
         return 1;
     }
-    OPENFILENAMEA open = {};
+    // The filter's pairs are separated by NULs: all filterLength bytes are widened.
+    WideText filter(filterOrPrompt, filterLength);
+    wchar_t file[TextCapacity] = {};
+    OPENFILENAMEW open = {};
     open.lStructSize = sizeof open;
     open.hwndOwner = owner;
-    open.hInstance = GetModuleHandleA(nullptr);
-    open.lpstrFilter = filterOrPrompt;
-    open.lpstrFile = buffer;
-    open.nMaxFile = bufferSize;
-    open.lpstrTitle = title;
+    open.hInstance = GetModuleHandleW(nullptr);
+    open.lpstrFilter = filter.Get();
+    open.lpstrFile = file;
+    open.nMaxFile = TextCapacity;
+    open.lpstrTitle = wideTitle.Get();
     open.Flags = OFN_EXPLORER | OFN_LONGNAMES | OFN_NOCHANGEDIR;
-    auto openDialog = SystemFunction<decltype(&GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
-    return openDialog && openDialog(&open) ? 1 : 0;
+    auto openDialog = SystemFunction<decltype(&GetOpenFileNameW)>("comdlg32.dll", "GetOpenFileNameW");
+    return openDialog && openDialog(&open) && NarrowToUtf8(file, buffer, bufferSize) ? 1 : 0;
 }
 
 INT_PTR CALLBACK SettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -275,13 +285,6 @@ INT_PTR CALLBACK SettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         return FALSE;
     }
     case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
-    case WM_DESTROY:
-        if (SettingsWindowState* state = SettingsWindowStateOf(dialog)) {
-            ReleaseMacroMenu(state->Menu);
-            state->Tooltip = nullptr;
-        }
-        SetWindowLongPtrA(dialog, GWLP_USERDATA, 0);
-        return FALSE;
     default: return FALSE;
     }
 }
@@ -289,9 +292,9 @@ INT_PTR CALLBACK SettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 SettingsWindowState* SettingsWindowStateOf(HWND dialog)
 {
     // Other dialogs (the About box) keep other records there.
-    if (!dialog || GetWindowLongPtrA(dialog, DWLP_DLGPROC) != reinterpret_cast<LONG_PTR>(SettingsDlgProc))
+    if (!dialog || GetWindowLongPtrW(dialog, DWLP_DLGPROC) != reinterpret_cast<LONG_PTR>(SettingsDlgProc))
         return nullptr;
-    return reinterpret_cast<SettingsWindowState*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
+    return reinterpret_cast<SettingsWindowState*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
 }
 
 void RunSettingsDialog(const StartupValues& startup)
@@ -303,8 +306,8 @@ void RunSettingsDialog(const StartupValues& startup)
     state.Start.Startup = &startup;
     alignas(DWORD) unsigned char block[SettingsTemplateCapacity] = {};
     if (!BuildDialogTemplate(SettingsDialogHeader, SettingsControls.data(), SettingsControlCount, block, sizeof block,
-                             WidenAnsi))
+                             WidenTemplateText))
         return;
-    DialogBoxIndirectParamA(startup.Instance, reinterpret_cast<LPCDLGTEMPLATEA>(block), nullptr, SettingsDlgProc,
+    DialogBoxIndirectParamW(startup.Instance, reinterpret_cast<LPCDLGTEMPLATEW>(block), nullptr, SettingsDlgProc,
                             reinterpret_cast<LPARAM>(&state));
 }

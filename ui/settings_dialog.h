@@ -26,10 +26,10 @@ struct SettingsWindowState {
     // their texts: what the user types or picks stays in the controls until then, so a value
     // loaded cut is told apart from an edited one.
     TaskRecords Tasks;
-    HWND Tooltip;            // the window's one tooltip control
-    TOOLINFOA ToolRecord;    // reused for every tool
-    CTRL_STRUCT ButtonSkin;  // the look of the three bottom buttons
-    MacroMenuState Menu;     // the macro paste-in menu of the ten fields
+    HWND Tooltip;                // the window's one tooltip control
+    TOOLINFOW ToolRecord;        // reused for every tool
+    CTRL_STRUCT ButtonSkins[3];  // the skin of each of the three bottom buttons
+    MacroMenuState Menu;         // the macro paste-in menu of the ten fields
 };
 
 // The state of an open settings window, or null for any other window.
@@ -43,7 +43,8 @@ INT_PTR CALLBACK SettingsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 // Lets the user pick a file (folderMode 0: the Open dialog with filter) or a folder
 // (folderMode 1: the folder browser titled title, prompt above its tree). Nonzero when buffer
-// (of bufferSize bytes) holds the chosen path, a folder with a trailing "\"; zero when the user
-// cancelled. filterLength is not used.
+// (of bufferSize bytes) holds the chosen path in UTF-8, a folder with a trailing "\"; zero when
+// the user cancelled or the path does not fit. filterLength is the filter's size in bytes, its
+// NULs and final NULs included.
 int32_t BrowseForPath(HWND owner, const char* title, char* buffer, uint32_t bufferSize, const char* filterOrPrompt,
                       uint32_t filterLength, int32_t folderMode);

@@ -191,6 +191,8 @@ namespace {
 
 const char Gap[] = "...";
 
+bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
 // Ends text with "..." within capacity, so that a cut shows.
 void MarkCut(char* text, size_t capacity)
 {
@@ -232,6 +234,9 @@ bool ComposeSettingsCaption(const char* base, bool hasVersion, const char* versi
     size_t keep = room - frame - gap;
     size_t head = keep / 3;
     size_t tail = keep - head;
+    // Both cuts fall between letters: a UTF-8 letter of several bytes stays whole or goes.
+    while (head > 0 && IsContinuationByte(settingsPath[head])) --head;
+    while (tail > 0 && IsContinuationByte(settingsPath[pathLength - tail])) --tail;
     (void)TextAppend(output, capacity, open);
     (void)TextAppendN(output, capacity, settingsPath, head);
     (void)TextAppend(output, capacity, Gap);

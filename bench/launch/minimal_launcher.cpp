@@ -5,20 +5,8 @@
 //                adds the product's manifest)
 //   IDLE_WAIT    + waits until the started program is idle, the one wait a hidden start that
 //                hides the window afterwards cannot leave out
-//   HIDE_STEP    + hides the started program's visible windows afterwards, as the product's
-//                hidden start does; it shows what enumerating the windows costs
+// The hide step, the floor of a hidden start, is hide_floor.cpp.
 #include <windows.h>
-
-#ifdef HIDE_STEP
-#define IDLE_WAIT
-static BOOL CALLBACK HideWindowOf(HWND window, LPARAM processId)
-{
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == DWORD(processId) && IsWindowVisible(window)) ShowWindowAsync(window, SW_HIDE);
-    return TRUE;
-}
-#endif
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int)
 {
@@ -38,9 +26,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int)
                        &started)) {
 #ifdef IDLE_WAIT
         WaitForInputIdle(started.hProcess, INFINITE);
-#endif
-#ifdef HIDE_STEP
-        EnumWindows(HideWindowOf, LPARAM(started.dwProcessId));
 #endif
         CloseHandle(started.hThread);
         CloseHandle(started.hProcess);

@@ -487,8 +487,7 @@ TEST(HostileInput, Targets)
          {},
          {ERROR_PATH_NOT_FOUND, ERROR_PATH_NOT_FOUND}},
     };
-    // CopyFile refuses to replace a read-only file (access denied); the copy refuses it itself,
-    // so it does under Wine too, whose CopyFile replaces it.
+    // A copy never replaces a read-only target: access denied, as the system's own copy says.
     cases.push_back({"target file with the read-only attribute, overwrite on",
                      [&](const Workspace& s) {
                          EXPECT_TRUE(s.Write("dst\\a.txt", "old a"));

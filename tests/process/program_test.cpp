@@ -54,6 +54,21 @@ TEST(Program, TimeoutEndsAHiddenProgramAndReturnsZero)
     }
 }
 
+// The hide after a hidden start is for the program just started: an instance of the same
+// program already running keeps its window.
+TEST(Program, HiddenStartHidesTheStartedInstanceOnly)
+{
+    Target target(ProbeFlavour::Gui, "own", "Stay=30\nShowCommand=1\n");  // shows itself, whatever it is asked
+    HWND earlier = ProbeWindow(target.Start(SW_SHOWNORMAL));
+    ASSERT_TRUE(IsWindowVisible(earlier));
+    DWORD pid = LaunchProgram(target.probe.path.c_str(), "", nullptr, {false, false, false, 0});
+    auto starts = WaitForProbeRecords(target.probe.report, "start", 2, 10000);
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(ProbePid(starts[1]), pid);
+    EXPECT_FALSE(IsWindowVisible(ProbeWindow(starts[1])));
+    EXPECT_TRUE(IsWindowVisible(earlier));
+}
+
 // A program in a drive's root folder gets the bare drive as its working directory; a given
 // working directory wins over the program's folder.
 TEST(Program, WorkingDirectoryRules)

@@ -236,6 +236,21 @@ TEST(SaveSettings, WritesBothSectionsInKeyOrderAndReadsBackAsStored)
     ClearRecords();
 }
 
+namespace {
+
+// The profile writer with one write made to fail: the one numbered failAt.
+int failAt, calls;
+BOOL WINAPI FailingWriter(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file)
+{
+    if (calls++ == failAt) {
+        SetLastError(ERROR_DISK_FULL);
+        return FALSE;
+    }
+    return WritePrivateProfileStringA(section, key, value, file);
+}
+
+}  // namespace
+
 TEST(SaveSettings, RefusesWhatCannotBeStoredAndReportsEveryFailedWrite)
 {
     TempFolder folder;
@@ -264,22 +279,14 @@ TEST(SaveSettings, RefusesWhatCannotBeStoredAndReportsEveryFailedWrite)
     EXPECT_EQ(ReadWholeFile(SettingsFilePath), original);
 
     // Any write that fails, not only a section's first, makes the save fail with its error.
-    static int failAt, calls;
-    auto writer = [](LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file) -> BOOL {
-        if (calls++ == failAt) {
-            SetLastError(ERROR_DISK_FULL);
-            return FALSE;
-        }
-        return WritePrivateProfileStringA(section, key, value, file);
-    };
     for (failAt = 0; failAt < 2 * SettingsKeyCount; ++failAt) {
         calls = 0;
         SetLastError(0);
-        EXPECT_EQ(SaveSettings(SettingsFilePath, Records, writer), 0) << failAt;
+        EXPECT_EQ(SaveSettings(SettingsFilePath, Records, FailingWriter), 0) << failAt;
         EXPECT_EQ(GetLastError(), DWORD(ERROR_DISK_FULL)) << failAt;
     }
     calls = 0;
-    EXPECT_EQ(SaveSettings(SettingsFilePath, Records, writer), 1);  // failAt is past the last write
+    EXPECT_EQ(SaveSettings(SettingsFilePath, Records, FailingWriter), 1);  // failAt is past the last write
     ClearRecords();
 }
 

@@ -12,6 +12,7 @@
 #include "gdi_helpers.h"
 #include "launcher/startup.h"
 #include "skin/texture.h"
+#include "support/boxes.h"
 #include "ui/about_box.h"
 #include "ui/file_version.h"
 
@@ -80,7 +81,7 @@ protected:
         ComputeStartupValues(Startup);
         if (!Startup.AppIcon) Startup.AppIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IconApplication));
         // The settings window makes the texture before the About box can open.
-        if (!gBackgroundTexture) MakeTextureBitmap(2, RECT{0, 0, 240, 60}, 30, 15, 0, 0, &gBackgroundTexture, nullptr);
+        if (!gBackgroundTexture) MakeTextureBitmap(RECT{0, 0, 240, 60}, 30, gBackgroundTexture);
     }
     void SetUp() override
     {
@@ -104,10 +105,10 @@ struct ShellCall {
 };
 std::vector<ShellCall> ShellCalls;
 
-HINSTANCE WINAPI RecordShell(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT show)
+HINSTANCE WINAPI RecordShell(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory, INT show)
 {
-    ShellCalls.push_back(
-        {owner, verb ? verb : "(none)", file ? file : "", parameters == nullptr, directory == nullptr, show});
+    ShellCalls.push_back({owner, verb ? Utf8Of(verb) : "(none)", file ? Utf8Of(file) : "", parameters == nullptr,
+                          directory == nullptr, show});
     return reinterpret_cast<HINSTANCE>(33);
 }
 
@@ -234,22 +235,26 @@ TEST_F(AboutBoxTest, LinkUnderlinesOnHoverShowsAHandIsBlueAndOpensTheGuide)
     HFONT underline = nullptr;
     char temp[MAX_PATH] = {};
     GetTempPathA(sizeof temp, temp);
-    const std::string folder = std::string(temp) + "about-guide-" + std::to_string(GetCurrentProcessId()) + "\\";
+    // The program in a folder named in Greek: the guide is found and opened there.
+    const std::string folder = std::string(temp) + "about-\xCE\xBF\xCE\xB4\xCE\xB7\xCE\xB3\xCF\x8C\xCF\x82-" +
+                               std::to_string(GetCurrentProcessId()) + "\\";
     const std::string page = folder + "guide\\guide.html";
-    CreateDirectoryA(folder.c_str(), nullptr);
+    CreateDirectoryW(WideOf(folder).c_str(), nullptr);
     RunAboutWith(owner_, [&](HWND box) -> bool {
         HWND link = GetDlgItem(box, AboutLinkId);
-        EXPECT_EQ(GetWindowLongPtrA(link, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(HyperlinkProc));
-        EXPECT_EQ(GetWindowLongPtrA(box, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(HyperlinkParentProc));
+        EXPECT_EQ(GetWindowLongPtrW(link, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(HyperlinkProc));
+        EXPECT_EQ(GetWindowLongPtrW(box, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(HyperlinkParentProc));
         EXPECT_NE(GetPropA(box, "_Hyperlink_Original_Proc_"), nullptr);
         EXPECT_NE(GetPropA(link, "_Hyperlink_Original_Proc_"), nullptr);
         EXPECT_TRUE(GetWindowLongPtrA(link, GWL_STYLE) & SS_NOTIFY);
         // Making the same link again changes nothing; a missing control is refused.
         HANDLE previous = GetPropA(link, "_Hyperlink_Original_Proc_");
-        EXPECT_TRUE(MakeHyperlink(box, AboutLinkId));
+        ScopedFont unused;
+        EXPECT_TRUE(MakeHyperlink(box, AboutLinkId, unused));
+        EXPECT_FALSE(unused) << "the link keeps the font it was made with";
         EXPECT_EQ(GetPropA(link, "_Hyperlink_Original_Proc_"), previous);
         EXPECT_NE(previous, reinterpret_cast<HANDLE>(HyperlinkProc));
-        EXPECT_FALSE(MakeHyperlink(box, 9999));
+        EXPECT_FALSE(MakeHyperlink(box, 9999, unused));
         HFONT original = static_cast<HFONT>(GetPropA(link, "_Hyperlink_Original_Font_"));
         underline = static_cast<HFONT>(GetPropA(link, "_Hyperlink_Underline_Font_"));
         EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(link, WM_GETFONT, 0, 0)), original);
@@ -294,8 +299,8 @@ TEST_F(AboutBoxTest, LinkUnderlinesOnHoverShowsAHandIsBlueAndOpensTheGuide)
         EXPECT_TRUE(TextCopy(Startup.OwnPath, (folder + "Stowlet.exe").c_str()));
         SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
         SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
-        CreateDirectoryA((folder + "guide").c_str(), nullptr);
-        if (FILE* file = fopen(page.c_str(), "wb")) fclose(file);
+        CreateDirectoryW(WideOf(folder + "guide").c_str(), nullptr);
+        if (FILE* file = _wfopen(WideOf(page).c_str(), L"wb")) fclose(file);
         SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
         SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
         EXPECT_TRUE(TextCopy(Startup.OwnPath, saved));
@@ -303,9 +308,17 @@ TEST_F(AboutBoxTest, LinkUnderlinesOnHoverShowsAHandIsBlueAndOpensTheGuide)
         EXPECT_TRUE(IsWindowVisible(box));
         return false;
     });
-    DeleteFileA(page.c_str());
-    RemoveDirectoryA((folder + "guide").c_str());
-    RemoveDirectoryA(folder.c_str());
+    // The caption's version is read from a program in that folder as well.
+    const std::string copy = folder + "Stowlet.exe";
+    char version[260] = {}, copied[260] = {};
+    EXPECT_TRUE(CopyFileW(WideOf(Startup.OwnPath).c_str(), WideOf(copy).c_str(), FALSE));
+    EXPECT_EQ(ReadFileVersion(copy.c_str(), copied, sizeof copied), 1);
+    EXPECT_EQ(ReadFileVersion(Startup.OwnPath, version, sizeof version), 1);
+    EXPECT_STREQ(copied, version);
+    DeleteFileW(WideOf(copy).c_str());
+    DeleteFileW(WideOf(page).c_str());
+    RemoveDirectoryW(WideOf(folder + "guide").c_str());
+    RemoveDirectoryW(WideOf(folder).c_str());
     ASSERT_EQ(ShellCalls.size(), 2u);
     EXPECT_EQ(ShellCalls[0].file, folder);
     EXPECT_EQ(ShellCalls[1].file, page);

@@ -72,14 +72,15 @@ TEST(ButtonGeometry, TextAndFocusRectanglesShrinkByTheFlags)
     const SkinRect item = {0, 0, 75, 23};
     struct Case {
         uint32_t flags;
-        bool menu;
         SkinRect text;
     } textCases[] = {
-        {0, false, {0, 0, 75, 23}},          {0x1, false, {2, 2, 73, 21}},       {0x4, false, {2, 2, 73, 21}},
-        {0x2000000F, false, {4, 4, 71, 19}}, {0x2000000F, true, {4, 4, 51, 19}},
+        {0, {0, 0, 75, 23}},
+        {0x1, {2, 2, 73, 21}},
+        {0x4, {2, 2, 73, 21}},
+        {0x2000000F, {4, 4, 71, 19}},
     };
     for (const Case& c : textCases) {
-        const SkinRect got = ButtonTextRect(item, c.flags, c.menu);
+        const SkinRect got = ButtonTextRect(item, c.flags);
         EXPECT_EQ(got.left, c.text.left) << c.flags;
         EXPECT_EQ(got.top, c.text.top) << c.flags;
         EXPECT_EQ(got.right, c.text.right) << c.flags;
@@ -87,16 +88,14 @@ TEST(ButtonGeometry, TextAndFocusRectanglesShrinkByTheFlags)
     }
     struct FocusCase {
         uint32_t flags;
-        bool bitmaps;
         int32_t inset;
     } focusCases[] = {
-        {0x2000000F, false, 4},
-        {0x4, false, 1},
-        {0x4, true, 4},
-        {0x1, false, 4},
+        {0x2000000F, 4},
+        {0x4, 1},
+        {0x1, 4},
     };
     for (const FocusCase& c : focusCases) {
-        const SkinRect got = ButtonFocusRect(item, c.flags, c.bitmaps);
+        const SkinRect got = ButtonFocusRect(item, c.flags);
         EXPECT_EQ(got.left, c.inset);
         EXPECT_EQ(got.top, c.inset);
         EXPECT_EQ(got.right, 75 - c.inset);

@@ -103,18 +103,18 @@ TEST(SkinColors, MixChannel128PicksAChannelAndTruncates)
     }
 }
 
-TEST(SkinRandom, RepeatsTheSameSequenceFromTheTextureSeed)
+TEST(NoiseSequence, RepeatsTheSameSequenceFromTheTextureSeed)
 {
-    SetSkinRandomState(214013);
-    EXPECT_EQ(SkinRandom(), 10787);
-    EXPECT_EQ(SkinRandom(), 25583);
-    EXPECT_EQ(SkinRandom(), 12533);
-    SetSkinRandomState(214013);
-    EXPECT_EQ(SkinRandom(), 10787);
+    NoiseSequence noise = {214013};
+    EXPECT_EQ(NextNoise(noise), 10787);
+    EXPECT_EQ(NextNoise(noise), 25583);
+    EXPECT_EQ(NextNoise(noise), 12533);
+    NoiseSequence again = {214013};
+    EXPECT_EQ(NextNoise(again), 10787);
     // The state wraps modulo 2^32 and the result stays within 0..32767.
-    SetSkinRandomState(0xFFFFFFFF);
+    NoiseSequence wrapping = {0xFFFFFFFF};
     for (int i = 0; i < 1000; ++i) {
-        const int32_t r = SkinRandom();
+        const int32_t r = NextNoise(wrapping);
         ASSERT_GE(r, 0);
         ASSERT_LE(r, 32767);
     }

@@ -21,7 +21,7 @@ namespace {
 COLORREF TexturePixel(int x, int y)
 {
     HDC memory = CreateCompatibleDC(nullptr);
-    HGDIOBJ previous = SelectObject(memory, gBackgroundTexture);
+    HGDIOBJ previous = SelectObject(memory, gBackgroundTexture.Get());
     const COLORREF pixel = GetPixel(memory, x % 240, y % 60);
     SelectObject(memory, previous);
     DeleteDC(memory);
@@ -39,7 +39,7 @@ TEST_F(SettingsSkinTest, BottomButtonsAreSkinnedAndTheBackgroundIsTheTexture)
 {
     WindowSession session;
     ASSERT_NE(session.Window(), nullptr);
-    ASSERT_NE(gBackgroundTexture, nullptr);
+    ASSERT_TRUE(gBackgroundTexture);
     EXPECT_NE(GetPropA(session.Window(), "OLD_WND_PROC"), nullptr) << "the dialog is subclassed by the skin";
     for (int id : {81, 82, 83}) {
         HWND button = session.Item(id);

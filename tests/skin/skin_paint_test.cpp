@@ -34,9 +34,9 @@ TEST(SkinArithmetic, MulDivRoundedMatchesTheSystemMulDiv)
             }
         }
     }
-    SetSkinRandomState(12345);
+    NoiseSequence noise = {12345};
     for (int i = 0; i < 20000; ++i) {
-        const int32_t a = SkinRandom() - 16384, b = SkinRandom() * 3 - 40000, c = SkinRandom() - 16000;
+        const int32_t a = NextNoise(noise) - 16384, b = NextNoise(noise) * 3 - 40000, c = NextNoise(noise) - 16000;
         ASSERT_EQ(MulDivRounded(a, b, c), MulDiv(a, b, c)) << a << " * " << b << " / " << c;
     }
 }
@@ -236,8 +236,9 @@ public:
         BuildDialogTemplate(header, controls, 4, block, sizeof block, WidenBytes);
         dialog_ = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(block),
                                              nullptr, TestDialogProc, 0);
-        originalDialogProc_ = GetWindowLongPtrA(dialog_, GWLP_WNDPROC);
-        originalButtonProc_ = GetWindowLongPtrA(Button(81), GWLP_WNDPROC);
+        // Read wide, as the skin keeps them: the ANSI view of a procedure is another handle.
+        originalDialogProc_ = GetWindowLongPtrW(dialog_, GWLP_WNDPROC);
+        originalButtonProc_ = GetWindowLongPtrW(Button(81), GWLP_WNDPROC);
         Log = DialogLog();
     }
     ~SkinnedDialog()
@@ -254,8 +255,11 @@ public:
     LONG_PTR OriginalButtonProc() const { return originalButtonProc_; }
     void SkinAll()
     {
-        const CTRL_STRUCT skin = SettingsButtonSkin();
-        for (int id : {81, 82, 83}) ASSERT_EQ(SkinControl(Button(id), &skin), 1);
+        const int ids[] = {81, 82, 83};
+        for (int i = 0; i < 3; ++i) {
+            records_[i] = SettingsButtonSkin();
+            ASSERT_EQ(SkinControl(Button(ids[i]), &records_[i]), 1);
+        }
     }
     static void Pump()
     {
@@ -265,6 +269,10 @@ public:
             DispatchMessageA(&message);
         }
     }
+
+    // Kept for as long as the buttons: a skinned button uses its record until it goes.
+    CTRL_STRUCT records_[3] = {};
+    CTRL_STRUCT other_ = {};
 
 private:
     HWND dialog_ = nullptr;
@@ -315,16 +323,16 @@ TEST(SkinControl, InstallsRecordOwnerDrawAndSubclassesTheDialogOnce)
 {
     SkinnedDialog d;
     EXPECT_EQ(SkinControl(nullptr, nullptr), 0);
-    const CTRL_STRUCT skin = SettingsButtonSkin();
+    CTRL_STRUCT skin = SettingsButtonSkin();
     EXPECT_EQ(SkinControl(reinterpret_cast<HWND>(static_cast<intptr_t>(0x7FFF1234)), &skin), 0);
     d.SkinAll();
 
     EXPECT_EQ(reinterpret_cast<LONG_PTR>(GetPropA(d.Dialog(), "OLD_WND_PROC")), d.OriginalDialogProc());
-    EXPECT_EQ(GetWindowLongPtrA(d.Dialog(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(SkinDialogProc));
+    EXPECT_EQ(GetWindowLongPtrW(d.Dialog(), GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(SkinDialogProc));
     for (int id : {81, 82, 83}) {
         HWND button = d.Button(id);
         EXPECT_EQ(GetWindowLongPtrA(button, GWL_STYLE) & 0xF, BS_OWNERDRAW) << id;
-        EXPECT_EQ(GetWindowLongPtrA(button, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(SkinButtonProc)) << id;
+        EXPECT_EQ(GetWindowLongPtrW(button, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(SkinButtonProc)) << id;
         EXPECT_EQ(reinterpret_cast<LONG_PTR>(GetPropA(button, "OLD_WND_PROC")), d.OriginalButtonProc()) << id;
         const CTRL_STRUCT* record = static_cast<const CTRL_STRUCT*>(GetPropA(button, "CTRL_STRUCT"));
         ASSERT_NE(record, nullptr);
@@ -332,28 +340,22 @@ TEST(SkinControl, InstallsRecordOwnerDrawAndSubclassesTheDialogOnce)
         EXPECT_EQ(record->TextColorPressed, 0x600080u);
         EXPECT_EQ(record->TextColorNormal, 0x400000u);
         EXPECT_EQ(record->Flags, 0x2000000Fu);
-        EXPECT_EQ(record->CheckState, 0u);
         EXPECT_EQ(SendMessageA(button, BM_GETCHECK, 0, 0), 0) << id;
     }
     const CTRL_STRUCT* close = static_cast<const CTRL_STRUCT*>(GetPropA(d.Button(83), "CTRL_STRUCT"));
-    EXPECT_EQ(close->ButtonType, static_cast<DWORD>(BS_DEFPUSHBUTTON));
     EXPECT_EQ(close->StyleBeforeSkin & 0xF, static_cast<DWORD>(BS_DEFPUSHBUTTON));
-    const CTRL_STRUCT* about = static_cast<const CTRL_STRUCT*>(GetPropA(d.Button(81), "CTRL_STRUCT"));
-    EXPECT_EQ(about->ButtonType, 0u);
 
-    // Skinning again replaces the record (the last three fields are the skin's, not the template's)
-    // and does not subclass a second time.
-    CTRL_STRUCT other = SettingsButtonSkin();
-    other.TextColorNormal = 0x123456;
-    other.ButtonType = 77;
-    other.CheckState = 1;
-    ASSERT_EQ(SkinControl(d.Button(81), &other), 1);
+    // Skinning again replaces the record (its last field is the skin's, not the caller's) and
+    // does not subclass a second time.
+    d.other_ = SettingsButtonSkin();
+    d.other_.TextColorNormal = 0x123456;
+    d.other_.StyleBeforeSkin = 77;
+    ASSERT_EQ(SkinControl(d.Button(81), &d.other_), 1);
     const CTRL_STRUCT* replaced = static_cast<const CTRL_STRUCT*>(GetPropA(d.Button(81), "CTRL_STRUCT"));
+    EXPECT_EQ(replaced, &d.other_);
     EXPECT_EQ(replaced->TextColorNormal, 0x123456u);
-    // The type and style are still those from before the first skinning, not owner-draw.
+    // The style is still the one from before the first skinning, not owner-draw.
     EXPECT_EQ(replaced->StyleBeforeSkin & 0xF, static_cast<DWORD>(BS_PUSHBUTTON));
-    EXPECT_EQ(replaced->ButtonType, 0u);
-    EXPECT_EQ(replaced->CheckState, 0u);
     EXPECT_EQ(reinterpret_cast<LONG_PTR>(GetPropA(d.Button(81), "OLD_WND_PROC")), d.OriginalButtonProc());
     EXPECT_EQ(reinterpret_cast<LONG_PTR>(GetPropA(d.Dialog(), "OLD_WND_PROC")), d.OriginalDialogProc());
 }
@@ -558,11 +560,11 @@ TEST(SkinSeeThrough, TakesTheParentsBackgroundWhenThereIsNoFace)
     // Without the gradient face the parent's erased background is what remains under the text.
     FixedSkinColors colors;
     SkinnedDialog d;
-    CTRL_STRUCT plain = SettingsButtonSkin();
-    plain.Flags = SkinSeeThrough;
+    d.other_ = SettingsButtonSkin();
+    d.other_.Flags = SkinSeeThrough;
     HWND save = d.Button(82);
-    ASSERT_EQ(SkinControl(save, &plain), 1);
-    HBITMAP saved = gBackgroundTexture;
+    ASSERT_EQ(SkinControl(save, &d.other_), 1);
+    ScopedBitmap saved = std::move(gBackgroundTexture);
     // A one-colour texture makes the copied background easy to recognise.
     Canvas source(8, 8, RGB(10, 200, 30));
     HBITMAP solid = CreateCompatibleBitmap(source.Dc(), 8, 8);
@@ -571,15 +573,14 @@ TEST(SkinSeeThrough, TakesTheParentsBackgroundWhenThereIsNoFace)
     BitBlt(memory, 0, 0, 8, 8, source.Dc(), 0, 0, SRCCOPY);
     SelectObject(memory, old);
     DeleteDC(memory);
-    gBackgroundTexture = solid;
+    gBackgroundTexture.Reset(solid);
     RECT client;
     GetClientRect(save, &client);
     Canvas canvas(client.right, client.bottom);
     PaintInto(canvas, save, 0);
     EXPECT_EQ(canvas.At(1, 1), RGB(10, 200, 30));
     EXPECT_EQ(canvas.At(client.right - 2, client.bottom - 2), RGB(10, 200, 30));
-    gBackgroundTexture = saved;
-    DeleteObject(solid);
+    gBackgroundTexture = std::move(saved);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -615,69 +616,53 @@ TEST(SkinTexture, SettingsWindowTextureIsRepeatableWithItsPaletteColours)
 {
     FixedSkinColors colors;
     const RECT area = {0, 0, 240, 60};
-    HBITMAP first = nullptr, lighter = nullptr;
-    ASSERT_EQ(MakeTextureBitmap(2, area, 30, 15, 0, 0, &first, &lighter), 0u);
-    ASSERT_NE(first, nullptr);
-    ASSERT_NE(lighter, nullptr);
+    ScopedBitmap first;
+    ASSERT_EQ(MakeTextureBitmap(area, 30, first), 0u);
+    ASSERT_TRUE(first);
     int w = 0, h = 0;
-    const std::vector<COLORREF> pixels = BitmapPixels(first, &w, &h);
+    const std::vector<COLORREF> pixels = BitmapPixels(first.Get(), &w, &h);
     EXPECT_EQ(w, 240);
     EXPECT_EQ(h, 60);
     // Pixel values 117, 144, 120 at the bottom-left, through the palette from 160 via 240 to 255.
     EXPECT_EQ(pixels[0], RGB(233, 233, 233));
     EXPECT_EQ(pixels[1], RGB(241, 241, 241));
     EXPECT_EQ(pixels[2], RGB(235, 235, 235));
-    int lw = 0, lh = 0;
-    const std::vector<COLORREF> lightPixels = BitmapPixels(lighter, &lw, &lh);
-    EXPECT_EQ(lightPixels[0], RGB(236, 236, 236));  // 15 % towards white, truncated
 
-    HBITMAP second = nullptr;
-    ASSERT_EQ(MakeTextureBitmap(2, area, 30, 15, 0, 0, &second, nullptr), 0u);
-    EXPECT_EQ(BitmapPixels(second, &w, &h), pixels) << "bit-identical on every run";
-    DeleteObject(second);
-    DeleteObject(lighter);
+    ScopedBitmap second;
+    ASSERT_EQ(MakeTextureBitmap(area, 30, second), 0u);
+    EXPECT_EQ(BitmapPixels(second.Get(), &w, &h), pixels) << "bit-identical on every run";
 
     // A texture made after a colour change shows it; the one made before does not change.
     gSkinSystem.systemColor = DarkerFaceColor;
-    HBITMAP changed = nullptr;
-    ASSERT_EQ(MakeTextureBitmap(2, area, 30, 0, 0, 0, &changed, nullptr), 0u);
-    EXPECT_NE(BitmapPixels(changed, &w, &h)[0], pixels[0]);
-    EXPECT_EQ(BitmapPixels(first, &w, &h), pixels);
-    DeleteObject(changed);
-    DeleteObject(first);
+    ScopedBitmap changed;
+    ASSERT_EQ(MakeTextureBitmap(area, 30, changed), 0u);
+    EXPECT_NE(BitmapPixels(changed.Get(), &w, &h)[0], pixels[0]);
+    EXPECT_EQ(BitmapPixels(first.Get(), &w, &h), pixels);
 }
 
 TEST(SkinTexture, RefusedArgumentsMakeNothing)
 {
     FixedSkinColors colors;
-    struct Case {
-        int style;
-        RECT area;
-    } cases[] = {
-        {1, {0, 0, 240, 60}},
-        {3, {0, 0, 240, 60}},
-        {2, {0, 0, 0, 60}},
-        {2, {0, 0, 240, 0}},
-        {2, {240, 0, 0, 60}},
-        {2, {0, 0, 0x7FFFFFFF, 0x7FFFFFFF}},
-        {2, {-0x7FFFFFFF, 0, 0x7FFFFFFF, 10}},
+    const RECT cases[] = {
+        {0, 0, 0, 60},
+        {0, 0, 240, 0},
+        {240, 0, 0, 60},
+        {0, 0, 0x7FFFFFFF, 0x7FFFFFFF},
+        {-0x7FFFFFFF, 0, 0x7FFFFFFF, 10},
     };
-    for (const Case& c : cases) {
-        HBITMAP made = reinterpret_cast<HBITMAP>(1), lighter = reinterpret_cast<HBITMAP>(1);
-        EXPECT_NE(MakeTextureBitmap(c.style, c.area, 30, 15, 0, 0, &made, &lighter), 0u) << c.style;
-        EXPECT_EQ(made, nullptr);
-        EXPECT_EQ(lighter, nullptr);
+    for (const RECT& area : cases) {
+        ScopedBitmap made;
+        ASSERT_EQ(MakeTextureBitmap(RECT{0, 0, 4, 4}, 30, made), 0u);
+        EXPECT_NE(MakeTextureBitmap(area, 30, made), 0u) << area.left << "," << area.right << "," << area.bottom;
+        EXPECT_FALSE(made) << "what it held before is let go, nothing new is made";
     }
-    EXPECT_NE(MakeTextureBitmap(2, RECT{0, 0, 10, 10}, 30, 0, 0, 0, nullptr, nullptr), 0u);
 }
 
 TEST(SkinTexture, BrushForStaticControlsIsMadeOncePerTexture)
 {
     FixedSkinColors colors;
-    HBITMAP saved = gBackgroundTexture;
-    HBITMAP texture = nullptr;
-    ASSERT_EQ(MakeTextureBitmap(2, RECT{0, 0, 240, 60}, 30, 0, 0, 0, &texture, nullptr), 0u);
-    gBackgroundTexture = texture;
+    ScopedBitmap saved = std::move(gBackgroundTexture);
+    ASSERT_EQ(MakeTextureBitmap(RECT{0, 0, 240, 60}, 30, gBackgroundTexture), 0u);
     Canvas canvas(4, 4);
     HBRUSH first = TextureBrushFor(canvas.Dc());
     EXPECT_EQ(GetBkMode(canvas.Dc()), TRANSPARENT);
@@ -685,11 +670,10 @@ TEST(SkinTexture, BrushForStaticControlsIsMadeOncePerTexture)
     LOGBRUSH description = {};
     ASSERT_TRUE(GetObjectA(first, sizeof description, &description));
     EXPECT_EQ(description.lbStyle, static_cast<UINT>(BS_PATTERN));
-    gBackgroundTexture = nullptr;
+    gBackgroundTexture.Reset();
     EXPECT_EQ(TextureBrushFor(canvas.Dc()), GetSysColorBrush(COLOR_BTNFACE));
     EXPECT_EQ(GetObjectType(first), 0u) << "the old texture's brush is let go";
-    gBackgroundTexture = saved;
-    DeleteObject(texture);
+    gBackgroundTexture = std::move(saved);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -698,10 +682,8 @@ TEST(SkinTexture, BrushForStaticControlsIsMadeOncePerTexture)
 TEST(SkinLeaks, HundredPaintsOfASkinnedButtonLeaveNoGdiObject)
 {
     FixedSkinColors colors;
-    HBITMAP saved = gBackgroundTexture;
-    HBITMAP texture = nullptr;
-    ASSERT_EQ(MakeTextureBitmap(2, RECT{0, 0, 240, 60}, 30, 0, 0, 0, &texture, nullptr), 0u);
-    gBackgroundTexture = texture;
+    ScopedBitmap saved = std::move(gBackgroundTexture);
+    ASSERT_EQ(MakeTextureBitmap(RECT{0, 0, 240, 60}, 30, gBackgroundTexture), 0u);
     {
         SkinnedDialog d;
         d.SkinAll();
@@ -723,8 +705,7 @@ TEST(SkinLeaks, HundredPaintsOfASkinnedButtonLeaveNoGdiObject)
         paintAll(100);
         EXPECT_EQ(GdiObjectsInUse(), before);
     }
-    gBackgroundTexture = saved;
-    DeleteObject(texture);
+    gBackgroundTexture = std::move(saved);
 }
 
 }  // namespace

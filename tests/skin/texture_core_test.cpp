@@ -44,7 +44,7 @@ TEST(TextureLayout, StrideIsPaddedToFourBytesAndSizesAreChecked)
 TEST(TexturePalette, RunsFromShadowThroughFaceToHighlight)
 {
     uint8_t table[1024] = {};
-    BuildTexturePalette(DefaultColors, 0, 0, 0, table, nullptr);
+    BuildTexturePalette(DefaultColors, table);
     struct Case {
         int entry;
         uint8_t level;
@@ -59,7 +59,7 @@ TEST(TexturePalette, KeepsChannelsInRgbquadOrder)
 {
     const TextureColors colors = {0x0000FF /* red */, 0x00FF00 /* green */, 0xFF0000 /* blue */};
     uint8_t table[1024] = {};
-    BuildTexturePalette(colors, 0, 0, 0, table, nullptr);
+    BuildTexturePalette(colors, table);
     // Entry 0 is pure red: RGBQUAD stores blue, green, red.
     EXPECT_EQ(table[0], 0);
     EXPECT_EQ(table[1], 0);
@@ -70,41 +70,12 @@ TEST(TexturePalette, KeepsChannelsInRgbquadOrder)
     EXPECT_EQ(table[255 * 4 + 2], 0);
 }
 
-TEST(TexturePalette, TintAndLighterTableMoveEntriesByTruncatedPercent)
-{
-    uint8_t table[1024] = {};
-    uint8_t lighter[1024] = {};
-    // 20 % towards black, then the lighter table 15 % towards white from the tinted value.
-    BuildTexturePalette(DefaultColors, 20, 0x000000, 15, table, lighter);
-    struct Case {
-        int entry;
-        uint8_t tinted, lightened;
-    } cases[] = {
-        {0, 128, 147},    // 160 × 0.8 = 128; (128 × 85 + 255 × 15) / 100 = 147.05
-        {64, 160, 174},   // 200 × 0.8 = 160; 174.25
-        {255, 204, 211},  // 255 × 0.8 = 204; 211.65
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(table[c.entry * 4], c.tinted) << c.entry;
-        EXPECT_EQ(lighter[c.entry * 4], c.lightened) << c.entry;
-    }
-    // Only the low byte switches the tint on; percentages above 100 go no further than the tint.
-    uint8_t plain[1024] = {};
-    BuildTexturePalette(DefaultColors, 0x100, 0x000000, 0, plain, nullptr);
-    EXPECT_EQ(plain[0], 160);
-    BuildTexturePalette(DefaultColors, 250, Gray(10), 0, plain, nullptr);
-    EXPECT_EQ(plain[0], 10);
-    EXPECT_EQ(plain[255 * 4], 10);
-}
-
 TEST(TextureBlock, SettingsWindowTextureStartsWithTheDocumentedPixels)
 {
     TextureLayout layout;
     ASSERT_TRUE(ComputeTextureLayout(240, 60, &layout));
     std::vector<uint8_t> block(layout.blockSize, 0);
-    std::vector<uint8_t> lighter(TexturePaletteSize, 0);
-    SetSkinRandomState(1);  // the generator reseeds whatever came before
-    BuildTextureBlock(block.data(), layout, 30, DefaultColors, 0, 0, 15, lighter.data());
+    BuildTextureBlock(block.data(), layout, 30, DefaultColors);
 
     EXPECT_EQ(Read32(&block[0]), 40u);
     EXPECT_EQ(Read32(&block[4]), 240u);
@@ -129,7 +100,7 @@ TEST(TextureBlock, SettingsWindowTextureStartsWithTheDocumentedPixels)
     EXPECT_LE(highest, 158);
 
     std::vector<uint8_t> again(layout.blockSize, 0);
-    BuildTextureBlock(again.data(), layout, 30, DefaultColors, 0, 0, 15, nullptr);
+    BuildTextureBlock(again.data(), layout, 30, DefaultColors);
     EXPECT_EQ(block, again) << "the same arguments give the same texture";
 }
 
@@ -139,11 +110,11 @@ TEST(TextureBlock, RowPaddingIsLeftZeroAndRowsFollowTheRandomSequence)
     ASSERT_TRUE(ComputeTextureLayout(3, 2, &layout));
     ASSERT_EQ(layout.stride, 4u);
     std::vector<uint8_t> block(layout.blockSize, 0);
-    BuildTextureBlock(block.data(), layout, 30, DefaultColors, 0, 0, 0, nullptr);
+    BuildTextureBlock(block.data(), layout, 30, DefaultColors);
     const uint8_t* pixels = &block[40 + 1024];
-    SetSkinRandomState(TextureRandomSeed);
+    NoiseSequence noise = {TextureRandomSeed};
     for (int row = 0; row < 2; ++row) {
-        for (int x = 0; x < 3; ++x) EXPECT_EQ(pixels[row * 4 + x], SkinRandom() / 546 + 98) << row << "," << x;
+        for (int x = 0; x < 3; ++x) EXPECT_EQ(pixels[row * 4 + x], NextNoise(noise) / 546 + 98) << row << "," << x;
         EXPECT_EQ(pixels[row * 4 + 3], 0) << "padding of row " << row;
     }
 }
@@ -160,8 +131,8 @@ TEST(TextureNoise, StrengthSetsTheSpreadAroundTheMiddle)
         TextureLayout layout;
         ASSERT_TRUE(ComputeTextureLayout(64, 64, &layout));
         std::vector<uint8_t> pixels(layout.stride * layout.height, 0);
-        SetSkinRandomState(TextureRandomSeed);
-        FillTextureNoise(pixels.data(), layout, c.strength);
+        NoiseSequence noise = {TextureRandomSeed};
+        FillTextureNoise(pixels.data(), layout, c.strength, noise);
         for (uint8_t p : pixels) {
             ASSERT_GE(p, c.low) << "strength " << c.strength;
             ASSERT_LE(p, c.high) << "strength " << c.strength;

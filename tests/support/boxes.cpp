@@ -39,11 +39,28 @@ bool IsAnswerButton(int id) { return id >= IDOK && id <= IDCONTINUE && id != 8 &
 
 std::string WindowText(HWND window)
 {
-    int length = int(SendMessageA(window, WM_GETTEXTLENGTH, 0, 0));
-    std::string text(size_t(length) + 1, '\0');
-    int got = int(SendMessageA(window, WM_GETTEXT, WPARAM(text.size()), LPARAM(text.data())));
-    text.resize(size_t(std::max(got, 0)));
-    return text;
+    int length = int(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
+    std::wstring wide(size_t(length) + 1, L'\0');
+    int got = int(SendMessageW(window, WM_GETTEXT, WPARAM(wide.size()), LPARAM(wide.data())));
+    wide.resize(size_t(std::max(got, 0)));
+    return Utf8Of(wide);
+}
+
+std::string Utf8Of(const std::wstring& text)
+{
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string narrow(size_t(std::max(bytes, 0)), '\0');
+    if (bytes > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), narrow.data(), bytes, nullptr, nullptr);
+    return narrow;
+}
+
+std::wstring WideOf(const std::string& text)
+{
+    int words = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring wide(size_t(std::max(words, 0)), L'\0');
+    if (words > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), wide.data(), words);
+    return wide;
 }
 
 BoxWatcher::BoxWatcher(DWORD pid, std::vector<int> answers, bool closeDialogs, bool answer)

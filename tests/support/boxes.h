@@ -60,5 +60,8 @@ private:
     std::thread thread_;
 };
 
-// Reads a window's text of any length.
+// Reads a window's text of any length, wide, as UTF-8.
 std::string WindowText(HWND window);
+// UTF-16 text as UTF-8 and back.
+std::string Utf8Of(const std::wstring& text);
+std::wstring WideOf(const std::string& text);

@@ -90,7 +90,7 @@ TEST(CommonControls, LoadedWhenTheAboutBoxOrTheSettingsWindowOpensAndVersion6)
     EXPECT_TRUE(LoadedCommonControls().empty()) << "start-up alone loads no common controls";
 
     // The About box alone first (the settings window would load the library before it).
-    if (!gBackgroundTexture) MakeTextureBitmap(2, RECT{0, 0, 240, 60}, 30, 15, 0, 0, &gBackgroundTexture, nullptr);
+    if (!gBackgroundTexture) MakeTextureBitmap(RECT{0, 0, 240, 60}, 30, gBackgroundTexture);
     const UINT_PTR timer = SetTimer(nullptr, 0, 30, LookAtAbout);
     RunAboutDialog(nullptr, values.AppIcon, values.OwnPath);
     KillTimer(nullptr, timer);

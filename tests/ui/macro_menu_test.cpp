@@ -62,12 +62,12 @@ TEST_F(MacroMenuTest, TheMenuHoldsTheTwentyThreeNames)
     WindowSession session;
     ASSERT_TRUE(session.Window());
     const MacroMenuState& state = SettingsWindowStateOf(session.Window())->Menu;
-    ASSERT_EQ(GetMenuItemCount(state.Menu), 23);
+    ASSERT_EQ(GetMenuItemCount(state.Menu.Get()), 23);
     std::vector<std::pair<UINT, std::string>> items;
     for (int i = 0; i < 23; ++i) {
         char text[64] = "";
-        GetMenuStringA(state.Menu, UINT(i), text, sizeof text, MF_BYPOSITION);
-        items.push_back({GetMenuItemID(state.Menu, i), text});
+        GetMenuStringA(state.Menu.Get(), UINT(i), text, sizeof text, MF_BYPOSITION);
+        items.push_back({GetMenuItemID(state.Menu.Get(), i), text});
     }
     EXPECT_EQ(items.front(), (std::pair<UINT, std::string>{200, "%COMPUTERNAME%"}));
     EXPECT_EQ(items[ProgramFilesItem - 1], (std::pair<UINT, std::string>{215, "%PROGRAMFILES%"}));
@@ -77,7 +77,7 @@ TEST_F(MacroMenuTest, TheMenuHoldsTheTwentyThreeNames)
     for (const EditSubclass& entry : state.SubclassTable) {
         EXPECT_TRUE(IsWindow(entry.field));
         EXPECT_TRUE(entry.previous);
-        EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(entry.field, GWLP_WNDPROC)), MacroEditProc);
+        EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(entry.field, GWLP_WNDPROC)), MacroEditProc);
     }
 }
 
@@ -190,7 +190,7 @@ TEST_F(MacroMenuTest, ANameThatWouldNotFitATaskFieldIsRefusedNotCut)
         std::string text(c.length, 'x');
         SetWindowTextA(field, text.c_str());
         Select(session, 54, c.start, c.end);
-        ASSERT_TRUE(session.OnUi([&] { InsertMacro(221, field, 54); }));
+        ASSERT_TRUE(session.OnUi([&] { InsertMacro(221, field); }));
         std::string expected =
             c.inserted ? text.substr(0, size_t(c.start)) + "%TEMPDIR%" + text.substr(size_t(c.end)) : text;
         EXPECT_EQ(session.Text(54), expected) << c.length;
@@ -200,6 +200,6 @@ TEST_F(MacroMenuTest, ANameThatWouldNotFitATaskFieldIsRefusedNotCut)
     }
     // A command that is no menu item does nothing.
     SetWindowTextA(field, "keep");
-    ASSERT_TRUE(session.OnUi([&] { InsertMacro(218, field, 54); }));
+    ASSERT_TRUE(session.OnUi([&] { InsertMacro(218, field); }));
     EXPECT_EQ(session.Text(54), "keep");
 }

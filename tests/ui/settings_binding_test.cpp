@@ -7,6 +7,7 @@
 #include <string>
 
 #include "settings/settings_file.h"
+#include "support/boxes.h"
 #include "support/support.h"
 #include "ui/settings_binding.h"
 #include "ui/settings_layout.h"
@@ -23,6 +24,13 @@ const SettingsKey& Key(const char* name)
     return SettingsKeys[0];
 }
 
+std::string Repeat(const std::string& letter, size_t count)
+{
+    std::string text;
+    for (size_t i = 0; i < count; ++i) text += letter;
+    return text;
+}
+
 int32_t& Number(TaskId id, const char* name) { return NumberField(Records.Of(id), Key(name)); }
 
 // Child controls with the settings window's ids: edits for texts and numbers, check boxes for flags.
@@ -30,13 +38,14 @@ class ControlWindow {
 public:
     ControlWindow()
     {
-        window_ = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPED, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+        // Unicode windows, as the settings window's are.
+        window_ = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
         for (TaskId id : {TaskPrevious, TaskMain})
             for (const SettingsKey& key : SettingsKeys) {
                 bool box = key.Kind == KeyKind::Flag || key.Kind == KeyKind::Show;
-                CreateWindowExA(0, box ? "BUTTON" : "EDIT", "", WS_CHILD | (box ? BS_AUTOCHECKBOX : ES_AUTOHSCROLL), 0,
-                                0, 100, 20, window_, reinterpret_cast<HMENU>(INT_PTR(ControlOfKey(key, id))), nullptr,
-                                nullptr);
+                CreateWindowExW(0, box ? L"BUTTON" : L"EDIT", L"", WS_CHILD | (box ? BS_AUTOCHECKBOX : ES_AUTOHSCROLL),
+                                0, 0, 100, 20, window_, reinterpret_cast<HMENU>(INT_PTR(ControlOfKey(key, id))),
+                                nullptr, nullptr);
             }
     }
     ~ControlWindow() { DestroyWindow(window_); }
@@ -44,13 +53,11 @@ public:
 
     void SetText(TaskId id, const char* name, const std::string& text)
     {
-        EXPECT_TRUE(SetDlgItemTextA(window_, ControlOfKey(Key(name), id), text.c_str())) << name;
+        EXPECT_TRUE(SetDlgItemTextW(window_, ControlOfKey(Key(name), id), WideOf(text).c_str())) << name;
     }
     std::string GetText(TaskId id, const char* name)
     {
-        static char text[TextCapacity + 16];
-        GetDlgItemTextA(window_, ControlOfKey(Key(name), id), text, sizeof text);
-        return text;
+        return WindowText(GetDlgItem(window_, ControlOfKey(Key(name), id)));
     }
     void Check(TaskId id, const char* name, bool checked)
     {
@@ -110,7 +117,7 @@ TEST(SettingsBinding, TakesTheControlsAndKeepsWhatWasLeftAlone)
     window.Check(TaskMain, "AskCopy", true);
     window.SetText(TaskMain, "CopyModifiedFilesHour", "abc");  // read as the file would read it
     window.SetText(TaskMain, "CopyModifiedFilesMinute", "12");
-    window.SetText(TaskMain, "WorkingDir", "C:\\edited");
+    window.SetText(TaskMain, "WorkingDir", "C:\\Ελληνικά");
     window.SetText(TaskPrevious, "Program", "\"C:\\My Tools\\app.exe\"");
     ASSERT_EQ(TakeControls(window.Get(), Records), 0);
 
@@ -122,7 +129,7 @@ TEST(SettingsBinding, TakesTheControlsAndKeepsWhatWasLeftAlone)
     EXPECT_EQ(Number(TaskMain, "CopyModifiedFilesHour"), 0);
     EXPECT_EQ(Number(TaskMain, "CopyModifiedFilesMinute"), 12);
     EXPECT_STREQ(Records.Previous.Program, "\"C:\\My Tools\\app.exe\"");
-    EXPECT_STREQ(Records.Main.WorkingDir, "C:\\edited");
+    EXPECT_STREQ(Records.Main.WorkingDir, "C:\\Ελληνικά");
     EXPECT_EQ(Records.CutTextKeys[TaskMain], 1u << 5);  // Parameters left as loaded stays cut
 }
 
@@ -138,6 +145,8 @@ TEST(SettingsBinding, RefusesWhatCannotBeStoredAsTyped)
         {"wrapped form too long", TaskMain, "Program", "\"" + std::string(TextCapacity - 4, 'x') + "\""},
         {"text longer than its field", TaskPrevious, "Parameters", std::string(TextCapacity, 'y')},
         {"number longer than its field", TaskMain, "Timeout", std::string(PathCapacity, '9')},
+        // 4096 UTF-16 units, one more than a field takes, whatever its bytes.
+        {"Greek text longer than its field", TaskMain, "CopyTarget", Repeat("Ω", TextCapacity)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -47,6 +47,38 @@ TEST(SettingsCaption, ALongPathIsShortenedVisiblyAndNeverOverflows)
     }
 }
 
+// A path in letters of two and three bytes of UTF-8 is cut between letters, never inside one.
+TEST(SettingsCaption, ALongPathInAnyAlphabetIsCutBetweenLetters)
+{
+    auto wholeLetters = [](const std::string& text) {
+        for (size_t i = 0; i < text.size();) {
+            unsigned char lead = static_cast<unsigned char>(text[i]);
+            size_t size = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+            if (size == 0 || i + size > text.size()) return false;
+            for (size_t k = 1; k < size; ++k)
+                if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+            i += size;
+        }
+        return true;
+    };
+    for (const std::string letter : {"\xCE\xA9", "\xE6\x97\xA5"}) {  // Omega, the Japanese for "day"
+        for (size_t count : {101u, 102u, 103u, 150u}) {
+            std::string folder;
+            for (size_t i = 0; i < count; ++i) folder += letter;
+            std::string path = "C:\\" + folder + "\\Stowlet.ini";
+            char caption[260];
+            EXPECT_FALSE(ComposeSettingsCaption("Stowlet Launcher", true, "1.2025.04.23", path.c_str(), caption,
+                                                sizeof caption));
+            std::string text = caption;
+            SCOPED_TRACE(testing::Message() << letter.size() << "-byte letters, " << count);
+            EXPECT_TRUE(wholeLetters(text));
+            EXPECT_GE(text.size(), sizeof caption - 1 - 2 * (letter.size() - 1));  // no more cut than needed
+            EXPECT_EQ(text.find("Stowlet Launcher - Version: 1.2025.04.23 [C:\\"), 0u);
+            EXPECT_EQ(text.rfind("Stowlet.ini]"), text.size() - 12);
+        }
+    }
+}
+
 TEST(MacroMenuItems, TwentyThreeNamesInOrderWithTheirCommands)
 {
     std::vector<std::string> names;
@@ -74,59 +106,6 @@ TEST(MacroMenuItems, TwentyThreeNamesInOrderWithTheirCommands)
     }
 }
 
-TEST(SpliceText, ReplacesExactlyTheSelection)
-{
-    struct Case {
-        const char* text;
-        size_t start, end;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {"", 0, 0, "%TEMPDIR%"},
-        {"C:\\Work\\file.txt", 0, 7, "%TEMPDIR%\\file.txt"},  // the folder part, without its backslash
-        {"C:\\Work\\file.txt", 16, 16, "C:\\Work\\file.txt%TEMPDIR%"},
-        {"C:\\Work\\file.txt", 3, 3, "C:\\%TEMPDIR%Work\\file.txt"},
-        {"abc", 0, 3, "%TEMPDIR%"},
-    };
-    for (const Case& c : cases) {
-        char output[64];
-        EXPECT_TRUE(SpliceText(c.text, c.start, c.end, "%TEMPDIR%", output, sizeof output)) << c.text;
-        EXPECT_STREQ(output, c.expected);
-    }
-}
-
-TEST(SpliceText, LongTextsAreKeptWholeOrNotTouched)
-{
-    const size_t capacity = 4096;
-    std::vector<char> output(capacity);
-    const std::string name = "%PROGRAMFILES%";  // 14 characters
-    // 4000 characters: far beyond 259, still room for the name.
-    std::string text = "C:\\" + std::string(3989, 'p') + "\\a\\b.exe";
-    ASSERT_EQ(text.size(), 4000u);
-    ASSERT_TRUE(SpliceText(text.c_str(), 1000, 2000, name.c_str(), output.data(), capacity));
-    EXPECT_EQ(std::string(output.data()), text.substr(0, 1000) + name + text.substr(2000));
-    // The result exactly fills a task field (4095 characters), then one character too many.
-    std::string full(4095 - name.size(), 'x');
-    ASSERT_TRUE(SpliceText(full.c_str(), 5, 5, name.c_str(), output.data(), capacity));
-    EXPECT_EQ(std::string(output.data()).size(), 4095u);
-    full += 'y';
-    EXPECT_FALSE(SpliceText(full.c_str(), 5, 5, name.c_str(), output.data(), capacity));
-    EXPECT_STREQ(output.data(), "");
-    // Replacing a selection frees room: 4095 characters with 20 selected take the name.
-    std::string longest(4095, 'z');
-    ASSERT_TRUE(SpliceText(longest.c_str(), 100, 120, name.c_str(), output.data(), capacity));
-    EXPECT_EQ(std::string(output.data()).size(), 4095u - 20 + 14);
-}
-
-TEST(SpliceText, RejectsASelectionOutsideTheText)
-{
-    char output[32];
-    EXPECT_FALSE(SpliceText("abc", 2, 1, "%DAY%", output, sizeof output));
-    EXPECT_FALSE(SpliceText("abc", 2, 4, "%DAY%", output, sizeof output));
-    EXPECT_FALSE(SpliceText("abc", 0, 0, "%DAY%", output, 0));
-}
-
-// The window hands out only the first 80 characters of a tip; the escapes further on are checked here.
 TEST(SettingsLayout, LongToolTipTextsAreExact)
 {
     auto textOf = [](int id) -> std::string {

@@ -495,3 +495,59 @@ TEST_F(SettingsWindowTest, ATextTooLongToStoreIsReportedWithItsFieldAndNothingIs
     EXPECT_EQ(session.Text(54), tooLong);
     EXPECT_EQ(ReadWholeFile(ini), RoundTripIni);
 }
+
+// A settings file saved as today's editors save it: UTF-8 without a byte-order mark, with a
+// comment and a section of its own. The window shows the Greek value, takes a Japanese one
+// typed into another field, and Save keeps the file's form and everything else in it.
+TEST_F(SettingsWindowTest, ShowsTypesAndSavesNamesInAnyAlphabet)
+{
+    const std::string greek = "C:\\Δεδομένα\\Ελληνικά";
+    const std::wstring typed = L"D:\\日本語\\フォルダ";
+    const std::string content = "; written by hand\r\n[PREVIOUS]\r\nCopySource=" + greek +
+                                "\r\n[RUN]\r\nStep=ένα\r\n[OPTIONS]\r\nProgram=notepad\r\n";
+    std::string ini = UseSettingsFile(folder, content);
+    {
+        WindowSession session;
+        ASSERT_TRUE(session.Window());
+        const TaskRecords& tasks = SettingsWindowStateOf(session.Window())->Tasks;
+        EXPECT_STREQ(tasks.Previous.CopySource, greek.c_str());  // the record holds UTF-8
+        EXPECT_EQ(session.Text(3), greek);                       // the field shows it, read wide
+        HWND field = session.Item(47);
+        // Typed letter by letter: the field and its macro menu's subclass take wide characters.
+        ASSERT_TRUE(session.OnUi([&] {
+            for (wchar_t letter : typed) SendMessageW(field, WM_CHAR, letter, 1);
+        }));
+        EXPECT_EQ(session.Text(47), Utf8Of(typed));
+        session.Click(82);
+        ASSERT_TRUE(session.Settle());
+        EXPECT_STREQ(tasks.Main.CopyTarget, Utf8Of(typed).c_str());
+    }
+    std::string saved = ReadWholeFile(ini);
+    EXPECT_NE(saved.compare(0, 3, "\xEF\xBB\xBF"), 0) << "no byte-order mark added";
+    EXPECT_EQ(saved.find("; written by hand"), 0u);
+    EXPECT_EQ(RawValue(saved, "RUN", "Step"), "ένα");
+    EXPECT_EQ(RawValue(saved, "PREVIOUS", "CopySource"), greek);
+    EXPECT_EQ(RawValue(saved, "OPTIONS", "CopyTarget"), Utf8Of(typed));
+    EXPECT_EQ(RawValue(saved, "OPTIONS", "Program"), "notepad");
+}
+
+// A settings path in any alphabet: the caption shows it, and so does the box of a save that
+// fails (its folder does not exist).
+TEST_F(SettingsWindowTest, TheSettingsPathInAnyAlphabetShowsInTheCaptionAndTheSaveError)
+{
+    const std::string ini = folder / "Ωμέγα 日本\\Stowlet.ini";
+    ASSERT_TRUE(TextCopy(TestStartup().SettingsFilePath, ini.c_str()));
+    WindowSession session;
+    ASSERT_TRUE(session.Window());
+    EXPECT_EQ(WindowText(session.Window()), "Stowlet Launcher - Version: 1.2025.04.23 [" + ini + "]");
+    BoxWatcher boxes(GetCurrentProcessId(), {IDOK}, false);
+    session.Click(82);
+    bool shown = boxes.WaitFor(1, 0, 10000);
+    ASSERT_TRUE(session.Settle());
+    boxes.Stop();
+    ASSERT_TRUE(shown);
+    BoxSeen box = boxes.Boxes()[0];
+    EXPECT_EQ(box.caption, "Error Saving Ini File");
+    ASSERT_GT(box.text.size(), ini.size() + 1);
+    EXPECT_EQ(box.text.substr(box.text.size() - ini.size() - 1), "\n" + ini);
+}

@@ -70,9 +70,12 @@ WindowSession::WindowSession()
     if (WaitForSingleObject(ready_, 10000) != WAIT_OBJECT_0) return;
     // The window is up once it shows (after its initialisation) and its thread is back in the
     // dialog loop.
-    if (!WaitUntil([this] { return SettingsWindowOfThread(threadId_) != nullptr; }, 10000)) return;
+    // Under the 32-bit emulation a field of thousands of characters alone takes Wine's edit
+    // control many seconds to set up (its caret placement), more on a loaded machine.
+    const DWORD openLimit = 60000;
+    if (!WaitUntil([this] { return SettingsWindowOfThread(threadId_) != nullptr; }, openLimit)) return;
     window_ = SettingsWindowOfThread(threadId_);
-    if (!Settle()) window_ = nullptr;
+    if (!Settle(openLimit)) window_ = nullptr;
 }
 
 WindowSession::~WindowSession()
