@@ -69,6 +69,8 @@ struct CopyRun {
     PathBuffer temporary;
     wchar_t temporaryName[LongestName + 1];
     bool guardActive;
+    // madeFolder was made by this run: it holds only what the run put there.
+    bool freshFolder;
     int32_t depth;  // levels below the source folder
     wchar_t fullPath[LongPathCapacity];
     wchar_t line[LongPathCapacity + 2 * PathCapacity];
@@ -165,6 +167,17 @@ bool Resolve(CopyRun& run, const wchar_t* text, PathBuffer& path)
 
 bool EndWithBackslash(PathBuffer& path) { return TextEndsWith(path.text, L'\\') || path.Push(L"\\"); }
 
+// Makes the last level of path (a folder ending with a backslash at folderEnd - 1), or every
+// level from "from" when its parents are missing too. True when it was not there before.
+bool MakeNewFolder(wchar_t* path, size_t folderEnd, size_t from)
+{
+    path[folderEnd - 1] = L'\0';
+    bool made = CreateDirectoryW(path, nullptr);
+    DWORD error = made ? ERROR_SUCCESS : GetLastError();
+    path[folderEnd - 1] = L'\\';
+    return made || (error == ERROR_PATH_NOT_FOUND && CreateFolderPath(path, from) == 1);
+}
+
 // Makes the target file's folder (its path up to folderEnd), skipping the levels of the last
 // one made.
 bool MakeTargetFolder(CopyRun& run, size_t folderEnd)
@@ -176,8 +189,13 @@ bool MakeTargetFolder(CopyRun& run, size_t folderEnd)
     bool made = true;
     if (known != folderEnd) {
         size_t start = FolderPathStart(path);
-        made = CreateFolderPath(path, known > start ? known : start) == 1 && run.madeFolder.Set(path);
-        if (!made) run.madeFolder.Cut(0);
+        size_t from = known > start ? known : start;
+        run.freshFolder = folderEnd > from && MakeNewFolder(path, folderEnd, from);
+        made = (run.freshFolder || CreateFolderPath(path, from) == 1) && run.madeFolder.Set(path);
+        if (!made) {
+            run.madeFolder.Cut(0);
+            run.freshFolder = false;
+        }
     }
     path[folderEnd] = kept;
     return made;
@@ -244,8 +262,9 @@ DWORD PlaceFile(CopyRun& run, size_t folderEnd)
     bool folderMade = MakeTargetFolder(run, folderEnd);
     if (!SetTemporaryPath(run, folderEnd)) return ERROR_FILENAME_EXCED_RANGE;
     bool overwrite = run.settings.overwrite != 0;
-    // Looked at before a large file is copied in vain.
-    DWORD existing = GetFileAttributesW(run.target.text);
+    // Looked at before a large file is copied in vain; a folder this run made holds only what
+    // the run put there, and a name that is not there is slow to look up on some systems.
+    DWORD existing = run.freshFolder ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(run.target.text);
     if (existing != INVALID_FILE_ATTRIBUTES) {
         if (!overwrite) {
             RemoveTemporary(run);  // what a run cut while replacing it left
@@ -485,6 +504,7 @@ void CopyFiles(const char* source, const char* target, const CopySettings& setti
     Widen(target, r.givenTarget, TextCapacity);
     r.madeFolder.Cut(0);
     r.guardActive = false;
+    r.freshFolder = false;
     r.depth = 0;
     RunCopy(r);
 }

@@ -421,6 +421,13 @@ const Row Rows[] = {
              PutCut(p, "c.txt");
              return Holds{};
          }},
+    // Two patterns match a.doc: its second copy finds the first in the folder just made.
+    {.name = "overwrite off, a file copied twice in one run into a new folder",
+     .source = "{S}\\*.doc;a.*",
+     .subfolders = 0,
+     .overwrite = 0,
+     .listing = {"a.doc"},
+     .reports = {{"{S}\\a.doc", "{T}\\a.doc", ERROR_FILE_EXISTS}}},
     // The copy keeps the source's attributes and last-write time, as CopyFileEx gives them.
     {.name = "overwrite on replaces",
      .source = "{S}",
