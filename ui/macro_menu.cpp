@@ -83,7 +83,7 @@ void InsertMacro(uint32_t command, HWND field)
     // Counted in UTF-16 units, as a task field's limit is; a field already longer is not cut.
     const size_t length = size_t(GetWindowTextLengthW(field));
     const size_t nameLength = TextLength(name);  // the names are ASCII: one unit a letter
-    if (end < start || end > length || length - (end - start) + nameLength > TextCapacity - 1) {
+    if (end < start || end > length || length - (end - start) + nameLength > TextUnitLimit) {
         MessageBeep(MB_OK);
         return;
     }

@@ -15,7 +15,7 @@ namespace {
 // A text field of a task record, in bytes of UTF-8.
 constexpr size_t FieldBytes = sizeof(TaskSettings::CopySource);
 // The longest text a field takes, in UTF-16 units as the file's reader counts them.
-constexpr size_t FieldUnits = TextCapacity - 1;
+constexpr size_t FieldUnits = TextUnitLimit;
 
 // One more unit than a field, so a text longer than its field is told apart.
 using ControlText = wchar_t[FieldUnits + 2];
@@ -51,7 +51,7 @@ int32_t UnstorableControl(HWND dialog)
                 // The record holds UTF-8: a text in many-byte letters may outgrow its field.
                 if (!NarrowToUtf8(text, stored, FieldBytes) || !QuoteForProfile(stored, FieldBytes)) return control;
             } else if (key.Kind == KeyKind::Number) {
-                if (GetDlgItemTextW(dialog, control, text, PathCapacity + 1) >= PathCapacity) return control;
+                if (GetDlgItemTextW(dialog, control, text, PathUnitLimit + 2) > PathUnitLimit) return control;
             }
         }
     return 0;
@@ -95,7 +95,7 @@ int32_t TakeControls(HWND dialog, TaskRecords& tasks)
                 int32_t& stored = NumberField(task, key);
                 char shown[DecimalCapacity];
                 FormatUnsignedDecimal(uint32_t(stored), shown);
-                char typed[PathCapacity * 3];  // fits: checked above
+                char typed[PathCapacity];  // fits: checked above
                 if (NarrowToUtf8(text, typed, sizeof typed) && !TextEquals(typed, shown)) stored = ProfileNumber(typed);
                 continue;
             }

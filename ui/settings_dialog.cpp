@@ -87,7 +87,8 @@ void SetCaption(HWND dialog, const StartupValues& startup)
 {
     char version[64];
     int hasVersion = ReadFileVersion(startup.OwnPath, version, sizeof version);
-    char caption[PathCapacity];
+    // The caption keeps the window title's classic 259 bytes.
+    char caption[PathUnitLimit + 1];
     ComposeSettingsCaption(SettingsCaption, hasVersion == 1, version, startup.SettingsFilePath, caption,
                            sizeof caption);
     SetWindowTextW(dialog, WideText(caption).Get());
