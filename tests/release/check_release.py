@@ -74,8 +74,10 @@ def check_exe(path, args):
     data = open(path, "rb").read()
     check(data == open(args.exe, "rb").read(), "Stowlet.exe in the zip is not the build's exe")
     check(pe_machine(data) == MACHINES[args.arch], "Stowlet.exe is not a %s program" % args.arch)
+    # The version resource's own FileVersion: the program's code names the key too.
     wanted = "FileVersion\0".encode("utf-16-le")
-    at = data.find(wanted)
+    resource = data.find("VS_VERSION_INFO\0".encode("utf-16-le"))
+    at = data.find(wanted, resource) if resource >= 0 else -1
     version = None
     if at >= 0:
         text = data[at + len(wanted):at + len(wanted) + 128].decode("utf-16-le", errors="replace")
