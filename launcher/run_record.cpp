@@ -43,6 +43,24 @@ bool WriteWhole(HANDLE file, const char* bytes, DWORD length)
     return WriteFile(file, bytes, length, &written, nullptr) && written == length;
 }
 
+// Launchers sharing one record take turns: each holds a lock while it writes at the end, so
+// no line overwrites or splits another, on a local disk or a share (under Wine appending
+// alone is not enough). The lock is on a byte far past any real end, since a locked range
+// cannot be read on Windows and someone may be reading the record.
+bool AppendInTurn(HANDLE file, const char* bytes, DWORD length)
+{
+    OVERLAPPED turn = {};
+    turn.OffsetHigh = 0x40000000;
+    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn)) return false;
+    LARGE_INTEGER end = {};
+    bool written = SetFilePointerEx(file, LARGE_INTEGER{}, &end, FILE_END) &&
+                   (end.QuadPart != 0 || WriteWhole(file, ByteOrderMark, 3)) && WriteWhole(file, bytes, length);
+    DWORD error = GetLastError();
+    UnlockFileEx(file, 0, 1, 0, &turn);
+    SetLastError(error);
+    return written;
+}
+
 }  // namespace
 
 void OpenRunRecord(RunRecord& record, const char* path)
@@ -56,28 +74,10 @@ void OpenRunRecord(RunRecord& record, const char* path)
         return;
     }
     MakeFolderOf(wide);
-    // A new record gets its byte-order mark while no one else may open it, so the mark is
-    // written once and always first, even when launchers start together.
-    {
-        ScopedFile fresh(CreateFileW(wide, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (fresh && !WriteWhole(fresh.Get(), ByteOrderMark, 3)) {
-            SayRecordFailed("cannot be written", path, GetLastError());
-            return;
-        }
-    }
-    // Appending only: every write lands at the end of the file as it is then, so the lines of
-    // launchers writing to one record at once never overwrite or split each other. The
-    // launcher that is writing a new record's mark holds it for a moment: a bounded retry.
-    DWORD error = ERROR_SUCCESS;
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        record.File.Reset(CreateFileW(wide, FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (record.File) return;
-        error = GetLastError();
-        if (error != ERROR_SHARING_VIOLATION) break;
-        Sleep(20);
-    }
-    SayRecordFailed("cannot be opened", path, error);
+    // A new record gets its byte-order mark with its first line (AppendInTurn).
+    record.File.Reset(CreateFileW(wide, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!record.File) SayRecordFailed("cannot be opened", path, GetLastError());
 }
 
 void WriteRecordLine(RunRecord& record, const char* text)
@@ -89,7 +89,7 @@ void WriteRecordLine(RunRecord& record, const char* text)
         now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, uint32_t(GetCurrentProcessId())};
     char line[TextCapacity + 64];
     (void)FormatRecordLine(stamp, text, line, sizeof line);  // a cut line ends in "..."
-    if (WriteWhole(record.File.Get(), line, DWORD(TextLength(line)))) return;
+    if (AppendInTurn(record.File.Get(), line, DWORD(TextLength(line)))) return;
     record.Failed = true;
     SayRecordFailed("cannot be written", "", GetLastError());
 }
