@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <functional>
 #include <optional>
+#include <set>
+#include <thread>
 
 #include "helpers/probe_report.h"
 #include "markdown_examples.h"
@@ -20,8 +22,12 @@ namespace {
 const std::string Source = STOWLET_SOURCE_DIR;
 
 // A hidden program that should be ended at its time-out is watched to the end when the time-out
-// is this short; a longer one is checked to be still waited for.
+// is this short; a longer one is checked to be still waited for after StillWaitingMs.
 constexpr int LongestWaitedTimeout = 90;
+constexpr DWORD StillWaitingMs = 8000;
+
+// The program a batch file starts, to be ended with it at the time-out.
+const char BatchChild[] = "batch_child.exe";
 
 std::string Lower(std::string text)
 {
@@ -233,7 +239,7 @@ void CheckStart(Machine& machine, const DocCheck& check)
     const int kept = atoi(Fact(check, "kept").c_str());
     if (ended > LongestWaitedTimeout) {
         // Too long to wait for here: Stowlet is still waiting while the program runs.
-        RunResult run = RunLaunch(launch, 20000);
+        RunResult run = RunLaunch(launch, StillWaitingMs);
         ProbeRecord start;
         ExpectStarted(machine, check, probe, start);
         EXPECT_TRUE(run.timedOut) << "Stowlet returned before the time-out of " << ended << " seconds";
@@ -264,7 +270,7 @@ void CheckBatch(Machine& machine, const DocCheck& check)
     std::string lines = "@echo off\r\necho done> \"" + script + ".done\"\r\n";
     Probe child;
     if (ended) {
-        child = machine.PlaceProgram(FolderOf(Fact(check, "script")) + "\\batch_child.exe", FolderOf(launch.exe));
+        child = machine.PlaceProgram(FolderOf(Fact(check, "script")) + "\\" + BatchChild, FolderOf(launch.exe));
         lines += "\"" + child.path + "\"\r\n";
     }
     ASSERT_TRUE(WriteWholeFile(script, lines));
@@ -444,17 +450,50 @@ const std::map<std::string, std::function<void(Machine&, const DocCheck&)>> Scen
     {"folder", CheckFolder}, {"help", CheckHelp},   {"backup", CheckBackup}, {"restart", CheckRestart},
 };
 
+void RunCheck(const char* page, const DocCheck& check)
+{
+    SCOPED_TRACE(std::string(page) + " line " + std::to_string(check.line) + ": " + check.examples[0].text);
+    auto scenario = Scenarios.find(check.scenario);
+    ASSERT_NE(scenario, Scenarios.end()) << "no scenario " << check.scenario;
+    Machine machine;
+    scenario->second(machine, check);
+}
+
+// A check that waits out a time-out of a minute or so before it can tell.
+bool WaitsOut(const DocCheck& check)
+{
+    const int ended = atoi(Fact(check, "ended").c_str());
+    return (ended > 0 && ended <= LongestWaitedTimeout) || atoi(Fact(check, "kept").c_str()) > 0;
+}
+
+// The file name of the program a check ends when it is done.
+std::string ProgramFileName(const DocCheck& check)
+{
+    if (check.scenario == "batch") return BatchChild;
+    std::string name = Lower(NameOf(Fact(check, "program")));
+    return name.find('.') == std::string::npos ? name + ".exe" : name;
+}
+
 void RunPage(const char* page)
 {
     const DocExamples examples = ParseDocExamples(ReadDocFile(Source + "\\docs\\" + page));
     ASSERT_FALSE(examples.checks.empty()) << page;
+    std::vector<const DocCheck*> waiting;
     for (const DocCheck& check : examples.checks) {
-        SCOPED_TRACE(std::string(page) + " line " + std::to_string(check.line) + ": " + check.examples[0].text);
-        auto scenario = Scenarios.find(check.scenario);
-        ASSERT_NE(scenario, Scenarios.end()) << "no scenario " << check.scenario;
-        Machine machine;
-        scenario->second(machine, check);
+        if (WaitsOut(check))
+            waiting.push_back(&check);
+        else
+            RunCheck(page, check);
     }
+    // The checks that wait out time-outs wait side by side. Each ends its program by file name
+    // when it is done, so no two of them may name the same one.
+    std::set<std::string> programs;
+    for (const DocCheck* check : waiting)
+        ASSERT_TRUE(programs.insert(ProgramFileName(*check)).second)
+            << page << " line " << check->line << ": " << ProgramFileName(*check) << " is waited for twice";
+    std::vector<std::thread> checks;
+    for (const DocCheck* check : waiting) checks.emplace_back([page, check] { RunCheck(page, *check); });
+    for (std::thread& check : checks) check.join();
 }
 
 TEST(DocRecipes, CommandLinePage) { RunPage("command-line.md"); }
