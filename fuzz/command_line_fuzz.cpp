@@ -62,7 +62,7 @@ bool SameIgnoringCase(const std::string& a, const std::string& b)
 }
 
 struct Expected {
-    ParseResult result = NoCommand;
+    ParseResult result = ParseResult::NoCommand;
     std::string program, parameters;
     int32_t term = 0, unhide = 0, timeout = 0, show = 0;
 };
@@ -77,10 +77,10 @@ Expected ReferenceParse(const std::vector<std::string>& args)
     if (e.program[0] == '?' || (e.program.size() > 1 && e.program[1] == '?')) return e;
     // 4095 UTF-16 units, in a buffer of TextCapacity bytes.
     if (first.size() > TextCapacity - 1 || fuzz::Utf16Units(first) > 4095) {
-        e.result = CommandTooLong;
+        e.result = ParseResult::CommandTooLong;
         return e;
     }
-    e.result = Command;
+    e.result = ParseResult::Command;
     size_t last = 1;
     while (!get(last + 1).empty()) ++last;
     if (last == 1) return e;
@@ -121,7 +121,7 @@ Expected ReferenceParse(const std::vector<std::string>& args)
         e.parameters += get(j);
     }
     if (e.parameters.size() > TextCapacity - 1 || fuzz::Utf16Units(e.parameters) > 4095) {
-        e.result = CommandTooLong;
+        e.result = ParseResult::CommandTooLong;
         e.parameters.clear();
     }
     return e;
@@ -170,13 +170,13 @@ void CheckParse(const std::string& line, const std::vector<std::string>& args)
     ParseResult result = ParseCommandText(line.c_str(), task, parameters, AsciiEqualIgnoringCase);
     Expected e = ReferenceParse(args);
     FUZZ_CHECK(result == e.result, "ParseCommandText result",
-               Show(line) + " gave " + std::to_string(result) + " expected " + std::to_string(e.result));
+               Show(line) + " gave " + std::to_string(int(result)) + " expected " + std::to_string(int(e.result)));
     FUZZ_CHECK(std::memchr(parameters, 0, sizeof parameters) != nullptr, "parameter text unterminated");
-    if (result == CommandTooLong) {
+    if (result == ParseResult::CommandTooLong) {
         FUZZ_CHECK(parameters[0] == '\0', "parameters left after a refusal", Show(line));
         return;
     }
-    if (result == NoCommand) return;
+    if (result == ParseResult::NoCommand) return;
     FUZZ_CHECK(std::memchr(task.Program, 0, sizeof task.Program) != nullptr, "Program unterminated");
     FUZZ_CHECK(task.Program == e.program, "Program", Show(line) + ": " + Show(task.Program));
     FUZZ_CHECK(parameters == e.parameters, "parameters",

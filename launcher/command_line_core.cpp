@@ -125,13 +125,13 @@ ParseResult ParseCommandText(const char* line, TaskSettings& task, char (&parame
     // Argument 1 is the program; it alone is never read as an option.
     const char* own = FirstArgument(line);
     const char* first = own ? NextArgument(own) : nullptr;
-    if (!first) return NoCommand;
+    if (!first) return ParseResult::NoCommand;
     TextSpan program = ArgumentText(first);
-    if (program.length == 0) return NoCommand;
+    if (program.length == 0) return ParseResult::NoCommand;
     bool programFit = TextCopyN(task.Program, sizeof task.Program, program.text, program.length) &&
                       TextFitsUnits(task.Program, TextUnitLimit);
-    if (task.Program[0] == '?' || task.Program[1] == '?') return NoCommand;
-    if (!programFit) return CommandTooLong;
+    if (task.Program[0] == '?' || task.Program[1] == '?') return ParseResult::NoCommand;
+    if (!programFit) return ParseResult::CommandTooLong;
 
     // One forward walk finds the list's end (an empty argument ends it) and where the
     // unbroken run of option words at its end begins.
@@ -149,7 +149,7 @@ ParseResult ParseCommandText(const char* line, TaskSettings& task, char (&parame
             runStart = a;
         }
     }
-    if (onlyProgram) return Command;
+    if (onlyProgram) return ParseResult::Command;
     // Every argument after the program was an option: the program itself is examined too.
     if (lastPlain == first && runStart && RecogniseOption(program, equal) != Option::None) {
         runStart = first;
@@ -178,19 +178,19 @@ ParseResult ParseCommandText(const char* line, TaskSettings& task, char (&parame
     }
 
     // Join arguments 2 … lastPlain, one blank between them.
-    if (!lastPlain || lastPlain == first) return Command;
+    if (!lastPlain || lastPlain == first) return ParseResult::Command;
     for (const char* a = NextArgument(first); a; a = NextArgument(a)) {
         TextSpan text = ArgumentText(a);
         if ((parameters[0] && !TextAppend(parameters, " ")) ||
             !TextAppendN(parameters, sizeof parameters, text.text, text.length)) {
             FillBytes(parameters, sizeof parameters, 0);
-            return CommandTooLong;
+            return ParseResult::CommandTooLong;
         }
         if (a == lastPlain) break;
     }
     if (!TextFitsUnits(parameters, TextUnitLimit)) {
         FillBytes(parameters, sizeof parameters, 0);
-        return CommandTooLong;
+        return ParseResult::CommandTooLong;
     }
-    return Command;
+    return ParseResult::Command;
 }

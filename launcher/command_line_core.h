@@ -30,7 +30,7 @@ int32_t SplitArgument(const char* line, int32_t number, char* output, size_t cap
 using EqualIgnoringCase = bool (*)(const char* a, size_t aLength, const char* b, size_t bLength);
 bool AsciiEqualIgnoringCase(const char* a, size_t aLength, const char* b, size_t bLength);
 
-enum ParseResult : int32_t {
+enum class ParseResult : int32_t {
     NoCommand = 0,       // no argument, or a help request
     Command = 1,         // program, options and parameter text are set
     CommandTooLong = 2,  // the program or the joined parameters do not fit: nothing may run

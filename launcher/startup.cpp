@@ -117,9 +117,9 @@ int32_t RunStartup(StartupValues& values)
     ParseResult parsed = ParseCommandLine(gSeams.commandLine(), command, parameters);
     TimeMark("command line parsed");
     switch (parsed) {
-    case Command: LaunchProgram(command.Program, parameters, nullptr, LaunchChoiceOf(command)); return 0;
-    case CommandTooLong: ShowExecuteError(CommandTooLongText); return 0;
-    case NoCommand: break;
+    case ParseResult::Command: LaunchProgram(command.Program, parameters, nullptr, LaunchChoiceOf(command)); return 0;
+    case ParseResult::CommandTooLong: ShowExecuteError(CommandTooLongText); return 0;
+    case ParseResult::NoCommand: break;
     }
 
     if (CtrlHeldAlone(gSeams.keyState)) return ForSettingsWindow(values);

@@ -85,7 +85,7 @@ bool WasCut(const TaskRun& run, TaskId id, const char* field)
     const TaskSettings& task = run.Tasks.Of(id);
     size_t offset = size_t(field - reinterpret_cast<const char*>(&task));
     for (int32_t i = 0; i < SettingsKeyCount; ++i)
-        if (SettingsKeys[i].Offset == offset) return run.Tasks.CutTextKeys[id] & (1u << i);
+        if (SettingsKeys[i].Offset == offset) return run.Tasks.CutKeysOf(id) & (1u << i);
     return false;
 }
 
@@ -174,7 +174,7 @@ void OpenRecord(TaskRun& run)
 {
     if (!run.Unattended.LogFile[0]) return;
     char path[TextCapacity];
-    if (!ExpandMacros(run.Unattended.LogFile, path, TaskMain, InputsOf(run))) {
+    if (!ExpandMacros(run.Unattended.LogFile, path, TaskId::Main, InputsOf(run))) {
         DebugLine("The run's record (LogFile) is not kept: its path is too long once its macros are expanded.");
         return;
     }
@@ -190,7 +190,7 @@ void OpenRecord(TaskRun& run)
 
 void RunTask(TaskRun& run, TaskId id, const char* caption)
 {
-    run.TaskName = id == TaskPrevious ? "PREVIOUS TASK" : "MAIN TASK";
+    run.TaskName = id == TaskId::Previous ? "PREVIOUS TASK" : "MAIN TASK";
     const TaskSettings& task = run.Tasks.Of(id);
     if (task.CopySource[0] && FlagSet(task.CopyBeforeExecute)) CopyStep(run, id, caption, FlagSet(task.AskCopyBefore));
     if (task.Program[0]) ProgramStep(run, id, caption);
@@ -218,15 +218,15 @@ int32_t RunTasks(const StartupValues& startup)
     DWORD instance = 0;
     const TaskSettings& previous = run.Tasks.Previous;
     if (previous.Program[0] &&
-        ExpandMacros(previous.Program, run.Expanded.ProgramOrSource, TaskPrevious, InputsOf(run)))
+        ExpandMacros(previous.Program, run.Expanded.ProgramOrSource, TaskId::Previous, InputsOf(run)))
         instance = FindInstance(run.Expanded.ProgramOrSource, InstanceMode::Query);
     char number[DecimalCapacity];
     FormatSignedDecimal(int32_t(instance), number);
     (void)TextCopy(run.ProcessIdText, number);
 
     OpenRecord(run);
-    RunTask(run, TaskPrevious, "PREVIOUS TASK: Please confirm");
-    RunTask(run, TaskMain, "MAIN TASK: Please confirm");
+    RunTask(run, TaskId::Previous, "PREVIOUS TASK: Please confirm");
+    RunTask(run, TaskId::Main, "MAIN TASK: Please confirm");
     WriteRecordLine(run.Record, "end");
     return 0;
 }

@@ -36,7 +36,7 @@ extern void (*gReadLocalClock)(SYSTEMTIME* now);
 void ComputeMacroValues(const StartupValues& startup, MacroRun& run);
 
 // Expands every macro of source into output (TextCapacity bytes). task: whose texts give
-// %GITBRANCHNAME% (TaskNone leaves it in place). False when the expanded text did not fit: the
+// %GITBRANCHNAME% (TaskId::None leaves it in place). False when the expanded text did not fit: the
 // caller must not act on output then (it holds the text expanded as far as it fit, for display
 // only).
 [[nodiscard]] bool ExpandMacros(const char* source, char (&output)[TextCapacity], TaskId task,

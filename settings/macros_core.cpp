@@ -64,10 +64,10 @@ void GitBranch(TaskId task, const ExpansionContext& context, char (&branch)[Text
 {
     const TaskSettings* settings = context.Tasks ? &context.Tasks->Of(task) : nullptr;
     char directory[TextCapacity];
-    bool fit = ExpandMacroText(settings ? settings->WorkingDir : "", directory, TaskNone, context);
+    bool fit = ExpandMacroText(settings ? settings->WorkingDir : "", directory, TaskId::None, context);
     bool isWorkingDir = true;
     if (fit && !directory[0]) {
-        fit = ExpandMacroText(settings ? settings->Program : "", directory, TaskNone, context);
+        fit = ExpandMacroText(settings ? settings->Program : "", directory, TaskId::None, context);
         isWorkingDir = false;
     }
     if (fit && !directory[0]) {
@@ -189,7 +189,7 @@ bool ExpandMacroText(const char* source, char (&output)[TextCapacity], TaskId ta
         fit = ReplaceAll(work, MacroNames[id], values.Text[id]);
 
     // The branch is read only when asked for: the HEAD file is read afresh at each expansion.
-    if (fit && task != TaskNone && Contains(work, MacroNames[MacroGitBranchName])) {
+    if (fit && task != TaskId::None && Contains(work, MacroNames[MacroGitBranchName])) {
         char branch[TextCapacity];
         GitBranch(task, context, branch);
         fit = ReplaceAll(work, MacroNames[MacroGitBranchName], branch);

@@ -105,7 +105,7 @@ struct ExpansionContext {
     const TaskRecords* Tasks;
 };
 
-// Expands every macro of source into output. task: whose texts give %GITBRANCHNAME%; TaskNone
+// Expands every macro of source into output. task: whose texts give %GITBRANCHNAME%; TaskId::None
 // leaves it in place. False when the text or one of the values did not fit, or the expanded
 // text holds more than TextUnitLimit UTF-16 units: output then holds the text expanded as far
 // as it fit (past the limit: cut there, ending in "..."), for display only.

@@ -27,13 +27,13 @@ bool IsTrue(const char* text)
 void ReadKey(const IniDocument& document, TaskRecords& tasks, TaskId id, int32_t index)
 {
     const SettingsKey& key = SettingsKeys[index];
-    const char* section = SectionNames[id];
+    const char* section = SectionNames[size_t(id)];
     TaskSettings& task = tasks.Of(id);
     ValueBuffer value;
     IniRead read = ReadIniValue(document, section, key.Name, value);
 
     if (key.Kind == KeyKind::Text) {
-        if (!TextCopy(TextField(task, key), TextCapacity, value) || read.Cut) tasks.CutTextKeys[id] |= 1u << index;
+        if (!TextCopy(TextField(task, key), TextCapacity, value) || read.Cut) tasks.CutKeysOf(id) |= 1u << index;
         return;
     }
     int32_t& number = NumberField(task, key);
@@ -49,7 +49,7 @@ void ReadKey(const IniDocument& document, TaskRecords& tasks, TaskId id, int32_t
     number = ProfileInteger(value, key.ReadDefault);
 }
 
-bool Cut(const TaskRecords& tasks, TaskId id, int32_t index) { return tasks.CutTextKeys[id] & (1u << index); }
+bool Cut(const TaskRecords& tasks, TaskId id, int32_t index) { return tasks.CutKeysOf(id) & (1u << index); }
 
 // The text as it is written: wrapped for the reader, and false when the reader would not give
 // it back whole.
@@ -62,7 +62,7 @@ bool StoredForm(const char* field, char (&text)[TextCapacity])
 bool AllStorable(const TaskRecords& tasks)
 {
     ValueBuffer text;
-    for (TaskId id : {TaskPrevious, TaskMain})
+    for (TaskId id : {TaskId::Previous, TaskId::Main})
         for (int32_t index = 0; index < SettingsKeyCount; ++index) {
             const SettingsKey& key = SettingsKeys[index];
             if (key.Kind != KeyKind::Text || Cut(tasks, id, index)) continue;
@@ -73,8 +73,8 @@ bool AllStorable(const TaskRecords& tasks)
 
 DWORD WriteKeys(IniFile& file, const TaskRecords& tasks)
 {
-    for (TaskId id : {TaskPrevious, TaskMain}) {
-        const char* section = SectionNames[id];
+    for (TaskId id : {TaskId::Previous, TaskId::Main}) {
+        const char* section = SectionNames[size_t(id)];
         const TaskSettings& task = tasks.Of(id);
         for (int32_t index = 0; index < SettingsKeyCount; ++index) {
             const SettingsKey& key = SettingsKeys[index];
@@ -98,8 +98,8 @@ DWORD WriteKeys(IniFile& file, const TaskRecords& tasks)
 
 void ReadSettings(const IniDocument& document, TaskRecords& tasks)
 {
-    for (TaskId id : {TaskPrevious, TaskMain}) {
-        tasks.CutTextKeys[id] = 0;
+    for (TaskId id : {TaskId::Previous, TaskId::Main}) {
+        tasks.CutKeysOf(id) = 0;
         for (int32_t index = 0; index < SettingsKeyCount; ++index) ReadKey(document, tasks, id, index);
     }
 }

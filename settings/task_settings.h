@@ -35,10 +35,10 @@ constexpr bool FlagSet(int32_t stored) { return stored != 0; }
 // as 5).
 constexpr bool FlagIsOne(int32_t stored) { return stored == 1; }
 
-// Which task a text belongs to: the macro expansion and the task sequence pass it. TaskNone
+// Which task a text belongs to: the macro expansion and the task sequence pass it. TaskId::None
 // names no task (an expansion then leaves %GITBRANCHNAME% in place); any value other than
-// TaskNone and TaskPrevious counts as the main task.
-enum TaskId : int32_t { TaskNone = -1, TaskPrevious = 0, TaskMain = 1 };
+// TaskId::None and TaskId::Previous counts as the main task.
+enum class TaskId : int32_t { None = -1, Previous = 0, Main = 1 };
 
 // The two tasks of the settings file as one run or one settings window holds them.
 struct TaskRecords {
@@ -49,6 +49,8 @@ struct TaskRecords {
     // the cut text so the settings window can show it; no step may act on it.
     uint32_t CutTextKeys[2];
 
-    TaskSettings& Of(TaskId task) { return task == TaskPrevious ? Previous : Main; }
-    const TaskSettings& Of(TaskId task) const { return task == TaskPrevious ? Previous : Main; }
+    TaskSettings& Of(TaskId task) { return task == TaskId::Previous ? Previous : Main; }
+    const TaskSettings& Of(TaskId task) const { return task == TaskId::Previous ? Previous : Main; }
+    uint32_t& CutKeysOf(TaskId task) { return CutTextKeys[task == TaskId::Previous ? 0 : 1]; }
+    uint32_t CutKeysOf(TaskId task) const { return CutTextKeys[task == TaskId::Previous ? 0 : 1]; }
 };

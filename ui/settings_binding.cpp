@@ -41,7 +41,7 @@ int32_t UnstorableControl(HWND dialog)
 {
     ControlText text;
     char stored[FieldBytes];
-    for (TaskId id : {TaskPrevious, TaskMain})
+    for (TaskId id : {TaskId::Previous, TaskId::Main})
         for (const SettingsKey& key : SettingsKeys) {
             int control = ControlOfKey(key, id);
             text[0] = L'\0';
@@ -61,7 +61,7 @@ int32_t UnstorableControl(HWND dialog)
 
 void ShowRecords(HWND dialog, const TaskRecords& tasks)
 {
-    for (TaskId id : {TaskPrevious, TaskMain})
+    for (TaskId id : {TaskId::Previous, TaskId::Main})
         for (const SettingsKey& key : SettingsKeys) {
             const TaskSettings& task = tasks.Of(id);
             int control = ControlOfKey(key, id);
@@ -78,7 +78,7 @@ int32_t TakeControls(HWND dialog, TaskRecords& tasks)
 {
     if (int32_t control = UnstorableControl(dialog)) return control;
     ControlText text;
-    for (TaskId id : {TaskPrevious, TaskMain}) {
+    for (TaskId id : {TaskId::Previous, TaskId::Main}) {
         TaskSettings& task = tasks.Of(id);
         for (int32_t index = 0; index < SettingsKeyCount; ++index) {
             const SettingsKey& key = SettingsKeys[index];
@@ -102,7 +102,7 @@ int32_t TakeControls(HWND dialog, TaskRecords& tasks)
             char* field = TextField(task, key);
             // Compared as shown: a text loaded cut, or not UTF-8, stays as the record holds it.
             if (wcscmp(text, WideText(field).Get()) == 0) continue;
-            tasks.CutTextKeys[id] &= ~(1u << index);
+            tasks.CutKeysOf(id) &= ~(1u << index);
             (void)NarrowToUtf8(text, field, FieldBytes);  // fits: checked above
         }
     }

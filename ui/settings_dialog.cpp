@@ -38,8 +38,8 @@ const char FolderPrompt[] = "Please select Target folder";
 const char FileFilter[] = "All files\0*.*\0";  // the literal's own NUL is the second final one
 
 // The task of a control of one of the two groups, and the offset of its group's ids.
-TaskId TaskOfControl(int id) { return id > GroupOffset ? TaskMain : TaskPrevious; }
-int OffsetOf(TaskId task) { return task == TaskPrevious ? 0 : GroupOffset; }
+TaskId TaskOfControl(int id) { return id > GroupOffset ? TaskId::Main : TaskId::Previous; }
+int OffsetOf(TaskId task) { return task == TaskId::Previous ? 0 : GroupOffset; }
 
 int32_t Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED ? 1 : 0; }
 
@@ -119,7 +119,7 @@ void Initialise(HWND dialog, LPARAM parameter)
 
     LoadSettings(startup.SettingsFilePath, state.Tasks);
     ShowRecords(dialog, state.Tasks);
-    for (TaskId id : {TaskPrevious, TaskMain}) {
+    for (TaskId id : {TaskId::Previous, TaskId::Main}) {
         ApplyTermRule(dialog, state.Tasks, id);
         ApplyModifiedRule(dialog, state.Tasks, id);
     }

@@ -280,6 +280,6 @@ static_assert(sizeof KeyControls / sizeof KeyControls[0] == SettingsKeyCount, "o
 uint16_t ControlOfKey(const SettingsKey& key, TaskId task)
 {
     for (const KeyControl& control : KeyControls)
-        if (control.offset == key.Offset) return uint16_t(control.id + (task == TaskPrevious ? 0 : GroupOffset));
+        if (control.offset == key.Offset) return uint16_t(control.id + (task == TaskId::Previous ? 0 : GroupOffset));
     return 0;
 }

@@ -45,13 +45,6 @@ std::string Replace(std::string text, const std::string& name, const std::string
 std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
 std::string NameOf(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
 
-void MakeFolders(const std::string& folder)
-{
-    for (size_t at = folder.find('\\', 3); at != std::string::npos; at = folder.find('\\', at + 1))
-        CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
-    CreateDirectoryA(folder.c_str(), nullptr);
-}
-
 std::string Today()
 {
     SYSTEMTIME now;

@@ -40,13 +40,6 @@ std::string Narrow(const wchar_t* text, UINT codePage = CP_UTF8)
 
 std::wstring Extended(const std::string& path) { return L"\\\\?\\" + Wide(path); }
 
-void MakeFolders(const std::string& path)
-{
-    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
-        CreateDirectoryW(Extended(path.substr(0, at)).c_str(), nullptr);
-    CreateDirectoryW(Extended(path).c_str(), nullptr);
-}
-
 void Put(const std::string& path, const std::string& content)
 {
     MakeFolders(path.substr(0, path.find_last_of('\\')));

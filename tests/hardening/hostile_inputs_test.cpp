@@ -129,8 +129,6 @@ std::vector<std::string> Captions(const RunResult& run)
     return captions;
 }
 
-std::string Section(const std::string& name, const std::string& lines) { return "[" + name + "]\r\n" + lines; }
-
 // A task that copies source to target before its (absent) program step.
 std::string CopyKeys(const std::string& source, const std::string& target, const std::string& more = "")
 {

@@ -52,32 +52,11 @@ template <typename Visit> void Walk(const std::wstring& root, const std::wstring
     FindClose(search);
 }
 
-void RemoveLongTree(const std::wstring& folder)
-{
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring child = folder + L"\\" + name;
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveLongTree(child);
-            else
-                DeleteFileW(child.c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryW(folder.c_str());
-}
-
 }  // namespace
 
 std::wstring LongPath(const std::string& ansi) { return L"\\\\?\\" + Widen(ansi); }
 
-Workspace::~Workspace() { RemoveLongTree(LongPath(Path())); }
+Workspace::~Workspace() { RemoveTree(Utf8(LongPath(Path()))); }
 
 bool Workspace::MakeFolders(const std::string& relative) const
 {

@@ -18,8 +18,6 @@ const std::string Latin = "caf\xC3\xA9";  // café: the ANSI code page of the te
 
 bool MakeFolder(const std::string& path) { return CreateDirectoryW(Utf16(path).c_str(), nullptr) != FALSE; }
 
-std::string Section(const std::string& name, const std::string& body) { return "[" + name + "]\r\n" + body; }
-
 // A copy of everything in source to target, before the task's program.
 std::string CopyKeys(const std::string& source, const std::string& target)
 {

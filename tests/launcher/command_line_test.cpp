@@ -84,39 +84,39 @@ TEST(CommandLine, ProgramOptionsAndJoinedParameters)
         const char* parameters;
         int32_t term, unhide, timeout, show;
     } cases[] = {
-        {"notepad readme.txt", Command, "notepad", "readme.txt", 0, 0, 0, 0},
-        {"\"C:\\Program Files\\App\\app.exe\" \"a b\" c", Command, "C:\\Program Files\\App\\app.exe", "a b c", 0, 0, 0,
-         0},
-        {"notepad a,b", Command, "notepad", "a b", 0, 0, 0, 0},
-        {"notepad TERM", Command, "notepad", "", 2, 0, 0, 0},
-        {"notepad term timeout=30 Show=True", Command, "notepad", "", 2, 0, 30, 1},
-        {"notepad TERM readme.txt", Command, "notepad", "TERM readme.txt", 0, 0, 0, 0},
-        {"notepad TIMEOUT=abc", Command, "notepad", "", 0, 0, 0, 0},
-        {"notepad TIMEOUT=x5y", Command, "notepad", "", 0, 0, 5, 0},
-        {"notepad TIMEOUT:30", Command, "notepad", "", 0, 0, 30, 0},
-        {"notepad TIMEOUT=30s", Command, "notepad", "", 0, 0, 30, 0},
-        {"notepad TIMEOUT=", Command, "notepad", "", 0, 0, 0, 0},
-        {"notepad TIMEOUT", Command, "notepad", "", 0, 0, 0, 0},
-        {"notepad SHOW=3", Command, "notepad", "", 0, 0, 0, 3},
-        {"notepad SHOW=yes", Command, "notepad", "", 0, 0, 0, 0},
-        {"notepad SHOW=12", Command, "notepad", "", 0, 0, 0, 1},
-        {"notepad SHOW=FALSE", Command, "notepad", "", 0, 0, 0, 0},
-        {"notepad SHOW=", Command, "notepad", "", 0, 0, 0, 0},
-        {"notepad SHOWN", Command, "notepad", "", 0, 0, 0, 0},  // SHOW with nothing in the value
-        {"notepad x UNHIDE", Command, "notepad", "x", 0, 2, 0, 0},
-        {"notepad x TIMEOUT=5 y TIMEOUT=7", Command, "notepad", "x TIMEOUT=5 y", 0, 0, 7, 0},
-        {"notepad TIMEOUT=5 TIMEOUT=7", Command, "notepad", "", 0, 0, 5, 0},  // nearer the start wins
-        {"notepad SHOW=1 SHOW=0", Command, "notepad", "", 0, 0, 0, 1},
-        {"/?", NoCommand, "/?", "", 0, 0, 0, 0},
-        {"-?", NoCommand, "-?", "", 0, 0, 0, 0},
-        {"? x", NoCommand, "?", "", 0, 0, 0, 0},
-        {"", NoCommand, "", "", 0, 0, 0, 0},
-        {"\"\" notepad", NoCommand, "", "", 0, 0, 0, 0},
-        {"TERM", Command, "TERM", "", 0, 0, 0, 0},            // a single argument is the program
-        {"TERM TIMEOUT=5", Command, "TERM", "", 2, 0, 5, 0},  // every argument an option
-        {"notepad \"\" readme.txt", Command, "notepad", "", 0, 0, 0, 0},
-        {"notepad a \"\" TERM", Command, "notepad", "a", 0, 0, 0, 0},
-        {"notepad \"unclosed TERM", Command, "notepad", "unclosed TERM", 0, 0, 0, 0},
+        {"notepad readme.txt", ParseResult::Command, "notepad", "readme.txt", 0, 0, 0, 0},
+        {"\"C:\\Program Files\\App\\app.exe\" \"a b\" c", ParseResult::Command, "C:\\Program Files\\App\\app.exe",
+         "a b c", 0, 0, 0, 0},
+        {"notepad a,b", ParseResult::Command, "notepad", "a b", 0, 0, 0, 0},
+        {"notepad TERM", ParseResult::Command, "notepad", "", 2, 0, 0, 0},
+        {"notepad term timeout=30 Show=True", ParseResult::Command, "notepad", "", 2, 0, 30, 1},
+        {"notepad TERM readme.txt", ParseResult::Command, "notepad", "TERM readme.txt", 0, 0, 0, 0},
+        {"notepad TIMEOUT=abc", ParseResult::Command, "notepad", "", 0, 0, 0, 0},
+        {"notepad TIMEOUT=x5y", ParseResult::Command, "notepad", "", 0, 0, 5, 0},
+        {"notepad TIMEOUT:30", ParseResult::Command, "notepad", "", 0, 0, 30, 0},
+        {"notepad TIMEOUT=30s", ParseResult::Command, "notepad", "", 0, 0, 30, 0},
+        {"notepad TIMEOUT=", ParseResult::Command, "notepad", "", 0, 0, 0, 0},
+        {"notepad TIMEOUT", ParseResult::Command, "notepad", "", 0, 0, 0, 0},
+        {"notepad SHOW=3", ParseResult::Command, "notepad", "", 0, 0, 0, 3},
+        {"notepad SHOW=yes", ParseResult::Command, "notepad", "", 0, 0, 0, 0},
+        {"notepad SHOW=12", ParseResult::Command, "notepad", "", 0, 0, 0, 1},
+        {"notepad SHOW=FALSE", ParseResult::Command, "notepad", "", 0, 0, 0, 0},
+        {"notepad SHOW=", ParseResult::Command, "notepad", "", 0, 0, 0, 0},
+        {"notepad SHOWN", ParseResult::Command, "notepad", "", 0, 0, 0, 0},  // SHOW with nothing in the value
+        {"notepad x UNHIDE", ParseResult::Command, "notepad", "x", 0, 2, 0, 0},
+        {"notepad x TIMEOUT=5 y TIMEOUT=7", ParseResult::Command, "notepad", "x TIMEOUT=5 y", 0, 0, 7, 0},
+        {"notepad TIMEOUT=5 TIMEOUT=7", ParseResult::Command, "notepad", "", 0, 0, 5, 0},  // nearer the start wins
+        {"notepad SHOW=1 SHOW=0", ParseResult::Command, "notepad", "", 0, 0, 0, 1},
+        {"/?", ParseResult::NoCommand, "/?", "", 0, 0, 0, 0},
+        {"-?", ParseResult::NoCommand, "-?", "", 0, 0, 0, 0},
+        {"? x", ParseResult::NoCommand, "?", "", 0, 0, 0, 0},
+        {"", ParseResult::NoCommand, "", "", 0, 0, 0, 0},
+        {"\"\" notepad", ParseResult::NoCommand, "", "", 0, 0, 0, 0},
+        {"TERM", ParseResult::Command, "TERM", "", 0, 0, 0, 0},            // a single argument is the program
+        {"TERM TIMEOUT=5", ParseResult::Command, "TERM", "", 2, 0, 5, 0},  // every argument an option
+        {"notepad \"\" readme.txt", ParseResult::Command, "notepad", "", 0, 0, 0, 0},
+        {"notepad a \"\" TERM", ParseResult::Command, "notepad", "a", 0, 0, 0, 0},
+        {"notepad \"unclosed TERM", ParseResult::Command, "notepad", "unclosed TERM", 0, 0, 0, 0},
     };
     for (const Case& c : cases) {
         Parsed p = Parse(c.line);
@@ -147,10 +147,10 @@ TEST(CommandLine, TimeoutPastTheWaitSaturates)
 
 TEST(CommandLine, TooLongProgramOrParametersAreNeverHandedOnCut)
 {
-    EXPECT_EQ(Parse(std::string(4095, 'p')).result, Command);
-    EXPECT_EQ(Parse(std::string(4096, 'p')).result, CommandTooLong);
-    EXPECT_EQ(Parse("notepad " + std::string(4095, 'a')).result, Command);
-    EXPECT_EQ(Parse("notepad " + std::string(4096, 'a')).result, CommandTooLong);
+    EXPECT_EQ(Parse(std::string(4095, 'p')).result, ParseResult::Command);
+    EXPECT_EQ(Parse(std::string(4096, 'p')).result, ParseResult::CommandTooLong);
+    EXPECT_EQ(Parse("notepad " + std::string(4095, 'a')).result, ParseResult::Command);
+    EXPECT_EQ(Parse("notepad " + std::string(4096, 'a')).result, ParseResult::CommandTooLong);
     // The limit counts UTF-16 units: a Greek letter is one (two bytes of UTF-8), a character
     // outside the Basic Multilingual Plane two (four bytes).
     auto repeat = [](const char* character, size_t count) {
@@ -160,16 +160,16 @@ TEST(CommandLine, TooLongProgramOrParametersAreNeverHandedOnCut)
     };
     const char* omega = "\xCE\xA9";
     const char* clef = "\xF0\x9D\x84\x9E";
-    EXPECT_EQ(Parse(repeat(omega, 4095)).result, Command);
-    EXPECT_EQ(Parse(repeat(omega, 4096)).result, CommandTooLong);
-    EXPECT_EQ(Parse("notepad " + repeat(clef, 2047) + "x").result, Command);
-    EXPECT_EQ(Parse("notepad " + repeat(clef, 2048)).result, CommandTooLong);
+    EXPECT_EQ(Parse(repeat(omega, 4095)).result, ParseResult::Command);
+    EXPECT_EQ(Parse(repeat(omega, 4096)).result, ParseResult::CommandTooLong);
+    EXPECT_EQ(Parse("notepad " + repeat(clef, 2047) + "x").result, ParseResult::Command);
+    EXPECT_EQ(Parse("notepad " + repeat(clef, 2048)).result, ParseResult::CommandTooLong);
     // Two parameters that fit alone but not joined with their blank.
     Parsed p = Parse("notepad " + std::string(2047, 'a') + " " + std::string(2048, 'b'));
-    EXPECT_EQ(p.result, CommandTooLong);
+    EXPECT_EQ(p.result, ParseResult::CommandTooLong);
     EXPECT_EQ(p.parameters, "");
     // A help request is recognised however long the line.
-    EXPECT_EQ(Parse("/?" + std::string(5000, 'x')).result, NoCommand);
+    EXPECT_EQ(Parse("/?" + std::string(5000, 'x')).result, ParseResult::NoCommand);
 }
 
 TEST(CommandLine, ThePlatformsLongestLineParsesInLinearTime)
@@ -179,7 +179,7 @@ TEST(CommandLine, ThePlatformsLongestLineParsesInLinearTime)
     while (many.size() < 32000) many += "a,";
     many += "TIMEOUT=9";
     Parsed p = Parse(many);
-    EXPECT_EQ(p.result, CommandTooLong);  // the joined text exceeds 4095 characters
+    EXPECT_EQ(p.result, ParseResult::CommandTooLong);  // the joined text exceeds 4095 characters
     EXPECT_EQ(p.task.Timeout, 9);
 }
 

@@ -20,8 +20,6 @@ RunResult RunWithIni(const TempFolder& folder, const std::string& ini, std::vect
     return RunStowlet(options);
 }
 
-std::string Section(const std::string& name, const std::string& body) { return "[" + name + "]\r\n" + body; }
-
 }  // namespace
 
 TEST(TaskSequence, ExecutePromptsCaptionsAndOpenings)

@@ -11,8 +11,6 @@
 
 namespace {
 
-std::string Section(const std::string& name, const std::string& body) { return "[" + name + "]\r\n" + body; }
-
 bool AnyLineHas(const RunResult& run, const std::string& part)
 {
     for (const std::string& line : run.debugLines)

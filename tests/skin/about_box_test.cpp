@@ -13,6 +13,7 @@
 #include "launcher/startup.h"
 #include "skin/texture.h"
 #include "support/boxes.h"
+#include "support/support.h"
 #include "ui/about_box.h"
 #include "ui/file_version.h"
 
@@ -32,21 +33,7 @@ std::string ClassName(HWND window)
     return name;
 }
 
-BOOL CALLBACK TakeAboutBox(HWND window, LPARAM result)
-{
-    if (ClassName(window) == "#32770" && TextOf(window).rfind("About Stowlet", 0) == 0 && IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(result) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindAboutBox()
-{
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), TakeAboutBox, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
+HWND FindAboutBox() { return ThreadWindow(GetCurrentThreadId(), "#32770", "About Stowlet"); }
 
 // Opens the About box over owner and calls step for it on every tick of a thread timer, inside
 // the box's own modal loop, until step returns false or the box has closed. A box still open

@@ -83,12 +83,12 @@ std::string BuiltProgram(const char* name)
     return self.substr(0, self.find_last_of('\\') + 1) + name;
 }
 
-TempFolder::TempFolder()
+TempFolder::TempFolder(const std::string& parent)
 {
     static std::atomic<unsigned> counter;
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    std::string base = Utf8(temp);
+    std::string base = parent.empty() ? Utf8(temp) : parent;
     if (!base.empty() && base.back() == '\\') base.pop_back();
     for (;;) {
         path_ = base + "\\stowlet-test-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++) +
@@ -99,25 +99,81 @@ TempFolder::TempFolder()
 
 TempFolder::~TempFolder() { RemoveTree(path_); }
 
-void RemoveTree(const std::string& path)
+namespace {
+
+// The path as the wide calls take it at any length: a plain absolute path gets the \\?\ form,
+// which the system takes as it stands (no "/", "." or doubled separators to tidy).
+std::wstring AnyLength(std::string path)
+{
+    while (path.size() > 3 && path.back() == '\\') path.pop_back();
+    const bool plain = path.size() > 2 && path[1] == ':' && path[2] == '\\' &&
+                       path.find_first_of('/') == std::string::npos && path.find("\\\\") == std::string::npos &&
+                       path.find("\\.") == std::string::npos;
+    return plain ? L"\\\\?\\" + Utf16(path) : Utf16(path);
+}
+
+void RemoveTreeAt(const std::wstring& folder)
 {
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(Utf16(path + "\\*").c_str(), &found);
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = Utf8(found.cFileName);
-            if (name == "." || name == "..") continue;
-            std::wstring child = Utf16(path + "\\" + name);
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring child = folder + L"\\" + name;
             SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path + "\\" + name);
+                RemoveTreeAt(child);
             else
                 DeleteFileW(child.c_str());
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    SetFileAttributesW(Utf16(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryW(Utf16(path).c_str());
+    SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace
+
+void RemoveTree(const std::string& path) { RemoveTreeAt(AnyLength(path)); }
+
+void MakeFolders(const std::string& path)
+{
+    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+        CreateDirectoryW(AnyLength(path.substr(0, at)).c_str(), nullptr);
+    CreateDirectoryW(AnyLength(path).c_str(), nullptr);
+}
+
+std::string Section(const std::string& name, const std::string& lines) { return "[" + name + "]\r\n" + lines; }
+
+namespace {
+
+struct WindowSearch {
+    const char* className;
+    const char* captionStart;
+    HWND found;
+};
+
+BOOL CALLBACK TakeWindow(HWND window, LPARAM parameter)
+{
+    auto& search = *reinterpret_cast<WindowSearch*>(parameter);
+    char name[64] = {}, caption[256] = {};
+    GetClassNameA(window, name, sizeof name);
+    GetWindowTextA(window, caption, sizeof caption);
+    if (!IsWindowVisible(window) || lstrcmpA(name, search.className) != 0 ||
+        std::string(caption).rfind(search.captionStart, 0) != 0)
+        return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND ThreadWindow(DWORD thread, const char* className, const char* captionStart)
+{
+    WindowSearch search = {className, captionStart, nullptr};
+    EnumThreadWindows(thread, TakeWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& content)

@@ -19,11 +19,11 @@ std::string DecodeFile(const std::string& bytes, FileEncoding encoding);
 // Full path of a program built beside the running test program (all exes share one folder).
 std::string BuiltProgram(const char* name);
 
-// A fresh, uniquely named folder under the system's temporary folder, removed with all its
-// contents when the object goes away.
+// A fresh, uniquely named folder under the system's temporary folder (or under parent),
+// removed with all its contents when the object goes away.
 class TempFolder {
 public:
-    TempFolder();
+    explicit TempFolder(const std::string& parent = "");
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -39,5 +39,15 @@ bool WriteWholeFile(const std::string& path, const std::string& content);
 // Empty when the file cannot be read.
 std::string ReadWholeFile(const std::string& path);
 bool FileExists(const std::string& path);
-// Removes a folder and everything below it.
+// Removes a folder and everything below it, at any depth (paths past 259 characters too).
 void RemoveTree(const std::string& path);
+// Makes the folder and every missing folder above it (an absolute path of any length).
+void MakeFolders(const std::string& path);
+
+// A settings file's section: "[name]" and its lines (each ending in CR LF).
+std::string Section(const std::string& name, const std::string& lines);
+
+struct HWND__;
+// The first visible window of the thread of that class whose caption begins with captionStart
+// (a dialog box: "#32770"); null when there is none.
+HWND__* ThreadWindow(unsigned long thread, const char* className, const char* captionStart);

@@ -83,10 +83,10 @@ protected:
             return item.hItem && SendMessageA(tree, TVM_GETITEMA, 0, LPARAM(&item)) && name == text;
         };
         // Each request expands the tree anew: under load a request repeated too often can keep
-        // restarting that work, so one is given a second to land before the next.
-        for (DWORD start = GetTickCount(); GetTickCount() - start < 15000;) {
+        // restarting that work, so each is given twice as long as the one before to land.
+        for (DWORD start = GetTickCount(), wait = 1000; GetTickCount() - start < 30000; wait *= 2) {
             SendMessageA(browser, SetSelection, TRUE, LPARAM(path.c_str()));
-            for (DWORD asked = GetTickCount(); GetTickCount() - asked < 1000; Sleep(20))
+            for (DWORD asked = GetTickCount(); GetTickCount() - asked < wait; Sleep(20))
                 if (selected()) return true;
         }
         return false;
@@ -110,7 +110,9 @@ protected:
         EXPECT_TRUE(WaitGone(browser));
     }
 
-    TempFolder folder;
+    // Outside the temporary folder, where other tests make and remove folders all the time: the
+    // browser's tree follows every change there and may never settle on the choice.
+    TempFolder folder{"C:\\"};
     std::string file;
 };
 

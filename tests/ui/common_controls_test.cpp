@@ -58,20 +58,10 @@ bool AnswersIdealSize(HWND button)
 HWND AboutBox;
 bool AboutOkAnswered;
 
-BOOL CALLBACK TakeDialog(HWND window, LPARAM)
-{
-    char name[16] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (lstrcmpA(name, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
-    AboutBox = window;
-    return FALSE;
-}
-
 void CALLBACK LookAtAbout(HWND, UINT, UINT_PTR, DWORD)
 {
     static int ticks;
-    AboutBox = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), TakeDialog, 0);
+    AboutBox = ThreadWindow(GetCurrentThreadId(), "#32770", "");
     if (AboutBox) AboutOkAnswered = AnswersIdealSize(GetDlgItem(AboutBox, AboutOkId));
     if (AboutBox || ++ticks > 300) {
         HWND box = AboutBox;

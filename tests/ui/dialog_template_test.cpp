@@ -39,7 +39,17 @@ TEST(DialogTemplate, SettingsHeaderCarriesStyleSizeFontAndCaption)
     // The reader consumed exactly what the builder wrote: no stray or missing byte.
     EXPECT_EQ(t.end, used);
     EXPECT_LT(used, SettingsTemplateCapacity);
-    EXPECT_EQ(used, 3916u);  // counted by hand from the layout: the whole template, nothing more
+    // The size the documented DLGTEMPLATE layout gives for what was read: a header of two
+    // DWORDs and five WORDs, menu and class as one WORD each, caption, point size, typeface;
+    // then per control, from a DWORD boundary, two DWORDs and five WORDs, the class as an
+    // atom (0xFFFF and a WORD) or a name, the text and the creation-data WORD. Strings are
+    // UTF-16 with their terminating zero.
+    auto stringBytes = [](const std::string& text) { return (text.size() + 1) * 2; };
+    size_t expected = 18 + 2 + 2 + stringBytes(t.caption) + 2 + stringBytes(t.font);
+    for (const ReadControl& c : t.controls)
+        expected = ((expected + 3) & ~size_t(3)) + 18 + (c.className.empty() ? 4 : stringBytes(c.className)) +
+                   stringBytes(c.text) + 2;
+    EXPECT_EQ(used, expected);
 }
 
 TEST(DialogTemplate, EveryControlStartsOnADwordBoundaryWithNoCreationData)

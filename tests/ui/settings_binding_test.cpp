@@ -40,7 +40,7 @@ public:
     {
         // Unicode windows, as the settings window's are.
         window_ = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
-        for (TaskId id : {TaskPrevious, TaskMain})
+        for (TaskId id : {TaskId::Previous, TaskId::Main})
             for (const SettingsKey& key : SettingsKeys) {
                 bool box = key.Kind == KeyKind::Flag || key.Kind == KeyKind::Show;
                 CreateWindowExW(0, box ? L"BUTTON" : L"EDIT", L"", WS_CHILD | (box ? BS_AUTOCHECKBOX : ES_AUTOHSCROLL),
@@ -82,20 +82,20 @@ TEST(SettingsBinding, ShowsTheRecordsInTheirControls)
                                "[PREVIOUS]\nProgram=notepad\nShow=TRUE\nCopySubFolders=0\n"
                                "[OPTIONS]\nTimeout=45\nCopyModifiedFilesMinute=-3\n"));
     ControlWindow window;
-    window.Check(TaskPrevious, "CopySubFolders", true);
-    window.SetText(TaskMain, "Program", "stale");
+    window.Check(TaskId::Previous, "CopySubFolders", true);
+    window.SetText(TaskId::Main, "Program", "stale");
     LoadSettings(path.c_str(), Records);
     ShowRecords(window.Get(), Records);
-    EXPECT_EQ(window.GetText(TaskPrevious, "Program"), "notepad");
-    EXPECT_EQ(window.GetText(TaskMain, "Program"), "");
-    EXPECT_TRUE(window.Checked(TaskPrevious, "Show"));
-    EXPECT_FALSE(window.Checked(TaskPrevious, "CopySubFolders"));
-    EXPECT_TRUE(window.Checked(TaskPrevious, "CopyOverwrite"));  // absent: default 1
-    EXPECT_FALSE(window.Checked(TaskMain, "Term"));
+    EXPECT_EQ(window.GetText(TaskId::Previous, "Program"), "notepad");
+    EXPECT_EQ(window.GetText(TaskId::Main, "Program"), "");
+    EXPECT_TRUE(window.Checked(TaskId::Previous, "Show"));
+    EXPECT_FALSE(window.Checked(TaskId::Previous, "CopySubFolders"));
+    EXPECT_TRUE(window.Checked(TaskId::Previous, "CopyOverwrite"));  // absent: default 1
+    EXPECT_FALSE(window.Checked(TaskId::Main, "Term"));
     // The dialog's own id of the main task's time-out.
     EXPECT_EQ(GetDlgItemInt(window.Get(), 79, nullptr, FALSE), 45u);
-    EXPECT_EQ(window.GetText(TaskPrevious, "Timeout"), "0");
-    EXPECT_EQ(window.GetText(TaskMain, "CopyModifiedFilesMinute"), "4294967293");  // numbers shown unsigned
+    EXPECT_EQ(window.GetText(TaskId::Previous, "Timeout"), "0");
+    EXPECT_EQ(window.GetText(TaskId::Main, "CopyModifiedFilesMinute"), "4294967293");  // numbers shown unsigned
 }
 
 // What the controls show goes into the records; a control left as shown keeps the stored value.
@@ -103,34 +103,34 @@ TEST(SettingsBinding, TakesTheControlsAndKeepsWhatWasLeftAlone)
 {
     ControlWindow window;
     std::memset(&Records, 0, sizeof Records);
-    Number(TaskPrevious, "Show") = 5;
-    Number(TaskPrevious, "Term") = -3;
-    Number(TaskPrevious, "Unhide") = 7;
-    Number(TaskMain, "Timeout") = -1;
-    Number(TaskMain, "CopyModifiedFilesHour") = 4;
+    Number(TaskId::Previous, "Show") = 5;
+    Number(TaskId::Previous, "Term") = -3;
+    Number(TaskId::Previous, "Unhide") = 7;
+    Number(TaskId::Main, "Timeout") = -1;
+    Number(TaskId::Main, "CopyModifiedFilesHour") = 4;
     std::strcpy(Records.Main.Parameters, "cut");
     std::strcpy(Records.Main.WorkingDir, "cut too");
-    Records.CutTextKeys[TaskMain] = (1u << 5) | (1u << 6);
+    Records.CutKeysOf(TaskId::Main) = (1u << 5) | (1u << 6);
     ShowRecords(window.Get(), Records);
 
-    window.Check(TaskPrevious, "Unhide", false);
-    window.Check(TaskMain, "AskCopy", true);
-    window.SetText(TaskMain, "CopyModifiedFilesHour", "abc");  // read as the file would read it
-    window.SetText(TaskMain, "CopyModifiedFilesMinute", "12");
-    window.SetText(TaskMain, "WorkingDir", "C:\\Ελληνικά");
-    window.SetText(TaskPrevious, "Program", "\"C:\\My Tools\\app.exe\"");
+    window.Check(TaskId::Previous, "Unhide", false);
+    window.Check(TaskId::Main, "AskCopy", true);
+    window.SetText(TaskId::Main, "CopyModifiedFilesHour", "abc");  // read as the file would read it
+    window.SetText(TaskId::Main, "CopyModifiedFilesMinute", "12");
+    window.SetText(TaskId::Main, "WorkingDir", "C:\\Ελληνικά");
+    window.SetText(TaskId::Previous, "Program", "\"C:\\My Tools\\app.exe\"");
     ASSERT_EQ(TakeControls(window.Get(), Records), 0);
 
-    EXPECT_EQ(Number(TaskPrevious, "Show"), 5);
-    EXPECT_EQ(Number(TaskPrevious, "Term"), -3);
-    EXPECT_EQ(Number(TaskPrevious, "Unhide"), 0);
-    EXPECT_EQ(Number(TaskMain, "AskCopy"), 1);
-    EXPECT_EQ(Number(TaskMain, "Timeout"), -1);
-    EXPECT_EQ(Number(TaskMain, "CopyModifiedFilesHour"), 0);
-    EXPECT_EQ(Number(TaskMain, "CopyModifiedFilesMinute"), 12);
+    EXPECT_EQ(Number(TaskId::Previous, "Show"), 5);
+    EXPECT_EQ(Number(TaskId::Previous, "Term"), -3);
+    EXPECT_EQ(Number(TaskId::Previous, "Unhide"), 0);
+    EXPECT_EQ(Number(TaskId::Main, "AskCopy"), 1);
+    EXPECT_EQ(Number(TaskId::Main, "Timeout"), -1);
+    EXPECT_EQ(Number(TaskId::Main, "CopyModifiedFilesHour"), 0);
+    EXPECT_EQ(Number(TaskId::Main, "CopyModifiedFilesMinute"), 12);
     EXPECT_STREQ(Records.Previous.Program, "\"C:\\My Tools\\app.exe\"");
     EXPECT_STREQ(Records.Main.WorkingDir, "C:\\Ελληνικά");
-    EXPECT_EQ(Records.CutTextKeys[TaskMain], 1u << 5);  // Parameters left as loaded stays cut
+    EXPECT_EQ(Records.CutKeysOf(TaskId::Main), 1u << 5);  // Parameters left as loaded stays cut
 }
 
 TEST(SettingsBinding, RefusesWhatCannotBeStoredAsTyped)
@@ -142,11 +142,11 @@ TEST(SettingsBinding, RefusesWhatCannotBeStoredAsTyped)
         const char* key;
         std::string text;
     } cases[] = {
-        {"wrapped form too long", TaskMain, "Program", "\"" + std::string(TextCapacity - 4, 'x') + "\""},
-        {"text longer than its field", TaskPrevious, "Parameters", std::string(TextCapacity, 'y')},
-        {"number longer than its field", TaskMain, "Timeout", std::string(PathCapacity, '9')},
+        {"wrapped form too long", TaskId::Main, "Program", "\"" + std::string(TextCapacity - 4, 'x') + "\""},
+        {"text longer than its field", TaskId::Previous, "Parameters", std::string(TextCapacity, 'y')},
+        {"number longer than its field", TaskId::Main, "Timeout", std::string(PathCapacity, '9')},
         // 4096 UTF-16 units, one more than a field takes, whatever its bytes.
-        {"Greek text longer than its field", TaskMain, "CopyTarget", Repeat("Ω", TextCapacity)},
+        {"Greek text longer than its field", TaskId::Main, "CopyTarget", Repeat("Ω", TextCapacity)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

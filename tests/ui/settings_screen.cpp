@@ -7,15 +7,12 @@
 #include <cstdio>
 #include <string>
 
-#include "common/text.h"
-#include "launcher/startup.h"
 #include "settings_window_of.h"
+#include "support/screen_main.h"
 #include "support/window_picture.h"
-#include "ui/settings_dialog.h"
 
 namespace {
 
-std::string OutFolder;
 int State = 0;
 int Ticks = 0;
 int Failures = 0;
@@ -30,7 +27,9 @@ void SetControlKey(bool down)
 }
 
 // Runs on the window's thread, also from inside the menu's own loop.
-void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD)
+}  // namespace
+
+void CALLBACK OnScreenTick(HWND, UINT, UINT_PTR, DWORD)
 {
     if (++Ticks > 300) ExitProcess(2);
     HWND settings = SettingsWindowOfThread(GetCurrentThreadId());
@@ -56,7 +55,7 @@ void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD)
         GetWindowRect(Menu, &menu);
         UnionRect(&both, &window, &menu);
         const HWND windows[] = {settings, Menu};
-        if (!WriteWindowsBitmap(both, windows, 2, OutFolder + "\\settings-window.bmp")) ++Failures;
+        if (!WriteWindowsBitmap(both, windows, 2, ScreenFolder + "\\settings-window.bmp")) ++Failures;
         PostMessageA(settings, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
         State = 3;
     } else if (State == 4) {
@@ -65,20 +64,4 @@ void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD)
     }
 }
 
-}  // namespace
-
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
-{
-    OutFolder = commandLine;
-    if (OutFolder.empty()) return 1;
-    static StartupValues startup;
-    ComputeStartupValues(startup);
-    // The sample settings file of the zip, which scripts/screenshots.sh puts there: the pictures
-    // show settings a reader can try.
-    const std::string ini = OutFolder + "\\Stowlet.ini";
-    if (!TextCopy(startup.SettingsFilePath, ini.c_str())) return 1;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 150, OnTick);
-    RunSettingsDialog(startup);
-    KillTimer(nullptr, timer);
-    return Failures || State != 5 ? 1 : 0;
-}
+bool ScreensTaken() { return Failures == 0 && State == 5; }

@@ -407,7 +407,7 @@ TEST_F(SettingsWindowTest, SaveOntoAFileThatCannotBeWrittenShowsTheErrorAndKeeps
     BoxWatcher boxes(GetCurrentProcessId(), {IDOK}, false);
     session.Click(82);
     bool shown = boxes.WaitFor(1, 0, 10000);
-    ASSERT_TRUE(session.Settle());
+    ASSERT_TRUE(session.SettleAfterBoxes());
     boxes.Stop();
     CloseHandle(held);
     ASSERT_TRUE(shown);
@@ -481,7 +481,7 @@ TEST_F(SettingsWindowTest, ATextTooLongToStoreIsReportedWithItsFieldAndNothingIs
     BoxWatcher boxes(GetCurrentProcessId(), {IDOK}, false);
     session.Click(82);
     bool shown = boxes.WaitFor(1, 0, 10000);
-    ASSERT_TRUE(session.Settle());
+    ASSERT_TRUE(session.SettleAfterBoxes());
     boxes.Stop();
     ASSERT_TRUE(shown);
     BoxSeen box = boxes.Boxes()[0];
@@ -543,7 +543,7 @@ TEST_F(SettingsWindowTest, TheSettingsPathInAnyAlphabetShowsInTheCaptionAndTheSa
     BoxWatcher boxes(GetCurrentProcessId(), {IDOK}, false);
     session.Click(82);
     bool shown = boxes.WaitFor(1, 0, 10000);
-    ASSERT_TRUE(session.Settle());
+    ASSERT_TRUE(session.SettleAfterBoxes());
     boxes.Stop();
     ASSERT_TRUE(shown);
     BoxSeen box = boxes.Boxes()[0];

@@ -132,6 +132,39 @@ bool WindowSession::Settle(DWORD timeoutMs)
     return settled;
 }
 
+namespace {
+
+struct BoxSearch {
+    HWND window;  // the settings window, which is a dialog too
+    bool found;
+};
+
+BOOL CALLBACK NoteBox(HWND window, LPARAM parameter)
+{
+    auto& search = *reinterpret_cast<BoxSearch*>(parameter);
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (window == search.window || lstrcmpA(name, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+    search.found = true;
+    return FALSE;
+}
+
+}  // namespace
+
+bool WindowSession::SettleAfterBoxes(DWORD timeoutMs)
+{
+    const DWORD thread = GetWindowThreadProcessId(window_, nullptr);
+    const DWORD start = GetTickCount();
+    // Each round trip lets the thread handle what the box's closing queued.
+    while (Settle(timeoutMs)) {
+        BoxSearch search = {window_, false};
+        EnumThreadWindows(thread, NoteBox, reinterpret_cast<LPARAM>(&search));
+        if (!search.found) return true;
+        if (GetTickCount() - start > timeoutMs) return false;
+    }
+    return false;
+}
+
 bool WindowSession::WaitClosed(DWORD timeoutMs) { return WaitForSingleObject(closed_, timeoutMs) == WAIT_OBJECT_0; }
 
 std::string WindowSession::Text(int id) const { return WindowText(Item(id)); }

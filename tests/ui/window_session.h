@@ -39,6 +39,9 @@ public:
     void PostUi(std::function<void()> fn);
     // Waits until everything queued on the window's thread before this call was handled.
     bool Settle(DWORD timeoutMs = 10000);
+    // Settles once no box of the window's thread is left open: a call queued while a box is up
+    // runs inside the box's own loop, before the window's code after the box.
+    bool SettleAfterBoxes(DWORD timeoutMs = 10000);
     // Waits until the window has closed and RunSettingsDialog returned.
     bool WaitClosed(DWORD timeoutMs = 10000);
     bool Closed() const { return WaitForSingleObject(closed_, 0) == WAIT_OBJECT_0; }
