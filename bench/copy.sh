@@ -7,6 +7,7 @@
 #   bench/copy.sh [RUNS]               (default 2; builds into build/bench-copy-<preset>)
 #   BENCH_PRESET=win32 bench/copy.sh   the product's 32-bit build
 #   BENCH_SCALE=0.2 bench/copy.sh      fewer files, for a quick look
+#   BENCH_MODES="small mixed" bench/copy.sh 9   only those modes, more rounds of them
 # The 64-bit build is the default: this Wine runs 32-bit code several times slower, which
 # buries the file system's work under the emulation's.
 set -eu
@@ -118,22 +119,24 @@ run_mode() {
 
 cd "$work"
 mkdir -p "$work/empty"
-modes="small big mixed mixed-filtered mixed-nogit folders names"
+modes=${BENCH_MODES:-small big mixed mixed-filtered mixed-nogit folders names}
+# wanted <mode>: whether this run measures the mode.
+wanted() { case " $modes " in *" $1 "*) return 0 ;; *) return 1 ;; esac; }
 # The machine may be shared: its load is shown with the results.
 load="start: $(uptime)"
 n=0
 while [ "$n" -lt "$runs" ]; do
     run_mode empty "$work/empty" 0 0 exe driver walker xcopy   # start-up and end alone
-    run_mode small "$trees/small" 0 0 exe driver walker xcopy
-    run_mode big "$trees/big" 0 0 exe walker xcopy
-    run_mode mixed "$trees/mixed" 0 0 exe walker
+    ! wanted small || run_mode small "$trees/small" 0 0 exe driver walker xcopy
+    ! wanted big || run_mode big "$trees/big" 0 0 exe walker xcopy
+    ! wanted mixed || run_mode mixed "$trees/mixed" 0 0 exe walker
     # CopyFiles alone on the large tree once: its memory, against the small tree's.
-    if [ "$n" = 0 ]; then run_mode mixed "$trees/mixed" 0 0 driver; fi
-    run_mode mixed-filtered "$trees/mixed" 1440 0 exe walker   # files written within the last day
-    run_mode mixed-nogit "$trees/mixed" 0 1 exe walker         # ".git" skipped
-    run_mode folders "$trees/folders" 0 0 exe walker xcopy     # many small folders
+    if [ "$n" = 0 ] && wanted mixed; then run_mode mixed "$trees/mixed" 0 0 driver; fi
+    ! wanted mixed-filtered || run_mode mixed-filtered "$trees/mixed" 1440 0 exe walker   # written within a day
+    ! wanted mixed-nogit || run_mode mixed-nogit "$trees/mixed" 0 1 exe walker            # ".git" skipped
+    ! wanted folders || run_mode folders "$trees/folders" 0 0 exe walker xcopy            # many small folders
     # Not xcopy: under Wine it waits without end at the first path over 259 characters.
-    run_mode names "$trees/names" 0 0 exe walker               # any alphabet, long paths
+    ! wanted names || run_mode names "$trees/names" 0 0 exe walker                        # any alphabet, long paths
     load="$load
 round $n: $(uptime)"
     n=$((n + 1))

@@ -7,28 +7,11 @@
 
 #include "fuzz/fuzz_input.h"
 #include "settings/ini_text_core.h"
+#include "tests/settings/latin1_code_page.h"
 
 namespace {
 
 using fuzz::Show;
-
-size_t DecodeLatin1(const unsigned char* bytes, size_t count, IniUnit* units, void*)
-{
-    for (size_t i = 0; i < count; ++i) units[i] = bytes[i];
-    return count;
-}
-
-size_t EncodeLatin1(const IniUnit* units, size_t count, unsigned char* bytes, size_t capacity, bool* lossy, void*)
-{
-    if (count > capacity) return SIZE_MAX;
-    for (size_t i = 0; i < count; ++i) {
-        if (units[i] > 0xFF) *lossy = true;
-        bytes[i] = static_cast<unsigned char>(units[i]);
-    }
-    return count;
-}
-
-const IniCodePage Latin1{DecodeLatin1, EncodeLatin1, nullptr};
 
 struct Doc {
     std::vector<IniUnit> Units;
