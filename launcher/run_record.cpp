@@ -46,17 +46,18 @@ bool WriteWhole(HANDLE file, const char* bytes, DWORD length)
 // Launchers sharing one record take turns: each holds a lock while it writes at the end, so
 // no line overwrites or splits another, on a local disk or a share (under Wine appending
 // alone is not enough). The lock is on a byte far past any real end, since a locked range
-// cannot be read on Windows and someone may be reading the record.
+// cannot be read on Windows and someone may be reading the record. A file system without locks
+// still gets the line, appended without one.
 bool AppendInTurn(HANDLE file, const char* bytes, DWORD length)
 {
     OVERLAPPED turn = {};
     turn.OffsetHigh = 0x40000000;
-    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn)) return false;
+    const bool locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn);
     LARGE_INTEGER end = {};
     bool written = SetFilePointerEx(file, LARGE_INTEGER{}, &end, FILE_END) &&
                    (end.QuadPart != 0 || WriteWhole(file, ByteOrderMark, 3)) && WriteWhole(file, bytes, length);
     DWORD error = GetLastError();
-    UnlockFileEx(file, 0, 1, 0, &turn);
+    if (locked) UnlockFileEx(file, 0, 1, 0, &turn);
     SetLastError(error);
     return written;
 }
