@@ -66,39 +66,29 @@ void DescribeProgramOutcome(const char* task, const ProgramOutcome& outcome, con
 {
     char pid[DecimalCapacity], number[DecimalCapacity];
     Digits(outcome.ProcessId, pid);
-    const char* line = outcome.CommandLine;
+    // What follows "<task>: program <command line>: ".
+    struct Words {
+        const char *a = "", *b = "", *c = "", *d = "";
+    } words;
     switch (outcome.End) {
-    case ProgramEnd::Nothing: Join(text, capacity, {task, ": program ", line, ": nothing to do"}); return;
-    case ProgramEnd::NotFound:
-        Join(text, capacity, {task, ": program ", line, ": could not be found: ", errorText});
-        return;
-    case ProgramEnd::NotStarted:
-        Join(text, capacity, {task, ": program ", line, ": could not be started: ", errorText});
-        return;
-    case ProgramEnd::TooLong:
-        Join(text, capacity, {task, ": program ", line, ": not started, the command line is too long"});
-        return;
-    case ProgramEnd::FolderOpened: Join(text, capacity, {task, ": program ", line, ": folder opened"}); return;
+    case ProgramEnd::Nothing: words = {"nothing to do"}; break;
+    case ProgramEnd::NotFound: words = {"could not be found: ", errorText}; break;
+    case ProgramEnd::NotStarted: words = {"could not be started: ", errorText}; break;
+    case ProgramEnd::TooLong: words = {"not started, the command line is too long"}; break;
+    case ProgramEnd::FolderOpened: words = {"folder opened"}; break;
     case ProgramEnd::InstancesEnded:
         Digits(outcome.Count, number);
-        Join(text, capacity, {task, ": program ", line, ": running instances ended: ", number});
-        return;
-    case ProgramEnd::InstanceShown:
-        Join(text, capacity, {task, ": program ", line, ": running instance shown, process ", pid});
-        return;
+        words = {"running instances ended: ", number};
+        break;
+    case ProgramEnd::InstanceShown: words = {"running instance shown, process ", pid}; break;
     case ProgramEnd::Exited:
         Digits(outcome.ExitCode, number);
-        Join(text, capacity, {task, ": program ", line, ": process ", pid, " exited with code ", number});
-        return;
-    case ProgramEnd::EndedAtTimeout:
-        Join(text, capacity, {task, ": program ", line, ": process ", pid, " ended at the time-out"});
-        return;
-    case ProgramEnd::StillRunning:
-        Join(text, capacity,
-             {task, ": program ", line, ": process ", pid, " still running when the launcher returned"});
-        return;
+        words = {"process ", pid, " exited with code ", number};
+        break;
+    case ProgramEnd::EndedAtTimeout: words = {"process ", pid, " ended at the time-out"}; break;
+    case ProgramEnd::StillRunning: words = {"process ", pid, " still running when the launcher returned"}; break;
     }
-    Join(text, capacity, {task, ": program ", line});
+    Join(text, capacity, {task, ": program ", outcome.CommandLine, ": ", words.a, words.b, words.c, words.d});
 }
 
 void DescribeCopyFailure(const char* task, const char* source, const char* target, const char* errorText, char* text,

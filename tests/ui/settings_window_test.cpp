@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "common/text.h"
 #include "launcher/startup.h"
@@ -52,6 +53,19 @@ std::vector<std::pair<int, Expected>> ExpectedControls()
     all.push_back({82, push});
     all.push_back({83, {"Button", 0x50018001}});
     return all;
+}
+
+// Clicks Save, answers the one box it shows with OK, and waits until the window has gone on past
+// the box; the box, or nothing when none came or the window did not go on.
+std::optional<BoxSeen> SaveThroughOneBox(WindowSession& session)
+{
+    BoxWatcher boxes(GetCurrentProcessId(), {IDOK}, false);
+    session.Click(82);
+    const bool shown = boxes.WaitFor(1, 0, 10000);
+    const bool settled = session.SettleAfterBoxes();
+    boxes.Stop();
+    if (!shown || !settled) return std::nullopt;
+    return boxes.Boxes()[0];
 }
 
 }  // namespace
@@ -404,19 +418,14 @@ TEST_F(SettingsWindowTest, SaveOntoAFileThatCannotBeWrittenShowsTheErrorAndKeeps
     // Root may write read-only files under Wine: a file held open without sharing refuses.
     HANDLE held = CreateFileA(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    BoxWatcher boxes(GetCurrentProcessId(), {IDOK}, false);
-    session.Click(82);
-    bool shown = boxes.WaitFor(1, 0, 10000);
-    ASSERT_TRUE(session.SettleAfterBoxes());
-    boxes.Stop();
+    std::optional<BoxSeen> box = SaveThroughOneBox(session);
     CloseHandle(held);
-    ASSERT_TRUE(shown);
-    BoxSeen box = boxes.Boxes()[0];
-    EXPECT_EQ(box.caption, "Error Saving Ini File");
-    ASSERT_GT(box.text.size(), ini.size() + 1);
-    EXPECT_EQ(box.text.substr(box.text.size() - ini.size() - 1), "\n" + ini);
-    EXPECT_EQ(box.owner, nullptr);
-    EXPECT_TRUE(box.exStyle & WS_EX_TOPMOST);  // system modal
+    ASSERT_TRUE(box) << "no box, or the window did not go on past it";
+    EXPECT_EQ(box->caption, "Error Saving Ini File");
+    ASSERT_GT(box->text.size(), ini.size() + 1);
+    EXPECT_EQ(box->text.substr(box->text.size() - ini.size() - 1), "\n" + ini);
+    EXPECT_EQ(box->owner, nullptr);
+    EXPECT_TRUE(box->exStyle & WS_EX_TOPMOST);  // system modal
     EXPECT_FALSE(session.Closed());
     EXPECT_EQ(session.Text(3), "changed");
     EXPECT_EQ(ReadWholeFile(ini), RoundTripIni);
@@ -478,15 +487,10 @@ TEST_F(SettingsWindowTest, ATextTooLongToStoreIsReportedWithItsFieldAndNothingIs
     std::string tooLong(5000, 'q');
     SetWindowTextA(session.Item(54), tooLong.c_str());
     SetWindowTextA(session.Item(3), "changed");
-    BoxWatcher boxes(GetCurrentProcessId(), {IDOK}, false);
-    session.Click(82);
-    bool shown = boxes.WaitFor(1, 0, 10000);
-    ASSERT_TRUE(session.SettleAfterBoxes());
-    boxes.Stop();
-    ASSERT_TRUE(shown);
-    BoxSeen box = boxes.Boxes()[0];
-    EXPECT_EQ(box.caption, "Error Saving Ini File");
-    EXPECT_EQ(box.text.substr(box.text.size() - ini.size() - 1), "\n" + ini);
+    std::optional<BoxSeen> box = SaveThroughOneBox(session);
+    ASSERT_TRUE(box) << "no box, or the window did not go on past it";
+    EXPECT_EQ(box->caption, "Error Saving Ini File");
+    EXPECT_EQ(box->text.substr(box->text.size() - ini.size() - 1), "\n" + ini);
     // The field that could not be stored has the focus, its text whole and selected.
     GUITHREADINFO thread = {};
     thread.cbSize = sizeof thread;
@@ -540,14 +544,9 @@ TEST_F(SettingsWindowTest, TheSettingsPathInAnyAlphabetShowsInTheCaptionAndTheSa
     WindowSession session;
     ASSERT_TRUE(session.Window());
     EXPECT_EQ(WindowText(session.Window()), "Stowlet Launcher - Version: 1.2025.04.23 [" + ini + "]");
-    BoxWatcher boxes(GetCurrentProcessId(), {IDOK}, false);
-    session.Click(82);
-    bool shown = boxes.WaitFor(1, 0, 10000);
-    ASSERT_TRUE(session.SettleAfterBoxes());
-    boxes.Stop();
-    ASSERT_TRUE(shown);
-    BoxSeen box = boxes.Boxes()[0];
-    EXPECT_EQ(box.caption, "Error Saving Ini File");
-    ASSERT_GT(box.text.size(), ini.size() + 1);
-    EXPECT_EQ(box.text.substr(box.text.size() - ini.size() - 1), "\n" + ini);
+    std::optional<BoxSeen> box = SaveThroughOneBox(session);
+    ASSERT_TRUE(box) << "no box, or the window did not go on past it";
+    EXPECT_EQ(box->caption, "Error Saving Ini File");
+    ASSERT_GT(box->text.size(), ini.size() + 1);
+    EXPECT_EQ(box->text.substr(box->text.size() - ini.size() - 1), "\n" + ini);
 }
