@@ -68,6 +68,13 @@ struct CopyRun {
     // The file at hand is written here, in its target folder, and takes its final name whole.
     PathBuffer temporary;
     wchar_t temporaryName[LongestName + 1];
+    // A target folder that was not there is filled under its temporary name (stageName in place
+    // of the name from stageNameStart to stageEnd, its backslash) and takes its final name whole
+    // when the walk leaves it: one rename for the folder instead of one for each file in it.
+    // stageEnd is 0 when no folder is staged.
+    size_t stageEnd;
+    size_t stageNameStart;
+    wchar_t stageName[LongestName + 1];
     bool guardActive;
     // madeFolder was made by this run: it holds only what the run put there.
     bool freshFolder;
@@ -178,11 +185,11 @@ bool MakeNewFolder(wchar_t* path, size_t folderEnd, size_t from)
     return made || (error == ERROR_PATH_NOT_FOUND && CreateFolderPath(path, from) == 1);
 }
 
-// Makes the target file's folder (its path up to folderEnd), skipping the levels of the last
-// one made.
-bool MakeTargetFolder(CopyRun& run, size_t folderEnd)
+// Makes the folder of the file at path (the path up to folderEnd), skipping the levels of the
+// last one made.
+bool MakeTargetFolder(CopyRun& run, PathBuffer& file, size_t folderEnd)
 {
-    wchar_t* path = run.target.text;
+    wchar_t* path = file.text;
     wchar_t kept = path[folderEnd];
     path[folderEnd] = L'\0';
     size_t known = CommonFolderLength(path, run.madeFolder.text);
@@ -201,13 +208,24 @@ bool MakeTargetFolder(CopyRun& run, size_t folderEnd)
     return made;
 }
 
+// The path at run.target as it is while its staged folder is filled, into path. False when it
+// would pass the platform's limit.
+bool StagedPath(const CopyRun& run, PathBuffer& path)
+{
+    CopyBytes(run.target.text, path.text, run.stageNameStart * sizeof(wchar_t));
+    path.Cut(run.stageNameStart);
+    return path.Push(run.stageName) && path.Push(run.target.text + run.stageEnd);
+}
+
 // Turns the guard on when the target folder lies below the source folder; both are full
-// paths, so other spellings of the same folder compare equal.
+// paths, so other spellings of the same folder compare equal. A staged target is guarded under
+// the name its files are written to.
 void GuardTargetFolder(CopyRun& run)
 {
-    run.guardActive = run.target.length > run.source.length &&
-                      SameText(run.target.text, int(run.source.length), run.source.text, int(run.source.length)) &&
-                      run.guardedTarget.Set(run.target.text);
+    const PathBuffer* target = run.stageEnd && StagedPath(run, run.temporary) ? &run.temporary : &run.target;
+    run.guardActive = target->length > run.source.length &&
+                      SameText(target->text, int(run.source.length), run.source.text, int(run.source.length)) &&
+                      run.guardedTarget.Set(target->text);
 }
 
 void WalkFolder(CopyRun& run, const wchar_t* pattern);
@@ -221,24 +239,37 @@ bool SetTemporaryPath(CopyRun& run, size_t folderEnd)
     return run.temporary.Push(run.temporaryName);
 }
 
-// Removes the temporary file, which may carry a read-only source's attribute. False when there
-// was none or it stays.
-bool RemoveTemporary(CopyRun& run)
+// Removes a file, which may carry a read-only source's attribute. False when there was none or
+// it stays.
+bool RemoveFile(const wchar_t* path)
 {
-    SetFileAttributesW(run.temporary.text, FILE_ATTRIBUTE_NORMAL);
-    return DeleteFileW(run.temporary.text);
+    SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileW(path);
 }
+bool RemoveTemporary(CopyRun& run) { return RemoveFile(run.temporary.text); }
 
-// The source copied to the temporary name; the error code, or ERROR_SUCCESS.
-DWORD CopyToTemporary(CopyRun& run)
+// The source copied to run.temporary; the error code, or ERROR_SUCCESS.
+DWORD CopyOnce(CopyRun& run, DWORD flags)
 {
-    if (CopyFileExW(run.source.text, run.temporary.text, nullptr, nullptr, nullptr, 0)) return ERROR_SUCCESS;
+    if (CopyFileExW(run.source.text, run.temporary.text, nullptr, nullptr, nullptr, flags)) return ERROR_SUCCESS;
     DWORD error = GetLastError();
     // A cut run's leftover with a read-only or hidden source's attributes, which CopyFile does
     // not replace: removed, and the copy made once more.
     if (error != ERROR_ACCESS_DENIED || !RemoveTemporary(run)) return error;
-    return CopyFileExW(run.source.text, run.temporary.text, nullptr, nullptr, nullptr, 0) ? ERROR_SUCCESS
-                                                                                          : GetLastError();
+    return CopyFileExW(run.source.text, run.temporary.text, nullptr, nullptr, nullptr, flags) ? ERROR_SUCCESS
+                                                                                              : GetLastError();
+}
+
+// The source copied to run.temporary, a file in the folder of file that ends at folderEnd;
+// folderMade says MakeTargetFolder had it. The error code, or ERROR_SUCCESS.
+DWORD CopyToTemporary(CopyRun& run, PathBuffer& file, size_t folderEnd, bool folderMade, DWORD flags)
+{
+    DWORD error = CopyOnce(run, flags);
+    if (error != ERROR_PATH_NOT_FOUND || !folderMade) return error;
+    // The folder made earlier in this run is gone: made afresh, once.
+    run.madeFolder.Cut(0);
+    MakeTargetFolder(run, file, folderEnd);
+    return CopyOnce(run, flags);
 }
 
 // A file in use is not replaced, and the system says only "access denied". The copy used to
@@ -252,6 +283,33 @@ DWORD InUseError(const wchar_t* path, DWORD error)
     return opening == ERROR_SHARING_VIOLATION || opening == ERROR_LOCK_VIOLATION ? opening : error;
 }
 
+// Gives the whole file at from its final name to in one step, replacing what is there as the
+// settings say. The error code, or ERROR_SUCCESS.
+DWORD TakeFinalName(const CopyRun& run, const wchar_t* from, const wchar_t* to)
+{
+    bool overwrite = run.settings.overwrite != 0;
+    if (MoveFileExW(from, to, overwrite ? MOVEFILE_REPLACE_EXISTING : 0)) return ERROR_SUCCESS;
+    DWORD error = GetLastError();
+    // Placed by another since it was looked at: refused as any existing file is.
+    if (error == ERROR_ALREADY_EXISTS && !overwrite) error = ERROR_FILE_EXISTS;
+    if (error == ERROR_ACCESS_DENIED && overwrite) error = InUseError(to, error);
+    return error;
+}
+
+// A file of a staged folder is written under its own name: the folder takes its final name
+// only once whole.
+DWORD PlaceStagedFile(CopyRun& run, size_t folderEnd)
+{
+    if (!StagedPath(run, run.temporary)) return ERROR_FILENAME_EXCED_RANGE;
+    size_t stagedFolderEnd = run.temporary.length - (run.target.length - folderEnd);
+    bool folderMade = MakeTargetFolder(run, run.temporary, stagedFolderEnd);
+    // Two patterns may name the same file: its second copy meets the first as any file there.
+    DWORD error = CopyToTemporary(run, run.temporary, stagedFolderEnd, folderMade,
+                                  run.settings.overwrite ? 0 : COPY_FILE_FAIL_IF_EXISTS);
+    if (error != ERROR_SUCCESS && error != ERROR_FILE_EXISTS) RemoveTemporary(run);
+    return error;
+}
+
 // Copies the file at run.source to the path at run.target, whose folder ends at folderEnd: under
 // its temporary name, then to its final name in one step, so a run ended at any moment leaves
 // under the final name the old file or the new one, whole. The error code, or ERROR_SUCCESS.
@@ -259,7 +317,8 @@ DWORD PlaceFile(CopyRun& run, size_t folderEnd)
 {
     // Copied onto itself the file would be replaced by its copy; the system refuses that copy.
     if (SamePath(run.source, run.target)) return ERROR_SHARING_VIOLATION;
-    bool folderMade = MakeTargetFolder(run, folderEnd);
+    if (run.stageEnd) return PlaceStagedFile(run, folderEnd);
+    bool folderMade = MakeTargetFolder(run, run.target, folderEnd);
     if (!SetTemporaryPath(run, folderEnd)) return ERROR_FILENAME_EXCED_RANGE;
     bool overwrite = run.settings.overwrite != 0;
     // Looked at before a large file is copied in vain; a folder this run made holds only what
@@ -274,20 +333,8 @@ DWORD PlaceFile(CopyRun& run, size_t folderEnd)
         if (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY))
             return ERROR_ACCESS_DENIED;
     }
-    DWORD error = CopyToTemporary(run);
-    if (error == ERROR_PATH_NOT_FOUND && folderMade) {
-        // The folder made earlier in this run is gone: make it afresh, once.
-        run.madeFolder.Cut(0);
-        MakeTargetFolder(run, folderEnd);
-        error = CopyToTemporary(run);
-    }
-    if (error == ERROR_SUCCESS &&
-        !MoveFileExW(run.temporary.text, run.target.text, overwrite ? MOVEFILE_REPLACE_EXISTING : 0)) {
-        error = GetLastError();
-        // Placed by another since it was looked at: refused as any existing file is.
-        if (error == ERROR_ALREADY_EXISTS && !overwrite) error = ERROR_FILE_EXISTS;
-        if (error == ERROR_ACCESS_DENIED && overwrite) error = InUseError(run.target.text, error);
-    }
+    DWORD error = CopyToTemporary(run, run.target, folderEnd, folderMade, 0);
+    if (error == ERROR_SUCCESS) error = TakeFinalName(run, run.temporary.text, run.target.text);
     if (error != ERROR_SUCCESS) RemoveTemporary(run);
     return error;
 }
@@ -315,6 +362,112 @@ struct FolderListing {
     bool IsFolder() const { return found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY; }
 };
 
+void DrainStaged(CopyRun& run, bool move, int32_t depth);
+
+// One entry of the folder DrainStaged empties.
+void DrainEntry(CopyRun& run, const WIN32_FIND_DATAW& found, bool move, int32_t depth)
+{
+    const wchar_t* name = found.cFileName;
+    const size_t lengths[] = {run.temporary.length, run.target.length, run.source.length};
+    bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    bool link = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (!run.temporary.Push(name) || (move && !(run.target.Push(name) && run.source.Push(name)))) {
+        // Written there by this run, so this cannot be; reported if ever it is.
+        if (move) ReportFailure(run, Shown(run.source.text), Shown(run.target.text), ERROR_FILENAME_EXCED_RANGE);
+    } else if (folder && !link) {
+        if (move) CreateDirectoryW(run.target.text, nullptr);
+        if (depth < DeepestLevel && run.temporary.Push(L"\\") &&
+            (!move || (run.target.Push(L"\\") && run.source.Push(L"\\"))))
+            DrainStaged(run, move, depth + 1);
+    } else if (!move) {
+        // A link goes, never what it leads to.
+        if (folder)
+            RemoveDirectoryW(run.temporary.text);
+        else
+            RemoveFile(run.temporary.text);
+    } else if (DWORD error = TakeFinalName(run, run.temporary.text, run.target.text)) {
+        ReportFailure(run, Shown(run.source.text), Shown(run.target.text), error);
+        RemoveFile(run.temporary.text);
+    }
+    run.temporary.Cut(lengths[0]);
+    run.target.Cut(lengths[1]);
+    run.source.Cut(lengths[2]);
+}
+
+// Empties the folder at run.temporary and removes it; every path ends with a backslash. Moving
+// (a staged folder that could not take its final name in one step): each entry goes to the same
+// place below run.target, the final folder, and a file that cannot is reported as the copy's
+// failure (its source below run.source) and deleted. Removing (what a cut run left): all goes.
+void DrainStaged(CopyRun& run, bool move, int32_t depth)
+{
+    size_t end = run.temporary.length;
+    {
+        FolderListing listing;
+        if (run.temporary.Push(L"*")) listing.search.Reset(FindFirstFileW(run.temporary.text, &listing.found));
+        run.temporary.Cut(end);
+        if (listing.search) do {
+                if (!IsDotEntry(listing.Name())) DrainEntry(run, listing.found, move, depth);
+            } while (listing.Next());
+    }
+    run.temporary.text[end - 1] = L'\0';
+    SetFileAttributesW(run.temporary.text, FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(run.temporary.text);
+    run.temporary.text[end - 1] = L'\\';
+}
+
+// The walk enters the target folder at run.target (ending with a backslash): what a cut run left
+// under its temporary name goes, and when the folder is not there it is staged (true).
+bool BeginStage(CopyRun& run)
+{
+    if (run.stageEnd) return false;  // in a staged folder, which holds only what this run put there
+    size_t end = run.target.length - 1;
+    if (end <= FolderPathStart(run.target.text)) return false;  // a drive or a share: always there
+    run.target.text[end] = L'\0';
+    size_t nameStart = NameOffset(run.target.text);
+    bool named = TemporaryName(run.target.text + nameStart, run.stageName, LongestName + 1);
+    DWORD attributes = GetFileAttributesW(run.target.text);
+    DWORD error = GetLastError();
+    run.target.text[end] = L'\\';
+    run.stageNameStart = nameStart;
+    run.stageEnd = end;
+    if (named && StagedPath(run, run.temporary)) {
+        run.temporary.text[run.temporary.length - 1] = L'\0';
+        bool left = GetFileAttributesW(run.temporary.text) != INVALID_FILE_ATTRIBUTES;
+        run.temporary.text[run.temporary.length - 1] = L'\\';
+        if (left) DrainStaged(run, false, 0);
+        if (attributes == INVALID_FILE_ATTRIBUTES && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND))
+            return true;
+    }
+    run.stageEnd = 0;
+    return false;
+}
+
+// The walk leaves the staged folder at run.target (its final path, ending with a backslash), its
+// source at run.source: it takes its final name in one step, or where that is refused (the name
+// was taken meanwhile, or a file in it is held open) entry by entry. Not made, nothing to do.
+void EndStage(CopyRun& run)
+{
+    StagedPath(run, run.temporary);  // it fitted when the stage began
+    size_t end = run.stageEnd;
+    run.stageEnd = 0;
+    // The folder last made was in the staged one: the staged folder's parent is there.
+    if (run.madeFolder.length >= run.temporary.length &&
+        SameText(run.madeFolder.text, int(run.temporary.length), run.temporary.text, int(run.temporary.length))) {
+        run.madeFolder.Cut(run.stageNameStart);
+        run.freshFolder = false;
+    }
+    size_t stagedEnd = run.temporary.length - 1;
+    run.temporary.text[stagedEnd] = L'\0';
+    run.target.text[end] = L'\0';
+    bool moved = MoveFileExW(run.temporary.text, run.target.text, 0);
+    DWORD error = moved ? ERROR_SUCCESS : GetLastError();
+    bool made = error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+    if (!moved && made) CreateDirectoryW(run.target.text, nullptr);
+    run.temporary.text[stagedEnd] = L'\\';
+    run.target.text[end] = L'\\';
+    if (!moved && made) DrainStaged(run, true, 0);
+}
+
 // Walks the subfolder name with pattern into the same-named target subfolder.
 void EnterSubfolder(CopyRun& run, const wchar_t* name, const wchar_t* pattern)
 {
@@ -325,9 +478,11 @@ void EnterSubfolder(CopyRun& run, const wchar_t* name, const wchar_t* pattern)
         run.target.Push(L"\\")) {
         // Not into the target itself: neither source equal to target nor a target below it.
         if (!SamePath(run.source, run.target) && !(run.guardActive && SamePath(run.source, run.guardedTarget))) {
+            bool staged = BeginStage(run);
             ++run.depth;
             WalkFolder(run, pattern);
             --run.depth;
+            if (staged) EndStage(run);
         }
     } else {
         run.source.Cut(sourceLength);
@@ -444,6 +599,7 @@ void CopyPatterns(CopyRun& run)
         ReportGiven(run, ERROR_FILENAME_EXCED_RANGE);
         return;
     }
+    bool staged = BeginStage(run);
     if (run.settings.subfolders == 1) GuardTargetFolder(run);
     // The last pattern first.
     const wchar_t* list = run.givenSource + listOffset;
@@ -455,6 +611,7 @@ void CopyPatterns(CopyRun& run)
         if (!TrimSpaces(list + start, count, run.pattern, TextCapacity) || !run.pattern[0]) continue;
         WalkFolder(run, run.pattern);
     }
+    if (staged) EndStage(run);
 }
 
 void RunCopy(CopyRun& run)
@@ -478,8 +635,10 @@ void RunCopy(CopyRun& run)
         ReportGiven(run, ERROR_FILENAME_EXCED_RANGE);
         return;
     }
+    bool staged = BeginStage(run);
     if (run.settings.subfolders == 1) GuardTargetFolder(run);
     WalkFolder(run, L"*.*");
+    if (staged) EndStage(run);
 }
 
 }  // namespace
@@ -505,6 +664,7 @@ void CopyFiles(const char* source, const char* target, const CopySettings& setti
     r.madeFolder.Cut(0);
     r.guardActive = false;
     r.freshFolder = false;
+    r.stageEnd = 0;
     r.depth = 0;
     RunCopy(r);
 }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common/scoped.h"
 #include "support/runner.h"
 
 namespace {
@@ -167,6 +169,13 @@ const Listing WholeTree = {"a.doc",      "b.xls",         "c.txt",       "sub\\"
                            "sub\\s.doc", "sub\\s.txt",    "sub\\deep\\", "sub\\deep\\d.xls",
                            "texts\\",    "texts\\t.txt",  ".Git\\",      ".Git\\g.doc",
                            ".github\\",  ".github\\w.doc"};
+// A temporary name anywhere in the listing.
+bool HoldsTemporaryName(const Listing& listing)
+{
+    return std::any_of(listing.begin(), listing.end(),
+                       [](const std::string& entry) { return entry.find(".stowlet-partial") != std::string::npos; });
+}
+
 const Listing TopFiles = {"a.doc", "b.xls", "c.txt"};
 const Listing DocsAndSheets = {"a.doc",  "b.xls",       "sub\\",     "sub\\s.doc",    "sub\\deep\\", "sub\\deep\\d.xls",
                                ".Git\\", ".Git\\g.doc", ".github\\", ".github\\w.doc"};
@@ -245,6 +254,7 @@ struct CopyRun {
     uint32_t cutOff = 0;
     uint64_t runStart = 0;  // local file time
     std::string currentDirectory;
+    std::function<void()> afterFirstCopy;  // runs while the copy waits after its first file
 };
 
 RunOptions DriverOptions(const CopyRun& run)
@@ -261,7 +271,20 @@ RunOptions DriverOptions(const CopyRun& run)
 
 std::vector<std::string> RunDriver(const CopyRun& run)
 {
-    RunResult result = RunProgram(BuiltProgram("filecopy_driver.exe"), DriverOptions(run));
+    RunOptions options = DriverOptions(run);
+    const std::string pause = "filecopy-test-" + std::to_string(GetCurrentProcessId());
+    ScopedHandle copied(CreateEventA(nullptr, TRUE, FALSE, (pause + ".copied").c_str()));
+    ScopedHandle go(CreateEventA(nullptr, TRUE, FALSE, (pause + ".go").c_str()));
+    if (run.afterFirstCopy) {
+        options.arguments = "-pause " + pause + " " + options.arguments;
+        options.whileRunning = [&](HANDLE process) {
+            const HANDLE events[] = {copied.Get(), process};
+            EXPECT_EQ(WaitForMultipleObjects(2, events, FALSE, 30000), WAIT_OBJECT_0) << "no file copied";
+            run.afterFirstCopy();
+            SetEvent(go.Get());
+        };
+    }
+    RunResult result = RunProgram(BuiltProgram("filecopy_driver.exe"), options);
     EXPECT_TRUE(result.started);
     EXPECT_FALSE(result.timedOut);
     EXPECT_FALSE(result.crashed);
@@ -297,6 +320,7 @@ struct Row {
     std::map<std::string, std::string> contents = {};  // other contents expected
     std::function<Holds(const Paths&)> setup = {};
     std::vector<std::string> absent = {};  // paths that must not exist afterwards
+    std::function<void(const Paths&)> afterFirstCopy = {};
     std::function<void(const Paths&)> check = {};
 };
 
@@ -469,6 +493,47 @@ const Row Rows[] = {
              PutCut(p, "zz.doc");
              return Holds{};
          }},
+    // A run cut while it filled a folder that was not there leaves that folder under its
+    // temporary name. The next run into that folder removes it, read-only and linked entries too,
+    // but never what a link leads to; one of a folder no run copies into stays.
+    {.name = "a cut run's staged folder goes with the next copy into its folder",
+     .source = "{S}",
+     .listing =
+         [] {
+             Listing listing = WholeTree;
+             listing.insert({"zz.stowlet-partial\\", "zz.stowlet-partial\\k"});
+             return listing;
+         }(),
+     .contents = {{"zz.stowlet-partial\\k", "cut"}},
+     .setup =
+         [](const Paths& p) {
+             MakeFolders(p.target);
+             Put(p.root + "\\t.stowlet-partial\\a.doc", "cut");
+             Put(p.target + "\\sub.stowlet-partial\\s.doc", "cut");
+             Put(p.target + "\\sub.stowlet-partial\\deep\\d.xls", "cut");
+             SetAttributes(p.target + "\\sub.stowlet-partial\\deep\\d.xls", FILE_ATTRIBUTE_READONLY);
+             Put(p.root + "\\kept\\k.txt", "kept");
+             EXPECT_TRUE(CreateSymbolicLinkW(Extended(p.target + "\\sub.stowlet-partial\\link").c_str(),
+                                             Extended(p.root + "\\kept").c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY));
+             Put(p.target + "\\zz.stowlet-partial\\k", "cut");
+             return Holds{};
+         },
+     .absent = {"{R}\\t.stowlet-partial"},
+     .check = [](const Paths& p) { EXPECT_EQ(Get(p.root + "\\kept\\k.txt"), "kept"); }},
+    // A folder filled under its temporary name whose final name another takes meanwhile (on
+    // Windows also one that cannot be renamed while a file in it is open) joins the folder there
+    // file by file, by the overwrite rule.
+    {.name = "a target folder made by another during the run, overwrite on",
+     .source = "{S}",
+     .listing = WholeTree,
+     .afterFirstCopy = [](const Paths& p) { PutOld(p, "a.doc"); }},
+    {.name = "a target folder made by another during the run, overwrite off",
+     .source = "{S}",
+     .overwrite = 0,
+     .listing = WholeTree,
+     .reports = {{"{S}\\a.doc", "{T}\\a.doc", ERROR_FILE_EXISTS}},
+     .contents = {{"a.doc", "old"}},
+     .afterFirstCopy = [](const Paths& p) { PutOld(p, "a.doc"); }},
     {.name = "a name at the length limit",
      .source = "{S}",
      .subfolders = 0,
@@ -615,6 +680,7 @@ void CheckRow(const Row& row)
     run.cutOff = row.cutOff;
     run.runStart = row.runStartUtc ? ToLocal(row.runStartUtc) : 0;
     run.currentDirectory = Expand(row.currentDirectory, paths);
+    if (row.afterFirstCopy) run.afterFirstCopy = [&] { row.afterFirstCopy(paths); };
     std::vector<std::string> lines = RunDriver(run);
     holds.clear();
 
@@ -637,7 +703,8 @@ void CheckRow(const Row& row)
             EXPECT_EQ(Get(root + "\\" + entry), entry) << entry;
         }
     }
-    for (const std::string& path : row.absent) EXPECT_FALSE(FileExists(path)) << path;
+    for (const std::string& path : row.absent) EXPECT_FALSE(FileExists(Expand(path, paths))) << path;
+    EXPECT_FALSE(HoldsTemporaryName(ListTree(paths.root)) && !HoldsTemporaryName(row.listing));
     if (row.check) row.check(paths);
 }
 
@@ -774,30 +841,32 @@ TEST(FileCopy, EveryNameAndLength)
     EXPECT_EQ(Get(paths.target + "\\日本語.txt"), "old");
 }
 
-// Each name in folder with its size.
+// Each file below folder with its size.
 std::map<std::string, uint64_t> Sizes(const std::string& folder)
 {
     std::map<std::string, uint64_t> sizes;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(Extended(folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return sizes;
-    do sizes[Narrow(found.cFileName)] = uint64_t(found.nFileSizeHigh) << 32 | found.nFileSizeLow;
-    while (FindNextFileW(search, &found));
-    FindClose(search);
+    for (const std::string& entry : ListTree(folder)) {
+        if (entry.back() == '\\') continue;
+        WIN32_FILE_ATTRIBUTE_DATA data = Stat(folder + "\\" + entry);
+        sizes[entry] = uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+    }
     return sizes;
 }
 
 // The run ended as a scheduler's time limit, a logoff or a shutdown ends it, while it copies
-// large files: at the first change it makes in the target folder (a new name, or a file's size).
-// Every file under its final name is then the old copy or the new one, whole, and the next run
-// completes the target exactly, with nothing left of the cut run.
+// large files: at the first change it makes to a file (a new name, or a file's size). Every file
+// under its final name is then the old copy or the new one, whole, and the next run completes
+// the target exactly, with nothing left of the cut run.
 TEST(FileCopy, RunEndedWhileCopying)
 {
     const std::vector<std::string> names = {"one.bin", "two.bin", "three.bin"};
     struct Case {
         const char* name;
         int overwrite;
-    } cases[] = {{"overwrite on, old copies present", 1}, {"overwrite off", 0}};
+        bool targetThere;
+    } cases[] = {{"overwrite on, old copies present", 1, true},
+                 {"overwrite off", 0, true},
+                 {"a target folder not there before", 1, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Scratch scratch;
@@ -806,10 +875,12 @@ TEST(FileCopy, RunEndedWhileCopying)
         for (const std::string& name : names) {
             contents[name] = std::string(48 << 20, name[1]);
             Put(paths.source + "\\" + name, contents[name]);
-            if (c.overwrite) PutOld(paths, name);
+            if (c.overwrite && c.targetThere) PutOld(paths, name);
         }
-        MakeFolders(paths.target);
-        const std::map<std::string, uint64_t> before = Sizes(paths.target);
+        if (c.targetThere) MakeFolders(paths.target);
+        // A target not there yet may first appear under another name beside it.
+        const std::string watched = c.targetThere ? paths.target : paths.root;
+        const std::map<std::string, uint64_t> before = Sizes(watched);
 
         CopyRun run;
         run.source = paths.source;
@@ -818,7 +889,7 @@ TEST(FileCopy, RunEndedWhileCopying)
         RunOptions options = DriverOptions(run);
         options.captureDebug = false;
         // Watched from before the start, so no change goes unseen.
-        HANDLE change = FindFirstChangeNotificationA(paths.target.c_str(), FALSE,
+        HANDLE change = FindFirstChangeNotificationA(watched.c_str(), !c.targetThere,
                                                      FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE);
         ASSERT_NE(change, INVALID_HANDLE_VALUE);
         bool changed = false;
@@ -828,7 +899,7 @@ TEST(FileCopy, RunEndedWhileCopying)
             for (DWORD left = 30000; int(left) > 0; left = deadline - GetTickCount()) {
                 // Both signalled: the change is seen first.
                 if (WaitForMultipleObjects(2, events, FALSE, left) != WAIT_OBJECT_0) return;
-                if (Sizes(paths.target) != before) {
+                if (Sizes(watched) != before) {
                     changed = true;
                     TerminateProcess(process, 1);
                     return;
@@ -852,6 +923,7 @@ TEST(FileCopy, RunEndedWhileCopying)
 
         EXPECT_EQ(Triples(RunDriver(run)), Triples(LinesOf(refused, paths)));
         EXPECT_EQ(ListTree(paths.target), Listing(names.begin(), names.end()));
+        EXPECT_FALSE(HoldsTemporaryName(ListTree(paths.root)));
         for (const std::string& name : names)
             EXPECT_TRUE(ReadWholeFile(paths.target + "\\" + name) == contents[name]) << name;
     }

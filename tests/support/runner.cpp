@@ -1,6 +1,7 @@
 #include "support/runner.h"
 
 #include <memory>
+#include <thread>
 
 JobHolder& JobHolder::operator=(JobHolder&& other) noexcept
 {
@@ -181,7 +182,11 @@ RunResult RunProgram(const std::string& exePath, const RunOptions& options)
         BoxWatcher watcher(info.dwProcessId, options.answers, options.closeDialogs, options.answerBoxes);
         ResumeThread(info.hThread);
         if (options.captureDebug) {
+            // The debug events are taken on this thread, the one that started the process.
+            std::thread watch;
+            if (options.whileRunning) watch = std::thread(options.whileRunning, info.hProcess);
             DebugUntilExit(result, info.hProcess, deadline);
+            if (watch.joinable()) watch.join();
         } else {
             if (options.whileRunning) options.whileRunning(info.hProcess);
             if (WaitForSingleObject(info.hProcess, options.timeoutMs) == WAIT_TIMEOUT) result.timedOut = true;

@@ -28,8 +28,8 @@ struct RunOptions {
     // whether or not anyone is logged on gets: a box there waits for ever.
     bool invisibleStation = false;
     DWORD timeoutMs = 30000;
-    // Called once the program runs, before the wait (not with captureDebug): a test may watch
-    // what it does and end it there.
+    // Called once the program runs, before the wait (with captureDebug on a thread of its own,
+    // beside the debug loop): a test may watch what it does and end it there.
     std::function<void(HANDLE process)> whileRunning;
 };
 
