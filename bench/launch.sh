@@ -35,9 +35,9 @@ if ! { cmake --preset "$preset" -B "$build" && cmake --build "$build" -j2 --targ
 fi
 # Windows need the session's display: without it no window is made and a hidden start has none
 # to hide. A session already up is used and left running.
-if ! "$root/scripts/wine-session.sh" running; then
-    "$root/scripts/wine-session.sh" start "$build/bin/desktop_keeper.exe"
-    trap '"$root/scripts/wine-session.sh" stop' EXIT INT TERM
+if ! "$root/scripts/wine-session.sh" running main; then
+    "$root/scripts/wine-session.sh" start "$build/bin/desktop_keeper.exe" main
+    trap '"$root/scripts/wine-session.sh" stop main' EXIT INT TERM
 fi
 if [ "$preset" = win64 ]; then triplet=x86_64-w64-mingw32; else triplet=i686-w64-mingw32; fi
 cxx="$triplet-g++-posix"

@@ -283,6 +283,18 @@ DWORD InUseError(const wchar_t* path, DWORD error)
     return opening == ERROR_SHARING_VIOLATION || opening == ERROR_LOCK_VIOLATION ? opening : error;
 }
 
+// What a file already at the target refuses, given its attributes (INVALID_FILE_ATTRIBUTES: there
+// is none); ERROR_SUCCESS where the copy may replace it.
+DWORD TargetRefusal(const CopyRun& run, DWORD existing)
+{
+    if (existing == INVALID_FILE_ATTRIBUTES) return ERROR_SUCCESS;
+    if (!run.settings.overwrite) return ERROR_FILE_EXISTS;
+    // CopyFile refuses to replace a read-only or hidden file, and a folder is no file.
+    if (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY))
+        return ERROR_ACCESS_DENIED;
+    return ERROR_SUCCESS;
+}
+
 // Gives the whole file at from its final name to in one step, replacing what is there as the
 // settings say. The error code, or ERROR_SUCCESS.
 DWORD TakeFinalName(const CopyRun& run, const wchar_t* from, const wchar_t* to)
@@ -320,19 +332,11 @@ DWORD PlaceFile(CopyRun& run, size_t folderEnd)
     if (run.stageEnd) return PlaceStagedFile(run, folderEnd);
     bool folderMade = MakeTargetFolder(run, run.target, folderEnd);
     if (!SetTemporaryPath(run, folderEnd)) return ERROR_FILENAME_EXCED_RANGE;
-    bool overwrite = run.settings.overwrite != 0;
     // Looked at before a large file is copied in vain; a folder this run made holds only what
     // the run put there, and a name that is not there is slow to look up on some systems.
-    DWORD existing = run.freshFolder ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(run.target.text);
-    if (existing != INVALID_FILE_ATTRIBUTES) {
-        if (!overwrite) {
-            RemoveTemporary(run);  // what a run cut while replacing it left
-            return ERROR_FILE_EXISTS;
-        }
-        // CopyFile refuses to replace a read-only or hidden file, and a folder is no file.
-        if (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY))
-            return ERROR_ACCESS_DENIED;
-    }
+    DWORD refusal = TargetRefusal(run, run.freshFolder ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(run.target.text));
+    if (refusal == ERROR_FILE_EXISTS) RemoveTemporary(run);  // what a run cut while replacing it left
+    if (refusal != ERROR_SUCCESS) return refusal;
     DWORD error = CopyToTemporary(run, run.target, folderEnd, folderMade, 0);
     if (error == ERROR_SUCCESS) error = TakeFinalName(run, run.temporary.text, run.target.text);
     if (error != ERROR_SUCCESS) RemoveTemporary(run);
@@ -385,9 +389,13 @@ void DrainEntry(CopyRun& run, const WIN32_FIND_DATAW& found, bool move, int32_t 
             RemoveDirectoryW(run.temporary.text);
         else
             RemoveFile(run.temporary.text);
-    } else if (DWORD error = TakeFinalName(run, run.temporary.text, run.target.text)) {
-        ReportFailure(run, Shown(run.source.text), Shown(run.target.text), error);
-        RemoveFile(run.temporary.text);
+    } else {
+        DWORD error = TargetRefusal(run, GetFileAttributesW(run.target.text));
+        if (error == ERROR_SUCCESS) error = TakeFinalName(run, run.temporary.text, run.target.text);
+        if (error != ERROR_SUCCESS) {
+            ReportFailure(run, Shown(run.source.text), Shown(run.target.text), error);
+            RemoveFile(run.temporary.text);
+        }
     }
     run.temporary.Cut(lengths[0]);
     run.target.Cut(lengths[1]);

@@ -47,11 +47,11 @@ constexpr uint64_t FileTimeUnitsPerMinute = 600000000;
 
 // The longest name of one file or folder, in UTF-16 units, on the file systems a copy writes to.
 constexpr size_t LongestName = 255;
-// The name a copy is written under in its target folder until it is whole: the file's name and
-// TemporarySuffix, or, where that would pass LongestName, the name's start, "~" and 16 hex digits
-// that stand for the whole name (letters a to z in either case alike), and the suffix. One file
-// always gives the same name, so a later run finds what a cut one left. False when output (at
-// least LongestName + 1) is too small.
+// The name a file, or a folder the copy makes, is written under in its target folder until it
+// is whole: the name and TemporarySuffix, or, where that would pass LongestName, the name's
+// start, "~" and 16 hex digits that stand for the whole name (letters a to z in either case
+// alike), and the suffix. One name always gives the same, so a later run finds what a cut one
+// left. False when output (at least LongestName + 1) is too small.
 constexpr wchar_t TemporarySuffix[] = L".stowlet-partial";
 [[nodiscard]] bool TemporaryName(const wchar_t* name, wchar_t* output, size_t capacity);
 

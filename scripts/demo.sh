@@ -8,9 +8,9 @@ sh scripts/bootstrap.sh
 echo "building the 32-bit release exe ..."
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target Stowlet boxdriver probe_gui desktop_keeper >/dev/null
-if ! scripts/wine-session.sh running; then
-    scripts/wine-session.sh start build/win32/bin/desktop_keeper.exe
-    trap '"$top/scripts/wine-session.sh" stop' EXIT INT TERM
+if ! scripts/wine-session.sh running main; then
+    scripts/wine-session.sh start build/win32/bin/desktop_keeper.exe main
+    trap '"$top/scripts/wine-session.sh" stop main' EXIT INT TERM
 fi
 bin=build/win32/bin
 

@@ -27,12 +27,12 @@ started=0
 finish() {
     rm -f "$folder/settings-window.bmp" "$folder/settings.bmp" "$folder/about.bmp" "$folder/Stowlet.ini"
     [ "$made" = 0 ] || rmdir "$folder" 2>/dev/null || true
-    [ "$started" = 0 ] || "$root/scripts/wine-session.sh" stop
+    [ "$started" = 0 ] || "$root/scripts/wine-session.sh" stop main
 }
 trap finish EXIT
 trap 'exit 1' INT TERM
-if ! scripts/wine-session.sh running; then
-    scripts/wine-session.sh start "$build/bin/desktop_keeper.exe"
+if ! scripts/wine-session.sh running main; then
+    scripts/wine-session.sh start "$build/bin/desktop_keeper.exe" main
     started=1
 fi
 mkdir -p "$prefix/drive_c/windows/Fonts"

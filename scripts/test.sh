@@ -9,10 +9,17 @@ for preset in native win64 win32; do
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"
 done
-# A session a developer already started is used and left running.
-if ! scripts/wine-session.sh running; then
-    scripts/wine-session.sh start build/win64/bin/desktop_keeper.exe
-    trap '"$top/scripts/wine-session.sh" stop' EXIT INT TERM
+# Each Windows build's tests have a Wine session of their own. A session a developer already
+# started is used and left running.
+started=
+for session in main win32; do
+    scripts/wine-session.sh running "$session" || started="$started $session"
+done
+if [ -n "$started" ]; then
+    # shellcheck disable=SC2086 # one word per session
+    scripts/wine-session.sh start build/win64/bin/desktop_keeper.exe $started
+    # shellcheck disable=SC2064 # the sessions started now are the ones to stop
+    trap "\"$top/scripts/wine-session.sh\" stop $started" EXIT INT TERM
 fi
 # One ctest run over all three build folders gives one summary.
 printf 'subdirs("native" "win64" "win32")\n' > build/CTestTestfile.cmake

@@ -1,18 +1,20 @@
 #!/bin/sh
-# Starts or stops the test session: an Xvfb display, the private Wine prefix (made once per
-# build folder) and one persistent wineserver. Only what this script started is stopped.
-#   wine-session.sh start [keeper.exe]
-#                           prints nothing on success; later wine-run calls find the display.
-#                           keeper.exe (tests/support/desktop_keeper.cpp) holds the desktop
-#                           process so no test's output pipe is inherited by it.
-#   wine-session.sh stop
-#   wine-session.sh running   exit status 0 when a session is up
-#   wine-session.sh check     as running, and says how to start one when there is none
+# Starts or stops the test sessions: each an Xvfb display, a private Wine prefix (made once per
+# build folder) and one persistent wineserver. The main session serves the 64-bit build's tests
+# and every script; the 32-bit build's tests have a session of their own ("win32"), so the two
+# builds' window tests, which need a desktop to themselves, can run at the same time. Only what
+# this script started is stopped.
+#   wine-session.sh start [keeper.exe] [main|win32 ...]
+#                           starts the sessions named (both when none is named); prints nothing
+#                           on success, and later wine-run calls find the display. keeper.exe
+#                           (tests/support/desktop_keeper.cpp) holds the desktop process so no
+#                           test's output pipe is inherited by it.
+#   wine-session.sh stop [main|win32 ...]   stops the sessions named (both when none is named)
+#   wine-session.sh running [main|win32]   exit status 0 when that session is up (both: both)
+#   wine-session.sh check [main|win32]     as running, and says how to start one when not
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 build="$here/../build"
-session="$build/wine-session"
-export WINEPREFIX="${STOWLET_WINEPREFIX:-$build/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
@@ -20,7 +22,20 @@ WINESERVER=/usr/lib/wine/wineserver64
 
 alive() { [ -f "$1" ] && kill -0 "$(cat "$1")" 2>/dev/null; }
 
-start() {
+# use <name>: the session's folder and prefix (wine-run picks them the same way).
+use() {
+    case "$1" in
+    main) session="$build/wine-session"; WINEPREFIX="${STOWLET_WINEPREFIX:-$build/wineprefix}" ;;
+    win32) session="$build/wine-session-win32"; WINEPREFIX="$build/wineprefix-win32" ;;
+    *) echo "wine-session: no session $1 (main or win32)" >&2; exit 2 ;;
+    esac
+    export WINEPREFIX
+}
+
+up() { use "$1" && alive "$session/xvfb.pid" && alive "$session/wineserver.pid"; }
+
+start_one() {
+    use "$1"
     mkdir -p "$session"
     if ! alive "$session/xvfb.pid"; then
         exec 3>"$session/display.tmp"
@@ -38,7 +53,7 @@ start() {
     DISPLAY=":$(cat "$session/display")"
     export DISPLAY
     if [ ! -f "$WINEPREFIX/.stowlet-ready" ]; then
-        echo "wine-session: creating the Wine prefix (once per build folder)"
+        echo "wine-session: creating the Wine prefix of session $1 (once per build folder)"
         rm -rf "$WINEPREFIX"
         # no Mono or Gecko installer prompts: nothing here needs them
         WINEDLLOVERRIDES="mscoree,mshtml=" $WINE wineboot --init >/dev/null 2>&1
@@ -55,13 +70,29 @@ start() {
         # the server is up once a client can reach it
         $WINE cmd /c exit 0 >/dev/null 2>&1 || true
     fi
-    if [ -n "${1:-}" ] && ! alive "$session/keeper.pid"; then
-        $WINE "$1" </dev/null >/dev/null 2>&1 &
+    if [ -n "$2" ] && ! alive "$session/keeper.pid"; then
+        $WINE "$2" </dev/null >/dev/null 2>&1 &
         echo $! >"$session/keeper.pid"
     fi
 }
 
-stop() {
+# Sessions start side by side: making a prefix takes most of the time.
+start() {
+    keeper=${1:-}
+    [ $# -gt 0 ] && shift
+    [ $# -gt 0 ] || set -- main win32
+    pids=
+    for name in "$@"; do
+        start_one "$name" "$keeper" &
+        pids="$pids $!"
+    done
+    failed=0
+    for pid in $pids; do wait "$pid" || failed=1; done
+    return $failed
+}
+
+stop_one() {
+    use "$1"
     if alive "$session/wineserver.pid"; then
         "$WINESERVER" -k 2>/dev/null || true
         kill "$(cat "$session/wineserver.pid")" 2>/dev/null || true
@@ -70,20 +101,30 @@ stop() {
     rm -f "$session/wineserver.pid" "$session/xvfb.pid" "$session/keeper.pid" "$session/display"
 }
 
+running() {
+    [ $# -gt 0 ] || set -- main win32
+    for name in "$@"; do up "$name" || return 1; done
+}
+
 case "${1:-}" in
-start) start "${2:-}" ;;
-stop) stop ;;
-running) alive "$session/xvfb.pid" && alive "$session/wineserver.pid" ;;
+start) shift; start "$@" ;;
+stop)
+    shift
+    [ $# -gt 0 ] || set -- main win32
+    for name in "$@"; do stop_one "$name"; done
+    ;;
+running) shift; running "$@" ;;
 check)
-    if alive "$session/xvfb.pid" && alive "$session/wineserver.pid"; then exit 0; fi
-    cat >&2 <<EOF
-No Wine session is running for this worktree, and the Windows tests need its display.
-Start one, then run the tests again:
+    shift
+    if running "$@"; then exit 0; fi
+    cat >&2 <<MESSAGE
+No Wine session ${1:-} is running for this worktree, and the Windows tests need its display.
+Start the sessions, then run the tests again:
     scripts/wine-session.sh start build/win64/bin/desktop_keeper.exe
-(stop it with scripts/wine-session.sh stop), or run everything with scripts/test.sh,
-which starts and stops a session itself. CONTRIBUTING.md has the details.
-EOF
+(stop them with scripts/wine-session.sh stop), or run everything with scripts/test.sh,
+which starts and stops them itself. CONTRIBUTING.md has the details.
+MESSAGE
     exit 1
     ;;
-*) echo "usage: $0 start|stop|running|check" >&2; exit 2 ;;
+*) echo "usage: $0 start [keeper.exe] [name ...] | stop [name ...] | running [name] | check [name]" >&2; exit 2 ;;
 esac
