@@ -406,6 +406,7 @@ void DrainEntry(CopyRun& run, const WIN32_FIND_DATAW& found, bool move, int32_t 
 // (a staged folder that could not take its final name in one step): each entry goes to the same
 // place below run.target, the final folder, and a file that cannot is reported as the copy's
 // failure (its source below run.source) and deleted. Removing (what a cut run left): all goes.
+// depth counts on from the walk's, so the two together never go deeper than DeepestLevel.
 void DrainStaged(CopyRun& run, bool move, int32_t depth)
 {
     size_t end = run.temporary.length;
@@ -442,7 +443,7 @@ bool BeginStage(CopyRun& run)
         run.temporary.text[run.temporary.length - 1] = L'\0';
         bool left = GetFileAttributesW(run.temporary.text) != INVALID_FILE_ATTRIBUTES;
         run.temporary.text[run.temporary.length - 1] = L'\\';
-        if (left) DrainStaged(run, false, 0);
+        if (left) DrainStaged(run, false, run.depth);
         if (attributes == INVALID_FILE_ATTRIBUTES && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND))
             return true;
     }
@@ -473,7 +474,7 @@ void EndStage(CopyRun& run)
     if (!moved && made) CreateDirectoryW(run.target.text, nullptr);
     run.temporary.text[stagedEnd] = L'\\';
     run.target.text[end] = L'\\';
-    if (!moved && made) DrainStaged(run, true, 0);
+    if (!moved && made) DrainStaged(run, true, run.depth);
 }
 
 // Walks the subfolder name with pattern into the same-named target subfolder.
