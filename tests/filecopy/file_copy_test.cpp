@@ -14,6 +14,7 @@
 
 #include "common/scoped.h"
 #include "support/runner.h"
+#include "support/support.h"
 
 namespace {
 
@@ -853,10 +854,10 @@ std::map<std::string, uint64_t> Sizes(const std::string& folder)
     return sizes;
 }
 
-// The run ended as a scheduler's time limit, a logoff or a shutdown ends it, while it copies
-// large files: at the first change it makes to a file (a new name, or a file's size). Every file
-// under its final name is then the old copy or the new one, whole, and the next run completes
-// the target exactly, with nothing left of the cut run.
+// The launcher ended as a scheduler's time limit, a logoff or a shutdown ends it, while its copy
+// task copies large files: at the first change it makes to a file (a new name, or a file's
+// size). Every file under its final name is then the old copy or the new one, whole, and the
+// next run completes the target exactly, with nothing left of the cut run.
 TEST(FileCopy, RunEndedWhileCopying)
 {
     const std::vector<std::string> names = {"one.bin", "two.bin", "three.bin"};
@@ -882,12 +883,10 @@ TEST(FileCopy, RunEndedWhileCopying)
         const std::string watched = c.targetThere ? paths.target : paths.root;
         const std::map<std::string, uint64_t> before = Sizes(watched);
 
-        CopyRun run;
-        run.source = paths.source;
-        run.target = paths.target;
-        run.overwrite = c.overwrite;
-        RunOptions options = DriverOptions(run);
-        options.captureDebug = false;
+        RunOptions options;
+        options.ini =
+            Section("OPTIONS", "CopySource=" + paths.source + "\r\nCopyTarget=" + paths.target +
+                                   "\r\nCopyOverwrite=" + std::to_string(c.overwrite) + "\r\nCopyBeforeExecute=1\r\n");
         // Watched from before the start, so no change goes unseen.
         HANDLE change = FindFirstChangeNotificationA(watched.c_str(), !c.targetThere,
                                                      FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE);
@@ -907,7 +906,7 @@ TEST(FileCopy, RunEndedWhileCopying)
                 FindNextChangeNotification(change);
             }
         };
-        RunResult cut = RunProgram(BuiltProgram("filecopy_driver.exe"), options);
+        RunResult cut = RunStowlet(options);
         FindCloseChangeNotification(change);
         EXPECT_TRUE(changed);
         EXPECT_FALSE(cut.timedOut);
@@ -921,6 +920,10 @@ TEST(FileCopy, RunEndedWhileCopying)
             if (!c.overwrite) refused.push_back({"{S}\\" + entry, "{T}\\" + entry, ERROR_FILE_EXISTS});
         }
 
+        CopyRun run;
+        run.source = paths.source;
+        run.target = paths.target;
+        run.overwrite = c.overwrite;
         EXPECT_EQ(Triples(RunDriver(run)), Triples(LinesOf(refused, paths)));
         EXPECT_EQ(ListTree(paths.target), Listing(names.begin(), names.end()));
         EXPECT_FALSE(HoldsTemporaryName(ListTree(paths.root)));
