@@ -120,24 +120,6 @@ std::set<std::string> ListTree(const std::string& root)
     return entries;
 }
 
-void RemoveAll(const std::string& path)
-{
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(Extended(path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = Narrow(found.cFileName);
-            if (name == "." || name == "..") continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveAll(path + "\\" + name);
-            else if (SetFileAttributesW(Extended(path + "\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL))
-                DeleteFileW(Extended(path + "\\" + name).c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(Extended(path).c_str());
-}
-
 // A scratch root R with the source tree S = R\s; copies go to T = R\t unless a row says else.
 struct Paths {
     std::string root, source, target;
@@ -146,7 +128,6 @@ struct Paths {
 class Scratch {
 public:
     Scratch() : paths_{folder_.Path(), folder_ / "s", folder_ / "t"} {}
-    ~Scratch() { RemoveAll(paths_.root); }
     const Paths& paths() const { return paths_; }
 
 private:
@@ -273,10 +254,11 @@ RunOptions DriverOptions(const CopyRun& run)
 std::vector<std::string> RunDriver(const CopyRun& run)
 {
     RunOptions options = DriverOptions(run);
-    const std::string pause = "filecopy-test-" + std::to_string(GetCurrentProcessId());
-    ScopedHandle copied(CreateEventA(nullptr, TRUE, FALSE, (pause + ".copied").c_str()));
-    ScopedHandle go(CreateEventA(nullptr, TRUE, FALSE, (pause + ".go").c_str()));
+    ScopedHandle copied, go;
     if (run.afterFirstCopy) {
+        const std::string pause = "filecopy-test-" + std::to_string(GetCurrentProcessId());
+        copied.Reset(CreateEventA(nullptr, TRUE, FALSE, (pause + ".copied").c_str()));
+        go.Reset(CreateEventA(nullptr, TRUE, FALSE, (pause + ".go").c_str()));
         options.arguments = "-pause " + pause + " " + options.arguments;
         options.whileRunning = [&](HANDLE process) {
             const HANDLE events[] = {copied.Get(), process};
@@ -804,7 +786,7 @@ TEST(FileCopy, EveryNameAndLength)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        RemoveAll(paths.target);
+        RemoveTree(paths.target);
         CopyRun run;
         run.source = Expand(c.source, paths);
         run.target = Expand(c.target, paths);
@@ -820,7 +802,7 @@ TEST(FileCopy, EveryNameAndLength)
     }
 
     // Targets present and overwrite off: each refusal names its file as it is.
-    RemoveAll(paths.target);
+    RemoveTree(paths.target);
     PutOld(paths, "日本語.txt");
     RunOptions options;
     options.arguments = "0 0 0 0 0 " + Quote(paths.source + "\\") + " " + Quote(paths.target);
