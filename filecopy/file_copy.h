@@ -8,10 +8,16 @@
 
 struct JoinedText;
 
-// What a copy tells a caller that asked (besides the debug lines): a file copied (source and
-// destination null), or a failure with its source, destination and code, as its debug lines
-// show them.
+// What a copy tells a caller that asked (besides the debug lines).
+enum class CopyEventKind : uint8_t {
+    Copied,           // a file took its final name (source and destination null)
+    Failed,           // a file not copied: its source, destination and code, as its debug lines show them
+    LinkNotFollowed,  // a folder link in the source, left out (source: the link; destination: where it would go)
+    LeftoverKept,     // what an ended run left that could not be removed, or a staged folder that may hold a
+                      // cut file (source and destination: its path), kept under its temporary name; code: why
+};
 struct CopyEvent {
+    CopyEventKind kind;
     const JoinedText* source;
     const JoinedText* destination;
     uint32_t code;
@@ -31,14 +37,12 @@ struct CopySettings {
     void* reportContext = nullptr;
 };
 
-// One copy run. source and target are the expanded texts of the settings (ANSI, left
+// One copy run. source and target are the expanded texts of the settings (UTF-8, left
 // unchanged). They are widened once, here, and resolved against the current folder; the walk
 // then works on wide names in the long-path form, so a name in any alphabet and a path up to
 // the platform's limit are copied as they are.
 void CopyFiles(const char* source, const char* target, const CopySettings& settings);
 
-// The three debug lines of a copy that could not be made, for callers that refuse a copy
-// before it starts (a source or target cut when expanded).
-void ReportCopyFailure(const char* ownName, const char* source, const char* destination, uint32_t code);
-// The same, told to settings.report as well.
+// The three debug lines of a copy refused before it starts (a source or target cut when
+// expanded), told to settings.report as well.
 void ReportRefused(const CopySettings& settings, const char* source, const char* destination, uint32_t code);

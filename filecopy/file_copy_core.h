@@ -47,18 +47,47 @@ constexpr uint64_t FileTimeUnitsPerMinute = 600000000;
 
 // The longest name of one file or folder, in UTF-16 units, on the file systems a copy writes to.
 constexpr size_t LongestName = 255;
+
+// Which run made a temporary name: the machine (a hash of its name), the process and the
+// moment the process started. A later run removes a leftover only when the mark is one of its
+// own machine's and that process has ended, so a name a user chose (however it ends) and what
+// a run still going writes are never taken for leftovers.
+struct RunMark {
+    uint32_t machine;
+    uint32_t process;
+    uint64_t started;  // the process's creation time (100 ns units)
+};
+constexpr size_t RunMarkDigits = 32;
+// The mark as RunMarkDigits lower-case hex digits (machine, process, start) and a terminator.
+void FormatRunMark(const RunMark& mark, wchar_t (&digits)[RunMarkDigits + 1]);
+// The machine's part of a mark: FNV-1a over its name, ASCII letters in either case alike.
+uint32_t MachineMark(const wchar_t* computerName);
+
 // The name a file, or a folder the copy makes, is written under in its target folder until it
-// is whole: the name and TemporarySuffix, or, where that would pass LongestName, the name's
-// start, "~" and 16 hex digits that stand for the whole name (letters a to z in either case
-// alike), and the suffix. One name always gives the same, so a later run finds what a cut one
-// left. False when output (at least LongestName + 1) is too small.
+// is whole: the name, ".~", the mark's digits and TemporarySuffix; where that would pass
+// LongestName, the name's start, "~" and 16 hex digits that stand for the whole name (letters a
+// to z in either case alike) take the name's place. markDigits "*" gives the pattern that
+// finds every run's temporary name of that name. False when output (at least LongestName + 1)
+// is too small.
 constexpr wchar_t TemporarySuffix[] = L".stowlet-partial";
-[[nodiscard]] bool TemporaryName(const wchar_t* name, wchar_t* output, size_t capacity);
+[[nodiscard]] bool TemporaryName(const wchar_t* name, const wchar_t* markDigits, wchar_t* output, size_t capacity);
+// The mark of a temporary name: true only for a name that ends in ".~", RunMarkDigits
+// lower-case hex digits and TemporarySuffix, after at least one character.
+bool ReadRunMark(const wchar_t* name, RunMark* mark);
+
+// A folder entry (its attributes and, for a reparse point, its tag) that stands for another
+// folder: a junction, a mount point or a folder symbolic link. The walk never follows one. A
+// tag the listing did not give counts as a link; a reparse point that keeps its own content (a
+// cloud file's placeholder) is an ordinary folder.
+bool IsFolderLink(uint32_t attributes, uint32_t reparseTag);
 
 // The three debug lines of a file that could not be copied.
 constexpr wchar_t ReportSourceLabel[] = L".SingleCopy Source: ";
 constexpr wchar_t ReportDestLabel[] = L".SingleCopy Dest: ";
 constexpr wchar_t ReportErrorLabel[] = L".SingleCopy Error code ";
+// The one line of a folder link the walk left out, and of a temporary name left in place.
+constexpr wchar_t ReportLinkLabel[] = L".SingleCopy Folder link not followed: ";
+constexpr wchar_t ReportLeftoverLabel[] = L".SingleCopy Left under its temporary name: ";
 // A text given in up to four pieces, so a path is reported whole even where it could not be
 // joined.
 struct JoinedText {

@@ -2,6 +2,7 @@
 // from its last pattern and joined again gives the list back; trimming, the source form, the
 // long-path form and how it is shown, the folder levels CreateFolderPath makes (shallowest
 // first, the path restored), the common folder, the cut-off filter and the report lines.
+#include <cwchar>
 #include <memory>
 #include <string>
 #include <vector>
@@ -98,12 +99,16 @@ void FormAndLongPath(fuzz::Input& in)
     FUZZ_CHECK(ClassifySource(path.c_str(), isFolder) == expectedForm, "ClassifySource", Show(path));
     FUZZ_CHECK(IsAllPattern(path.c_str()) == (path == L"*.*"), "IsAllPattern");
 
-    // The temporary name: the name and the suffix while they fit one name; else the name's
-    // start, "~", 16 hex digits and the suffix, the same for a spelling in other ASCII case.
+    // The temporary name: the name, ".~", the mark and the suffix while they fit one name; else
+    // the name's start, "~" and 16 hex digits in the name's place, the same for a spelling in
+    // other ASCII case. Its mark reads back whole.
     {
-        const std::wstring suffix = TemporarySuffix;
+        const RunMark mark{0x89abcdefu, 0x1234u, 0x0123456789abcdefull};
+        wchar_t digits[RunMarkDigits + 1];
+        FormatRunMark(mark, digits);
+        const std::wstring suffix = L".~" + std::wstring(digits) + TemporarySuffix;
         WideBuffer out(capacity);
-        bool fit = TemporaryName(last.c_str(), out.text.get(), capacity);
+        bool fit = TemporaryName(last.c_str(), digits, out.text.get(), capacity);
         if (capacity > 0) {
             std::wstring name = out.Text("TemporaryName");
             if (last.size() + suffix.size() <= LongestName) {
@@ -125,13 +130,24 @@ void FormAndLongPath(fuzz::Input& in)
                     return text;
                 };
                 WideBuffer again(LongestName + 1);
-                FUZZ_CHECK(TemporaryName(upper(last).c_str(), again.text.get(), LongestName + 1) &&
+                FUZZ_CHECK(TemporaryName(upper(last).c_str(), digits, again.text.get(), LongestName + 1) &&
                                upper(again.Text("TemporaryName")) == upper(name),
                            "TemporaryName differs by letter case", Show(last));
             } else {
                 FUZZ_CHECK(capacity <= LongestName, "TemporaryName failed with room", Show(last));
             }
+            RunMark read{};
+            if (fit && !last.empty())
+                FUZZ_CHECK(ReadRunMark(name.c_str(), &read) && read.machine == mark.machine &&
+                               read.process == mark.process && read.started == mark.started,
+                           "ReadRunMark of a temporary name", Show(name));
         }
+        // Any other text: a mark only where the whole ending is there, never past the text.
+        RunMark read{};
+        if (ReadRunMark(last.c_str(), &read))
+            FUZZ_CHECK(last.size() > suffix.size() &&
+                           last.substr(last.size() - std::wcslen(TemporarySuffix)) == TemporarySuffix,
+                       "ReadRunMark of a text without the ending", Show(last));
     }
 
     // The long-path form is the path after its prefix, and shows as the path again.

@@ -131,17 +131,21 @@ void JoinedAsUtf8(const JoinedText& joined, char* output, uint32_t capacity)
 void RecordCopyEvent(void* context, const CopyEvent& event)
 {
     CopyTally& tally = *static_cast<CopyTally*>(context);
-    if (!event.source) {
+    if (event.kind == CopyEventKind::Copied) {
         ++tally.Copied;
         return;
     }
-    ++tally.Failed;
+    if (event.kind == CopyEventKind::Failed) ++tally.Failed;
     if (!tally.Record->File) return;
-    char source[TextCapacity], target[TextCapacity], reason[PathCapacity], text[TextCapacity];
+    char source[TextCapacity], target[TextCapacity], reason[PathCapacity] = {}, text[TextCapacity];
     JoinedAsUtf8(*event.source, source, sizeof source);
-    JoinedAsUtf8(*event.destination, target, sizeof target);
-    ErrorTextOrWords(event.code, reason, sizeof reason);
-    DescribeCopyFailure(tally.Task, source, target, reason, text, sizeof text);
+    if (event.kind != CopyEventKind::LinkNotFollowed) ErrorTextOrWords(event.code, reason, sizeof reason);
+    if (event.kind == CopyEventKind::Failed) {
+        JoinedAsUtf8(*event.destination, target, sizeof target);
+        DescribeCopyFailure(tally.Task, source, target, reason, text, sizeof text);
+    } else {
+        DescribeCopyNotice(tally.Task, event.kind == CopyEventKind::LinkNotFollowed, source, reason, text, sizeof text);
+    }
     WriteRecordLine(*tally.Record, text);
 }
 

@@ -97,6 +97,15 @@ void DescribeCopyFailure(const char* task, const char* source, const char* targe
     Join(text, capacity, {task, ": copy failed: ", source, " to ", target, ": ", errorText});
 }
 
+void DescribeCopyNotice(const char* task, bool link, const char* path, const char* errorText, char* text,
+                        size_t capacity)
+{
+    if (link)
+        Join(text, capacity, {task, ": copy: folder link not followed: ", path});
+    else
+        Join(text, capacity, {task, ": copy: left under its temporary name: ", path, ": ", errorText});
+}
+
 void DescribeCopy(const char* task, const char* source, const char* target, uint32_t copied, uint32_t failed,
                   char* text, size_t capacity)
 {

@@ -31,6 +31,10 @@ void DescribeProgramOutcome(const char* task, const ProgramOutcome& outcome, con
 // "<task>: copy failed: <source> to <target>: <errorText>".
 void DescribeCopyFailure(const char* task, const char* source, const char* target, const char* errorText, char* text,
                          size_t capacity);
+// "<task>: copy: folder link not followed: <path>" (link), or "<task>: copy: left under its
+// temporary name: <path>: <errorText>".
+void DescribeCopyNotice(const char* task, bool link, const char* path, const char* errorText, char* text,
+                        size_t capacity);
 // "<task>: copy <source> to <target>: 3 file(s) copied, 1 failed".
 void DescribeCopy(const char* task, const char* source, const char* target, uint32_t copied, uint32_t failed,
                   char* text, size_t capacity);

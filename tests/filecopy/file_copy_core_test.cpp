@@ -135,24 +135,31 @@ TEST(CutOff, BoundaryInclusiveFuturePassesNoWrap)
     EXPECT_FALSE(PassesCutOff(999, UINT32_MAX, late));
 }
 
-// A copy is written as "<name>.stowlet-partial" beside its final name; where that would pass the
-// 255-character limit of one name, the name's start, "~", 16 hex digits that stand for the whole
-// name, and the same ending.
-TEST(TemporaryName, BesideItsFileWithinTheNameLimit)
+// A copy is written as "<name>.~<32 hex digits of the run's mark>.stowlet-partial" beside its
+// final name; where that would pass the 255-character limit of one name, the name's start, "~"
+// and 16 hex digits that stand for the whole name take its place.
+TEST(TemporaryName, BesideItsFileWithinTheNameLimitWithTheRunsMark)
 {
     const std::wstring suffix = L".stowlet-partial";
-    auto temporary = [](const std::wstring& name) {
+    const RunMark mark{0x1234abcd, 0x10, 0x01d9f00dcafe0001ull};
+    wchar_t digits[RunMarkDigits + 1];
+    FormatRunMark(mark, digits);
+    EXPECT_EQ(std::wstring(digits), L"1234abcd0000001001d9f00dcafe0001");
+    const std::wstring end = L".~" + std::wstring(digits) + suffix;
+    auto temporary = [&](const std::wstring& name, const wchar_t* with) {
         wchar_t out[256];
-        EXPECT_TRUE(TemporaryName(name.c_str(), out, std::size(out))) << name;
+        EXPECT_TRUE(TemporaryName(name.c_str(), with, out, std::size(out))) << name;
         return std::wstring(out);
     };
-    EXPECT_EQ(temporary(L"a.doc"), L"a.doc" + suffix);
-    EXPECT_EQ(temporary(L"日本語.txt"), L"日本語.txt" + suffix);
-    const std::wstring fits(255 - suffix.size(), L'n');
-    EXPECT_EQ(temporary(fits), fits + suffix);
+    EXPECT_EQ(temporary(L"a.doc", digits), L"a.doc" + end);
+    EXPECT_EQ(temporary(L"日本語.txt", digits), L"日本語.txt" + end);
+    EXPECT_EQ(temporary(L"a.doc", L"*"), L"a.doc.~*" + suffix);
+    const std::wstring fits(255 - end.size(), L'n');
+    EXPECT_EQ(temporary(fits, digits), fits + end);
 
     // The long form: within the limit, its file's start kept, and the same file always gives the
-    // same name, whatever the letter case it is spelled in (one file to the file system).
+    // same name, whatever the letter case it is spelled in (one file to the file system); the
+    // pattern of every run's name of it has the same start.
     struct Case {
         std::wstring name;
         std::wstring sameFile;  // another spelling of the same file
@@ -163,29 +170,70 @@ TEST(TemporaryName, BesideItsFileWithinTheNameLimit)
         {std::wstring(300, L'Ω'), std::wstring(300, L'Ω'), std::wstring(299, L'Ω') + L"x"},
     };
     for (const Case& c : cases) {
-        std::wstring name = temporary(c.name);
+        std::wstring name = temporary(c.name, digits);
         SCOPED_TRACE(c.name.substr(0, 8) + L"... of " + std::to_wstring(c.name.size()));
         EXPECT_LE(name.size(), 255u);
-        ASSERT_GT(name.size(), suffix.size() + 17);
-        EXPECT_EQ(name.substr(name.size() - suffix.size()), suffix);
-        size_t start = name.size() - suffix.size() - 17;
+        ASSERT_GT(name.size(), end.size() + 17);
+        EXPECT_EQ(name.substr(name.size() - end.size()), end);
+        size_t start = name.size() - end.size() - 17;
         EXPECT_EQ(name.substr(0, start), c.name.substr(0, start));
         EXPECT_EQ(name[start], L'~');
         EXPECT_EQ(name.substr(start + 1, 16).find_first_not_of(L"0123456789abcdef"), std::wstring::npos);
-        EXPECT_EQ(temporary(c.sameFile), name);
-        EXPECT_NE(temporary(c.other), name);
+        EXPECT_EQ(temporary(c.sameFile, digits), name);
+        EXPECT_NE(temporary(c.other, digits), name);
+        EXPECT_EQ(temporary(c.name, L"*"), name.substr(0, start + 17) + L".~*" + suffix);
     }
 
     // A letter outside the basic plane is never cut in half.
     std::wstring pairs;
     while (pairs.size() < 300) pairs += L"\xD83D\xDE00";
-    std::wstring name = temporary(L"x" + pairs);
-    size_t end = name.find(L'~');
-    EXPECT_FALSE(name[end - 1] >= 0xD800 && name[end - 1] <= 0xDBFF);
-    EXPECT_NE(name, temporary(pairs));
+    std::wstring name = temporary(L"x" + pairs, digits);
+    size_t cut = name.find(L'~');
+    EXPECT_FALSE(name[cut - 1] >= 0xD800 && name[cut - 1] <= 0xDBFF);
+    EXPECT_NE(name, temporary(pairs, digits));
 
-    wchar_t small[21];
-    EXPECT_FALSE(TemporaryName(L"abcde", small, std::size(small)));
+    wchar_t small[54];
+    EXPECT_FALSE(TemporaryName(L"abcde", digits, small, std::size(small)));
+}
+
+// Only a name that carries a whole mark is a run's temporary name: a user's file or folder
+// that merely ends the same way is not.
+TEST(ReadRunMark, OnlyAWholeMarkAfterAName)
+{
+    const std::wstring mark = L"1234abcd0000001001d9f00dcafe0001";
+    RunMark read{};
+    ASSERT_TRUE(ReadRunMark((L"a.doc.~" + mark + L".stowlet-partial").c_str(), &read));
+    EXPECT_EQ(read.machine, 0x1234abcdu);
+    EXPECT_EQ(read.process, 0x10u);
+    EXPECT_EQ(read.started, 0x01d9f00dcafe0001ull);
+    const std::wstring users[] = {
+        L"Photos.stowlet-partial",
+        L"a.doc.stowlet-partial",
+        L".~" + mark + L".stowlet-partial",                      // no name before it
+        L"a.~" + mark.substr(1) + L".stowlet-partial",           // a digit short
+        L"a.~" + mark + L"0.stowlet-partial",                    // a digit over
+        L"a.~1234ABCD0000001001d9f00dcafe0001.stowlet-partial",  // digits this copy never writes
+        L"a.~" + mark.substr(0, 31) + L"g.stowlet-partial",
+        L"a." + mark + L".stowlet-partial",
+        L"a.~" + mark + L".stowlet-partial.txt",
+        L"a.~" + mark + L".Stowlet-Partial",
+    };
+    for (const std::wstring& name : users) EXPECT_FALSE(ReadRunMark(name.c_str(), &read)) << name;
+}
+
+// The reparse tags of the platform's documentation: junctions and mount points (0xA0000003)
+// and symbolic links (0xA000000C) stand for another folder; a cloud file's placeholder
+// (0x9000001A) and a deduplicated file (0x80000013) keep their own content.
+TEST(IsFolderLink, NameSurrogatesOnly)
+{
+    constexpr uint32_t Directory = 0x10, Reparse = 0x400;
+    EXPECT_TRUE(IsFolderLink(Directory | Reparse, 0xA0000003));
+    EXPECT_TRUE(IsFolderLink(Directory | Reparse, 0xA000000C));
+    EXPECT_TRUE(IsFolderLink(Directory | Reparse, 0));
+    EXPECT_FALSE(IsFolderLink(Directory | Reparse, 0x9000001A));
+    EXPECT_FALSE(IsFolderLink(Directory | Reparse, 0x80000013));
+    EXPECT_FALSE(IsFolderLink(Directory, 0xA0000003));
+    EXPECT_FALSE(IsFolderLink(Reparse, 0xA000000C));  // a file link is copied as its file
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ struct Pause {
 void PauseAfterFirstCopy(void* context, const CopyEvent& event)
 {
     Pause& pause = *static_cast<Pause*>(context);
-    if (event.source || pause.done) return;
+    if (event.kind != CopyEventKind::Copied || pause.done) return;
     pause.done = true;
     SetEvent(pause.copied.Get());
     WaitForSingleObject(pause.go.Get(), 60000);

@@ -122,7 +122,11 @@ void RemoveTreeAt(const std::wstring& folder)
             if (name == L"." || name == L"..") continue;
             const std::wstring child = folder + L"\\" + name;
             SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            // A folder link goes as a link, never what it leads to.
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                RemoveDirectoryW(child.c_str());
+            else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveTreeAt(child);
             else
                 DeleteFileW(child.c_str());
@@ -201,3 +205,52 @@ std::string ReadWholeFile(const std::string& path)
 }
 
 bool FileExists(const std::string& path) { return GetFileAttributesW(Utf16(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+namespace {
+
+// Wine's own name of a path on the Unix side, or empty.
+std::string UnixName(const std::wstring& path)
+{
+    using UnixFileName = char* (*)(const wchar_t*);
+    auto unixFileName = reinterpret_cast<UnixFileName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    char* name = unixFileName ? unixFileName(path.c_str()) : nullptr;
+    std::string unix = name ? name : "";
+    if (name) HeapFree(GetProcessHeap(), 0, name);
+    return unix;
+}
+
+bool IsLink(const std::wstring& path)
+{
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+}  // namespace
+
+bool UnderWine() { return GetProcAddress(GetModuleHandleA("ntdll"), "wine_get_version") != nullptr; }
+
+bool MakeFolderLink(const std::string& link, const std::string& folder)
+{
+    const std::wstring wideLink = AnyLength(link);
+    const std::wstring wideFolder = AnyLength(folder);
+    if (CreateSymbolicLinkW(wideLink.c_str(), wideFolder.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) && IsLink(wideLink))
+        return true;
+    // Wine 8's CreateSymbolicLinkW answers success and makes nothing; a Unix symbolic link, which
+    // Wine lists as a folder link, stands in for it. Wine starts a Unix program as any other.
+    const std::string unixLink = UnixName(wideLink), unixFolder = UnixName(wideFolder);
+    if (unixLink.empty() || unixFolder.empty()) return false;
+    std::wstring command = Utf16("Z:\\bin\\ln -s \"" + unixFolder + "\" \"" + unixLink + "\"");
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(L"Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &started))
+        return false;
+    // Wine gives no handle of a Unix process to wait on: the link itself is waited for.
+    if (started.hProcess) CloseHandle(started.hProcess);
+    if (started.hThread) CloseHandle(started.hThread);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(10))
+        if (IsLink(wideLink)) return true;
+    return false;
+}

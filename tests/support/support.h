@@ -39,8 +39,14 @@ bool WriteWholeFile(const std::string& path, const std::string& content);
 // Empty when the file cannot be read.
 std::string ReadWholeFile(const std::string& path);
 bool FileExists(const std::string& path);
-// Removes a folder and everything below it, at any depth (paths past 259 characters too).
+// Removes a folder and everything below it, at any depth (paths past 259 characters too); a
+// folder link in it goes as a link, never what it leads to.
 void RemoveTree(const std::string& path);
+// Whether the tests run under Wine (its ntdll names its version).
+bool UnderWine();
+// Makes link a folder link (a symbolic link) to folder, and waits until it is there. False when
+// it could not be made.
+bool MakeFolderLink(const std::string& link, const std::string& folder);
 // Makes the folder and every missing folder above it (an absolute path of any length).
 void MakeFolders(const std::string& path);
 
