@@ -37,7 +37,7 @@ Opening OpeningRow(const TaskSettings& task)
 
 LaunchChoice LaunchChoiceOf(const TaskSettings& task)
 {
-    return {FlagSet(task.Term), FlagSet(task.Unhide), FlagSet(task.Show), task.Timeout};
+    return {FlagSet(task.Term), FlagSet(task.Unhide), FlagSet(task.Show), task.Timeout, false};
 }
 
 uint32_t CutOffMinutes(const TaskSettings& task)

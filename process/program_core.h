@@ -23,6 +23,7 @@ struct LaunchChoice {
     bool Unhide;      // show a running instance
     bool Show;        // show a running instance, else start the program shown
     int32_t Timeout;  // seconds as stored (common/timeout.h): 0 and 0xFFFFFFFF mean no wait
+    bool WaitForEnd;  // with no wait set: wait for the started program's end, however long
 };
 
 enum class Visibility { Hidden, Shown };
