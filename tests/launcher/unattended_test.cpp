@@ -208,3 +208,51 @@ TEST(RunRecordFile, TwoLaunchersAppendingAtOnceWriteWholeLines)
     for (const RunResult& run : runs)
         EXPECT_EQ(CountHaving(lines, "[" + std::to_string(run.pid) + "] "), size_t(Files + 3));
 }
+
+// [RUN] ExitCode=Outcome: the first step that went wrong gives the exit code (80: the file exists,
+// overwrite off; a program's own code as it is), and the record's last line says which, asked
+// for or not.
+TEST(RunRecordFile, TheExitCodeIsTheFirstStepThatWentWrong)
+{
+    TempFolder folder;
+    ASSERT_TRUE(CreateDirectoryA((folder / "src").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((folder / "dst").c_str(), nullptr));
+    ASSERT_TRUE(WriteWholeFile(folder / "src\\a.txt", "new"));
+    ASSERT_TRUE(WriteWholeFile(folder / "dst\\a.txt", "old"));
+    Probe good = PlaceProbe(folder, ProbeFlavour::Gui, "outcome_good", "Window=0\n");
+    Probe three = PlaceProbe(folder, ProbeFlavour::Gui, "outcome_three", "Window=0\nExitCode=3\n");
+    const std::string refusedCopy = "CopySource=" + folder.Path() + "\\src\\a.txt\r\nCopyTarget=" + folder.Path() +
+                                    "\\dst\\\r\nCopyOverwrite=0\r\n";
+    struct Case {
+        const char* name;
+        std::string run, previous, main;
+        DWORD code;
+        const char* endLine;
+    } cases[] = {
+        {"a refused copy, then a good program", "ExitCode=Outcome\r\n", "",
+         refusedCopy + "CopyBeforeExecute=1\r\nProgram=" + good.path + "\r\n", 80,
+         "] end: exit code 80, from MAIN TASK: copy before: "},
+        {"a program's code, then a refused copy", "exitcode=outcome\r\n", "Program=" + three.path + "\r\n",
+         refusedCopy + "CopyAfterExecute=1\r\n", 3,
+         "] end: exit code 3, from PREVIOUS TASK: program: the program's own exit code"},
+        {"every step good", "ExitCode=Outcome\r\n", "Program=" + good.path + "\r\n", "Program=" + good.path + "\r\n",
+         0, "] end: exit code 0, no step went wrong"},
+        {"not asked for", "ExitCode=Yes\r\n", "", refusedCopy + "CopyBeforeExecute=1\r\n", 0,
+         "] end: exit code 0; would exit with 80, from MAIN TASK: copy before: "},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string record = folder / ("outcome" + std::to_string(++n) + ".log");
+        RunOptions options;
+        options.folder = folder.Path();
+        options.ini = Section("RUN", "LogFile=" + record + "\r\n" + c.run) +
+                      (c.previous.empty() ? "" : Section("PREVIOUS", c.previous)) + Section("OPTIONS", c.main);
+        RunResult run = RunStowlet(options);
+        EXPECT_FALSE(run.timedOut);
+        EXPECT_EQ(run.exitCode, c.code);
+        std::vector<std::string> lines = RecordLines(ReadWholeFile(record));
+        ASSERT_FALSE(lines.empty());
+        EXPECT_NE(lines.back().find(c.endLine), std::string::npos) << lines.back();
+    }
+}
