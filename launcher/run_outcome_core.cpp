@@ -9,8 +9,8 @@ void NoteFailure(RunOutcome& outcome, const char* task, const char* step, uint32
     outcome.Code = code;
     outcome.SystemCode = systemCode;
     outcome.Step[0] = '\0';
-    bool fit = (!task || (TextAppend(outcome.Step, task) && TextAppend(outcome.Step, ": "))) &&
-               TextAppend(outcome.Step, step);
+    bool fit =
+        (!task || (TextAppend(outcome.Step, task) && TextAppend(outcome.Step, ": "))) && TextAppend(outcome.Step, step);
     if (!fit) MarkTextCut(outcome.Step, sizeof outcome.Step);
 }
 
@@ -50,5 +50,21 @@ void DescribeRunEnd(const RunOutcome& outcome, bool asked, const char* errorText
               TextAppend(text, capacity, ": ") &&
               TextAppend(text, capacity, outcome.SystemCode ? errorText : "the program's own exit code");
     }
+    if (!fit) MarkTextCut(text, capacity);
+}
+
+void DescribeSettingsProblem(const SettingsProblem& problem, int32_t readAs, char* text, size_t capacity)
+{
+    const char* what = problem.KeyIndex < 0                                     ? ": no such key, ignored"
+                       : SettingsKeys[problem.KeyIndex].Kind == KeyKind::Number ? ": not a number, read as "
+                                                                                : ": not a number or TRUE, read as ";
+    char number[DecimalCapacity];
+    FormatSignedDecimal(readAs, number);
+    text[0] = '\0';
+    bool fit = TextAppend(text, capacity, "settings: [") &&
+               TextAppend(text, capacity, SectionNames[problem.Task == TaskId::Previous ? 0 : 1]) &&
+               TextAppend(text, capacity, "] ") && TextAppend(text, capacity, problem.Key) &&
+               TextAppend(text, capacity, "=") && TextAppend(text, capacity, problem.Value) &&
+               TextAppend(text, capacity, what) && (problem.KeyIndex < 0 || TextAppend(text, capacity, number));
     if (!fit) MarkTextCut(text, capacity);
 }

@@ -7,6 +7,7 @@
 
 #include "common/buffers.h"
 #include "process/program_outcome.h"
+#include "settings/settings_file_core.h"
 
 // The system's codes the outcome gives where no call failed with one of its own:
 // ERROR_TIMEOUT for a program ended at its time-out, ERROR_FILENAME_EXCED_RANGE for a command
@@ -35,3 +36,7 @@ void NoteProgram(RunOutcome& outcome, const char* task, const ProgramOutcome& pr
 // exit code was not asked for, "end: exit code 0; would exit with 80, from ...". errorText is the
 // system's text for a system code (ignored for a program's own code). A cut text ends in "...".
 void DescribeRunEnd(const RunOutcome& outcome, bool asked, const char* errorText, char* text, size_t capacity);
+
+// One of the record's first lines: "settings: [OPTIONS] CopyOverwirte=1: no such key, ignored",
+// "settings: [OPTIONS] Timeout=abc: not a number, read as 0". readAs is what the run took.
+void DescribeSettingsProblem(const SettingsProblem& problem, int32_t readAs, char* text, size_t capacity);

@@ -195,6 +195,20 @@ void OpenRecord(TaskRun& run)
     WriteRecordLine(run.Record, line);
 }
 
+// A key no task has, or a value not of its kind: the commonest reason a job does nothing, so it
+// opens the record, or goes to the debug channel where there is none.
+void TellSettingsProblem(void* context, const SettingsProblem& problem)
+{
+    TaskRun& run = *static_cast<TaskRun*>(context);
+    int32_t readAs = problem.KeyIndex < 0 ? 0 : NumberField(run.Tasks.Of(problem.Task), SettingsKeys[problem.KeyIndex]);
+    char text[TextCapacity];
+    DescribeSettingsProblem(problem, readAs, text, sizeof text);
+    if (run.Record.File)
+        WriteRecordLine(run.Record, text);
+    else
+        DebugLine(text);
+}
+
 // The record's last line: the exit code and the step it came from, also when not asked for.
 void WriteEndLine(TaskRun& run)
 {
@@ -223,14 +237,12 @@ uint32_t RunTasks(const StartupValues& startup)
 {
     TaskRun run = {};
     run.Startup = &startup;
-    {
-        // The settings file is read once: the tasks and the [RUN] section come from one reading.
-        IniFile file;
-        // One that cannot be read runs as an empty file, but the run has gone wrong already.
-        NoteFailure(run.Outcome, nullptr, "settings file", LoadSettingsFile(startup.SettingsFilePath, file));
-        ReadSettings(file.Document, run.Tasks);
-        ReadRunSettings(file.Document, run.Unattended);
-    }
+    // The settings file is read once: the tasks and the [RUN] section come from one reading.
+    IniFile file;
+    // One that cannot be read runs as an empty file, but the run has gone wrong already.
+    NoteFailure(run.Outcome, nullptr, "settings file", LoadSettingsFile(startup.SettingsFilePath, file));
+    ReadSettings(file.Document, run.Tasks);
+    ReadRunSettings(file.Document, run.Unattended);
     TimeMark("tasks: settings read");
     ComputeMacroValues(startup, run.Macros);
     TimeMark("tasks: macro values");
@@ -246,6 +258,7 @@ uint32_t RunTasks(const StartupValues& startup)
     (void)TextCopy(run.ProcessIdText, number);
 
     OpenRecord(run);
+    FindSettingsProblems(file.Document, TellSettingsProblem, &run);
     RunTask(run, TaskId::Previous, "PREVIOUS TASK: Please confirm");
     RunTask(run, TaskId::Main, "MAIN TASK: Please confirm");
     WriteEndLine(run);

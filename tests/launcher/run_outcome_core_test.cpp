@@ -91,3 +91,19 @@ TEST(RunOutcome, TheFirstFailureInRunOrderCounts)
     std::string line = EndLine(cut, true, "Access is denied.");
     EXPECT_EQ(line.substr(line.size() - 3), "...");
 }
+
+TEST(RunOutcome, SettingsProblemsNameSectionKeyValueAndWhatWasTaken)
+{
+    char text[128];
+    DescribeSettingsProblem({TaskId::Main, "CopyOverwirte", "1", -1}, 0, text, sizeof text);
+    EXPECT_STREQ(text, "settings: [OPTIONS] CopyOverwirte=1: no such key, ignored");
+    int32_t timeout = -1, askExecute = -1;
+    for (int32_t i = 0; i < SettingsKeyCount; ++i) {
+        if (std::string(SettingsKeys[i].Name) == "Timeout") timeout = i;
+        if (std::string(SettingsKeys[i].Name) == "AskExecute") askExecute = i;
+    }
+    DescribeSettingsProblem({TaskId::Previous, "timeout", "abc", timeout}, 0, text, sizeof text);
+    EXPECT_STREQ(text, "settings: [PREVIOUS] timeout=abc: not a number, read as 0");
+    DescribeSettingsProblem({TaskId::Main, "AskExecute", "yes", askExecute}, 0, text, sizeof text);
+    EXPECT_STREQ(text, "settings: [OPTIONS] AskExecute=yes: not a number or TRUE, read as 0");
+}

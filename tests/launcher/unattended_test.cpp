@@ -235,8 +235,8 @@ TEST(RunRecordFile, TheExitCodeIsTheFirstStepThatWentWrong)
         {"a program's code, then a refused copy", "exitcode=outcome\r\n", "Program=" + three.path + "\r\n",
          refusedCopy + "CopyAfterExecute=1\r\n", 3,
          "] end: exit code 3, from PREVIOUS TASK: program: the program's own exit code"},
-        {"every step good", "ExitCode=Outcome\r\n", "Program=" + good.path + "\r\n", "Program=" + good.path + "\r\n",
-         0, "] end: exit code 0, no step went wrong"},
+        {"every step good", "ExitCode=Outcome\r\n", "Program=" + good.path + "\r\n", "Program=" + good.path + "\r\n", 0,
+         "] end: exit code 0, no step went wrong"},
         {"not asked for", "ExitCode=Yes\r\n", "", refusedCopy + "CopyBeforeExecute=1\r\n", 0,
          "] end: exit code 0; would exit with 80, from MAIN TASK: copy before: "},
     };
@@ -254,5 +254,36 @@ TEST(RunRecordFile, TheExitCodeIsTheFirstStepThatWentWrong)
         std::vector<std::string> lines = RecordLines(ReadWholeFile(record));
         ASSERT_FALSE(lines.empty());
         EXPECT_NE(lines.back().find(c.endLine), std::string::npos) << lines.back();
+    }
+}
+
+// A misspelt key and a value not of its kind open the record, with their section; without a
+// record each is a debug line.
+TEST(RunRecordFile, UnknownKeysAndUnreadableValuesAreNamedFirst)
+{
+    TempFolder folder;
+    Probe target = PlaceProbe(folder, ProbeFlavour::Gui, "problem_target", "Window=0\n");
+    std::string record = folder / "problems.log";
+    std::string tasks = Section("PREVIOUS", "Timeout=abc\r\n") +
+                        Section("OPTIONS", "Program=" + target.path + "\r\nCopyOverwirte=1\r\n");
+    for (bool kept : {true, false}) {
+        SCOPED_TRACE(kept ? "record" : "debug channel");
+        RunOptions options;
+        options.folder = folder.Path();
+        options.ini = (kept ? Section("RUN", "LogFile=" + record + "\r\n") : std::string()) + tasks;
+        options.captureDebug = true;
+        RunResult run = RunStowlet(options);
+        EXPECT_EQ(run.exitCode, 0u);
+        std::vector<std::string> said =
+            kept ? RecordLines(ReadWholeFile(record)) : std::vector<std::string>(run.debugLines);
+        const std::string timeout = "settings: [PREVIOUS] Timeout=abc: not a number, read as 0";
+        const std::string unknown = "settings: [OPTIONS] CopyOverwirte=1: no such key, ignored";
+        EXPECT_EQ(CountHaving(said, timeout), 1u);
+        EXPECT_EQ(CountHaving(said, unknown), 1u);
+        if (kept) {
+            ASSERT_GE(said.size(), 4u);
+            EXPECT_NE(said[1].find(timeout), std::string::npos);
+            EXPECT_NE(said[2].find(unknown), std::string::npos);
+        }
     }
 }
