@@ -37,7 +37,7 @@ Opening OpeningRow(const TaskSettings& task)
 
 LaunchChoice LaunchChoiceOf(const TaskSettings& task)
 {
-    return {FlagSet(task.Term), FlagSet(task.Unhide), FlagSet(task.Show), task.Timeout, false};
+    return {FlagSet(task.Term), FlagSet(task.Unhide), FlagSet(task.Show), task.Timeout};
 }
 
 uint32_t CutOffMinutes(const TaskSettings& task)
