@@ -44,9 +44,13 @@ struct TaskRun {
     char PromptText[TextCapacity];
     RunSettings Unattended;  // the [RUN] section: answers nobody gave, the record
     RunRecord Record;
-    const char* TaskName;  // of the task at hand, for the record
-    RunOutcome Outcome;    // the first step that went wrong
+    const char* TaskName;       // of the task at hand, for the record
+    RunOutcome Outcome;         // the first step that went wrong
+    uint32_t SettingsProblems;  // keys and values the run could not use, named or not
 };
+
+// A file of garbage could name thousands: the first ones are what a reader needs.
+constexpr uint32_t SettingsProblemsNamed = 20;
 
 MacroInputs InputsOf(const TaskRun& run) { return {&run.Macros.Values, run.ProcessIdText, &run.Tasks, 0}; }
 
@@ -195,18 +199,38 @@ void OpenRecord(TaskRun& run)
     WriteRecordLine(run.Record, line);
 }
 
+// The record's line, or a debug line where no record is kept.
+void TellRecordOrDebug(TaskRun& run, const char* text)
+{
+    if (run.Record.File)
+        WriteRecordLine(run.Record, text);
+    else
+        DebugLine(text);
+}
+
 // A key no task has, or a value not of its kind: the commonest reason a job does nothing, so it
 // opens the record, or goes to the debug channel where there is none.
 void TellSettingsProblem(void* context, const SettingsProblem& problem)
 {
     TaskRun& run = *static_cast<TaskRun*>(context);
+    if (++run.SettingsProblems > SettingsProblemsNamed) return;
     int32_t readAs = problem.KeyIndex < 0 ? 0 : NumberField(run.Tasks.Of(problem.Task), SettingsKeys[problem.KeyIndex]);
     char text[TextCapacity];
     DescribeSettingsProblem(problem, readAs, text, sizeof text);
-    if (run.Record.File)
-        WriteRecordLine(run.Record, text);
-    else
-        DebugLine(text);
+    TellRecordOrDebug(run, text);
+}
+
+// After the named ones, how many more there were.
+void TellSettingsProblemsLeft(TaskRun& run)
+{
+    if (run.SettingsProblems <= SettingsProblemsNamed) return;
+    char number[DecimalCapacity];
+    FormatUnsignedDecimal(run.SettingsProblems - SettingsProblemsNamed, number);
+    char text[PathCapacity];
+    bool fit = TextCopy(text, "settings: ") && TextAppend(text, number) &&
+               TextAppend(text, " more keys or values the run cannot use, not named");
+    (void)fit;
+    TellRecordOrDebug(run, text);
 }
 
 // The record's last line: the exit code and the step it came from, also when not asked for.
@@ -259,6 +283,7 @@ uint32_t RunTasks(const StartupValues& startup)
 
     OpenRecord(run);
     FindSettingsProblems(file.Document, TellSettingsProblem, &run);
+    TellSettingsProblemsLeft(run);
     RunTask(run, TaskId::Previous, "PREVIOUS TASK: Please confirm");
     RunTask(run, TaskId::Main, "MAIN TASK: Please confirm");
     WriteEndLine(run);

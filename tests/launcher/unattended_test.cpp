@@ -286,4 +286,15 @@ TEST(RunRecordFile, UnknownKeysAndUnreadableValuesAreNamedFirst)
             EXPECT_NE(said[2].find(unknown), std::string::npos);
         }
     }
+    // A file full of them names the first twenty and counts the rest.
+    std::string many;
+    for (int i = 0; i < 25; ++i) many += "Junk" + std::to_string(i) + "=x\r\n";
+    RunOptions options;
+    options.folder = folder.Path();
+    options.ini = Section("RUN", "LogFile=" + record + "\r\n") + Section("OPTIONS", many);
+    DeleteFileA(record.c_str());
+    EXPECT_EQ(RunStowlet(options).exitCode, 0u);
+    std::vector<std::string> lines = RecordLines(ReadWholeFile(record));
+    EXPECT_EQ(CountHaving(lines, ": no such key, ignored"), 20u);
+    EXPECT_EQ(CountHaving(lines, "settings: 5 more keys or values the run cannot use, not named"), 1u);
 }
