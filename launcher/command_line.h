@@ -1,4 +1,5 @@
 // The process's command line: Stowlet [program] [parameters] [TIMEOUT=seconds] [TERM] [UNHIDE] [SHOW=1]
+// [EXITCODE]
 #pragma once
 
 #include <cstddef>
@@ -8,8 +9,10 @@
 #include "launcher/command_line_core.h"
 
 // Fills task's Program and option fields from line (the process's command line) and the joined
-// parameters handed to the program step, keywords compared under the user's locale.
-ParseResult ParseCommandLine(const char* line, TaskSettings& task, char (&parameters)[TextCapacity]);
+// parameters handed to the program step, keywords compared under the user's locale; *exitCode
+// (when given) says whether EXITCODE was asked for.
+ParseResult ParseCommandLine(const char* line, TaskSettings& task, char (&parameters)[TextCapacity],
+                             bool* exitCode = nullptr);
 
 // CompareStringW under the user's locale, ignoring case, of two UTF-8 texts: the keywords'
 // comparison.

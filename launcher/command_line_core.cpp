@@ -30,12 +30,13 @@ bool SpanStartsWith(TextSpan a, const char* word, size_t wordLength, EqualIgnori
     return a.length >= wordLength && equal(a.text, wordLength, word, wordLength);
 }
 
-enum class Option { None, Term, Unhide, Timeout, Show };
+enum class Option { None, Term, Unhide, Timeout, Show, ExitCode };
 
 Option RecogniseOption(TextSpan argument, EqualIgnoringCase equal)
 {
     if (SpanEquals(argument, "TERM", 4, equal)) return Option::Term;
     if (SpanEquals(argument, "UNHIDE", 6, equal)) return Option::Unhide;
+    if (SpanEquals(argument, "EXITCODE", 8, equal)) return Option::ExitCode;
     if (SpanStartsWith(argument, "TIMEOUT", 7, equal)) return Option::Timeout;
     if (SpanStartsWith(argument, "SHOW", 4, equal)) return Option::Show;
     return Option::None;
@@ -118,9 +119,10 @@ int32_t ShowOptionValue(TextSpan argument)
 }
 
 ParseResult ParseCommandText(const char* line, TaskSettings& task, char (&parameters)[TextCapacity],
-                             EqualIgnoringCase equal)
+                             EqualIgnoringCase equal, bool* exitCode)
 {
     FillBytes(parameters, sizeof parameters, 0);
+    if (exitCode) *exitCode = false;
 
     // Argument 1 is the program; it alone is never read as an option.
     const char* own = FirstArgument(line);
@@ -165,6 +167,9 @@ ParseResult ParseCommandText(const char* line, TaskSettings& task, char (&parame
         switch (RecogniseOption(text, equal)) {
         case Option::Term: task.Term = 2; break;
         case Option::Unhide: task.Unhide = 2; break;
+        case Option::ExitCode:
+            if (exitCode) *exitCode = true;
+            break;
         case Option::Timeout:
             if (!seenTimeout) task.Timeout = TimeoutOptionValue(text);
             seenTimeout = true;

@@ -40,9 +40,10 @@ enum class ParseResult : int32_t {
 // units.
 // Parses line (program's own token first) into the task's Program, Term, Unhide, Timeout
 // and Show, and the joined parameter text into parameters (cleared first). Options are
-// recognised only in the unbroken run of option words at the end of the line.
+// recognised only in the unbroken run of option words at the end of the line. *exitCode (when
+// given) says whether EXITCODE was among them.
 ParseResult ParseCommandText(const char* line, TaskSettings& task, char (&parameters)[TextCapacity],
-                             EqualIgnoringCase equal);
+                             EqualIgnoringCase equal, bool* exitCode = nullptr);
 
 // TIMEOUT's number: from the 9th character, skip non-digits, convert the digit run (saturating
 // as TimeoutFromDigits does).

@@ -1,4 +1,5 @@
-// The entry: the chosen run, the settings window when asked for, and exit code 0 always.
+// The entry: the chosen run, the settings window when asked for, and the run's exit code (0
+// unless the run was asked for its outcome).
 #include <windows.h>
 
 #include "common/time_mark.h"
@@ -32,8 +33,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     // The start-up values live as long as the process: filled by start-up, handed down.
     StartupValues startup;
     // A window nobody can see would wait for ever: where no one can, it is not opened.
-    if (RunStartup(startup) == 1 && !TellUnseen("Settings window", "not opened: nobody can see it."))
+    uint32_t exitCode = 0;
+    if (RunStartup(startup, &exitCode) == 1 && !TellUnseen("Settings window", "not opened: nobody can see it."))
         RunSettingsDialog(startup);
     TimeMark("exit");
-    ExitProcess(0);
+    ExitProcess(exitCode);
 }

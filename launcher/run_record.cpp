@@ -135,7 +135,7 @@ void RecordCopyEvent(void* context, const CopyEvent& event)
         ++tally.Copied;
         return;
     }
-    if (event.kind == CopyEventKind::Failed) ++tally.Failed;
+    if (event.kind == CopyEventKind::Failed && !tally.Failed++) tally.FirstError = event.code;
     if (!tally.Record->File) return;
     char source[TextCapacity], target[TextCapacity], reason[PathCapacity] = {}, text[TextCapacity];
     JoinedAsUtf8(*event.source, source, sizeof source);

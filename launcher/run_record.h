@@ -32,6 +32,7 @@ struct CopyTally {
     const char* Task;
     uint32_t Copied;
     uint32_t Failed;
+    uint32_t FirstError;  // the code of the first failure, 0 while there is none
 };
 void RecordCopyEvent(void* tally, const CopyEvent& event);
 // The copy's closing line: what was copied and how many failed.

@@ -6,6 +6,7 @@
 #include "common/unicode.h"
 #include "common/window.h"
 #include "launcher/command_line.h"
+#include "launcher/run_outcome_core.h"
 #include "launcher/startup_core.h"
 #include "launcher/tasks.h"
 #include "launcher/tasks_core.h"
@@ -96,8 +97,11 @@ bool SettingsFileExists(const StartupValues& values)
     return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-int32_t RunStartup(StartupValues& values)
+int32_t RunStartup(StartupValues& values, uint32_t* exitCode)
 {
+    uint32_t ownCode = 0;
+    uint32_t& code = exitCode ? *exitCode : ownCode;
+    code = 0;
     ComputeRunValues(values);
 
     bool settingsFile = SettingsFileExists(values);
@@ -106,7 +110,7 @@ int32_t RunStartup(StartupValues& values)
         if (CtrlHeldAlone(gSeams.keyState)) return ForSettingsWindow(values);
         char argument[TextCapacity];
         if (SplitArgument(gSeams.commandLine(), 1, argument, sizeof argument) != 1) {
-            RunTasks(values);
+            code = RunTasks(values);
             return 0;
         }
     }
@@ -114,11 +118,22 @@ int32_t RunStartup(StartupValues& values)
     // Command-line mode fills a task of its own: the settings file is not read.
     TaskSettings command = {};
     char parameters[TextCapacity] = {};
-    ParseResult parsed = ParseCommandLine(gSeams.commandLine(), command, parameters);
+    bool exitCodeAsked = false;
+    ParseResult parsed = ParseCommandLine(gSeams.commandLine(), command, parameters, &exitCodeAsked);
     TimeMark("command line parsed");
     switch (parsed) {
-    case ParseResult::Command: LaunchProgram(command.Program, parameters, nullptr, LaunchChoiceOf(command)); return 0;
-    case ParseResult::CommandTooLong: ShowExecuteError(CommandTooLongText); return 0;
+    case ParseResult::Command: {
+        LaunchChoice choice = LaunchChoiceOf(command);
+        choice.WaitForEnd = exitCodeAsked;
+        ProgramOutcome outcome;
+        LaunchProgram(command.Program, parameters, nullptr, choice, &outcome);
+        if (exitCodeAsked) code = ProgramFailureCode(outcome);
+        return 0;
+    }
+    case ParseResult::CommandTooLong:
+        ShowExecuteError(CommandTooLongText);
+        if (exitCodeAsked) code = TooLongCode;
+        return 0;
     case ParseResult::NoCommand: break;
     }
 

@@ -19,8 +19,9 @@ extern StartupSeams gSeams;
 constexpr int IconApplication = 500;
 
 // Fills values and runs the chosen mode. 1: the settings window is to open (with values);
-// 0: the process is to end.
-int32_t RunStartup(StartupValues& values);
+// 0: the process is to end. *exitCode (when given) receives the process's exit code: 0 unless
+// the run was asked for its outcome (EXITCODE, or [RUN] ExitCode=Outcome).
+int32_t RunStartup(StartupValues& values, uint32_t* exitCode = nullptr);
 // The start-up values alone (steps 1 to 6), the icon among them, for the settings window and
 // tests; RunStartup loads the icon only when the settings window is to open.
 void ComputeStartupValues(StartupValues& values);

@@ -8,6 +8,7 @@
 #include "common/unattended.h"
 #include "common/window.h"
 #include "filecopy/file_copy.h"
+#include "launcher/run_outcome_core.h"
 #include "launcher/run_record.h"
 #include "launcher/tasks_core.h"
 #include "launcher/timed_prompt.h"
@@ -43,8 +44,13 @@ struct TaskRun {
     char PromptText[TextCapacity];
     RunSettings Unattended;  // the [RUN] section: answers nobody gave, the record
     RunRecord Record;
-    const char* TaskName;  // of the task at hand, for the record
+    const char* TaskName;       // of the task at hand, for the record
+    RunOutcome Outcome;         // the first step that went wrong
+    uint32_t SettingsProblems;  // keys and values the run could not use, named or not
 };
+
+// A file of garbage could name thousands: the first ones are what a reader needs.
+constexpr uint32_t SettingsProblemsNamed = 20;
 
 MacroInputs InputsOf(const TaskRun& run) { return {&run.Macros.Values, run.ProcessIdText, &run.Tasks, 0}; }
 
@@ -101,7 +107,7 @@ bool ExpandForStep(const TaskRun& run, TaskId id, const char* field, char (&outp
     return ExpandMacros(field, output, id, InputsOf(run)) && !WasCut(run, id, field);
 }
 
-void CopyStep(TaskRun& run, TaskId id, const char* caption, bool ask)
+void CopyStep(TaskRun& run, TaskId id, const char* caption, const char* step, bool ask)
 {
     const TaskSettings& task = run.Tasks.Of(id);
     ExpansionBuffers& expanded = run.Expanded;
@@ -115,15 +121,16 @@ void CopyStep(TaskRun& run, TaskId id, const char* caption, bool ask)
     // A copy on a cut path would copy the wrong files: it is refused in the copy's own words.
     if (!ExpandForStep(run, id, task.CopySource, expanded.ProgramOrSource) ||
         !ExpandForStep(run, id, task.CopyTarget, expanded.ParametersOrTarget)) {
-        CopyTally tally = {&run.Record, run.TaskName, 0, 0};
+        CopyTally tally = {&run.Record, run.TaskName, 0, 0, 0};
         CopySettings refused;
         refused.ownName = run.Startup->OwnName;
         refused.report = RecordCopyEvent;
         refused.reportContext = &tally;
         ReportRefused(refused, task.CopySource, task.CopyTarget, ERROR_FILENAME_EXCED_RANGE);
+        NoteFailure(run.Outcome, run.TaskName, step, tally.FirstError);
         return;
     }
-    CopyTally tally = {&run.Record, run.TaskName, 0, 0};
+    CopyTally tally = {&run.Record, run.TaskName, 0, 0, 0};
     CopySettings settings;
     settings.subfolders = FlagIsOne(task.CopySubFolders) ? 1 : 0;
     settings.overwrite = FlagSet(task.CopyOverwrite) ? 1 : 0;
@@ -135,6 +142,7 @@ void CopyStep(TaskRun& run, TaskId id, const char* caption, bool ask)
     settings.reportContext = &tally;
     CopyFiles(expanded.ProgramOrSource, expanded.ParametersOrTarget, settings);
     RecordCopy(tally, expanded.ProgramOrSource, expanded.ParametersOrTarget);
+    NoteFailure(run.Outcome, run.TaskName, step, tally.FirstError);
 }
 
 void ProgramStep(TaskRun& run, TaskId id, const char* caption)
@@ -160,13 +168,16 @@ void ProgramStep(TaskRun& run, TaskId id, const char* caption)
         refused.End = ProgramEnd::TooLong;
         (void)TextCopyForDisplay(refused.CommandLine, sizeof refused.CommandLine, task.Program);
         RecordProgram(run.Record, run.TaskName, refused);
+        NoteProgram(run.Outcome, run.TaskName, refused);
         ShowExecuteError(text);
         return;
     }
     ProgramOutcome outcome;
-    LaunchProgram(expanded.ProgramOrSource, expanded.ParametersOrTarget, expanded.WorkingDir, LaunchChoiceOf(task),
-                  &outcome);
+    LaunchChoice choice = LaunchChoiceOf(task);
+    choice.WaitForEnd = run.Unattended.ExitCodeOutcome;
+    LaunchProgram(expanded.ProgramOrSource, expanded.ParametersOrTarget, expanded.WorkingDir, choice, &outcome);
     RecordProgram(run.Record, run.TaskName, outcome);
+    NoteProgram(run.Outcome, run.TaskName, outcome);
 }
 
 // The record named by LogFile (macros expanded), and its start line.
@@ -188,28 +199,74 @@ void OpenRecord(TaskRun& run)
     WriteRecordLine(run.Record, line);
 }
 
+// The record's line, or a debug line where no record is kept.
+void TellRecordOrDebug(TaskRun& run, const char* text)
+{
+    if (run.Record.File)
+        WriteRecordLine(run.Record, text);
+    else
+        DebugLine(text);
+}
+
+// A key no task has, or a value not of its kind: the commonest reason a job does nothing, so it
+// opens the record, or goes to the debug channel where there is none.
+void TellSettingsProblem(void* context, const SettingsProblem& problem)
+{
+    TaskRun& run = *static_cast<TaskRun*>(context);
+    if (++run.SettingsProblems > SettingsProblemsNamed) return;
+    int32_t readAs = problem.KeyIndex < 0 ? 0 : NumberField(run.Tasks.Of(problem.Task), SettingsKeys[problem.KeyIndex]);
+    char text[TextCapacity];
+    DescribeSettingsProblem(problem, readAs, text, sizeof text);
+    TellRecordOrDebug(run, text);
+}
+
+// After the named ones, how many more there were.
+void TellSettingsProblemsLeft(TaskRun& run)
+{
+    if (run.SettingsProblems <= SettingsProblemsNamed) return;
+    char number[DecimalCapacity];
+    FormatUnsignedDecimal(run.SettingsProblems - SettingsProblemsNamed, number);
+    char text[PathCapacity];
+    bool fit = TextCopy(text, "settings: ") && TextAppend(text, number) &&
+               TextAppend(text, " more keys or values the run cannot use, not named");
+    (void)fit;
+    TellRecordOrDebug(run, text);
+}
+
+// The record's last line: the exit code and the step it came from, also when not asked for.
+void WriteEndLine(TaskRun& run)
+{
+    if (!run.Record.File) return;
+    char reason[PathCapacity] = {};
+    if (run.Outcome.SystemCode) ErrorTextOrWords(run.Outcome.Code, reason, sizeof reason);
+    char text[TextCapacity];
+    DescribeRunEnd(run.Outcome, run.Unattended.ExitCodeOutcome, reason, text, sizeof text);
+    WriteRecordLine(run.Record, text);
+}
+
 void RunTask(TaskRun& run, TaskId id, const char* caption)
 {
     run.TaskName = id == TaskId::Previous ? "PREVIOUS TASK" : "MAIN TASK";
     const TaskSettings& task = run.Tasks.Of(id);
-    if (task.CopySource[0] && FlagSet(task.CopyBeforeExecute)) CopyStep(run, id, caption, FlagSet(task.AskCopyBefore));
+    if (task.CopySource[0] && FlagSet(task.CopyBeforeExecute))
+        CopyStep(run, id, caption, "copy before", FlagSet(task.AskCopyBefore));
     if (task.Program[0]) ProgramStep(run, id, caption);
-    if (task.CopySource[0] && FlagSet(task.CopyAfterExecute)) CopyStep(run, id, caption, FlagSet(task.AskCopy));
+    if (task.CopySource[0] && FlagSet(task.CopyAfterExecute))
+        CopyStep(run, id, caption, "copy after", FlagSet(task.AskCopy));
 }
 
 }  // namespace
 
-int32_t RunTasks(const StartupValues& startup)
+uint32_t RunTasks(const StartupValues& startup)
 {
     TaskRun run = {};
     run.Startup = &startup;
-    {
-        // The settings file is read once: the tasks and the [RUN] section come from one reading.
-        IniFile file;
-        (void)LoadSettingsFile(startup.SettingsFilePath, file);
-        ReadSettings(file.Document, run.Tasks);
-        ReadRunSettings(file.Document, run.Unattended);
-    }
+    // The settings file is read once: the tasks and the [RUN] section come from one reading.
+    IniFile file;
+    // One that cannot be read runs as an empty file, but the run has gone wrong already.
+    NoteFailure(run.Outcome, nullptr, "settings file", LoadSettingsFile(startup.SettingsFilePath, file));
+    ReadSettings(file.Document, run.Tasks);
+    ReadRunSettings(file.Document, run.Unattended);
     TimeMark("tasks: settings read");
     ComputeMacroValues(startup, run.Macros);
     TimeMark("tasks: macro values");
@@ -225,8 +282,10 @@ int32_t RunTasks(const StartupValues& startup)
     (void)TextCopy(run.ProcessIdText, number);
 
     OpenRecord(run);
+    FindSettingsProblems(file.Document, TellSettingsProblem, &run);
+    TellSettingsProblemsLeft(run);
     RunTask(run, TaskId::Previous, "PREVIOUS TASK: Please confirm");
     RunTask(run, TaskId::Main, "MAIN TASK: Please confirm");
-    WriteRecordLine(run.Record, "end");
-    return 0;
+    WriteEndLine(run);
+    return run.Unattended.ExitCodeOutcome ? run.Outcome.Code : 0;
 }

@@ -250,11 +250,11 @@ DWORD LaunchProgram(const char* program, const char* parameters, const char* wor
     case LaunchAction::Execute: break;
     }
     return ExecuteProgram(program, parameters, workingDir, choice.Show ? Visibility::Shown : Visibility::Hidden,
-                          TimeoutMilliseconds(choice.Timeout), &noted);
+                          TimeoutMilliseconds(choice.Timeout), &noted, choice.WaitForEnd);
 }
 
 DWORD ExecuteProgram(const char* program, const char* parameters, const char* workingDir, Visibility visibility,
-                     uint32_t milliseconds, ProgramOutcome* outcome)
+                     uint32_t milliseconds, ProgramOutcome* outcome, bool waitForEnd)
 {
     ProgramOutcome own;
     ProgramOutcome& noted = outcome ? *outcome : own;
@@ -291,6 +291,8 @@ DWORD ExecuteProgram(const char* program, const char* parameters, const char* wo
         noted.End = ProgramEnd::EndedAtTimeout;
         return 0;  // ended: no process id to give
     }
+    // The caller asked for the program's exit code and set no time-out: no bound is wanted.
+    if (waitForEnd && !TimeoutWaits(milliseconds)) WaitForSingleObject(started.Process.Get(), INFINITE);
     NoteExit(started, noted);
     return noted.ProcessId;
 }

@@ -19,10 +19,11 @@ constexpr uint32_t SignaturePE = 'P' | 'E' << 8;
 // What the program step is asked to do, each choice already read by its rule (a task's flags
 // count as set when not 0).
 struct LaunchChoice {
-    bool Term;        // alone: end every running instance and start nothing
-    bool Unhide;      // show a running instance
-    bool Show;        // show a running instance, else start the program shown
-    int32_t Timeout;  // seconds as stored (common/timeout.h): 0 and 0xFFFFFFFF mean no wait
+    bool Term;                // alone: end every running instance and start nothing
+    bool Unhide;              // show a running instance
+    bool Show;                // show a running instance, else start the program shown
+    int32_t Timeout;          // seconds as stored (common/timeout.h): 0 and 0xFFFFFFFF mean no wait
+    bool WaitForEnd = false;  // with no wait set: wait for the started program's end, however long
 };
 
 enum class Visibility { Hidden, Shown };

@@ -67,4 +67,14 @@ echo "Main task, copy after: the worker's report"
 [ -n "$today" ] && [ -f "$demo/backup/$today/worker.exe.report" ] &&
     printf '  copied to backup\\%s\\worker.exe.report\n' "$today"
 echo
-echo "Stowlet's $(tail -n 1 "$demo/driver.txt" | sed 's/^ *//'); the demo's files are in build/demo"
+echo "The run's record (build/demo/run.log, [RUN] LogFile):"
+if [ -f "$demo/run.log" ]; then
+    # Past its byte-order mark, one line each, without the CR of its line ends.
+    sed '1s/^\xEF\xBB\xBF//' "$demo/run.log" | tr -d '\r' | sed 's/^/  /'
+else
+    echo "  no record was written"
+fi
+echo
+# [RUN] ExitCode=Outcome: the worker ended at its time-out gives 1460 (ERROR_TIMEOUT).
+echo "Stowlet's $(tail -n 1 "$demo/driver.txt" | sed 's/^ *//') ([RUN] ExitCode=Outcome: the first step that went wrong,"
+echo "  1460 for a program ended at its time-out, 0 when every step went well); the demo's files are in build/demo"

@@ -418,6 +418,32 @@ IniRead ReadIniValue(const IniDocument& document, const char* section, const cha
     return read;
 }
 
+void ForEachIniKey(const IniDocument& document, const char* section, IniKeyVisitor visit, void* context)
+{
+    Name sectionName;
+    if (!ToName(section, sectionName)) return;
+    const IniUnit* text = document.Text;
+    bool inSection = false;
+    for (size_t at = 0; at < document.Length;) {
+        Line line = LineAt(text, document.Length, at);
+        at = line.Next;
+        Parsed parsed = Parse(text, line);
+        if (parsed.Type == Kind::Section) {
+            if (inSection) return;  // only the first matching section counts
+            inSection = NameEquals(text, parsed.NameBegin, parsed.NameEnd, sectionName);
+            continue;
+        }
+        if (!inSection || parsed.Type != Kind::Key) continue;
+        // A name or value longer than these is still named, cut: the line only points at it.
+        unsigned char name[NameLimit + 1], value[NameLimit + 1];
+        size_t nameBytes, valueBytes;
+        (void)EncodeUtf8(text + parsed.NameBegin, parsed.NameEnd - parsed.NameBegin, name, NameLimit, &nameBytes);
+        (void)EncodeUtf8(text + parsed.ValueBegin, parsed.ValueEnd - parsed.ValueBegin, value, NameLimit, &valueBytes);
+        name[nameBytes] = value[valueBytes] = 0;
+        if (!visit(context, reinterpret_cast<const char*>(name), reinterpret_cast<const char*>(value))) return;
+    }
+}
+
 size_t IniSetRoom(const char* section, const char* key, const char* value)
 {
     // Units never outnumber UTF-8 bytes; "\r\n[" "]\r\n" "=" "\r\n" around them, and the

@@ -84,6 +84,12 @@ IniRead ReadIniValue(const IniDocument& document, const char* section, const cha
     return ReadIniValue(document, section, key, text, N);
 }
 
+// Each key line of a section (the first matching one) in file order, its name and its value
+// (blanks around them dropped, quotes kept) as UTF-8, each cut at 512 bytes.
+// visit returns false to stop.
+using IniKeyVisitor = bool (*)(void* context, const char* name, const char* value);
+void ForEachIniKey(const IniDocument& document, const char* section, IniKeyVisitor visit, void* context);
+
 enum class IniSet : uint8_t {
     Done,
     NoRoom,   // the document needs Length + IniSetRoom(...) units: grow its buffer, then repeat

@@ -23,6 +23,8 @@ void ReadRunSettings(const IniDocument& document, RunSettings& run)
     ReadRunValue(document, "PromptTimeout", value, sizeof value);
     run.PromptTimeoutSeconds = ParsePromptTimeout(value);
     ReadRunValue(document, "LogFile", run.LogFile, sizeof run.LogFile);
+    ReadRunValue(document, "ExitCode", value, sizeof value);
+    run.ExitCodeOutcome = ParseExitCodeMode(value);
 }
 
 void ReadRunSettings(const char* settingsFile, RunSettings& run)

@@ -7,6 +7,8 @@ bool ParsePromptDefault(const char* text)
     return TextEqualsIgnoreCase(text, "Yes") || TextEqualsIgnoreCase(text, "TRUE") || TextEquals(text, "1");
 }
 
+bool ParseExitCodeMode(const char* text) { return TextEqualsIgnoreCase(text, "Outcome"); }
+
 uint32_t ParsePromptTimeout(const char* text)
 {
     while (*text == ' ' || *text == '\t') ++text;

@@ -1,6 +1,7 @@
 #include "settings/settings_file_core.h"
 
 #include <cstddef>
+#include <initializer_list>
 
 #include "common/number.h"
 #include "common/text.h"
@@ -104,4 +105,77 @@ int32_t ProfileInteger(const char* text, int32_t readDefault)
         value = value * base + digit;
     }
     return int32_t(negative ? 0u - value : value);
+}
+
+namespace {
+
+bool IsAsciiDigitOf(char c, uint32_t base)
+{
+    uint32_t digit = c >= '0' && c <= '9'   ? uint32_t(c - '0')
+                     : c >= 'a' && c <= 'z' ? uint32_t(c - 'a' + 10)
+                     : c >= 'A' && c <= 'Z' ? uint32_t(c - 'A' + 10)
+                                            : 99;
+    return digit < base;
+}
+
+struct ProblemWalk {
+    TaskId Task;
+    uint32_t Seen;  // one bit per key of SettingsKeys met so far
+    SettingsProblemSink Sink;
+    void* Context;
+};
+
+bool VisitTaskKey(void* context, const char* name, const char* value)
+{
+    ProblemWalk& walk = *static_cast<ProblemWalk*>(context);
+    int32_t index = -1;
+    for (int32_t i = 0; i < SettingsKeyCount && index < 0; ++i)
+        if (TextEqualsIgnoreCase(name, SettingsKeys[i].Name)) index = i;
+    if (index >= 0 && (walk.Seen & (1u << index))) return true;
+    if (index >= 0) walk.Seen |= 1u << index;
+    // The reader drops one pair of enclosing quotes before it reads the number.
+    char unquoted[TextCapacity];
+    size_t length = TextLength(value);
+    if (length >= 2 && value[0] == value[length - 1] && (value[0] == '"' || value[0] == '\''))
+        (void)TextCopyN(unquoted, sizeof unquoted, value + 1, length - 2);
+    else
+        (void)TextCopy(unquoted, value);
+    if (index < 0 || !ValueReadsAsKind(SettingsKeys[index].Kind, unquoted))
+        walk.Sink(walk.Context, {walk.Task, name, value, index});
+    return true;
+}
+
+}  // namespace
+
+bool ValueReadsAsKind(KeyKind kind, const char* text)
+{
+    if (kind == KeyKind::Text) return true;
+    size_t begin = 0, end = TextLength(text);
+    while (begin < end && uint8_t(text[begin]) <= ' ') ++begin;
+    while (end > begin && uint8_t(text[end - 1]) <= ' ') --end;
+    if (begin == end) return true;
+    char word[8];
+    if (kind != KeyKind::Number && end - begin < sizeof word &&
+        TextCopyN(word, sizeof word, text + begin, end - begin) &&
+        (TextEqualsIgnoreCase(word, "TRUE") || TextEqualsIgnoreCase(word, "FALSE")))
+        return true;
+    if (text[begin] == '-' || text[begin] == '+') ++begin;
+    uint32_t base = 10;
+    if (kind != KeyKind::Number && end - begin > 2 && text[begin] == '0' &&
+        (text[begin + 1] == 'b' || text[begin + 1] == 'o' || text[begin + 1] == 'x')) {
+        base = text[begin + 1] == 'b' ? 2 : text[begin + 1] == 'o' ? 8 : 16;
+        begin += 2;
+    }
+    if (begin == end) return false;
+    for (size_t i = begin; i < end; ++i)
+        if (!IsAsciiDigitOf(text[i], base)) return false;
+    return true;
+}
+
+void FindSettingsProblems(const IniDocument& document, SettingsProblemSink sink, void* context)
+{
+    for (TaskId id : {TaskId::Previous, TaskId::Main}) {
+        ProblemWalk walk = {id, 0, sink, context};
+        ForEachIniKey(document, SectionNames[size_t(id)], VisitTaskKey, &walk);
+    }
 }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "settings/ini_text_core.h"
 #include "settings/task_settings.h"
 
 enum class KeyKind { Text, Flag, Show, Number };
@@ -43,3 +44,21 @@ int32_t ProfileInteger(const char* text, int32_t readDefault);
 // when the wrapped form would not fit capacity: such a value would not read back as typed.
 [[nodiscard]] bool QuoteForProfile(char* text, size_t capacity);
 template <size_t N> [[nodiscard]] bool QuoteForProfile(char (&text)[N]) { return QuoteForProfile(text, N); }
+
+// Whether a flag's or number's text is one: blanks around it, an optional sign and the digits
+// (for a flag also a base prefix as ProfileInteger takes it, or TRUE or FALSE in any letter
+// case); an empty text reads as the default. Texts always are.
+bool ValueReadsAsKind(KeyKind kind, const char* text);
+
+// What a task section holds that a run cannot use, as the run's record names it first.
+struct SettingsProblem {
+    TaskId Task;
+    const char* Key;    // the key's name as the file spells it (UTF-8)
+    const char* Value;  // its value as the file has it
+    int32_t KeyIndex;   // in SettingsKeys; -1 for a key no task has
+};
+using SettingsProblemSink = void (*)(void* context, const SettingsProblem& problem);
+// Every key of the two task sections that no task has, and every flag or number whose value
+// does not read as its kind, in file order, PREVIOUS first. A repeated key counts once: the
+// reader takes its first line.
+void FindSettingsProblems(const IniDocument& document, SettingsProblemSink sink, void* context);

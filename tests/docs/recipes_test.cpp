@@ -438,9 +438,24 @@ void CheckRestart(Machine& machine, const DocCheck& check)
     EXPECT_EQ(ProcessesNamed(server.fileName).size(), 1u);
 }
 
+// The exit code the text promises (exit=): of a program that ends by itself with code=, or of one
+// that is not there (missing).
+void CheckOutcome(Machine& machine, const DocCheck& check)
+{
+    Launch launch = LaunchOf(machine, check);
+    if (!check.facts.count("missing")) {
+        Probe probe = machine.PlaceProgram(Fact(check, "program"), FolderOf(launch.exe));
+        ASSERT_TRUE(WriteWholeFile(probe.path + ".probe", "[probe]\r\nWindow=0\r\nExitCode=" + Fact(check, "code")));
+    }
+    RunResult run = RunLaunch(launch, 60000, {IDOK});
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, DWORD(std::stoul(Fact(check, "exit"))));
+}
+
 const std::map<std::string, std::function<void(Machine&, const DocCheck&)>> Scenarios = {
-    {"start", CheckStart},   {"batch", CheckBatch}, {"term", CheckTerm},     {"unhide", CheckUnhide},
-    {"folder", CheckFolder}, {"help", CheckHelp},   {"backup", CheckBackup}, {"restart", CheckRestart},
+    {"start", CheckStart},   {"batch", CheckBatch},     {"term", CheckTerm},
+    {"unhide", CheckUnhide}, {"folder", CheckFolder},   {"help", CheckHelp},
+    {"backup", CheckBackup}, {"restart", CheckRestart}, {"outcome", CheckOutcome},
 };
 
 void RunCheck(const char* page, const DocCheck& check)

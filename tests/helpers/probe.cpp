@@ -21,6 +21,7 @@
 //   Hang=1           GUI: never handle a message: after the start record it sleeps for Stay
 //                    seconds, so it never becomes idle (a worker without a message loop, or a
 //                    program hung after showing its window)
+//   ExitCode=<n>     the code it ends with by itself (default 0)
 // The GUI window shows itself with ShowWindow(window, nCmdShow), as ordinary programs do.
 // WM_CLOSE ends the probe as its time running out does.
 //
@@ -244,7 +245,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
         Append(probe.report, ExitRecord(probe.window));
     }
     if (probe.window && IsWindow(probe.window)) DestroyWindow(probe.window);
-    return 0;
+    return SettingNumber(probe.settings, "ExitCode", 0);
 }
 
 #else
@@ -256,7 +257,7 @@ int main()
     Append(probe.report, StartRecord(console));
     if (probe.stay > 0) Sleep(DWORD(probe.stay) * 1000u);
     Append(probe.report, ExitRecord(console));
-    return 0;
+    return SettingNumber(probe.settings, "ExitCode", 0);
 }
 
 #endif

@@ -346,3 +346,36 @@ TEST(CommandLineRun, ProgramInTheNativeSystemFolderStarts)
     DeleteFileA(settings.c_str());
     DeleteFileA(placed.c_str());
 }
+
+// EXITCODE: the exit code of the step, by the system's codes (2 not found, 1460 ERROR_TIMEOUT)
+// or the program's own; without it 0. With no time-out the launcher waits for the program's end,
+// so the probe's exit record is there when it returns.
+TEST(CommandLineRun, ExitCodeTellsTheProgramsOutcomeWhenAskedFor)
+{
+    const std::string timeout = SlowStarts ? "TIMEOUT=8" : "TIMEOUT=2";
+    struct Case {
+        const char* purpose;
+        const char* settings;
+        std::string options;
+        DWORD code;
+        bool exitRecorded;
+    } cases[] = {
+        {"ec_seven", "Window=0\nExitCode=7\n", "TIMEOUT=30 EXITCODE", 7, true},
+        {"ec_unasked", "Window=0\nExitCode=7\n", "TIMEOUT=30", 0, true},
+        {"ec_timeout", "Stay=30\n", timeout + " exitcode", 1460, false},
+        {"ec_waits", "Stay=3\nExitCode=5\n", "EXITCODE", 5, true},
+        {"ec_clean", "Window=0\n", "EXITCODE", 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.purpose);
+        Target run(ProbeFlavour::Gui, c.purpose, c.settings);
+        RunResult result = RunBeside(run, run.Name() + " " + c.options, false, 60000);
+        EXPECT_FALSE(result.timedOut);
+        EXPECT_EQ(result.exitCode, c.code);
+        EXPECT_EQ(ReadProbeRecords(run.probe.report, "exit").size(), c.exitRecorded ? 1u : 0u);
+    }
+    Target missing(ProbeFlavour::Gui, "ec_missing", "");
+    RunResult result = RunBeside(missing, UniqueTargetName("nosuch") + " EXITCODE");
+    EXPECT_EQ(result.exitCode, DWORD(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(result.boxes.size(), 1u);
+}

@@ -131,6 +131,34 @@ TEST(CommandLine, ProgramOptionsAndJoinedParameters)
     }
 }
 
+// EXITCODE counts where TERM would: in the run of options at the end, any letter case.
+TEST(CommandLine, ExitCodeIsAnOptionOfTheTrailingRun)
+{
+    struct Case {
+        const char* line;
+        bool asked;
+        const char* parameters;
+        int32_t timeout;
+    } cases[] = {
+        {"job.cmd TIMEOUT=30 EXITCODE", true, "", 30},  {"job.cmd nightly exitcode", true, "nightly", 0},
+        {"job.cmd ExitCode TERM", true, "", 0},         {"job.cmd EXITCODE nightly", false, "EXITCODE nightly", 0},
+        {"job.cmd EXITCODE=1", false, "EXITCODE=1", 0}, {"job.cmd nightly", false, "nightly", 0},
+    };
+    static TaskSettings task;
+    static char parameters[TextCapacity];
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        std::memset(&task, 0, sizeof task);
+        bool asked = !c.asked;
+        std::string line = std::string("Stowlet.exe ") + c.line;
+        EXPECT_EQ(ParseCommandText(line.c_str(), task, parameters, AsciiEqualIgnoringCase, &asked),
+                  ParseResult::Command);
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_STREQ(parameters, c.parameters);
+        EXPECT_EQ(task.Timeout, c.timeout);
+    }
+}
+
 // A number past what the wait holds means the longest finite wait (0xFFFFFFFE milliseconds, one
 // below the system's "no limit"), however many digits it has: never a wrapped short time, never
 // "no wait".

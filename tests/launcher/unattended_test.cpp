@@ -208,3 +208,93 @@ TEST(RunRecordFile, TwoLaunchersAppendingAtOnceWriteWholeLines)
     for (const RunResult& run : runs)
         EXPECT_EQ(CountHaving(lines, "[" + std::to_string(run.pid) + "] "), size_t(Files + 3));
 }
+
+// [RUN] ExitCode=Outcome: the first step that went wrong gives the exit code (80: the file exists,
+// overwrite off; a program's own code as it is), and the record's last line says which, asked
+// for or not.
+TEST(RunRecordFile, TheExitCodeIsTheFirstStepThatWentWrong)
+{
+    TempFolder folder;
+    ASSERT_TRUE(CreateDirectoryA((folder / "src").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((folder / "dst").c_str(), nullptr));
+    ASSERT_TRUE(WriteWholeFile(folder / "src\\a.txt", "new"));
+    ASSERT_TRUE(WriteWholeFile(folder / "dst\\a.txt", "old"));
+    Probe good = PlaceProbe(folder, ProbeFlavour::Gui, "outcome_good", "Window=0\n");
+    Probe three = PlaceProbe(folder, ProbeFlavour::Gui, "outcome_three", "Window=0\nExitCode=3\n");
+    const std::string refusedCopy = "CopySource=" + folder.Path() + "\\src\\a.txt\r\nCopyTarget=" + folder.Path() +
+                                    "\\dst\\\r\nCopyOverwrite=0\r\n";
+    struct Case {
+        const char* name;
+        std::string run, previous, main;
+        DWORD code;
+        const char* endLine;
+    } cases[] = {
+        {"a refused copy, then a good program", "ExitCode=Outcome\r\n", "",
+         refusedCopy + "CopyBeforeExecute=1\r\nProgram=" + good.path + "\r\n", 80,
+         "] end: exit code 80, from MAIN TASK: copy before: "},
+        {"a program's code, then a refused copy", "exitcode=outcome\r\n", "Program=" + three.path + "\r\n",
+         refusedCopy + "CopyAfterExecute=1\r\n", 3,
+         "] end: exit code 3, from PREVIOUS TASK: program: the program's own exit code"},
+        {"every step good", "ExitCode=Outcome\r\n", "Program=" + good.path + "\r\n", "Program=" + good.path + "\r\n", 0,
+         "] end: exit code 0, no step went wrong"},
+        {"not asked for", "ExitCode=Yes\r\n", "", refusedCopy + "CopyBeforeExecute=1\r\n", 0,
+         "] end: exit code 0; would exit with 80, from MAIN TASK: copy before: "},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string record = folder / ("outcome" + std::to_string(++n) + ".log");
+        RunOptions options;
+        options.folder = folder.Path();
+        options.ini = Section("RUN", "LogFile=" + record + "\r\n" + c.run) +
+                      (c.previous.empty() ? "" : Section("PREVIOUS", c.previous)) + Section("OPTIONS", c.main);
+        RunResult run = RunStowlet(options);
+        EXPECT_FALSE(run.timedOut);
+        EXPECT_EQ(run.exitCode, c.code);
+        std::vector<std::string> lines = RecordLines(ReadWholeFile(record));
+        ASSERT_FALSE(lines.empty());
+        EXPECT_NE(lines.back().find(c.endLine), std::string::npos) << lines.back();
+    }
+}
+
+// A misspelt key and a value not of its kind open the record, with their section; without a
+// record each is a debug line.
+TEST(RunRecordFile, UnknownKeysAndUnreadableValuesAreNamedFirst)
+{
+    TempFolder folder;
+    Probe target = PlaceProbe(folder, ProbeFlavour::Gui, "problem_target", "Window=0\n");
+    std::string record = folder / "problems.log";
+    std::string tasks = Section("PREVIOUS", "Timeout=abc\r\n") +
+                        Section("OPTIONS", "Program=" + target.path + "\r\nCopyOverwirte=1\r\n");
+    for (bool kept : {true, false}) {
+        SCOPED_TRACE(kept ? "record" : "debug channel");
+        RunOptions options;
+        options.folder = folder.Path();
+        options.ini = (kept ? Section("RUN", "LogFile=" + record + "\r\n") : std::string()) + tasks;
+        options.captureDebug = true;
+        RunResult run = RunStowlet(options);
+        EXPECT_EQ(run.exitCode, 0u);
+        std::vector<std::string> said =
+            kept ? RecordLines(ReadWholeFile(record)) : std::vector<std::string>(run.debugLines);
+        const std::string timeout = "settings: [PREVIOUS] Timeout=abc: not a number, read as 0";
+        const std::string unknown = "settings: [OPTIONS] CopyOverwirte=1: no such key, ignored";
+        EXPECT_EQ(CountHaving(said, timeout), 1u);
+        EXPECT_EQ(CountHaving(said, unknown), 1u);
+        if (kept) {
+            ASSERT_GE(said.size(), 4u);
+            EXPECT_NE(said[1].find(timeout), std::string::npos);
+            EXPECT_NE(said[2].find(unknown), std::string::npos);
+        }
+    }
+    // A file full of them names the first twenty and counts the rest.
+    std::string many;
+    for (int i = 0; i < 25; ++i) many += "Junk" + std::to_string(i) + "=x\r\n";
+    RunOptions options;
+    options.folder = folder.Path();
+    options.ini = Section("RUN", "LogFile=" + record + "\r\n") + Section("OPTIONS", many);
+    DeleteFileA(record.c_str());
+    EXPECT_EQ(RunStowlet(options).exitCode, 0u);
+    std::vector<std::string> lines = RecordLines(ReadWholeFile(record));
+    EXPECT_EQ(CountHaving(lines, ": no such key, ignored"), 20u);
+    EXPECT_EQ(CountHaving(lines, "settings: 5 more keys or values the run cannot use, not named"), 1u);
+}

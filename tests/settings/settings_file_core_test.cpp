@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "settings/settings_file_core.h"
+#include "tests/settings/latin1_code_page.h"
 
 TEST(QuoteForProfile, WrapsOnlyWhatTheReaderWouldStrip)
 {
@@ -42,4 +44,35 @@ TEST(QuoteForProfile, AWrappedFormThatWouldNotFitIsRefused)
         EXPECT_EQ(QuoteForProfile(text), fits) << typed.size();
         EXPECT_EQ(std::string(text), fits ? "\"" + typed + "\"" : typed) << typed.size();
     }
+}
+
+// What a run names at its start: keys no task has and values not of their kind, per section, in
+// file order; the [RUN] section and text keys are left alone.
+TEST(SettingsProblems, UnknownKeysAndValuesNotOfTheirKindAreNamed)
+{
+    std::string file =
+        "[RUN]\r\nNoSuchRunKey=1\r\n"
+        "[OPTIONS]\r\nProgram=job.cmd\r\nCopyOverwirte=1\r\nTimeout=abc\r\ntimeout=5\r\nShow=TRUE\r\n"
+        "AskExecute=yes\r\nTerm=0x1\r\nUnhide= 1 \r\nCopySubFolders=\"1\"\r\nCopyModifiedFilesHour=-2\r\n"
+        "CopyModifiedFilesMinute=30m\r\nCopyAfterExecute=FALSE\r\n"
+        "[PREVIOUS]\r\nWorkDir=C:\\\r\nAskCopy=0x\r\n"
+        "[OPTIONS]\r\nLaterSection=1\r\n";  // a second section of the name is never read
+    std::vector<IniUnit> units(IniDecodedCapacity(file.size()));
+    IniDocument document{};
+    document.Text = units.data();
+    document.Capacity = units.size();
+    ASSERT_TRUE(DecodeIniFile(reinterpret_cast<const unsigned char*>(file.data()), file.size(), Latin1, document));
+    std::vector<std::string> found;
+    FindSettingsProblems(
+        document,
+        [](void* context, const SettingsProblem& p) {
+            static_cast<std::vector<std::string>*>(context)->push_back(
+                std::string(p.Task == TaskId::Previous ? "PREVIOUS " : "OPTIONS ") + p.Key + "=" + p.Value +
+                (p.KeyIndex < 0 ? " unknown" : " bad"));
+        },
+        &found);
+    std::vector<std::string> expected = {"PREVIOUS WorkDir=C:\\ unknown",   "PREVIOUS AskCopy=0x bad",
+                                         "OPTIONS CopyOverwirte=1 unknown", "OPTIONS Timeout=abc bad",
+                                         "OPTIONS AskExecute=yes bad",      "OPTIONS CopyModifiedFilesMinute=30m bad"};
+    EXPECT_EQ(found, expected);
 }
