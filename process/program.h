@@ -23,9 +23,11 @@ DWORD LaunchProgram(const char* program, const char* parameters, const char* wor
 // program to become idle and hides its window within the time-out, or within IdleWaitLimit
 // when there is none. A program that cannot be found, or whose command line would not fit,
 // gets the "Error when executing" box and is not started; one the system refuses to start gets
-// a debug line (no box). Returns the started program's process id, or 0.
+// a debug line (no box). An error box nobody answers closes after boxSeconds (0: it waits).
+// Returns the started program's process id, or 0.
 DWORD ExecuteProgram(const char* program, const char* parameters, const char* workingDir, Visibility visibility,
-                     uint32_t milliseconds, ProgramOutcome* outcome = nullptr);
+                     uint32_t milliseconds, ProgramOutcome* outcome = nullptr, uint32_t boxSeconds = 0);
 
-// The "Error when executing" box, or one debug line where nobody could see a box.
-void ShowExecuteError(const char* text);
+// The "Error when executing" box, or one debug line where nobody could see a box; with
+// seconds above 0 the box closes by itself after that long. True when it did.
+bool ShowExecuteError(const char* text, uint32_t seconds = 0);

@@ -19,10 +19,11 @@ constexpr uint32_t SignaturePE = 'P' | 'E' << 8;
 // What the program step is asked to do, each choice already read by its rule (a task's flags
 // count as set when not 0).
 struct LaunchChoice {
-    bool Term;        // alone: end every running instance and start nothing
-    bool Unhide;      // show a running instance
-    bool Show;        // show a running instance, else start the program shown
-    int32_t Timeout;  // seconds as stored (common/timeout.h): 0 and 0xFFFFFFFF mean no wait
+    bool Term;            // alone: end every running instance and start nothing
+    bool Unhide;          // show a running instance
+    bool Show;            // show a running instance, else start the program shown
+    int32_t Timeout;      // seconds as stored (common/timeout.h): 0 and 0xFFFFFFFF mean no wait
+    uint32_t BoxSeconds;  // an error box nobody answers closes after this long; 0: it waits
 };
 
 enum class Visibility { Hidden, Shown };
@@ -68,7 +69,7 @@ StartRecipe RecipeForExeType(uint32_t exeType);
 [[nodiscard]] bool WorkingDirectoryFor(const char* modulePath, const char* workingDir, char* output, size_t capacity);
 
 // The found path, then one blank and the parameters when there are any. A path holding a
-// blank or tab is quoted, so the program's own argument splitting sees it as one argument.
+// blank or tab, or naming a batch file, is quoted, so it is read as one argument.
 // False when the whole line does not fit capacity or holds more than TextUnitLimit UTF-16
 // units: such a line must never be started.
 [[nodiscard]] bool JoinCommandLine(const char* modulePath, const char* parameters, char* output, size_t capacity);

@@ -10,6 +10,7 @@ enum class ProgramEnd : int32_t {
     NotFound,        // the search failed (Error: its code)
     NotStarted,      // found, but the system refused to start it (Error: its code)
     TooLong,         // the command line would not fit: nothing was started
+    UnsafeText,      // the branch would have reached the command interpreter as more than text
     FolderOpened,    // a folder opened in a shell window
     InstancesEnded,  // Term: Count instances ended
     InstanceShown,   // Unhide or Show: a running instance (ProcessId) was shown
@@ -24,5 +25,6 @@ struct ProgramOutcome {
     uint32_t ExitCode;
     uint32_t Error;
     uint32_t Count;
+    bool BoxClosedByItself;          // the step's error box was left unanswered and closed at its time-out
     char CommandLine[TextCapacity];  // the line started, or the program text when none was formed
 };
