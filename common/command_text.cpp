@@ -35,7 +35,8 @@ LineReader LineReaderOf(const char* program)
     };
     if (endsWith(".bat") || endsWith(".cmd")) return LineReader::BatchFile;
     const char* name = program + FileNameOffset(program);
-    if (TextEqualsIgnoreCase(name, "cmd") || TextEqualsIgnoreCase(name, "cmd.exe")) return LineReader::CommandInterpreter;
+    if (TextEqualsIgnoreCase(name, "cmd") || TextEqualsIgnoreCase(name, "cmd.exe"))
+        return LineReader::CommandInterpreter;
     return LineReader::Program;
 }
 

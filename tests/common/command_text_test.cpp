@@ -22,11 +22,11 @@ TEST(CommandText, OutsideValuesStayText)
         {LineReader::BatchFile, "--branch ", "feature/x.y-z", Placing::Placed, "feature/x.y-z"},
         {LineReader::BatchFile, "", "x&echo>planted", Placing::Placed, "\"x&echo>planted\""},
         {LineReader::BatchFile, "a ", "x(1)|y<z,w;v=u", Placing::Placed, "\"x(1)|y<z,w;v=u\""},
-        {LineReader::BatchFile, "\"a b\" ", "x&y", Placing::Placed, "\"x&y\""},       // quotes closed
-        {LineReader::BatchFile, "\"--branch=", "x&y", Placing::Placed, "x&y"},        // inside quotes
-        {LineReader::BatchFile, "^\"", "x&y", Placing::Placed, "\"x&y\""},            // an escaped quote
-        {LineReader::BatchFile, "\"^", "x&y", Placing::Placed, "x&y"},                // ^ inside quotes is text
-        {LineReader::BatchFile, "a^", "x&y", Placing::Unsafe, ""},                    // would escape the quote
+        {LineReader::BatchFile, "\"a b\" ", "x&y", Placing::Placed, "\"x&y\""},  // quotes closed
+        {LineReader::BatchFile, "\"--branch=", "x&y", Placing::Placed, "x&y"},   // inside quotes
+        {LineReader::BatchFile, "^\"", "x&y", Placing::Placed, "\"x&y\""},       // an escaped quote
+        {LineReader::BatchFile, "\"^", "x&y", Placing::Placed, "x&y"},           // ^ inside quotes is text
+        {LineReader::BatchFile, "a^", "x&y", Placing::Unsafe, ""},               // would escape the quote
         {LineReader::BatchFile, "", "50%off", Placing::Unsafe, ""},
         {LineReader::BatchFile, "\"", "%PATH%", Placing::Unsafe, ""},
         {LineReader::BatchFile, "", "a!b!", Placing::Unsafe, ""},

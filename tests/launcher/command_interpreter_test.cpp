@@ -12,8 +12,9 @@ namespace {
 // Writes its first two arguments, unquoted (%~1), to ran.txt in the current folder (the
 // task's WorkingDir). Delayed expansion reads them after the line is parsed, so what they hold
 // cannot act there.
-constexpr char MarkBatch[] = "@echo off\r\nset \"first=%~1\"\r\nset \"second=%~2\"\r\n"
-                             "setlocal EnableDelayedExpansion\r\n>ran.txt echo !first!/!second!\r\n";
+constexpr char MarkBatch[] =
+    "@echo off\r\nset \"first=%~1\"\r\nset \"second=%~2\"\r\n"
+    "setlocal EnableDelayedExpansion\r\n>ran.txt echo !first!/!second!\r\n";
 
 bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
@@ -62,9 +63,9 @@ TEST(BatchFile, PathAndBranchReachTheInterpreterAsText)
         if (size_t at = parameters.find("%BATCH%"); at != std::string::npos) parameters.replace(at, 7, batch);
         RunOptions options;
         options.folder = folder.Path();
-        options.ini = Section("OPTIONS", "Program=" + (c.program[0] ? std::string(c.program) : batch) +
-                                             "\r\nParameters=" + parameters + "\r\nWorkingDir=" + work +
-                                             "\r\nTimeout=60\r\n");
+        options.ini =
+            Section("OPTIONS", "Program=" + (c.program[0] ? std::string(c.program) : batch) +
+                                   "\r\nParameters=" + parameters + "\r\nWorkingDir=" + work + "\r\nTimeout=60\r\n");
         options.invisibleStation = true;  // a refusal's box becomes a debug line
         options.captureDebug = true;
         RunResult run = RunStowlet(options);
