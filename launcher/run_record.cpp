@@ -153,6 +153,13 @@ void RecordProgram(RunRecord& record, const char* task, const ProgramOutcome& ou
     char text[TextCapacity];
     DescribeProgramOutcome(task, outcome, reason, text, sizeof text);
     WriteRecordLine(record, text);
+    uint32_t kept = outcome.PassedOverCount < PassedOverKept ? outcome.PassedOverCount : PassedOverKept;
+    for (uint32_t i = 0; i < kept; ++i) {
+        ErrorTextOrWords(outcome.PassedOver[i].Error, reason, sizeof reason);
+        DescribePassedOver(task, outcome.CommandLine, outcome.PassedOver[i].ProcessId, reason, text, sizeof text);
+        WriteRecordLine(record, text);
+    }
+    if (outcome.PassedOverCount > kept) WriteRecordLine(record, "TERM passed over more instances: see the debug lines");
 }
 
 namespace {

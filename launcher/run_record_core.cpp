@@ -96,6 +96,15 @@ void DescribeProgramOutcome(const char* task, const ProgramOutcome& outcome, con
           outcome.BoxClosedByItself ? "; nobody answered the error box: it closed by itself (PromptTimeout)" : ""});
 }
 
+void DescribePassedOver(const char* task, const char* commandLine, uint32_t processId, const char* errorText,
+                        char* text, size_t capacity)
+{
+    char pid[DecimalCapacity];
+    Digits(processId, pid);
+    Join(text, capacity,
+         {task, ": program ", commandLine, ": process ", pid, " passed over, it could not be ended: ", errorText});
+}
+
 void DescribeCopyFailure(const char* task, const char* source, const char* target, const char* errorText, char* text,
                          size_t capacity)
 {

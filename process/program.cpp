@@ -258,10 +258,7 @@ DWORD LaunchProgram(const char* program, const char* parameters, const char* wor
     (void)TextCopyForDisplay(noted.CommandLine, sizeof noted.CommandLine, program);
     switch (ChooseLaunchAction(choice.Term, choice.Unhide, choice.Show)) {
     case LaunchAction::TerminateInstances:
-        for (int32_t calls = 0; calls < TerminateCallLimit; ++calls) {
-            if (!FindInstance(program, InstanceMode::Terminate)) break;
-            ++noted.Count;
-        }
+        TerminateInstances(program, noted);
         Tell(noted, ProgramEnd::InstancesEnded);
         return 0;
     case LaunchAction::ShowInstance: {

@@ -9,8 +9,8 @@
 #include "process/program_outcome.h"
 
 // The program step of a task. workingDir may be null (command-line mode) or empty.
-// Term alone terminates every running instance (at most TerminateCallLimit calls) and starts
-// nothing; Unhide or Show shows a running instance; otherwise the program is started; one too
+// Term alone ends every running instance it may end, passing over the others
+// (TerminateInstances), and starts nothing; Unhide or Show shows a running instance; otherwise the program is started; one too
 // long for 32-bit milliseconds waits the longest finite time. Returns the process id of the
 // started or shown program, or 0 (nothing started, or a hidden program terminated at its
 // time-out). outcome, when given, receives how the step ended.
