@@ -10,8 +10,13 @@
 // Makes the window the foreground window. Its process id, or 0 when the handle is no window.
 DWORD BringToFront(HWND window);
 
-// A message box with UTF-8 text and caption (MessageBoxW); its answer.
-int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT style);
+// What ShowMessageBox returns when its time ran out: no button has this id.
+constexpr int BoxClosedByItself = 32000;
+
+// A message box with UTF-8 text and caption (MessageBoxW); its answer. With seconds above 0
+// the box closes after that long and the answer is BoxClosedByItself; it is otherwise the box
+// MessageBox shows.
+int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT style, uint32_t seconds = 0);
 
 // The system's text for an error code in the default language (UTF-8), inserts left as they
 // are. False (and text empty) when the system has no text for the code or it does not fit.

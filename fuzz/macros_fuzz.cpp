@@ -177,8 +177,14 @@ void FuzzExpand(fuzz::Input& in)
     w.pathRead.clear();
     w.reads = 0;
 
-    ExpansionContext context = {
-        &w.values, w.processIdSet ? w.processId.c_str() : nullptr, w.errorCode, FakeErrorText, FakeRead, &w.tasks};
+    ExpansionContext context = {&w.values,
+                                w.processIdSet ? w.processId.c_str() : nullptr,
+                                w.errorCode,
+                                FakeErrorText,
+                                FakeRead,
+                                &w.tasks,
+                                LineReader::Program,
+                                nullptr};
     static char output[TextCapacity];
     std::memset(output, 'X', sizeof output);
     bool fit = ExpandMacroText(source.c_str(), output, TaskId(task), context);

@@ -22,6 +22,22 @@ void RestrictDllSearch()
     if (!restrict || !restrict(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryW(L"");
 }
 
+// A run nobody watches must not wait on the system's boxes: a drive without a disc or a card
+// reader without a card is an ordinary failure with its code, not a box. Programs the run starts
+// get the system's default mode back (CREATE_DEFAULT_ERROR_MODE).
+void FailCriticalErrors() { SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX); }
+
+// A program named without a folder is looked for in the system folders before the current
+// folder, which may be anyone's (Downloads, a share).
+void SafeProgramSearch()
+{
+    using SetSearchPathModeFn = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto safe = reinterpret_cast<SetSearchPathModeFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(kernel, "SetSearchPathMode")));
+    if (safe) safe(BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE | BASE_SEARCH_PATH_PERMANENT);
+}
+
 }  // namespace
 
 // The ANSI entry's line goes unread: start-up reads the wide command line itself.
@@ -29,6 +45,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     TimeMark("entry");
     RestrictDllSearch();
+    FailCriticalErrors();
+    SafeProgramSearch();
     TimeMark("dll search restricted");
     // The start-up values live as long as the process: filled by start-up, handed down.
     StartupValues startup;

@@ -20,6 +20,7 @@ uint32_t ProgramFailureCode(const ProgramOutcome& outcome)
     case ProgramEnd::NotFound:
     case ProgramEnd::NotStarted: return outcome.Error;
     case ProgramEnd::TooLong: return outcome.Error ? outcome.Error : TooLongCode;
+    case ProgramEnd::UnsafeText: return RefusedTextCode;
     case ProgramEnd::EndedAtTimeout: return TimedOutCode;
     case ProgramEnd::Exited: return outcome.ExitCode;
     case ProgramEnd::Nothing:

@@ -14,6 +14,9 @@
 // line that would not fit.
 constexpr uint32_t TimedOutCode = 1460;
 constexpr uint32_t TooLongCode = 206;
+// A branch name that would have reached the command interpreter as more than text: the
+// program was not started (ERROR_INVALID_PARAMETER).
+constexpr uint32_t RefusedTextCode = 87;
 
 struct RunOutcome {
     uint32_t Code;            // 0 while no step went wrong

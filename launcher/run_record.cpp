@@ -43,23 +43,45 @@ bool WriteWhole(HANDLE file, const char* bytes, DWORD length)
     return WriteFile(file, bytes, length, &written, nullptr) && written == length;
 }
 
+enum class Append { Written, Failed, Held };
+
+// Takes the record's turn lock within milliseconds; false when the lock is held that long. The
+// handle is synchronous, so a waiting lock could not be given up: it is tried without waiting,
+// again and again until the bound.
+bool TakeTurn(HANDLE file, OVERLAPPED& turn, uint32_t milliseconds, bool& locked)
+{
+    DWORD begin = GetTickCount();
+    for (;;) {
+        if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &turn)) {
+            locked = true;
+            return true;
+        }
+        // A file system without locks still gets the line, appended without one.
+        if (GetLastError() != ERROR_LOCK_VIOLATION && GetLastError() != ERROR_IO_PENDING) return true;
+        if (GetTickCount() - begin >= milliseconds) return false;
+        Sleep(20);
+    }
+}
+
 // Launchers sharing one record take turns: each holds a lock while it writes at the end, so
 // no line overwrites or splits another, on a local disk or a share (under Wine appending
 // alone is not enough). The lock is on a byte far past any real end, since a locked range
-// cannot be read on Windows and someone may be reading the record. A file system without locks
-// still gets the line, appended without one.
-bool AppendInTurn(HANDLE file, const char* bytes, DWORD length)
+// cannot be read on Windows and someone may be reading the record.
+Append AppendInTurn(HANDLE file, const char* bytes, DWORD length, uint32_t milliseconds)
 {
     OVERLAPPED turn = {};
     turn.OffsetHigh = 0x40000000;
-    const bool locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn);
+    bool locked = false;
+    if (!TakeTurn(file, turn, milliseconds, locked)) return Append::Held;
     LARGE_INTEGER end = {};
     bool written = SetFilePointerEx(file, LARGE_INTEGER{}, &end, FILE_END) &&
                    (end.QuadPart != 0 || WriteWhole(file, ByteOrderMark, 3)) && WriteWhole(file, bytes, length);
     DWORD error = GetLastError();
     if (locked) UnlockFileEx(file, 0, 1, 0, &turn);
     SetLastError(error);
-    return written;
+    // Someone holding the whole file keeps the write out as well (Windows locks are binding).
+    if (!written && error == ERROR_LOCK_VIOLATION) return Append::Held;
+    return written ? Append::Written : Append::Failed;
 }
 
 }  // namespace
@@ -68,6 +90,7 @@ void OpenRunRecord(RunRecord& record, const char* path)
 {
     record.File.Reset();
     record.Failed = false;
+    record.Held = false;
     if (!path[0]) return;
     wchar_t wide[TextCapacity];
     if (!WidenUtf8(path, wide, TextCapacity)) {
@@ -78,7 +101,15 @@ void OpenRunRecord(RunRecord& record, const char* path)
     // A new record gets its byte-order mark with its first line (AppendInTurn).
     record.File.Reset(CreateFileW(wide, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!record.File) SayRecordFailed("cannot be opened", path, GetLastError());
+    if (!record.File) {
+        SayRecordFailed("cannot be opened", path, GetLastError());
+        return;
+    }
+    // A device or a pipe can block a write for ever, and NUL keeps nothing: not a record.
+    if (GetFileType(record.File.Get()) != FILE_TYPE_DISK) {
+        record.File.Reset();
+        DebugLine("The run's record (LogFile) is not kept: it names no file on a disk (a device or a pipe).");
+    }
 }
 
 void WriteRecordLine(RunRecord& record, const char* text)
@@ -90,7 +121,17 @@ void WriteRecordLine(RunRecord& record, const char* text)
         now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, uint32_t(GetCurrentProcessId())};
     char line[TextCapacity + 64];
     (void)FormatRecordLine(stamp, text, line, sizeof line);  // a cut line ends in "..."
-    if (AppendInTurn(record.File.Get(), line, DWORD(TextLength(line)))) return;
+    Append done =
+        AppendInTurn(record.File.Get(), line, DWORD(TextLength(line)), record.Held ? 0 : RecordTurnMilliseconds);
+    if (done == Append::Written) return;
+    if (done == Append::Held) {
+        if (!record.Held)
+            DebugLine(
+                "The run's record (LogFile) is held by another process: a line was not written, and later "
+                "lines are written only when the record is free.");
+        record.Held = true;
+        return;
+    }
     record.Failed = true;
     SayRecordFailed("cannot be written", "", GetLastError());
 }
@@ -112,6 +153,13 @@ void RecordProgram(RunRecord& record, const char* task, const ProgramOutcome& ou
     char text[TextCapacity];
     DescribeProgramOutcome(task, outcome, reason, text, sizeof text);
     WriteRecordLine(record, text);
+    uint32_t kept = outcome.PassedOverCount < PassedOverKept ? outcome.PassedOverCount : PassedOverKept;
+    for (uint32_t i = 0; i < kept; ++i) {
+        ErrorTextOrWords(outcome.PassedOver[i].Error, reason, sizeof reason);
+        DescribePassedOver(task, outcome.CommandLine, outcome.PassedOver[i].ProcessId, reason, text, sizeof text);
+        WriteRecordLine(record, text);
+    }
+    if (outcome.PassedOverCount > kept) WriteRecordLine(record, "TERM passed over more instances: see the debug lines");
 }
 
 namespace {

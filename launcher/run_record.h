@@ -12,14 +12,22 @@
 struct RunRecord {
     ScopedFile File;  // empty: no record is kept
     bool Failed;      // a write failed (said once, in a debug line); later lines are dropped
+    bool Held;        // a line found the record held by someone else past the bound (said once)
 };
 
+// How long a line waits for its turn at the record before it is dropped: a launcher stuck on
+// a share that stopped answering, or a suspended one, must not hold this run.
+constexpr uint32_t RecordTurnMilliseconds = 2000;
+
 // Opens (or creates, with the folders it needs) the record at path (UTF-8). A record that
-// cannot be opened writes one debug line and leaves record empty: the run goes on unchanged.
+// cannot be opened, or is no file on a disk (a device, a pipe), writes one debug line and
+// leaves record empty: the run goes on unchanged.
 void OpenRunRecord(RunRecord& record, const char* path);
 
 // Appends one line with the time and this process's id (text made one line). Each line is one
-// write to a file opened for appending only, so lines of launchers writing at once stay whole.
+// write at the end in its turn, so lines of launchers writing at once stay whole. A line whose
+// turn does not come within RecordTurnMilliseconds is dropped (once the record was held that
+// long, later lines are tried once, without waiting).
 void WriteRecordLine(RunRecord& record, const char* text);
 
 // The lines of the steps, each with the task's name ("MAIN TASK").

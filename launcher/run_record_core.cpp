@@ -75,6 +75,9 @@ void DescribeProgramOutcome(const char* task, const ProgramOutcome& outcome, con
     case ProgramEnd::NotFound: words = {"could not be found: ", errorText}; break;
     case ProgramEnd::NotStarted: words = {"could not be started: ", errorText}; break;
     case ProgramEnd::TooLong: words = {"not started, the command line is too long"}; break;
+    case ProgramEnd::UnsafeText:
+        words = {"not started, the branch name (%GITBRANCHNAME%) cannot reach the command interpreter as text"};
+        break;
     case ProgramEnd::FolderOpened: words = {"folder opened"}; break;
     case ProgramEnd::InstancesEnded:
         Digits(outcome.Count, number);
@@ -88,7 +91,18 @@ void DescribeProgramOutcome(const char* task, const ProgramOutcome& outcome, con
     case ProgramEnd::EndedAtTimeout: words = {"process ", pid, " ended at the time-out"}; break;
     case ProgramEnd::StillRunning: words = {"process ", pid, " still running when the launcher returned"}; break;
     }
-    Join(text, capacity, {task, ": program ", outcome.CommandLine, ": ", words.a, words.b, words.c, words.d});
+    Join(text, capacity,
+         {task, ": program ", outcome.CommandLine, ": ", words.a, words.b, words.c, words.d,
+          outcome.BoxClosedByItself ? "; nobody answered the error box: it closed by itself (PromptTimeout)" : ""});
+}
+
+void DescribePassedOver(const char* task, const char* commandLine, uint32_t processId, const char* errorText,
+                        char* text, size_t capacity)
+{
+    char pid[DecimalCapacity];
+    Digits(processId, pid);
+    Join(text, capacity,
+         {task, ": program ", commandLine, ": process ", pid, " passed over, it could not be ended: ", errorText});
 }
 
 void DescribeCopyFailure(const char* task, const char* source, const char* target, const char* errorText, char* text,

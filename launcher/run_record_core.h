@@ -28,6 +28,11 @@ void DescribePrompt(const char* task, const char* promptText, bool yes, PromptAn
 void DescribeProgramOutcome(const char* task, const ProgramOutcome& outcome, const char* errorText, char* text,
                             size_t capacity);
 
+// TERM's instance it could not end: "<task>: program <command line>: process 1234 passed over,
+// it could not be ended: <errorText>".
+void DescribePassedOver(const char* task, const char* commandLine, uint32_t processId, const char* errorText,
+                        char* text, size_t capacity);
+
 // "<task>: copy failed: <source> to <target>: <errorText>".
 void DescribeCopyFailure(const char* task, const char* source, const char* target, const char* errorText, char* text,
                          size_t capacity);

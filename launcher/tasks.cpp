@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/command_text.h"
 #include "common/number.h"
 #include "common/text.h"
 #include "common/time_mark.h"
@@ -11,7 +12,6 @@
 #include "launcher/run_outcome_core.h"
 #include "launcher/run_record.h"
 #include "launcher/tasks_core.h"
-#include "launcher/timed_prompt.h"
 #include "process/instance.h"
 #include "process/program.h"
 #include "settings/ini_file.h"
@@ -52,7 +52,12 @@ struct TaskRun {
 // A file of garbage could name thousands: the first ones are what a reader needs.
 constexpr uint32_t SettingsProblemsNamed = 20;
 
-MacroInputs InputsOf(const TaskRun& run) { return {&run.Macros.Values, run.ProcessIdText, &run.Tasks, 0}; }
+// reader: who reads the expanded text (the branch is placed for it); unsafe is set when the
+// branch could not be placed as text.
+MacroInputs InputsOf(const TaskRun& run, LineReader reader = LineReader::Program, bool* unsafe = nullptr)
+{
+    return {&run.Macros.Values, run.ProcessIdText, &run.Tasks, 0, reader, unsafe};
+}
 
 // Shows the prepared prompt on top of everything; only Yes lets the step run. Where nobody can
 // see it, or nobody answers it in time, PromptDefault answers.
@@ -63,24 +68,16 @@ bool Confirmed(TaskRun& run)
         RecordPrompt(run.Record, run.TaskName, run.PromptText, yes, PromptAnsweredBy::Nobody);
         return yes;
     }
-    if (run.Unattended.PromptTimeoutSeconds) {
-        Sleep(50);
-        HWND desktop = GetDesktopWindow();
-        BringToFront(desktop);
-        TimedAnswer answer = AskWithTimeout(desktop, run.PromptText, run.PromptCaption, PromptStyle,
-                                            run.Unattended.PromptTimeoutSeconds);
-        if (answer != TimedAnswer::TimedOut) yes = answer == TimedAnswer::Yes;
-        RecordPrompt(run.Record, run.TaskName, run.PromptText, yes,
-                     answer == TimedAnswer::TimedOut ? PromptAnsweredBy::TimeOut : PromptAnsweredBy::User);
-        return yes;
-    }
     Sleep(50);
     // Asked for here, not at start-up: under Wine the first call makes this process's desktop
     // window, some megabytes that a run without a prompt or a hidden start does without.
     HWND desktop = GetDesktopWindow();
     BringToFront(desktop);
-    yes = ShowMessageBox(desktop, run.PromptText, run.PromptCaption, PromptStyle) == IDYES;
-    RecordPrompt(run.Record, run.TaskName, run.PromptText, yes, PromptAnsweredBy::User);
+    int answer =
+        ShowMessageBox(desktop, run.PromptText, run.PromptCaption, PromptStyle, run.Unattended.PromptTimeoutSeconds);
+    if (answer != BoxClosedByItself) yes = answer == IDYES;
+    RecordPrompt(run.Record, run.TaskName, run.PromptText, yes,
+                 answer == BoxClosedByItself ? PromptAnsweredBy::TimeOut : PromptAnsweredBy::User);
     return yes;
 }
 
@@ -101,10 +98,12 @@ void ExpandForPrompt(const TaskRun& run, TaskId id, const char* field, char (&ou
     (void)ExpandMacros(field, output, id, InputsOf(run));
 }
 
-// Expands a field for a step; false when the field or its expansion is cut.
-bool ExpandForStep(const TaskRun& run, TaskId id, const char* field, char (&output)[TextCapacity])
+// Expands a field for a step; false when the field or its expansion is cut, or (unsafe set)
+// the branch could not be placed as text for the reader.
+bool ExpandForStep(const TaskRun& run, TaskId id, const char* field, char (&output)[TextCapacity],
+                   LineReader reader = LineReader::Program, bool* unsafe = nullptr)
 {
-    return ExpandMacros(field, output, id, InputsOf(run)) && !WasCut(run, id, field);
+    return ExpandMacros(field, output, id, InputsOf(run, reader, unsafe)) && !WasCut(run, id, field);
 }
 
 void CopyStep(TaskRun& run, TaskId id, const char* caption, const char* step, bool ask)
@@ -158,23 +157,28 @@ void ProgramStep(TaskRun& run, TaskId id, const char* caption)
                           run.PromptText);
         if (!Confirmed(run)) return;
     }
-    if (!ExpandForStep(run, id, task.Program, expanded.ProgramOrSource) ||
-        !ExpandForStep(run, id, task.Parameters, expanded.ParametersOrTarget) ||
+    // The parameters of a batch file or of cmd are read by the command interpreter: the branch
+    // goes in as text, or the program is not started.
+    bool unsafe = false;
+    bool programFit = ExpandForStep(run, id, task.Program, expanded.ProgramOrSource);
+    LineReader reader = LineReaderOf(expanded.ProgramOrSource);
+    if (!programFit || !ExpandForStep(run, id, task.Parameters, expanded.ParametersOrTarget, reader, &unsafe) ||
         !ExpandForStep(run, id, task.WorkingDir, expanded.WorkingDir)) {
         char text[TextCapacity];
-        (void)TextCopy(text, ExpandedTooLongText);
+        (void)TextCopy(text, unsafe ? UnsafeBranchText : ExpandedTooLongText);
         TextCopyForDisplay(text + TextLength(text), sizeof text - TextLength(text), task.Program);
         ProgramOutcome refused = {};
-        refused.End = ProgramEnd::TooLong;
+        refused.End = unsafe ? ProgramEnd::UnsafeText : ProgramEnd::TooLong;
         (void)TextCopyForDisplay(refused.CommandLine, sizeof refused.CommandLine, task.Program);
+        refused.BoxClosedByItself = ShowExecuteError(text, run.Unattended.PromptTimeoutSeconds);
         RecordProgram(run.Record, run.TaskName, refused);
         NoteProgram(run.Outcome, run.TaskName, refused);
-        ShowExecuteError(text);
         return;
     }
     ProgramOutcome outcome;
     LaunchChoice choice = LaunchChoiceOf(task);
     choice.WaitForEnd = run.Unattended.ExitCodeOutcome;
+    choice.BoxSeconds = run.Unattended.PromptTimeoutSeconds;
     LaunchProgram(expanded.ProgramOrSource, expanded.ParametersOrTarget, expanded.WorkingDir, choice, &outcome);
     RecordProgram(run.Record, run.TaskName, outcome);
     NoteProgram(run.Outcome, run.TaskName, outcome);

@@ -37,7 +37,7 @@ Opening OpeningRow(const TaskSettings& task)
 
 LaunchChoice LaunchChoiceOf(const TaskSettings& task)
 {
-    return {FlagSet(task.Term), FlagSet(task.Unhide), FlagSet(task.Show), task.Timeout};
+    return {FlagSet(task.Term), FlagSet(task.Unhide), FlagSet(task.Show), task.Timeout, 0};
 }
 
 uint32_t CutOffMinutes(const TaskSettings& task)
@@ -90,3 +90,8 @@ bool ExecutePromptCaption(const TaskSettings& task, const char* caption, char (&
 const char ExpandedTooLongText[] =
     "The program, its parameters or its working directory are longer than 4095 characters once their macros are "
     "expanded. Nothing was started.\n";
+
+const char UnsafeBranchText[] =
+    "The branch name (%GITBRANCHNAME%) in the parameters holds a character the command interpreter would not take "
+    "as text (% ! \" or a control character; for cmd itself also & | < > ( ) ^ , ; = and blanks). Nothing was "
+    "started.\n";

@@ -30,3 +30,5 @@ bool ExecutePromptCaption(const TaskSettings& task, const char* caption, char (&
 
 // The program step's refusal when an expanded field does not fit; the program text follows.
 extern const char ExpandedTooLongText[];
+// The refusal when the branch cannot reach the command interpreter as text; the program follows.
+extern const char UnsafeBranchText[];

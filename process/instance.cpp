@@ -3,10 +3,12 @@
 #include <tlhelp32.h>
 
 #include "common/buffers.h"
+#include "common/number.h"
 #include "common/path.h"
 #include "common/scoped.h"
 #include "common/text.h"
 #include "common/time_mark.h"
+#include "common/unattended.h"
 #include "common/unicode.h"
 #include "common/window.h"
 #include "process/program_core.h"
@@ -54,14 +56,17 @@ bool FoundProgramPath(const char* program, char (&path)[TextCapacity], bool& nat
     return true;
 }
 
-DWORD TerminateWindowsInstance(DWORD processId)
+// The process id when ended, else 0 with error set to why it could not be opened or ended.
+DWORD TerminateWindowsInstance(DWORD processId, DWORD* error = nullptr)
 {
     // SYNCHRONIZE lets the termination be awaited; the full-access retry is for systems that
     // grant only that.
     ScopedHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId));
     if (!process) process.Reset(OpenProcess(PROCESS_ALL_ACCESS, FALSE, processId));
-    if (!process) return 0;
-    if (!TerminateProcess(process.Get(), 0)) return 0;
+    if (!process || !TerminateProcess(process.Get(), 0)) {
+        if (error) *error = GetLastError();
+        return 0;
+    }
     // Termination completes asynchronously; a next search that still met this process
     // could not terminate it again and would end the caller's loop early.
     WaitForSingleObject(process.Get(), TerminateCompletionLimit);
@@ -211,6 +216,83 @@ int32_t HandleMainWindow(HANDLE process, WindowSearch& search)
 }
 
 }  // namespace
+
+namespace {
+
+// The instances of one TERM: those passed over are not tried again.
+struct TerminateWalk {
+    ProgramOutcome& Outcome;
+    DWORD Passed[TerminateCallLimit];
+    uint32_t PassedCount;
+    int32_t Calls;
+};
+
+bool WasPassedOver(const TerminateWalk& walk, DWORD processId)
+{
+    for (uint32_t i = 0; i < walk.PassedCount; ++i)
+        if (walk.Passed[i] == processId) return true;
+    return false;
+}
+
+void PassOver(TerminateWalk& walk, DWORD processId, DWORD error, const wchar_t* fileName)
+{
+    if (walk.PassedCount < TerminateCallLimit) walk.Passed[walk.PassedCount++] = processId;
+    ProgramOutcome& outcome = walk.Outcome;
+    if (outcome.PassedOverCount < PassedOverKept) outcome.PassedOver[outcome.PassedOverCount] = {processId, error};
+    ++outcome.PassedOverCount;
+    char pid[DecimalCapacity], name[PathCapacity], reason[PathCapacity], line[TextCapacity];
+    FormatUnsignedDecimal(processId, pid);
+    if (!NarrowToUtf8(fileName, name, sizeof name)) name[0] = '\0';
+    ErrorTextOrWords(error, reason, sizeof reason);
+    bool fit = TextCopy(line, "TERM passed over process ") && TextAppend(line, pid) && TextAppend(line, " (") &&
+               TextAppend(line, name) && TextAppend(line, "): ") && TextAppend(line, reason);
+    (void)fit;  // a cut line is still the best trace there is
+    DebugLine(line);
+}
+
+// One walk over the process list: every instance not passed over is ended or passed over.
+// The number ended.
+uint32_t TerminatePass(const wchar_t* fileName, TerminateWalk& walk)
+{
+    ScopedSnapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return 0;
+    PROCESSENTRY32W entry;
+    entry.dwSize = sizeof entry;
+    if (!Process32FirstW(snapshot.Get(), &entry)) return 0;
+    uint32_t ended = 0;
+    do {
+        if (CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, entry.szExeFile, -1, fileName, -1) != CSTR_EQUAL)
+            continue;
+        DWORD processId = entry.th32ProcessID;
+        if (processId == GetCurrentProcessId() || WasPassedOver(walk, processId)) continue;
+        if (walk.Calls >= TerminateCallLimit) break;
+        ++walk.Calls;
+        DWORD error = 0;
+        if (TerminateWindowsInstance(processId, &error)) {
+            ++ended;
+            ++walk.Outcome.Count;
+        } else {
+            PassOver(walk, processId, error, entry.szExeFile);
+        }
+    } while (Process32NextW(snapshot.Get(), &entry));
+    return ended;
+}
+
+}  // namespace
+
+void TerminateInstances(const char* program, ProgramOutcome& outcome)
+{
+    char path[TextCapacity];
+    bool native = false;
+    if (!FoundProgramPath(program, path, native)) return;
+    // A program of no known kind has no instances to end (as FindInstance finds none).
+    if (KindOfExeType(ExeTypeOf(path, native)) == ProgramKind::None) return;
+    wchar_t fileName[TextCapacity];
+    if (!WidenUtf8(path + FileNameOffset(path), fileName, TextCapacity)) return;
+    TerminateWalk walk = {outcome, {}, 0, 0};
+    for (int32_t pass = 0; pass < TerminatePassLimit && walk.Calls < TerminateCallLimit; ++pass)
+        if (TerminatePass(fileName, walk) == 0) break;
+}
 
 DWORD FindInstance(const char* program, InstanceMode mode, DWORD budget)
 {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "common/window.h"  // BringToFront, which the modes use
+#include "process/program_outcome.h"
 
 enum class InstanceMode {
     Query,      // touch nothing, only report the process id
@@ -27,6 +28,8 @@ constexpr DWORD ShowWindowEffectLimit = 2000;
 // How long a terminated instance is awaited before the next search, so the next search does
 // not meet it again while it is still going away.
 constexpr DWORD TerminateCompletionLimit = 5000;
+// The passes of TerminateInstances over the process list.
+constexpr int32_t TerminatePassLimit = 16;
 
 // The program text is searched like a program to start (".exe" added when it has no
 // extension); the instance is a running process whose executable file name equals the found
@@ -37,6 +40,14 @@ constexpr DWORD TerminateCompletionLimit = 5000;
 // when it could not be terminated). budget bounds the time spent waiting for a window and
 // for a show or hide to take effect; INFINITE leaves only the limits above.
 DWORD FindInstance(const char* program, InstanceMode mode, DWORD budget = INFINITE);
+
+// TERM: ends every running instance of the program (found as FindInstance finds it) that can
+// be ended; an instance that cannot be opened or ended is passed over, with one debug line
+// naming its process id and the system's text, and the walk goes on with the others. A pass
+// walks the system's process list once; passes repeat while one ends an instance (so those
+// started meanwhile are met too), at most TerminatePassLimit of them, never more than
+// TerminateCallLimit terminations in all. outcome receives Count and the passed-over ones.
+void TerminateInstances(const char* program, ProgramOutcome& outcome);
 
 // Hides (Hide) or shows (Show) the first top-level window of the process's main
 // thread, waiting for such a window for at most ShowInstanceWaitLimit (and budget) and never

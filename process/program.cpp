@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "common/buffers.h"
+#include "common/command_text.h"
 #include "common/file_system.h"
 #include "common/scoped.h"
 #include "common/system_library.h"
@@ -37,20 +38,20 @@ void SayNotStarted(DWORD error, const char* program)
 }
 
 // The system's text for the error, a line feed and the program text.
-void ShowSearchError(DWORD error, const char* program)
+bool ShowSearchError(DWORD error, const char* program, uint32_t boxSeconds)
 {
     char systemText[PathCapacity] = {};
     (void)SystemErrorText(error, systemText);  // none: the error number stands in
     char text[TextCapacity];
     FormatExecuteError(systemText, error, program, text, sizeof text);
-    ShowExecuteError(text);
+    return ShowExecuteError(text, boxSeconds);
 }
 
-void ShowCommandTooLong(const char* program)
+bool ShowCommandTooLong(const char* program, uint32_t boxSeconds)
 {
     char text[TextCapacity];
     FormatCommandTooLong(program, text, sizeof text);
-    ShowExecuteError(text);
+    return ShowExecuteError(text, boxSeconds);
 }
 
 // The job a hidden program with a time-out starts in, so the time-out ends the processes it
@@ -108,14 +109,14 @@ bool Widen(const char* modulePath, const char* commandLine, const char* director
 // program) and lets it run. A program that cannot be found or whose command line does not fit
 // gets its box and is not started. False when nothing was started.
 bool StartProgram(const char* program, const char* parameters, const char* workingDir, Visibility visibility,
-                  uint32_t milliseconds, StartedProgram& started, ProgramOutcome& outcome)
+                  uint32_t milliseconds, uint32_t boxSeconds, StartedProgram& started, ProgramOutcome& outcome)
 {
     char modulePath[TextCapacity] = {};
     FoundProgram found = SearchProgram(program, modulePath, sizeof modulePath);
     TimeMark("start: program searched");
     if (found.length == 0) {
         Tell(outcome, ProgramEnd::NotFound, 0, found.error);
-        ShowSearchError(found.error, program);
+        outcome.BoxClosedByItself = ShowSearchError(found.error, program, boxSeconds);
         return false;  // no fallback start: a program the search cannot find is not started at all
     }
     char commandLine[TextCapacity] = {};
@@ -126,11 +127,28 @@ bool StartProgram(const char* program, const char* parameters, const char* worki
         !WorkingDirectoryFor(modulePath, workingDir, directory, sizeof directory) ||
         !Widen(modulePath, commandLine, directory, program, wide)) {
         Tell(outcome, ProgramEnd::TooLong, 0, ERROR_FILENAME_EXCED_RANGE);
-        ShowCommandTooLong(program);
+        outcome.BoxClosedByItself = ShowCommandTooLong(program, boxSeconds);
         return false;
     }
 
-    uint32_t exeType = ExeTypeOf(modulePath, found.native);
+    // A batch file runs in the command interpreter, started here rather than by the system, so
+    // its path reaches it whole (through BatchPathVariable) whatever characters it holds.
+    bool batch = LineReaderOf(modulePath) == LineReader::BatchFile;
+    wchar_t batchPath[TextUnitLimit + 1];
+    if (batch) {
+        char line[TextCapacity];
+        UINT folder = GetSystemDirectoryW(wide.ModulePath, TextUnitLimit + 1);
+        if (!JoinBatchCommandLine(parameters, line, sizeof line) || !TextFitsUnits(line, TextUnitLimit) ||
+            !WidenUtf8(line, wide.CommandLine, TextUnitLimit + 1) || folder == 0 || folder > TextUnitLimit - 8 ||
+            !WidenUtf8(modulePath, batchPath, TextUnitLimit + 1)) {
+            Tell(outcome, ProgramEnd::TooLong, 0, ERROR_FILENAME_EXCED_RANGE);
+            outcome.BoxClosedByItself = ShowCommandTooLong(program, boxSeconds);
+            return false;
+        }
+        (void)TextAppend(wide.ModulePath, L"\\cmd.exe");
+    }
+
+    uint32_t exeType = batch ? SignaturePE : ExeTypeOf(modulePath, found.native);
     StartRecipe recipe = RecipeForExeType(exeType);
     started.Kind = KindOfExeType(exeType);
     TimeMark("start: exe type read");
@@ -157,12 +175,18 @@ bool StartProgram(const char* program, const char* parameters, const char* worki
     }
     PROCESS_INFORMATION created;
     BOOL made;
+    wchar_t batchVariable[sizeof BatchPathVariable];
+    for (size_t i = 0; i < sizeof BatchPathVariable; ++i) batchVariable[i] = wchar_t(BatchPathVariable[i]);
+    if (batch) SetEnvironmentVariableW(batchVariable, batchPath);
     {
         NativeFolderView view(found.native);
         made = CreateProcessW(recipe.passModuleName ? wide.ModulePath : nullptr, wide.CommandLine, nullptr, nullptr,
                               FALSE, recipe.creationFlags | (started.Job ? CREATE_SUSPENDED : 0), nullptr,
                               wide.Directory[0] ? wide.Directory : nullptr, &startup, &created);
     }
+    DWORD createError = GetLastError();
+    if (batch) SetEnvironmentVariableW(batchVariable, nullptr);  // the started interpreter has its own copy
+    SetLastError(createError);
     TimeMark("start: process created");
     (void)TextCopyForDisplay(outcome.CommandLine, sizeof outcome.CommandLine, commandLine);
     if (!made) {
@@ -234,10 +258,7 @@ DWORD LaunchProgram(const char* program, const char* parameters, const char* wor
     (void)TextCopyForDisplay(noted.CommandLine, sizeof noted.CommandLine, program);
     switch (ChooseLaunchAction(choice.Term, choice.Unhide, choice.Show)) {
     case LaunchAction::TerminateInstances:
-        for (int32_t calls = 0; calls < TerminateCallLimit; ++calls) {
-            if (!FindInstance(program, InstanceMode::Terminate)) break;
-            ++noted.Count;
-        }
+        TerminateInstances(program, noted);
         Tell(noted, ProgramEnd::InstancesEnded);
         return 0;
     case LaunchAction::ShowInstance: {
@@ -250,11 +271,11 @@ DWORD LaunchProgram(const char* program, const char* parameters, const char* wor
     case LaunchAction::Execute: break;
     }
     return ExecuteProgram(program, parameters, workingDir, choice.Show ? Visibility::Shown : Visibility::Hidden,
-                          TimeoutMilliseconds(choice.Timeout), &noted, choice.WaitForEnd);
+                          TimeoutMilliseconds(choice.Timeout), &noted, choice.BoxSeconds, choice.WaitForEnd);
 }
 
 DWORD ExecuteProgram(const char* program, const char* parameters, const char* workingDir, Visibility visibility,
-                     uint32_t milliseconds, ProgramOutcome* outcome, bool waitForEnd)
+                     uint32_t milliseconds, ProgramOutcome* outcome, uint32_t boxSeconds, bool waitForEnd)
 {
     ProgramOutcome own;
     ProgramOutcome& noted = outcome ? *outcome : own;
@@ -269,7 +290,7 @@ DWORD ExecuteProgram(const char* program, const char* parameters, const char* wo
     TimeMark("execute: folder test");
 
     StartedProgram started;
-    if (!StartProgram(program, parameters, workingDir, visibility, milliseconds, started, noted)) return 0;
+    if (!StartProgram(program, parameters, workingDir, visibility, milliseconds, boxSeconds, started, noted)) return 0;
 
     // The idle wait and the hiding count against the time-out, so a program that never gets
     // that far is still ended in time; with no time-out they are bounded all the same.
@@ -297,8 +318,8 @@ DWORD ExecuteProgram(const char* program, const char* parameters, const char* wo
     return noted.ProcessId;
 }
 
-void ShowExecuteError(const char* text)
+bool ShowExecuteError(const char* text, uint32_t seconds)
 {
-    if (TellUnseen(ExecuteErrorCaption, text)) return;  // nobody could answer a box: a debug line instead
-    ShowMessageBox(nullptr, text, ExecuteErrorCaption, MB_ICONHAND);
+    if (TellUnseen(ExecuteErrorCaption, text)) return false;  // nobody could answer a box: a debug line instead
+    return ShowMessageBox(nullptr, text, ExecuteErrorCaption, MB_ICONHAND, seconds) == BoxClosedByItself;
 }

@@ -1,6 +1,7 @@
 #include "process/program_core.h"
 
 #include "common/buffers.h"
+#include "common/command_text.h"
 #include "common/number.h"
 #include "common/path.h"
 #include "common/text.h"
@@ -36,12 +37,13 @@ ProgramKind KindOfExeType(uint32_t exeType)
 StartRecipe RecipeForExeType(uint32_t exeType)
 {
     uint32_t signature = exeType & 0xFFFF;
-    if (exeType == 0) return {0, true, true};
+    if (exeType == 0) return {CreateDefaultErrorMode, true, true};
     if (signature == SignatureNE)
         return {CreateDefaultErrorMode | CreateSeparateWowVdm | NormalPriorityClass, false, false};
     if (signature == SignatureMZ)
         return {CreateDefaultErrorMode | CreateSeparateWowVdm | NormalPriorityClass | CreateNewConsole, true, true};
-    if (signature == SignaturePE && (exeType >> 16) == 0) return {NormalPriorityClass | CreateNewConsole, true, true};
+    if (signature == SignaturePE && (exeType >> 16) == 0)
+        return {CreateDefaultErrorMode | NormalPriorityClass | CreateNewConsole, true, true};
     return {CreateDefaultErrorMode | NormalPriorityClass, true, false};
 }
 
@@ -54,7 +56,8 @@ bool WorkingDirectoryFor(const char* modulePath, const char* workingDir, char* o
 
 bool JoinCommandLine(const char* modulePath, const char* parameters, char* output, size_t capacity)
 {
-    bool quote = false;
+    // A batch file's path is always quoted: the command interpreter acts on more than blanks.
+    bool quote = LineReaderOf(modulePath) == LineReader::BatchFile;
     for (const char* c = modulePath; *c; ++c)
         if (*c == ' ' || *c == '\t') quote = true;
     bool fit = TextCopy(output, capacity, quote ? "\"" : "");

@@ -23,6 +23,7 @@ struct LaunchChoice {
     bool Unhide;              // show a running instance
     bool Show;                // show a running instance, else start the program shown
     int32_t Timeout;          // seconds as stored (common/timeout.h): 0 and 0xFFFFFFFF mean no wait
+    uint32_t BoxSeconds = 0;  // an error box nobody answers closes after this long; 0: it waits
     bool WaitForEnd = false;  // with no wait set: wait for the started program's end, however long
 };
 
@@ -69,7 +70,7 @@ StartRecipe RecipeForExeType(uint32_t exeType);
 [[nodiscard]] bool WorkingDirectoryFor(const char* modulePath, const char* workingDir, char* output, size_t capacity);
 
 // The found path, then one blank and the parameters when there are any. A path holding a
-// blank or tab is quoted, so the program's own argument splitting sees it as one argument.
+// blank or tab, or naming a batch file, is quoted, so it is read as one argument.
 // False when the whole line does not fit capacity or holds more than TextUnitLimit UTF-16
 // units: such a line must never be started.
 [[nodiscard]] bool JoinCommandLine(const char* modulePath, const char* parameters, char* output, size_t capacity);

@@ -10,6 +10,7 @@ enum class ProgramEnd : int32_t {
     NotFound,        // the search failed (Error: its code)
     NotStarted,      // found, but the system refused to start it (Error: its code)
     TooLong,         // the command line would not fit: nothing was started
+    UnsafeText,      // the branch would have reached the command interpreter as more than text
     FolderOpened,    // a folder opened in a shell window
     InstancesEnded,  // Term: Count instances ended
     InstanceShown,   // Unhide or Show: a running instance (ProcessId) was shown
@@ -18,11 +19,22 @@ enum class ProgramEnd : int32_t {
     StillRunning,    // still running when the step returned
 };
 
+// An instance TERM could not open or end: its process id and the system's error.
+struct PassedOverInstance {
+    uint32_t ProcessId;
+    uint32_t Error;
+};
+// The passed-over instances a step keeps for its record; the rest are counted only.
+constexpr uint32_t PassedOverKept = 8;
+
 struct ProgramOutcome {
     ProgramEnd End;
     uint32_t ProcessId;
     uint32_t ExitCode;
     uint32_t Error;
     uint32_t Count;
+    uint32_t PassedOverCount;  // TERM: instances that could not be opened or ended
+    PassedOverInstance PassedOver[PassedOverKept];
+    bool BoxClosedByItself;          // the step's error box was left unanswered and closed at its time-out
     char CommandLine[TextCapacity];  // the line started, or the program text when none was formed
 };

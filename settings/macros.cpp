@@ -100,7 +100,7 @@ void ComputeMacroValues(const StartupValues& startup, MacroRun& run)
 
 bool ExpandMacros(const char* source, char (&output)[TextCapacity], TaskId task, const MacroInputs& inputs)
 {
-    ExpansionContext context = {inputs.Values, inputs.ProcessId, inputs.ErrorCode,
-                                ErrorTextOf,   ReadFileStart,    inputs.Tasks};
+    ExpansionContext context = {inputs.Values, inputs.ProcessId, inputs.ErrorCode, ErrorTextOf,
+                                ReadFileStart, inputs.Tasks,     inputs.Reader,    inputs.Unsafe};
     return ExpandMacroText(source, output, task, context);
 }

@@ -25,6 +25,8 @@ struct MacroInputs {
     const char* ProcessId;     // the %PROCESSID% text; null reads as empty
     const TaskRecords* Tasks;  // whose WorkingDir and Program give %GITBRANCHNAME%
     int32_t ErrorCode;         // the %ERRORCODE% value: nothing in a run sets it, so 0
+    LineReader Reader;         // who reads the text: the branch is placed for it (ExpansionContext)
+    bool* Unsafe;              // set when the branch could not be placed as text; may be null
 };
 
 // The clock ComputeMacroValues reads (GetLocalTime). A global because it is a test seam: tests

@@ -165,6 +165,42 @@ bool ReplaceAll(char* text, size_t capacity, const char* name, const char* value
     return true;
 }
 
+namespace {
+
+// Stands for the branch while the other macros are expanded: a control character, which no
+// branch placed for the command interpreter may hold.
+constexpr char BranchMark[] = "\x01";
+
+bool MarkUnsafe(const ExpansionContext& context)
+{
+    if (context.Unsafe) *context.Unsafe = true;
+    return false;
+}
+
+// Each mark replaced by the branch as the reader is to get it, judged on the text before it.
+bool PlaceBranch(char (&work)[TextCapacity], const char* branch, const ExpansionContext& context)
+{
+    char placed[TextCapacity];
+    char value[TextCapacity];
+    size_t length = 0;
+    placed[0] = '\0';
+    for (const char* c = work; *c; ++c) {
+        if (*c != BranchMark[0]) {
+            if (length + 1 >= sizeof placed) return false;
+            placed[length++] = *c;
+            placed[length] = '\0';
+            continue;
+        }
+        Placing placing = PlaceOutsideValue(context.Reader, placed, branch, value, sizeof value);
+        if (placing == Placing::Unsafe) return MarkUnsafe(context);
+        if (placing == Placing::TooLong || !TextAppend(placed, value)) return false;
+        length = TextLength(placed);
+    }
+    return TextCopy(work, placed);
+}
+
+}  // namespace
+
 void GitBranchFromHead(const char* head, char (&branch)[TextCapacity])
 {
     size_t length = TextLength(head);
@@ -189,10 +225,14 @@ bool ExpandMacroText(const char* source, char (&output)[TextCapacity], TaskId ta
         fit = ReplaceAll(work, MacroNames[id], values.Text[id]);
 
     // The branch is read only when asked for: the HEAD file is read afresh at each expansion.
+    // For the command interpreter it stands as a mark until the text around it is final.
+    char branch[TextCapacity] = {};
+    bool placeBranch = false;
     if (fit && task != TaskId::None && Contains(work, MacroNames[MacroGitBranchName])) {
-        char branch[TextCapacity];
         GitBranch(task, context, branch);
-        fit = ReplaceAll(work, MacroNames[MacroGitBranchName], branch);
+        placeBranch = context.Reader != LineReader::Program;
+        if (placeBranch && Contains(work, BranchMark)) fit = MarkUnsafe(context);
+        if (fit) fit = ReplaceAll(work, MacroNames[MacroGitBranchName], placeBranch ? BranchMark : branch);
     }
 
     if (fit) fit = ReplaceAll(work, MacroNames[MacroProcessId], context.ProcessId ? context.ProcessId : "");
@@ -208,6 +248,8 @@ bool ExpandMacroText(const char* source, char (&output)[TextCapacity], TaskId ta
 
     for (int32_t id = MacroMyDocuments; fit && id <= MacroWinDir; ++id)
         fit = ReplaceAll(work, MacroNames[id], values.Text[id]);
+
+    if (fit && placeBranch) fit = PlaceBranch(work, branch, context);
 
     // Past the limit the text is shown cut, its cut marked, and never used.
     if (fit && !TextFitsUnits(work, TextUnitLimit)) {

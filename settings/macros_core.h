@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "common/buffers.h"
+#include "common/command_text.h"
 #include "settings/task_settings.h"
 
 // In expansion order: a value holding a later name is expanded again, one holding an earlier
@@ -103,6 +104,12 @@ struct ExpansionContext {
     // The two tasks whose WorkingDir and Program give %GITBRANCHNAME%; null reads as two empty
     // tasks.
     const TaskRecords* Tasks;
+    // Who reads the expanded text: for the command interpreter, the branch (text from outside
+    // the settings file) is placed as text (PlaceOutsideValue) once every other macro is
+    // expanded. Program: as it reads.
+    LineReader Reader;
+    // Set when the branch could not be placed as text; the expansion then fails. May be null.
+    bool* Unsafe;
 };
 
 // Expands every macro of source into output. task: whose texts give %GITBRANCHNAME%; TaskId::None

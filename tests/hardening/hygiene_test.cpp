@@ -102,15 +102,15 @@ TEST(Hygiene, LaunchesSearchesAndCopiesLeaveHandlesAndGdiObjectsFlat)
     // channel) is loaded before the first count.
     auto launchRound = [&](int i) {
         if (i % 8 != 7) {
-            EXPECT_NE(LaunchProgram(window.path.c_str(), "w", nullptr, {false, false, false, 10}), 0u);
+            EXPECT_NE(LaunchProgram(window.path.c_str(), "w", nullptr, {false, false, false, 10, 0}), 0u);
         } else {
-            EXPECT_NE(LaunchProgram(console.path.c_str(), "c", nullptr, {false, false, false, 10}), 0u);
+            EXPECT_NE(LaunchProgram(console.path.c_str(), "c", nullptr, {false, false, false, 10, 0}), 0u);
         }
     };
     launchRound(0);
     launchRound(7);
     // A window hidden in another process: the first loads the display driver into this one.
-    EXPECT_EQ(LaunchProgram(lingering.path.c_str(), "t", nullptr, {false, false, false, 1}), 0u);
+    EXPECT_EQ(LaunchProgram(lingering.path.c_str(), "t", nullptr, {false, false, false, 1, 0}), 0u);
     EXPECT_EQ(FindInstance(window.path.c_str(), InstanceMode::Query), 0u);
     CopyFiles(file.c_str(), target.c_str(), CopyWith(1, 0));
     CopyFiles(file.c_str(), keptTarget.c_str(), CopyWith(0, 0));  // exists: the failure's debug lines
@@ -140,17 +140,17 @@ TEST(Hygiene, LaunchesSearchesAndCopiesLeaveHandlesAndGdiObjectsFlat)
     auto systemSoFar = [&] { return windowLeak * DWORD(windows) + consoleLeak * DWORD(consoles); };
     for (int i = 0; consoles < QuickConsoleLaunches || windows < QuickWindowLaunches; ++i) {
         if ((i % 8 != 7 && windows < QuickWindowLaunches) || consoles == QuickConsoleLaunches) {
-            EXPECT_NE(LaunchProgram(window.path.c_str(), "w", nullptr, {false, false, false, 10}), 0u);
+            EXPECT_NE(LaunchProgram(window.path.c_str(), "w", nullptr, {false, false, false, 10, 0}), 0u);
             ++windows;
         } else {
-            EXPECT_NE(LaunchProgram(console.path.c_str(), "c", nullptr, {false, false, false, 10}), 0u);
+            EXPECT_NE(LaunchProgram(console.path.c_str(), "c", nullptr, {false, false, false, 10, 0}), 0u);
             ++consoles;
         }
         if (i % LaunchSampleEvery == LaunchSampleEvery - 1) series.Sample(systemSoFar());
     }
     for (int i = 0; i < TimedOutLaunches; ++i) {
         DWORD began = GetTickCount();
-        EXPECT_EQ(LaunchProgram(lingering.path.c_str(), "t", nullptr, {false, false, false, 1}), 0u);  // terminated
+        EXPECT_EQ(LaunchProgram(lingering.path.c_str(), "t", nullptr, {false, false, false, 1, 0}), 0u);  // terminated
         EXPECT_GE(GetTickCount() - began, 1000u);
         ++windows;
     }

@@ -159,6 +159,7 @@ std::string StartRecord(HWND window)
     Line(record, "titlenull", startup.lpTitle ? "0" : "1");
     Line(record, "window", HandleNumber(window));
     Line(record, "visible", window && IsWindowVisible(window) ? "1" : "0");
+    Line(record, "errormode", Number(GetErrorMode()));
 #ifndef PROBE_GUI
     wchar_t title[4096] = {};
     GetConsoleTitleW(title, 4096);

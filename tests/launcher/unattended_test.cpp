@@ -297,4 +297,110 @@ TEST(RunRecordFile, UnknownKeysAndUnreadableValuesAreNamedFirst)
     std::vector<std::string> lines = RecordLines(ReadWholeFile(record));
     EXPECT_EQ(CountHaving(lines, ": no such key, ignored"), 20u);
     EXPECT_EQ(CountHaving(lines, "settings: 5 more keys or values the run cannot use, not named"), 1u);
+
+// Nobody answers an error box: it closes by itself, the run goes on as after OK (the main
+// task still starts its program) and the record says the box closed by itself.
+TEST(PromptTimeout, AnUnansweredErrorBoxClosesAndTheRunGoesOn)
+{
+    TempFolder folder;
+    Probe target = PlaceProbe(folder, ProbeFlavour::Gui, "errorbox_target", "Window=0\n");
+    struct Case {
+        const char* name;
+        std::string previous;  // the previous task's lines: its program step fails with a box
+        const char* text;      // the box text's start
+    } cases[] = {
+        {"a program that cannot be found", "Program=errorbox_no_such_program\r\n", ""},
+        {"parameters too long once expanded",
+         "Program=" + target.path + "\r\nParameters=" + std::string(4090, 'p') + "%TEMPDIR%\r\n",
+         "The program, its parameters or its working directory are longer"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileA(target.report.c_str());
+        std::string record = folder / "run.log";
+        DeleteFileA(record.c_str());
+        RunOptions options;
+        options.folder = folder.Path();
+        options.ini = Section("RUN", "PromptTimeout=2\r\nLogFile=" + record + "\r\n") +
+                      Section("PREVIOUS", c.previous) + Section("OPTIONS", "Program=" + target.path + "\r\n");
+        options.answerBoxes = false;
+        RunResult run = RunStowlet(options);
+        EXPECT_FALSE(run.timedOut);
+        ASSERT_EQ(run.boxes.size(), 1u);
+        EXPECT_EQ(run.boxes[0].caption, "Error when executing");
+        EXPECT_EQ(run.boxes[0].text.rfind(c.text, 0), 0u) << run.boxes[0].text;
+        ExpectStarted(target, true);
+        std::vector<std::string> lines = RecordLines(ReadWholeFile(record));
+        EXPECT_EQ(CountHaving(lines, "PREVIOUS TASK: program "), 1u);
+        EXPECT_EQ(CountHaving(lines, "it closed by itself"), 1u);
+    }
+    EndProcessesNamed(target.fileName);
+}
+
+// A record nobody else lets go of, or one that is no file on a disk, never holds the run.
+TEST(RunRecordFile, AHeldOrDeviceRecordNeverHoldsTheRun)
+{
+    TempFolder folder;
+    Probe target = PlaceProbe(folder, ProbeFlavour::Gui, "held_target", "Window=0\n");
+    std::string held = folder / "held.log";
+    // Held as a launcher stuck on a share would hold it: an exclusive lock over the whole range,
+    // from another process than the launcher, for longer than the run may take.
+    HANDLE holder = CreateFileW(Utf16(held).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    OVERLAPPED whole = {};
+    ASSERT_TRUE(LockFileEx(holder, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole));
+    std::string pipeName = "\\\\.\\pipe\\stowlet_record_" + std::to_string(GetCurrentProcessId());
+    HANDLE pipe =
+        CreateNamedPipeW(Utf16(pipeName).c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 0, 0, 0, nullptr);
+    ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+    struct Case {
+        std::string logFile;
+        const char* debugLine;
+    } cases[] = {
+        {held, "The run's record (LogFile) is held by another process"},
+        {"NUL", "The run's record (LogFile) is not kept: it names no file on a disk"},
+        {"COM1", "The run's record (LogFile) "},  // Wine may have no such port: then it cannot be opened
+        {pipeName, "The run's record (LogFile) is not kept: it names no file on a disk"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.logFile);
+        DeleteFileA(target.report.c_str());
+        RunOptions options;
+        options.folder = folder.Path();
+        options.ini =
+            Section("RUN", "LogFile=" + c.logFile + "\r\n") + Section("OPTIONS", "Program=" + target.path + "\r\n");
+        options.captureDebug = true;
+        options.timeoutMs = 20000;  // a record that waited would hold the run past this
+        RunResult run = RunStowlet(options);
+        EXPECT_FALSE(run.timedOut);
+        EXPECT_EQ(run.exitCode, 0u);
+        EXPECT_TRUE(AnyLineHas(run, c.debugLine));
+        ExpectStarted(target, true);
+        std::vector<ProbeRecord> starts = ReadProbeRecords(target.report, "start");
+        ASSERT_EQ(starts.size(), 1u);
+        EXPECT_EQ(starts[0].at("errormode"), "0");  // the system's default mode, not the launcher's
+    }
+    EXPECT_EQ(GetFileSize(holder, nullptr), 0u);
+    UnlockFileEx(holder, 0, MAXDWORD, MAXDWORD, &whole);
+    CloseHandle(holder);
+    CloseHandle(pipe);
+    EndProcessesNamed(target.fileName);
+}
+
+// A program named without a folder, present in the current folder and in the system folder:
+// the system's starts.
+TEST(ProgramSearch, TheSystemFolderComesBeforeTheCurrentFolder)
+{
+    TempFolder folder;
+    TempFolder current;
+    Probe planted = PlaceProbe(current, ProbeFlavour::Console, "hostname");
+    RunOptions options;
+    options.folder = folder.Path();
+    options.currentDirectory = current.Path();
+    options.arguments = "hostname TIMEOUT=20";
+    RunResult run = RunStowlet(options);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_TRUE(run.boxes.empty());
+    EXPECT_FALSE(FileExists(planted.report));
 }

@@ -171,3 +171,39 @@ TEST(Instance, OldestThreadAndBringToFront)
     HWND window = ProbeWindow(target.Start(SW_SHOWNORMAL));
     EXPECT_EQ(BringToFront(window), ProcessesNamed(target.probe.fileName).at(0));
 }
+
+// TERM meets an instance it may not end (one whose security allows nobody to end it, as an
+// elevated copy or another user's): it passes over that one, says so, and ends the others.
+TEST(Instance, TermPassesOverAnInstanceItCannotEnd)
+{
+    Target target(ProbeFlavour::Gui, "guarded", "Stay=60\nWindow=0\n");
+    ASSERT_FALSE(target.Start(SW_HIDE).empty());
+    // An empty access list grants nobody anything; the handle CreateProcess gives its creator
+    // still has every right, so the test can end it afterwards.
+    SECURITY_DESCRIPTOR nobody;
+    ASSERT_TRUE(InitializeSecurityDescriptor(&nobody, SECURITY_DESCRIPTOR_REVISION));
+    ACL empty;
+    ASSERT_TRUE(InitializeAcl(&empty, sizeof empty, ACL_REVISION));
+    ASSERT_TRUE(SetSecurityDescriptorDacl(&nobody, TRUE, &empty, FALSE));
+    SECURITY_ATTRIBUTES guarded = {sizeof guarded, &nobody, FALSE};
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION created = {};
+    std::wstring line = L"\"" + Utf16(target.probe.path) + L"\"";
+    ASSERT_TRUE(
+        CreateProcessW(nullptr, line.data(), &guarded, nullptr, FALSE, 0, nullptr, nullptr, &startup, &created));
+    CloseHandle(created.hThread);
+    ASSERT_EQ(WaitForProbeRecords(target.probe.report, "start", 2, 10000).size(), 2u);
+    ASSERT_FALSE(target.Start(SW_HIDE).empty());
+
+    ProgramOutcome outcome = {};
+    TerminateInstances(target.probe.path.c_str(), outcome);
+    EXPECT_EQ(outcome.Count, 2u);
+    ASSERT_EQ(outcome.PassedOverCount, 1u);
+    EXPECT_EQ(outcome.PassedOver[0].ProcessId, created.dwProcessId);
+    EXPECT_EQ(outcome.PassedOver[0].Error, uint32_t(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(ProcessesNamed(target.probe.fileName), std::vector<DWORD>{created.dwProcessId});
+    TerminateProcess(created.hProcess, 0);
+    WaitForSingleObject(created.hProcess, 10000);
+    CloseHandle(created.hProcess);
+}

@@ -43,10 +43,10 @@ TEST(ProgramCore, RecipePerExecutableType)
         bool module, title;
         ProgramKind kind;
     } cases[] = {
-        {0, 0, true, true, ProgramKind::None},
+        {0, 0x04000000, true, true, ProgramKind::None},
         {0x030A454E, 0x04000820, false, false, ProgramKind::Windows},  // NE, Windows 3.10
         {0x00005A4D, 0x04000830, true, true, ProgramKind::Console},    // MZ
-        {0x00004550, 0x00000030, true, true, ProgramKind::Console},    // PE console
+        {0x00004550, 0x04000030, true, true, ProgramKind::Console},    // PE console
         {0x06004550, 0x04000020, true, false, ProgramKind::Windows},   // PE Windows 6.0
         {0x04004550, 0x04000020, true, false, ProgramKind::Windows},
         {0x00001234, 0x04000020, true, false, ProgramKind::Console},  // unknown signature

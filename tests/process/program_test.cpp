@@ -41,7 +41,7 @@ TEST(Program, TimeoutEndsAHiddenProgramAndReturnsZero)
         DWORD start = GetTickCount();
         ProgramOutcome outcome;
         DWORD pid =
-            LaunchProgram(target.probe.path.c_str(), "", nullptr, {false, false, c.show != 0, c.timeout}, &outcome);
+            LaunchProgram(target.probe.path.c_str(), "", nullptr, {false, false, c.show != 0, c.timeout, 0}, &outcome);
         DWORD elapsed = GetTickCount() - start;
         EXPECT_GE(elapsed, c.minimumMs);
         EXPECT_LT(elapsed, c.maximumMs);
@@ -61,7 +61,7 @@ TEST(Program, HiddenStartHidesTheStartedInstanceOnly)
     Target target(ProbeFlavour::Gui, "own", "Stay=30\nShowCommand=1\n");  // shows itself, whatever it is asked
     HWND earlier = ProbeWindow(target.Start(SW_SHOWNORMAL));
     ASSERT_TRUE(IsWindowVisible(earlier));
-    DWORD pid = LaunchProgram(target.probe.path.c_str(), "", nullptr, {false, false, false, 0});
+    DWORD pid = LaunchProgram(target.probe.path.c_str(), "", nullptr, {false, false, false, 0, 0});
     auto starts = WaitForProbeRecords(target.probe.report, "start", 2, 10000);
     ASSERT_EQ(starts.size(), 2u);
     EXPECT_EQ(ProbePid(starts[1]), pid);
@@ -95,7 +95,8 @@ TEST(Program, WorkingDirectoryRules)
     size_t runs = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.program + " in " + (c.workingDir ? c.workingDir : "(none)"));
-        EXPECT_NE(LaunchProgram(c.program.c_str(), "", c.workingDir, {false, false, false, 10}), 0u);  // ends by itself
+        EXPECT_NE(LaunchProgram(c.program.c_str(), "", c.workingDir, {false, false, false, 10, 0}),
+                  0u);  // ends by itself
         auto starts = WaitForProbeRecords(report, "start", ++runs, 10000);
         ASSERT_EQ(starts.size(), runs);
         EXPECT_EQ(starts.back().at("currentdir"), c.expected);
@@ -155,15 +156,15 @@ TEST(Program, RepeatedUseLeavesNoHandles)
     Target console(ProbeFlavour::Console, "leakc", "");
     auto round = [&] {
         DWORD pid = LaunchProgram(gui.probe.path.c_str(), "x", nullptr,
-                                  {false, false, false, 0});  // hidden, idle, hidden again
+                                  {false, false, false, 0, 0});  // hidden, idle, hidden again
         EXPECT_NE(pid, 0u);
         EXPECT_EQ(FindInstance(gui.probe.path.c_str(), InstanceMode::Query), pid);
         EXPECT_EQ(FindInstance(gui.probe.path.c_str(), InstanceMode::Show), pid);
         EXPECT_NE(OldestThreadOf(pid), 0u);
-        EXPECT_EQ(LaunchProgram(gui.probe.path.c_str(), "", nullptr, {true, false, false, 0}), 0u);  // TERM
-        EXPECT_NE(LaunchProgram(console.probe.path.c_str(), "", nullptr, {false, false, false, 10}), 0u);
+        EXPECT_EQ(LaunchProgram(gui.probe.path.c_str(), "", nullptr, {true, false, false, 0, 0}), 0u);  // TERM
+        EXPECT_NE(LaunchProgram(console.probe.path.c_str(), "", nullptr, {false, false, false, 10, 0}), 0u);
         EXPECT_EQ(FindInstance(console.probe.path.c_str(), InstanceMode::Query), 0u);
-        EXPECT_EQ(LaunchProgram("exec_no_such_program_anywhere", "", nullptr, {true, false, false, 0}), 0u);
+        EXPECT_EQ(LaunchProgram("exec_no_such_program_anywhere", "", nullptr, {true, false, false, 0, 0}), 0u);
     };
     // Wine 8's WaitForInputIdle leaves a handle open on every call (the system's own, not
     // the product's): measured on the bare calls, for the two idle waits of a round.

@@ -165,16 +165,25 @@ class ShownParser(html.parser.HTMLParser):
         self.in_pre = 0
         self.code = None
         self.heading = None
+        self.open_tags = []         # the elements open around the one being read
+        self.pre_in_paragraph = 0   # code blocks a paragraph holds: a browser breaks them out
+        self.continued_lists = []   # (section, start) of ordered lists that begin past 1
 
     def handle_starttag(self, tag, attrs):
         attrs = dict(attrs)
+        if tag not in ("br", "img", "hr", "meta", "link", "input"):
+            self.open_tags.append(tag)
         if tag == "pre":
+            if "p" in self.open_tags[:-1]:
+                self.pre_in_paragraph += 1
             self.in_pre += 1
             self.blocks += 1
         elif tag == "code" and not self.in_pre:
             self.code = []
         elif tag in ("ol", "ul"):
             start = int(attrs.get("start") or 1) if tag == "ol" else 0
+            if tag == "ol" and start != 1:
+                self.continued_lists.append((self.section, start))
             self.lists.append([tag == "ol", start, True])
         elif tag == "li" and self.lists and self.lists[-1][0]:
             depth = sum(1 for open_list in self.lists if open_list[0])
@@ -189,6 +198,9 @@ class ShownParser(html.parser.HTMLParser):
             self.contents = True
 
     def handle_endtag(self, tag):
+        if tag in self.open_tags:
+            while self.open_tags and self.open_tags.pop() != tag:
+                pass
         if tag == "pre":
             self.in_pre -= 1
         elif tag == "code" and self.code is not None:
@@ -248,6 +260,14 @@ def check_page_shows_its_markdown(page, raw, markdown_text):
         check(not (first and number == 1 and (section, depth) in seen),
               "guide/%s: the steps under %r start again at 1" % (page, section))
         seen.add((section, depth))
+    # A code block inside a paragraph is what a list item's block turns into when its indent
+    # falls out of step: the browser shows it outside the step it belongs to.
+    check(shown.pre_in_paragraph == 0,
+          "guide/%s holds %d code block(s) inside a paragraph" % (page, shown.pre_in_paragraph))
+    # A numbered list that begins past 1 carries on a list that broke off: one procedure shown
+    # as two lists.
+    for section, start in shown.continued_lists:
+        check(False, "guide/%s: the steps under %r break off and restart at %d" % (page, section, start))
     check(shown.sections < CONTENTS_FROM or shown.contents,
           "guide/%s has %d sections and no contents list" % (page, shown.sections))
     if markdown_text is None:

@@ -57,7 +57,8 @@ struct Expander {
 
     std::string operator()(const std::string& source, int32_t task = 1, bool* fit = nullptr)
     {
-        ExpansionContext context = {&values, processId.c_str(), errorCode, FakeErrorText, FakeRead, &tasks};
+        ExpansionContext context = {&values, processId.c_str(),   errorCode, FakeErrorText, FakeRead,
+                                    &tasks,  LineReader::Program, nullptr};
         static char output[TextCapacity];
         bool result = ExpandMacroText(source.c_str(), output, TaskId(task), context);
         if (fit) {

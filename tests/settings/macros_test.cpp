@@ -24,7 +24,7 @@ void ExampleSaturday(SYSTEMTIME* now) { *now = SYSTEMTIME{2026, 12, 6, 5, 14, 7,
 std::string Expand(const std::string& source, int32_t task = -1)
 {
     static char output[TextCapacity];
-    MacroInputs inputs = {&Macros.Values, ProcessIdText, &Records, ErrorCode};
+    MacroInputs inputs = {&Macros.Values, ProcessIdText, &Records, ErrorCode, LineReader::Program, nullptr};
     EXPECT_TRUE(ExpandMacros(source.c_str(), output, TaskId(task), inputs)) << source;
     return output;
 }
