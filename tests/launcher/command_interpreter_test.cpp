@@ -16,8 +16,6 @@ constexpr char MarkBatch[] =
     "@echo off\r\nset \"first=%~1\"\r\nset \"second=%~2\"\r\n"
     "setlocal EnableDelayedExpansion\r\n>ran.txt echo !first!/!second!\r\n";
 
-bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
-
 bool AnyLineHas(const RunResult& run, const std::string& part)
 {
     for (const std::string& line : run.debugLines)

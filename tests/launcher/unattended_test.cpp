@@ -297,6 +297,7 @@ TEST(RunRecordFile, UnknownKeysAndUnreadableValuesAreNamedFirst)
     std::vector<std::string> lines = RecordLines(ReadWholeFile(record));
     EXPECT_EQ(CountHaving(lines, ": no such key, ignored"), 20u);
     EXPECT_EQ(CountHaving(lines, "settings: 5 more keys or values the run cannot use, not named"), 1u);
+}
 
 // Nobody answers an error box: it closes by itself, the run goes on as after OK (the main
 // task still starts its program) and the record says the box closed by itself.
