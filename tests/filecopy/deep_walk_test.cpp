@@ -58,16 +58,17 @@ bool CopiesAndReports(const std::string& exe, const DeepTrees& trees)
     std::string record = exe + ".log";
     DeleteFileA(record.c_str());
     std::string ini = exe.substr(0, exe.size() - 3) + "ini";
-    WriteWholeFile(ini, Section("RUN", "LogFile=" + record + "\r\n") +
-                            Section("OPTIONS", "CopySource=" + trees.source + "\r\nCopyTarget=" + trees.target +
-                                                   "\r\nCopySubFolders=1\r\nCopyOverwrite=0\r\nCopyBeforeExecute=1\r\n"));
+    WriteWholeFile(ini,
+                   Section("RUN", "LogFile=" + record + "\r\n") +
+                       Section("OPTIONS", "CopySource=" + trees.source + "\r\nCopyTarget=" + trees.target +
+                                              "\r\nCopySubFolders=1\r\nCopyOverwrite=0\r\nCopyBeforeExecute=1\r\n"));
     RunOptions options;
     options.timeoutMs = 120000;
     RunResult run = RunProgram(exe, options);
     std::string lines = ReadWholeFile(record);
     return !run.timedOut && run.exitCode == 0 &&
-           lines.find("MAIN TASK: copy failed: " + trees.source + trees.bottom + " to " + trees.target + trees.bottom) !=
-               std::string::npos &&
+           lines.find("MAIN TASK: copy failed: " + trees.source + trees.bottom + " to " + trees.target +
+                      trees.bottom) != std::string::npos &&
            lines.find(": 0 file(s) copied, 1 failed") != std::string::npos;
 }
 
