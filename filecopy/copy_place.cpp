@@ -32,12 +32,6 @@ private:
     bool kept_ = false;
 };
 
-// Compared as the file system compares names: letter case ignored, no linguistic equivalence.
-bool SamePath(const PathBuffer& a, const PathBuffer& b)
-{
-    return CompareStringOrdinal(a.text, int(a.length), b.text, int(b.length), TRUE) == CSTR_EQUAL;
-}
-
 // Makes the last level of path (a folder ending with a backslash at folderEnd - 1), or every
 // level from "from" when its parents are missing too. True when it was not there before.
 bool MakeNewFolder(wchar_t* path, size_t folderEnd, size_t from)

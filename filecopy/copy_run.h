@@ -144,6 +144,21 @@ struct CopyRun {
     wchar_t line[LongPathCapacity + 2 * PathCapacity];
 };
 
+// Compared as the file system compares names: letter case ignored, no linguistic equivalence.
+inline bool SameText(const wchar_t* a, int aLength, const wchar_t* b, int bLength)
+{
+    return CompareStringOrdinal(a, aLength, b, bLength, TRUE) == CSTR_EQUAL;
+}
+inline bool SamePath(const PathBuffer& a, const PathBuffer& b)
+{
+    return SameText(a.text, int(a.length), b.text, int(b.length));
+}
+// Whether path begins with the whole of start.
+inline bool StartsWithPath(const PathBuffer& path, const PathBuffer& start)
+{
+    return path.length >= start.length && SameText(path.text, int(start.length), start.text, int(start.length));
+}
+
 // copy_report: the debug lines and the report sink.
 // The caller's UTF-8 text; a text buffer's worth always fits (never more words than bytes).
 void Widen(const char* text, wchar_t* output, size_t capacity);

@@ -73,8 +73,8 @@ bool RemoveLeftover(CopyRun& run, DWORD attributes, int32_t depth, DWORD* error)
     } else {
         bool emptied = EmptyLeftover(run, depth + 1, error);
         SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
-        removed = emptied && RemoveDirectoryW(path);
         if (!emptied) return false;
+        removed = RemoveDirectoryW(path);
     }
     if (!removed && *error == ERROR_SUCCESS) *error = GetLastError();
     return removed;
@@ -215,9 +215,7 @@ void EndStage(CopyRun& run)
     size_t end = run.stage.end;
     run.stage.end = 0;
     // The folder last made was in the staged one: the staged folder's parent is there.
-    if (run.madeFolder.length >= run.staged.length &&
-        CompareStringOrdinal(run.madeFolder.text, int(run.staged.length), run.staged.text, int(run.staged.length),
-                             TRUE) == CSTR_EQUAL) {
+    if (StartsWithPath(run.madeFolder, run.staged)) {
         run.madeFolder.Cut(run.stage.nameStart);
         run.freshFolder = false;
     }

@@ -26,16 +26,6 @@ namespace {
 void FreeRun(CopyRun* run) { HeapFree(GetProcessHeap(), 0, run); }
 using ScopedRun = Owner<NullEmpty<CopyRun*, FreeRun>>;
 
-// Compared as the file system compares names: letter case ignored, no linguistic equivalence.
-bool SameText(const wchar_t* a, int aLength, const wchar_t* b, int bLength)
-{
-    return CompareStringOrdinal(a, aLength, b, bLength, TRUE) == CSTR_EQUAL;
-}
-bool SamePath(const PathBuffer& a, const PathBuffer& b)
-{
-    return SameText(a.text, int(a.length), b.text, int(b.length));
-}
-
 bool IsSkippedGitFolder(const CopyRun& run, const wchar_t* name)
 {
     return run.settings.skipGitFolders == 1 && (SameText(name, -1, L".git", -1) || SameText(name, -1, L".github", -1));
