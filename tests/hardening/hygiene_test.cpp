@@ -33,6 +33,9 @@ CopySettings CopyWith(int32_t overwrite, uint32_t cutOffMinutes)
 constexpr bool Emulated = sizeof(void*) == 4;
 constexpr int QuickWindowLaunches = Emulated ? 12 : 185;  // hidden once idle, end by themselves
 constexpr int QuickConsoleLaunches = Emulated ? 3 : 10;   // end by themselves, well within Timeout
+// Long enough that a loaded machine (a console host can take seconds to come up) never ends a
+// quick program at its time-out, which would count as a start that did not happen.
+constexpr int32_t QuickTimeout = 60;
 constexpr int TimedOutLaunches = 5;                       // still running at Timeout: terminated
 constexpr int LaunchSampleEvery = Emulated ? 5 : 25;
 constexpr int Searches = 200;
@@ -102,9 +105,9 @@ TEST(Hygiene, LaunchesSearchesAndCopiesLeaveHandlesAndGdiObjectsFlat)
     // channel) is loaded before the first count.
     auto launchRound = [&](int i) {
         if (i % 8 != 7) {
-            EXPECT_NE(LaunchProgram(window.path.c_str(), "w", nullptr, {false, false, false, 10, 0}), 0u);
+            EXPECT_NE(LaunchProgram(window.path.c_str(), "w", nullptr, {false, false, false, QuickTimeout, 0}), 0u);
         } else {
-            EXPECT_NE(LaunchProgram(console.path.c_str(), "c", nullptr, {false, false, false, 10, 0}), 0u);
+            EXPECT_NE(LaunchProgram(console.path.c_str(), "c", nullptr, {false, false, false, QuickTimeout, 0}), 0u);
         }
     };
     launchRound(0);
@@ -140,10 +143,10 @@ TEST(Hygiene, LaunchesSearchesAndCopiesLeaveHandlesAndGdiObjectsFlat)
     auto systemSoFar = [&] { return windowLeak * DWORD(windows) + consoleLeak * DWORD(consoles); };
     for (int i = 0; consoles < QuickConsoleLaunches || windows < QuickWindowLaunches; ++i) {
         if ((i % 8 != 7 && windows < QuickWindowLaunches) || consoles == QuickConsoleLaunches) {
-            EXPECT_NE(LaunchProgram(window.path.c_str(), "w", nullptr, {false, false, false, 10, 0}), 0u);
+            EXPECT_NE(LaunchProgram(window.path.c_str(), "w", nullptr, {false, false, false, QuickTimeout, 0}), 0u);
             ++windows;
         } else {
-            EXPECT_NE(LaunchProgram(console.path.c_str(), "c", nullptr, {false, false, false, 10, 0}), 0u);
+            EXPECT_NE(LaunchProgram(console.path.c_str(), "c", nullptr, {false, false, false, QuickTimeout, 0}), 0u);
             ++consoles;
         }
         if (i % LaunchSampleEvery == LaunchSampleEvery - 1) series.Sample(systemSoFar());
