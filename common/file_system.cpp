@@ -38,13 +38,6 @@ int32_t IsFolder(const wchar_t* path)
     return IsFolderAttributes(GetFileAttributesW(path)) ? 1 : 0;
 }
 
-int32_t PathExists(const wchar_t* path)
-{
-    WIN32_FIND_DATAW found;
-    ScopedFind search(FindFirstFileW(path, &found));
-    return search ? 1 : 0;
-}
-
 int32_t CreateFolderPath(wchar_t* path, size_t from) { return StepFolderPath(path, from, MakeFolderLevel, nullptr); }
 
 int32_t CreateFolderPath(wchar_t* path) { return CreateFolderPath(path, FolderPathStart(path)); }

@@ -9,8 +9,6 @@
 // and, in the long-path form, any length.
 int32_t IsFolder(const char* path);
 int32_t IsFolder(const wchar_t* path);
-// 1 when at least one entry matches path (which may hold wildcards), else 0.
-int32_t PathExists(const wchar_t* path);
 // Makes each missing level of path from offset from on (FolderPathStart's offset when not
 // given); path is cut for each level and restored. 1 when the whole path is a folder
 // afterwards, else 0.

@@ -1,6 +1,5 @@
 #include "common/window.h"
 
-#include <climits>
 
 #include "common/buffers.h"
 #include "common/unicode.h"
@@ -68,13 +67,6 @@ bool SystemErrorText(uint32_t code, char* text, size_t capacity)
                                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), wide, PathCapacity, nullptr);
     uint32_t room = capacity > 0xFFFF ? 0xFFFF : uint32_t(capacity);
     return length != 0 && length < PathCapacity && NarrowToUtf8(wide, text, room);
-}
-
-size_t WidenAnsi(const char* text, uint16_t* output, size_t capacity)
-{
-    int room = capacity > size_t(INT_MAX) ? INT_MAX : int(capacity);
-    int words = MultiByteToWideChar(CP_ACP, 0, text, -1, reinterpret_cast<LPWSTR>(output), room);
-    return words > 0 ? size_t(words) : 0;
 }
 
 void SubclassWindow(HWND window, const char* property, WNDPROC procedure)

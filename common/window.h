@@ -23,10 +23,6 @@ int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT style
 bool SystemErrorText(uint32_t code, char* text, size_t capacity);
 template <size_t N> bool SystemErrorText(uint32_t code, char (&text)[N]) { return SystemErrorText(code, text, N); }
 
-// text (system code page) as UTF-16 into output (capacity words, terminator included). The
-// number of words written, the terminator counted, or 0 when it did not fit.
-size_t WidenAnsi(const char* text, uint16_t* output, size_t capacity);
-
 // Puts procedure in front of the window's own procedure, which is kept in the window property
 // named property. Nothing happens when the window already keeps one under that name.
 void SubclassWindow(HWND window, const char* property, WNDPROC procedure);

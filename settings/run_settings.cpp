@@ -1,7 +1,6 @@
 #include "settings/run_settings.h"
 
 #include "common/text.h"
-#include "settings/ini_file.h"
 
 namespace {
 
@@ -27,9 +26,3 @@ void ReadRunSettings(const IniDocument& document, RunSettings& run)
     run.ExitCodeOutcome = ParseExitCodeMode(value);
 }
 
-void ReadRunSettings(const char* settingsFile, RunSettings& run)
-{
-    IniFile file;
-    (void)LoadSettingsFile(settingsFile, file);
-    ReadRunSettings(file.Document, run);
-}

@@ -7,5 +7,3 @@
 // Fills run from the [RUN] section of a loaded settings file; a missing section or key gives
 // its default, unknown keys are ignored, a value longer than its field reads as empty.
 void ReadRunSettings(const IniDocument& document, RunSettings& run);
-// The same, loading settingsFile (UTF-8 path) first.
-void ReadRunSettings(const char* settingsFile, RunSettings& run);

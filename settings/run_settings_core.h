@@ -7,14 +7,10 @@
 #include "common/buffers.h"
 
 struct RunSettings {
-    bool PromptDefaultYes;  // PromptDefault: the answer nobody gave (default No)
-    uint32_t
-        PromptTimeoutSeconds;  // ExitCode: "Outcome" (letter case ignored) asks for the run's outcome as the exit code; any
-    // other value, or none, keeps 0.
-    bool ParseExitCodeMode(const char* text);
-    // PromptTimeout: 0 waits for the user as ever
-    char LogFile[TextCapacity];  // LogFile, unexpanded (UTF-8); empty: no record
-    bool ExitCodeOutcome;        // ExitCode=Outcome: the run's outcome becomes the exit code
+    bool PromptDefaultYes;          // PromptDefault: the answer nobody gave (default No)
+    uint32_t PromptTimeoutSeconds;  // PromptTimeout: 0 waits for the user as ever
+    char LogFile[TextCapacity];     // LogFile, unexpanded (UTF-8); empty: no record
+    bool ExitCodeOutcome;           // ExitCode=Outcome: the run's outcome becomes the exit code
 };
 
 // PromptDefault: "Yes", "TRUE" and "1" (letter case ignored) read as Yes, anything else as No.
