@@ -486,7 +486,7 @@ IniSet SetIniValue(IniDocument& document, const char* section, const char* key, 
 
     // The new line(s), gathered before the value at the buffer's end.
     const IniUnit crlf[2] = {Cr, Lf};
-    IniUnit lead[NameLimit + 5];
+    IniUnit lead[2 + 1 + NameLimit + 1 + 2];  // a line end, "[", the section's name, "]", a line end
     size_t leadLength = 0;
     size_t at;
     if (spot.SectionFound) {

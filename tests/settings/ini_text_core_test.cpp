@@ -154,6 +154,17 @@ TEST(IniText, WritesAsTheProfileFunctionsDocument)
     }
 }
 
+// A new section of the longest name the reader takes (512 units) after a last line with no line
+// end: the line end, the brackets and the name all go in before the key.
+TEST(IniText, LongestNewSectionAfterAnOpenLastLine)
+{
+    const std::string name(512, 's');
+    Doc doc("[a]\r\nb=1");
+    ASSERT_EQ(doc.Set(name.c_str(), "k", "v"), IniSet::Done);
+    EXPECT_EQ(doc.Encode(), "[a]\r\nb=1\r\n[" + name + "]\r\nk=v\r\n");
+    EXPECT_EQ(doc.Read(name.c_str(), "k"), "v");
+}
+
 TEST(IniText, WritingKeepsTheEncoding)
 {
     const char* greek = "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC";  // Ελληνικά
