@@ -243,8 +243,9 @@ TEST(CommandLineRun, TimeoutEndsWhatABatchFileStarted)
     Target hung(ProbeFlavour::Console, "bat_hung", "Stay=60\n");
     std::string hungBatch = hung.folder / "hung.cmd";
     WriteWholeFile(hungBatch, "@\"" + hung.probe.path + "\"\r\n");
-    // Long enough for cmd and the program to have started, even emulated.
-    std::string timeout = SlowStarts ? " TIMEOUT=15" : " TIMEOUT=5";
+    // Long enough for cmd and the program to have started, even emulated or on a loaded
+    // machine (5 s was not, once, beside two builds).
+    std::string timeout = SlowStarts ? " TIMEOUT=20" : " TIMEOUT=12";
     RunResult timedOut = RunBeside(hung, "cmd /c " + hungBatch + timeout, true, 45000);
     EXPECT_FALSE(timedOut.timedOut);
     EXPECT_TRUE(timedOut.boxes.empty());
