@@ -1,4 +1,4 @@
-// Path stepping on NUL-terminated ANSI texts, free of any platform call.
+// Path stepping on NUL-terminated texts (UTF-8 or wide), free of any platform call.
 #pragma once
 
 #include <cstddef>
@@ -13,3 +13,4 @@ template <size_t N> [[nodiscard]] bool FolderOfPath(const char* path, char (&out
 
 // Offset of the file-name part: the character after the last backslash (0 without one).
 size_t FileNameOffset(const char* path);
+size_t FileNameOffset(const wchar_t* path);

@@ -64,6 +64,7 @@ inline void Global(HGLOBAL memory) { GlobalFree(memory); }
 inline void MemoryDC(HDC dc) { DeleteDC(dc); }
 template <typename Object> void GdiObject(Object object) { DeleteObject(object); }
 inline void Menu(HMENU menu) { DestroyMenu(menu); }
+template <typename Block> void Heap(Block* block) { HeapFree(GetProcessHeap(), 0, block); }
 }  // namespace owner_close
 
 // Processes, threads, jobs (OpenProcess, CreateProcess, CreateJobObject, OpenThread): none is null.
@@ -79,6 +80,12 @@ using ScopedKey = Owner<NullEmpty<HKEY, owner_close::Key>>;
 using ScopedGlobalBlock = Owner<NullEmpty<BYTE*, owner_close::Block>>;
 // Movable memory (GlobalAlloc with GMEM_MOVEABLE), used through its handle.
 using ScopedGlobal = Owner<NullEmpty<HGLOBAL, owner_close::Global>>;
+// Blocks of the process heap (HeapAlloc, through HeapBlockOf), used through their address.
+template <typename Block> using ScopedHeap = Owner<NullEmpty<Block*, owner_close::Heap<Block>>>;
+template <typename Block> Block* HeapBlockOf(size_t bytes, DWORD flags = 0)
+{
+    return static_cast<Block*>(HeapAlloc(GetProcessHeap(), flags, bytes ? bytes : 1));
+}
 // Menus (CreatePopupMenu, CreateMenu) that no window owns.
 using ScopedMenu = Owner<NullEmpty<HMENU, owner_close::Menu>>;
 

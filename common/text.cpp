@@ -57,6 +57,18 @@ void MarkTextCut(char* text, size_t capacity)
     CopyBytes(marker, text + at, sizeof marker);
 }
 
+bool TextJoin(char* dest, size_t capacity, std::initializer_list<const char*> pieces)
+{
+    if (!capacity) return false;
+    dest[0] = '\0';
+    for (const char* piece : pieces)
+        if (piece && !TextAppend(dest, capacity, piece)) {
+            MarkTextCut(dest, capacity);
+            return false;
+        }
+    return true;
+}
+
 bool TextCopyForDisplay(char* dest, size_t capacity, const char* src)
 {
     if (TextCopy(dest, capacity, src)) return true;
@@ -64,32 +76,42 @@ bool TextCopyForDisplay(char* dest, size_t capacity, const char* src)
     return false;
 }
 
-namespace {
-
-// The length of the valid UTF-8 sequence at text, or 0 when none begins there.
-size_t Utf8SequenceLength(const uint8_t* text)
+size_t Utf8Sequence(const unsigned char* bytes, size_t size, char32_t* code)
 {
-    uint8_t lead = text[0];
-    if (lead < 0x80) return 1;
+    unsigned char b = bytes[0];
+    if (b < 0x80) {
+        *code = b;
+        return 1;
+    }
     size_t length;
-    uint8_t low = 0x80, high = 0xBF;  // the second byte's range
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;   // no overlong form
-        if (lead == 0xED) high = 0x9F;  // no surrogate
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;   // no overlong form
-        if (lead == 0xF4) high = 0x8F;  // nothing past U+10FFFF
+    char32_t value;
+    char32_t least;
+    if (b >= 0xC2 && b <= 0xDF) {
+        length = 2, value = b & 0x1F, least = 0x80;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        length = 3, value = b & 0x0F, least = 0x800;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        length = 4, value = b & 0x07, least = 0x10000;
     } else {
         return 0;
     }
-    if (text[1] < low || text[1] > high) return 0;
-    for (size_t i = 2; i < length; ++i)
-        if ((text[i] & 0xC0) != 0x80) return 0;
+    if (size < length) return 0;
+    for (size_t i = 1; i < length; ++i) {
+        if ((bytes[i] & 0xC0) != 0x80) return 0;
+        value = (value << 6) | (bytes[i] & 0x3F);
+    }
+    if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+    *code = value;
     return length;
+}
+
+namespace {
+
+// The length of the valid UTF-8 sequence at a NUL-terminated text, or 0 when none begins there.
+size_t Utf8SequenceLength(const uint8_t* text)
+{
+    char32_t code;
+    return Utf8Sequence(text, TextLengthWithin(reinterpret_cast<const char*>(text), 4), &code);
 }
 
 }  // namespace
@@ -107,6 +129,14 @@ size_t Utf16Length(const char* text)
 }
 
 bool TextFitsUnits(const char* text, size_t units) { return Utf16Length(text) <= units; }
+
+bool MarkTextCutToUnits(char* text, size_t units)
+{
+    if (TextFitsUnits(text, units)) return true;
+    size_t at = TextPrefixForUnits(text, units < 3 ? 0 : units - 3);
+    CopyBytes("...", text + at, 4);
+    return false;
+}
 
 size_t TextPrefixForUnits(const char* text, size_t units)
 {

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 
 [[nodiscard]] bool TextCopy(char* dest, size_t capacity, const char* src);
 [[nodiscard]] bool TextAppend(char* dest, size_t capacity, const char* src);
@@ -42,6 +43,22 @@ int32_t FindText(int32_t start, const char* text, const char* pattern);
 bool TextCopyForDisplay(char* dest, size_t capacity, const char* src);
 // Ends a buffer filled to its capacity with "...", never splitting a UTF-8 character.
 void MarkTextCut(char* text, size_t capacity);
+// Cuts a text longer than units UTF-16 units to end in "..." within them, where a character
+// ends (units at least 3). Returns true when the text fit as it was.
+bool MarkTextCutToUnits(char* text, size_t units);
+
+// Joins the pieces (null pieces count as empty) into dest. True when the whole text fit; else
+// dest ends in "..." where a character ends (MarkTextCut) and false: the one way a text made of
+// pieces for a person to read (a prompt, a record or debug line) is built.
+bool TextJoin(char* dest, size_t capacity, std::initializer_list<const char*> pieces);
+template <size_t N> bool TextJoin(char (&dest)[N], std::initializer_list<const char*> pieces)
+{
+    return TextJoin(dest, N, pieces);
+}
+
+// The valid UTF-8 sequence at bytes, of which size may be read: its length, its code point in
+// *code; 0 when none begins there (shortest form only, no surrogates, nothing past U+10FFFF).
+size_t Utf8Sequence(const unsigned char* bytes, size_t size, char32_t* code);
 
 // UTF-16 units the UTF-8 text takes: two for a character outside the Basic Multilingual Plane,
 // one for every other character and for each byte that begins no valid sequence (as the

@@ -1,5 +1,5 @@
 // Runs nobody watches: whether anyone can see this process's boxes, and the debug line that
-// stands in for a box no one could answer.
+// stands in for a box no one could answer (common/debug_line).
 #pragma once
 
 #include <cstdint>
@@ -9,12 +9,6 @@
 // first use, so a run that shows no box never asks.
 bool StationVisible();
 
-// One debug line (UTF-8 text, made one line).
-void DebugLine(const char* text);
-
 // When no one can see a box: writes "caption: text" as one debug line and returns true, so
 // the caller goes on as after the box. False (nothing written) when a box can be seen.
 bool TellUnseen(const char* caption, const char* text);
-
-// The system's text for an error code (UTF-8, one line), or "Error 1234." when it has none.
-void ErrorTextOrWords(uint32_t code, char* text, uint32_t capacity);

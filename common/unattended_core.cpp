@@ -42,7 +42,5 @@ void ErrorCodeWords(uint32_t code, char* text, size_t capacity)
 {
     char digits[DecimalCapacity];
     FormatUnsignedDecimal(code, digits);
-    bool fit =
-        TextCopy(text, capacity, "Error ") && TextAppend(text, capacity, digits) && TextAppend(text, capacity, ".");
-    (void)fit;  // a caller's buffer holds the words; a tiny one holds their start
+    (void)TextJoin(text, capacity, {"Error ", digits, "."});
 }

@@ -68,14 +68,12 @@ WideText::WideText(const char* text, uint32_t length)
     }
     if (words <= 0) return;
     // One more word: a length that leaves out the terminator still gets one.
-    text_ = static_cast<wchar_t*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, (size_t(words) + 1) * sizeof(wchar_t)));
-    if (text_ && MultiByteToWideChar(codePage, 0, text, int(length), text_, words) != words) text_[0] = L'\0';
+    text_.Reset(HeapBlockOf<wchar_t>((size_t(words) + 1) * sizeof(wchar_t), HEAP_ZERO_MEMORY));
+    if (text_ && MultiByteToWideChar(codePage, 0, text, int(length), text_.Get(), words) != words)
+        text_.Get()[0] = L'\0';
 }
 
-WideText::~WideText()
-{
-    if (text_) HeapFree(GetProcessHeap(), 0, text_);
-}
+WideText::~WideText() = default;
 
 bool Utf8EqualIgnoringCase(const char* a, size_t aLength, const char* b, size_t bLength)
 {

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/scoped.h"
+
 // UTF-8 text as UTF-16 into output (capacity words, terminator included); false, with output
 // empty, when it does not fit or is no UTF-8.
 bool WidenUtf8(const char* text, wchar_t* output, uint32_t capacity);
@@ -26,10 +28,10 @@ public:
     ~WideText();
     WideText(const WideText&) = delete;
     WideText& operator=(const WideText&) = delete;
-    const wchar_t* Get() const { return text_ ? text_ : L""; }
+    const wchar_t* Get() const { return text_ ? text_.Get() : L""; }
 
 private:
-    wchar_t* text_ = nullptr;
+    ScopedHeap<wchar_t> text_;
 };
 
 // Whether two UTF-8 texts of the given byte lengths are equal under the user's locale, letter

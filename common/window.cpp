@@ -56,18 +56,6 @@ int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT style
     return answer;
 }
 
-bool SystemErrorText(uint32_t code, char* text, size_t capacity)
-{
-    if (!capacity) return false;
-    text[0] = '\0';
-    wchar_t wide[PathCapacity];
-    // Inserts are left as they are: there are no arguments to fill them with.
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                                  MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), wide, PathCapacity, nullptr);
-    uint32_t room = capacity > 0xFFFF ? 0xFFFF : uint32_t(capacity);
-    return length != 0 && length < PathCapacity && NarrowToUtf8(wide, text, room);
-}
-
 void SubclassWindow(HWND window, const char* property, WNDPROC procedure)
 {
     if (GetPropA(window, property)) return;

@@ -18,11 +18,6 @@ constexpr int BoxClosedByItself = 32000;
 // MessageBox shows.
 int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT style, uint32_t seconds = 0);
 
-// The system's text for an error code in the default language (UTF-8), inserts left as they
-// are. False (and text empty) when the system has no text for the code or it does not fit.
-bool SystemErrorText(uint32_t code, char* text, size_t capacity);
-template <size_t N> bool SystemErrorText(uint32_t code, char (&text)[N]) { return SystemErrorText(code, text, N); }
-
 // Puts procedure in front of the window's own procedure, which is kept in the window property
 // named property. Nothing happens when the window already keeps one under that name.
 void SubclassWindow(HWND window, const char* property, WNDPROC procedure);

@@ -179,7 +179,7 @@ bool BeginStage(CopyRun& run, bool top)
     DWORD error = ERROR_SUCCESS;
     if (end > FolderPathStart(run.target.text)) {
         TextEnd folder(run.target.text, end);
-        size_t nameStart = NameOffset(run.target.text);
+        size_t nameStart = FileNameOffset(run.target.text);
         // What ended runs staged for the copy's target lies beside it. Deeper down, the folder
         // beside is one the walk entered, and swept.
         if (top && TemporaryName(run.target.text + nameStart, L"*", run.temporaryName, LongestName + 1))
@@ -198,7 +198,7 @@ bool BeginStage(CopyRun& run, bool top)
     size_t nameStart;
     {
         TextEnd folder(run.target.text, end);
-        nameStart = NameOffset(run.target.text);
+        nameStart = FileNameOffset(run.target.text);
         if (!TemporaryName(run.target.text + nameStart, run.markDigits, run.stage.name, LongestName + 1)) return false;
     }
     run.stage.nameStart = nameStart;

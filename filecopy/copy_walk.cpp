@@ -23,9 +23,6 @@ bool PathBuffer::SetPart(const wchar_t* from, size_t count, const wchar_t* more)
 
 namespace {
 
-void FreeRun(CopyRun* run) { HeapFree(GetProcessHeap(), 0, run); }
-using ScopedRun = Owner<NullEmpty<CopyRun*, FreeRun>>;
-
 bool IsSkippedGitFolder(const CopyRun& run, const wchar_t* name)
 {
     return run.settings.skipGitFolders == 1 && (SameText(name, -1, L".git", -1) || SameText(name, -1, L".github", -1));
@@ -236,9 +233,9 @@ void CopyFileSource(CopyRun& run, bool resolved)
     if (!Resolve(run, run.givenTarget, run.target)) return ReportGiven(run, ERROR_FILENAME_EXCED_RANGE);
     // A target ending with a backslash is a folder that receives the file under its own name.
     size_t shownTarget = run.target.length;
-    if (TextEndsWith(run.target.text, L'\\') && !run.target.Push(run.source.text + NameOffset(run.source.text)))
+    if (TextEndsWith(run.target.text, L'\\') && !run.target.Push(run.source.text + FileNameOffset(run.source.text)))
         return ReportFailure(run, Shown(run.source.text), Shown(run.target.text), ERROR_FILENAME_EXCED_RANGE);
-    size_t nameStart = NameOffset(run.target.text);
+    size_t nameStart = FileNameOffset(run.target.text);
     // What ended runs left of this file lies beside it.
     if (TemporaryName(run.target.text + nameStart, L"*", run.temporaryName, LongestName + 1))
         SweepLeftovers(run, run.target.text, nameStart, run.temporaryName);
@@ -269,7 +266,7 @@ void WalkFromTop(CopyRun& run, const wchar_t* list, bool patterns)
 void CopyPatterns(CopyRun& run)
 {
     // Each pattern is relative to the folder part; a bare list to the current folder.
-    size_t listOffset = NameOffset(run.givenSource);
+    size_t listOffset = FileNameOffset(run.givenSource);
     bool resolved;
     {
         TextEnd folder(run.givenSource, listOffset);
@@ -302,7 +299,7 @@ void CopyFiles(const char* source, const char* target, const CopySettings& setti
         ReportRefused(settings, source, target, ERROR_INVALID_NAME);
         return;
     }
-    ScopedRun run(static_cast<CopyRun*>(HeapAlloc(GetProcessHeap(), 0, sizeof(CopyRun))));
+    ScopedHeap<CopyRun> run(HeapBlockOf<CopyRun>(sizeof(CopyRun)));
     if (!run) {
         ReportRefused(settings, source, target, ERROR_NOT_ENOUGH_MEMORY);
         return;

@@ -1,14 +1,7 @@
 #include "filecopy/file_copy_core.h"
 
+#include "common/path.h"
 #include "common/text.h"
-
-size_t NameOffset(const wchar_t* path)
-{
-    size_t offset = 0;
-    for (size_t i = 0; path[i]; ++i)
-        if (path[i] == L'\\') offset = i + 1;
-    return offset;
-}
 
 bool TrimSpaces(const wchar_t* pattern, size_t count, wchar_t* output, size_t capacity)
 {
@@ -40,7 +33,7 @@ SourceForm ClassifySource(const wchar_t* source, bool isFolder)
     if (isFolder) return SourceFolder;
     if (!source[0]) return SourceNone;
     if (TextEndsWith(source, L'\\')) return SourceFolder;
-    for (const wchar_t* c = source + NameOffset(source); *c; ++c)
+    for (const wchar_t* c = source + FileNameOffset(source); *c; ++c)
         if (*c == L'*' || *c == L'?' || *c == L';') return SourcePatterns;
     return SourceFile;
 }

@@ -4,8 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-// Offset of the name part: the character after the last backslash (0 without one).
-size_t NameOffset(const wchar_t* path);
+#include "common/path.h"
 
 // The count characters of pattern without the blanks at either end, into output. False when
 // they did not fit.

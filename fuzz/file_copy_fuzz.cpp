@@ -87,7 +87,7 @@ void FormAndLongPath(fuzz::Input& in)
     size_t capacity = CapacityFrom(in.Byte());
     std::wstring path = Wide(in.Text());
     size_t slash = path.rfind(L'\\');
-    FUZZ_CHECK(NameOffset(path.c_str()) == (slash == std::wstring::npos ? 0 : slash + 1), "NameOffset", Show(path));
+    FUZZ_CHECK(FileNameOffset(path.c_str()) == (slash == std::wstring::npos ? 0 : slash + 1), "NameOffset", Show(path));
 
     bool isFolder = flags & 1;
     std::wstring last = slash == std::wstring::npos ? path : path.substr(slash + 1);

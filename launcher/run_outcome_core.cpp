@@ -8,10 +8,7 @@ void NoteFailure(RunOutcome& outcome, const char* task, const char* step, uint32
     if (outcome.Code || !code) return;
     outcome.Code = code;
     outcome.SystemCode = systemCode;
-    outcome.Step[0] = '\0';
-    bool fit =
-        (!task || (TextAppend(outcome.Step, task) && TextAppend(outcome.Step, ": "))) && TextAppend(outcome.Step, step);
-    if (!fit) MarkTextCut(outcome.Step, sizeof outcome.Step);
+    (void)TextJoin(outcome.Step, {task, task ? ": " : nullptr, step});
 }
 
 uint32_t ProgramFailureCode(const ProgramOutcome& outcome)
@@ -41,17 +38,13 @@ void DescribeRunEnd(const RunOutcome& outcome, bool asked, const char* errorText
 {
     char code[DecimalCapacity];
     FormatUnsignedDecimal(outcome.Code, code);
-    text[0] = '\0';
-    bool fit = TextAppend(text, capacity, asked ? "end: exit code " : "end: exit code 0; would exit with ") &&
-               TextAppend(text, capacity, code);
-    if (!outcome.Code) {
-        fit = fit && TextAppend(text, capacity, ", no step went wrong");
-    } else {
-        fit = fit && TextAppend(text, capacity, ", from ") && TextAppend(text, capacity, outcome.Step) &&
-              TextAppend(text, capacity, ": ") &&
-              TextAppend(text, capacity, outcome.SystemCode ? errorText : "the program's own exit code");
-    }
-    if (!fit) MarkTextCut(text, capacity);
+    const char* start = asked ? "end: exit code " : "end: exit code 0; would exit with ";
+    if (!outcome.Code)
+        (void)TextJoin(text, capacity, {start, code, ", no step went wrong"});
+    else
+        (void)TextJoin(text, capacity,
+                       {start, code, ", from ", outcome.Step, ": ",
+                        outcome.SystemCode ? errorText : "the program's own exit code"});
 }
 
 void DescribeSettingsProblem(const SettingsProblem& problem, int32_t readAs, char* text, size_t capacity)
@@ -61,11 +54,7 @@ void DescribeSettingsProblem(const SettingsProblem& problem, int32_t readAs, cha
                                                                                 : ": not a number or TRUE, read as ";
     char number[DecimalCapacity];
     FormatSignedDecimal(readAs, number);
-    text[0] = '\0';
-    bool fit = TextAppend(text, capacity, "settings: [") &&
-               TextAppend(text, capacity, SectionNames[problem.Task == TaskId::Previous ? 0 : 1]) &&
-               TextAppend(text, capacity, "] ") && TextAppend(text, capacity, problem.Key) &&
-               TextAppend(text, capacity, "=") && TextAppend(text, capacity, problem.Value) &&
-               TextAppend(text, capacity, what) && (problem.KeyIndex < 0 || TextAppend(text, capacity, number));
-    if (!fit) MarkTextCut(text, capacity);
+    (void)TextJoin(text, capacity,
+                   {"settings: [", SectionNames[problem.Task == TaskId::Previous ? 0 : 1], "] ", problem.Key, "=",
+                    problem.Value, what, problem.KeyIndex < 0 ? nullptr : number});
 }

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "common/buffers.h"
+#include "common/debug_line.h"
+#include "common/error_text.h"
 #include "common/file_system.h"
 #include "common/text.h"
 #include "common/unattended.h"
@@ -18,10 +20,8 @@ void SayRecordFailed(const char* what, const char* path, DWORD error)
 {
     char reason[PathCapacity];
     ErrorTextOrWords(error, reason, sizeof reason);
-    char line[TextCapacity] = {};
-    bool fit = TextCopy(line, "The run's record (LogFile) ") && TextAppend(line, what) && TextAppend(line, ": ") &&
-               (!path[0] || (TextAppend(line, path) && TextAppend(line, ": "))) && TextAppend(line, reason);
-    (void)fit;
+    char line[TextCapacity];
+    (void)TextJoin(line, {"The run's record (LogFile) ", what, ": ", path, path[0] ? ": " : nullptr, reason});
     DebugLine(line);
 }
 

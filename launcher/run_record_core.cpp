@@ -1,24 +1,10 @@
 #include "launcher/run_record_core.h"
 
-#include <initializer_list>
-
 #include "common/number.h"
 #include "common/text.h"
 #include "common/unattended_core.h"
 
 namespace {
-
-// Appends every piece; a cut is marked with "..." at the end of the buffer.
-void Join(char* text, size_t capacity, std::initializer_list<const char*> pieces)
-{
-    if (!capacity) return;
-    text[0] = '\0';
-    for (const char* piece : pieces)
-        if (!TextAppend(text, capacity, piece)) {
-            if (capacity >= 4) text[capacity - 4] = text[capacity - 3] = text[capacity - 2] = '.';
-            return;
-        }
-}
 
 void Digits(uint32_t value, char (&text)[DecimalCapacity]) { FormatUnsignedDecimal(value, text); }
 
@@ -43,7 +29,7 @@ bool FormatRecordLine(const RecordStamp& stamp, const char* text, char* line, si
     TwoDigits(stamp.Second, second);
     // Two bytes stay free for the CR LF, whatever the text.
     size_t room = capacity - 2;
-    Join(line, room, {year, "-", month, "-", day, " ", hour, ":", minute, ":", second, " [", pid, "] "});
+    (void)TextJoin(line, room, {year, "-", month, "-", day, " ", hour, ":", minute, ":", second, " [", pid, "] "});
     bool fit = TextLength(line) + 1 < room && AppendAsOneLine(line, room, text);
     size_t end = TextLength(line);
     line[end] = '\r';
@@ -58,7 +44,7 @@ void DescribePrompt(const char* task, const char* promptText, bool yes, PromptAn
     const char* who = by == PromptAnsweredBy::User      ? ", answered by the user"
                       : by == PromptAnsweredBy::TimeOut ? ", taken at the time-out (PromptDefault)"
                                                         : ", nobody could see it (PromptDefault)";
-    Join(text, capacity, {task, ": prompt \"", promptText, "\": ", yes ? "Yes" : "No", who});
+    (void)TextJoin(text, capacity, {task, ": prompt \"", promptText, "\": ", yes ? "Yes" : "No", who});
 }
 
 void DescribeProgramOutcome(const char* task, const ProgramOutcome& outcome, const char* errorText, char* text,
@@ -91,9 +77,10 @@ void DescribeProgramOutcome(const char* task, const ProgramOutcome& outcome, con
     case ProgramEnd::EndedAtTimeout: words = {"process ", pid, " ended at the time-out"}; break;
     case ProgramEnd::StillRunning: words = {"process ", pid, " still running when the launcher returned"}; break;
     }
-    Join(text, capacity,
-         {task, ": program ", outcome.CommandLine, ": ", words.a, words.b, words.c, words.d,
-          outcome.BoxClosedByItself ? "; nobody answered the error box: it closed by itself (PromptTimeout)" : ""});
+    (void)TextJoin(
+        text, capacity,
+        {task, ": program ", outcome.CommandLine, ": ", words.a, words.b, words.c, words.d,
+         outcome.BoxClosedByItself ? "; nobody answered the error box: it closed by itself (PromptTimeout)" : ""});
 }
 
 void DescribePassedOver(const char* task, const char* commandLine, uint32_t processId, const char* errorText,
@@ -101,23 +88,24 @@ void DescribePassedOver(const char* task, const char* commandLine, uint32_t proc
 {
     char pid[DecimalCapacity];
     Digits(processId, pid);
-    Join(text, capacity,
-         {task, ": program ", commandLine, ": process ", pid, " passed over, it could not be ended: ", errorText});
+    (void)TextJoin(
+        text, capacity,
+        {task, ": program ", commandLine, ": process ", pid, " passed over, it could not be ended: ", errorText});
 }
 
 void DescribeCopyFailure(const char* task, const char* source, const char* target, const char* errorText, char* text,
                          size_t capacity)
 {
-    Join(text, capacity, {task, ": copy failed: ", source, " to ", target, ": ", errorText});
+    (void)TextJoin(text, capacity, {task, ": copy failed: ", source, " to ", target, ": ", errorText});
 }
 
 void DescribeCopyNotice(const char* task, bool link, const char* path, const char* errorText, char* text,
                         size_t capacity)
 {
     if (link)
-        Join(text, capacity, {task, ": copy: folder link not followed: ", path});
+        (void)TextJoin(text, capacity, {task, ": copy: folder link not followed: ", path});
     else
-        Join(text, capacity, {task, ": copy: left under its temporary name: ", path, ": ", errorText});
+        (void)TextJoin(text, capacity, {task, ": copy: left under its temporary name: ", path, ": ", errorText});
 }
 
 void DescribeCopy(const char* task, const char* source, const char* target, uint32_t copied, uint32_t failed,
@@ -126,6 +114,7 @@ void DescribeCopy(const char* task, const char* source, const char* target, uint
     char copiedText[DecimalCapacity], failedText[DecimalCapacity];
     Digits(copied, copiedText);
     Digits(failed, failedText);
-    Join(text, capacity,
-         {task, ": copy ", source, " to ", target, ": ", copiedText, " file(s) copied, ", failedText, " failed"});
+    (void)TextJoin(
+        text, capacity,
+        {task, ": copy ", source, " to ", target, ": ", copiedText, " file(s) copied, ", failedText, " failed"});
 }

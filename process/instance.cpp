@@ -3,6 +3,8 @@
 #include <tlhelp32.h>
 
 #include "common/buffers.h"
+#include "common/debug_line.h"
+#include "common/error_text.h"
 #include "common/number.h"
 #include "common/path.h"
 #include "common/scoped.h"
@@ -244,9 +246,7 @@ void PassOver(TerminateWalk& walk, DWORD processId, DWORD error, const wchar_t* 
     FormatUnsignedDecimal(processId, pid);
     if (!NarrowToUtf8(fileName, name, sizeof name)) name[0] = '\0';
     ErrorTextOrWords(error, reason, sizeof reason);
-    bool fit = TextCopy(line, "TERM passed over process ") && TextAppend(line, pid) && TextAppend(line, " (") &&
-               TextAppend(line, name) && TextAppend(line, "): ") && TextAppend(line, reason);
-    (void)fit;  // a cut line is still the best trace there is
+    (void)TextJoin(line, {"TERM passed over process ", pid, " (", name, "): ", reason});
     DebugLine(line);
 }
 

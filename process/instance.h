@@ -36,8 +36,9 @@ constexpr int32_t TerminatePassLimit = 16;
 // path's file-name part, ignoring case (the first in the system's process list). A console
 // program is queried and ended the same way; its console window is shown when the console
 // answers for it, or found by the program text a hidden start gave it as title; otherwise,
-// and for Hide, it is the top-level window captioned with this process's own start-up title. Returns the instance's process id, or 0 (none found; in ModeTerminate also
-// when it could not be terminated). budget bounds the time spent waiting for a window and
+// and for Hide, it is the top-level window captioned with this process's own start-up title.
+// Returns the instance's process id, or 0 (none found; with Terminate also when it could not be
+// terminated). budget bounds the time spent waiting for a window and
 // for a show or hide to take effect; INFINITE leaves only the limits above.
 DWORD FindInstance(const char* program, InstanceMode mode, DWORD budget = INFINITE);
 

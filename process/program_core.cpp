@@ -74,29 +74,18 @@ bool JoinCommandLine(const char* modulePath, const char* parameters, char* outpu
 
 void FormatExecuteError(const char* systemText, uint32_t errorCode, const char* program, char* output, size_t capacity)
 {
-    char text[TextCapacity + 32];
-    bool fit;
-    if (systemText && systemText[0]) {
-        fit = TextCopy(text, systemText);
-    } else {
-        char code[DecimalCapacity];
-        FormatUnsignedDecimal(errorCode, code);
-        fit = TextCopy(text, "Error ") && TextAppend(text, code);
-    }
-    fit = fit && TextAppend(text, "\n") && TextAppend(text, program);
-    (void)fit;  // a cut text is still worth showing; the display copy marks the cut
-    TextCopyForDisplay(output, capacity, text);
+    char code[DecimalCapacity];
+    FormatUnsignedDecimal(errorCode, code);
+    bool system = systemText && systemText[0];
+    (void)TextJoin(output, capacity, {system ? systemText : "Error ", system ? nullptr : code, "\n", program});
 }
 
 void FormatCommandTooLong(const char* program, char* output, size_t capacity)
 {
-    char text[TextCapacity + 128];
-    bool fit = TextCopy(text,
-                        "The command line is too long: the program's path and its parameters exceed "
-                        "4095 characters.\nNothing was started.\n") &&
-               TextAppend(text, program);
-    (void)fit;
-    TextCopyForDisplay(output, capacity, text);
+    (void)TextJoin(output, capacity,
+                   {"The command line is too long: the program's path and its parameters exceed 4095 characters.\n"
+                    "Nothing was started.\n",
+                    program});
 }
 
 bool WindowQualifies(uint32_t mainThread, uint32_t windowThread, bool hasOwner, bool hasParent, bool hasTitle)

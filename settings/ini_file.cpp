@@ -1,35 +1,14 @@
 #include "settings/ini_file.h"
 
 #include "common/buffers.h"
+#include "common/debug_line.h"
+#include "common/error_text.h"
 #include "common/scoped.h"
 #include "common/text.h"
 #include "common/unattended.h"
 #include "common/unicode.h"
 
 namespace {
-
-// A block of the process heap, freed when the owner goes.
-class HeapBlock {
-public:
-    explicit HeapBlock(size_t size) : block_(HeapAlloc(GetProcessHeap(), 0, size ? size : 1)) {}
-    ~HeapBlock()
-    {
-        if (block_) HeapFree(GetProcessHeap(), 0, block_);
-    }
-    HeapBlock(const HeapBlock&) = delete;
-    HeapBlock& operator=(const HeapBlock&) = delete;
-    template <typename T> T* As() const { return static_cast<T*>(block_); }
-    explicit operator bool() const { return block_ != nullptr; }
-    void* Detach()
-    {
-        void* block = block_;
-        block_ = nullptr;
-        return block;
-    }
-
-private:
-    void* block_;
-};
 
 size_t DecodeAnsi(const unsigned char* bytes, size_t count, IniUnit* units, void*)
 {
@@ -114,11 +93,6 @@ DWORD PutInPlace(const wchar_t* path, const wchar_t* temporary)
 
 }  // namespace
 
-IniFile::~IniFile()
-{
-    if (Document.Text) HeapFree(GetProcessHeap(), 0, Document.Text);
-}
-
 IniCodePage SystemCodePage() { return IniCodePage{DecodeAnsi, EncodeAnsi, nullptr}; }
 
 DWORD LoadIniFile(const wchar_t* path, IniFile& file)
@@ -134,20 +108,20 @@ DWORD LoadIniFile(const wchar_t* path, IniFile& file)
     if (!GetFileSizeEx(handle.Get(), &size)) return GetLastError();
     if (size.QuadPart > IniFileSizeLimit) return ERROR_FILE_TOO_LARGE;
     DWORD byteCount = DWORD(size.QuadPart);
-    HeapBlock bytes(byteCount);
+    ScopedHeap<unsigned char> bytes(HeapBlockOf<unsigned char>(byteCount));
     if (!bytes) return ERROR_NOT_ENOUGH_MEMORY;
     DWORD got;
-    if (DWORD error = ReadAll(handle.Get(), bytes.As<unsigned char>(), byteCount, &got)) return error;
+    if (DWORD error = ReadAll(handle.Get(), bytes.Get(), byteCount, &got)) return error;
 
     size_t capacity = IniDecodedCapacity(got);
     if (capacity > file.Document.Capacity) {
-        HeapBlock text(capacity * sizeof(IniUnit));
+        ScopedHeap<IniUnit> text(HeapBlockOf<IniUnit>(capacity * sizeof(IniUnit)));
         if (!text) return ERROR_NOT_ENOUGH_MEMORY;
-        if (file.Document.Text) HeapFree(GetProcessHeap(), 0, file.Document.Text);
-        file.Document.Text = static_cast<IniUnit*>(text.Detach());
+        file.Block = static_cast<ScopedHeap<IniUnit>&&>(text);
+        file.Document.Text = file.Block.Get();
         file.Document.Capacity = capacity;
     }
-    DecodeIniFile(bytes.As<unsigned char>(), got, SystemCodePage(), file.Document);
+    DecodeIniFile(bytes.Get(), got, SystemCodePage(), file.Document);
     return ERROR_SUCCESS;
 }
 
@@ -158,11 +132,11 @@ DWORD SetIniFileValue(IniFile& file, const char* section, const char* key, const
     if (result == IniSet::NoRoom) {
         size_t capacity = document.Length + IniSetRoom(section, key, value);
         if (capacity < document.Capacity * 2) capacity = document.Capacity * 2;
-        HeapBlock text(capacity * sizeof(IniUnit));
+        ScopedHeap<IniUnit> text(HeapBlockOf<IniUnit>(capacity * sizeof(IniUnit)));
         if (!text) return ERROR_NOT_ENOUGH_MEMORY;
-        CopyBytes(document.Text, text.As<IniUnit>(), document.Length * sizeof(IniUnit));
-        if (document.Text) HeapFree(GetProcessHeap(), 0, document.Text);
-        document.Text = static_cast<IniUnit*>(text.Detach());
+        CopyBytes(document.Text, text.Get(), document.Length * sizeof(IniUnit));
+        file.Block = static_cast<ScopedHeap<IniUnit>&&>(text);
+        document.Text = file.Block.Get();
         document.Capacity = capacity;
         result = SetIniValue(document, section, key, value);
     }
@@ -172,24 +146,24 @@ DWORD SetIniFileValue(IniFile& file, const char* section, const char* key, const
 DWORD SaveIniFile(const wchar_t* path, IniFile& file)
 {
     size_t capacity = IniEncodedCapacity(file.Document);
-    HeapBlock bytes(capacity);
+    ScopedHeap<unsigned char> bytes(HeapBlockOf<unsigned char>(capacity));
     size_t pathLength = TextLength(path);
-    HeapBlock temporary((pathLength + 32) * sizeof(wchar_t));
+    ScopedHeap<wchar_t> temporary(HeapBlockOf<wchar_t>((pathLength + 32) * sizeof(wchar_t)));
     if (!bytes || !temporary) return ERROR_NOT_ENOUGH_MEMORY;
-    size_t size = EncodeIniFile(file.Document, SystemCodePage(), bytes.As<unsigned char>(), capacity);
+    size_t size = EncodeIniFile(file.Document, SystemCodePage(), bytes.Get(), capacity);
     if (size == SIZE_MAX) return ERROR_INSUFFICIENT_BUFFER;
-    if (!TemporaryPath(path, temporary.As<wchar_t>(), pathLength + 32)) return ERROR_FILENAME_EXCED_RANGE;
+    if (!TemporaryPath(path, temporary.Get(), pathLength + 32)) return ERROR_FILENAME_EXCED_RANGE;
 
     DWORD error;
     {
-        ScopedFile handle(CreateFileW(temporary.As<wchar_t>(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        ScopedFile handle(
+            CreateFileW(temporary.Get(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!handle) return GetLastError();
-        error = WriteAll(handle.Get(), bytes.As<unsigned char>(), size);
+        error = WriteAll(handle.Get(), bytes.Get(), size);
         if (!error && !FlushFileBuffers(handle.Get())) error = GetLastError();
     }
-    if (!error) error = PutInPlace(path, temporary.As<wchar_t>());
-    if (error) DeleteFileW(temporary.As<wchar_t>());
+    if (!error) error = PutInPlace(path, temporary.Get());
+    if (error) DeleteFileW(temporary.Get());
     return error;
 }
 
@@ -210,9 +184,7 @@ DWORD LoadSettingsFile(const char* path, IniFile& file)
     char line[TextCapacity];
     char reason[PathCapacity];
     ErrorTextOrWords(error, reason, sizeof reason);
-    bool fit = TextCopy(line, "The settings file could not be read, every setting takes its default: ") &&
-               TextAppend(line, reason) && TextAppend(line, " ") && TextAppend(line, path);
-    (void)fit;  // a cut line is still the best trace there is
+    (void)TextJoin(line, {"The settings file could not be read, every setting takes its default: ", reason, " ", path});
     DebugLine(line);
     return error;
 }

@@ -4,16 +4,13 @@
 
 #include <windows.h>
 
+#include "common/scoped.h"
 #include "settings/ini_text_core.h"
 
 // A settings file in memory; its text lives on the process heap until the record goes.
 struct IniFile {
     IniDocument Document = {};
-
-    IniFile() = default;
-    ~IniFile();
-    IniFile(const IniFile&) = delete;
-    IniFile& operator=(const IniFile&) = delete;
+    ScopedHeap<IniUnit> Block;  // owns Document.Text
 };
 
 // Files larger than this read as unreadable (ERROR_FILE_TOO_LARGE): a settings file is small.

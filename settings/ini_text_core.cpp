@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "common/text.h"
+
 namespace {
 
 constexpr IniUnit Cr = 0x0D;
@@ -16,37 +18,6 @@ bool IsHighSurrogate(IniUnit c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(IniUnit c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 // ---- UTF-8 ----
-
-// Length of the valid UTF-8 sequence at bytes (shortest form, no surrogates, at most
-// U+10FFFF), or 0 when it is not one; *code receives its value.
-size_t Utf8Sequence(const unsigned char* bytes, size_t size, char32_t* code)
-{
-    unsigned char b = bytes[0];
-    if (b < 0x80) {
-        *code = b;
-        return 1;
-    }
-    size_t length;
-    char32_t value;
-    char32_t least;
-    if (b >= 0xC2 && b <= 0xDF) {
-        length = 2, value = b & 0x1F, least = 0x80;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        length = 3, value = b & 0x0F, least = 0x800;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        length = 4, value = b & 0x07, least = 0x10000;
-    } else {
-        return 0;
-    }
-    if (size < length) return 0;
-    for (size_t i = 1; i < length; ++i) {
-        if ((bytes[i] & 0xC0) != 0x80) return 0;
-        value = (value << 6) | (bytes[i] & 0x3F);
-    }
-    if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
-    *code = value;
-    return length;
-}
 
 // True when bytes are valid UTF-8; *high tells whether a byte of 0x80 or above occurs.
 bool IsUtf8(const unsigned char* bytes, size_t size, bool* high)
@@ -142,13 +113,6 @@ bool EncodeUtf8(const IniUnit* units, size_t count, unsigned char* out, size_t c
     return true;
 }
 
-size_t CLength(const char* text)
-{
-    size_t n = 0;
-    while (text[n]) ++n;
-    return n;
-}
-
 // A name as the profile functions take it: UTF-8 decoded, spaces around it dropped. False when
 // it is longer than NameLimit units.
 struct Name {
@@ -157,7 +121,7 @@ struct Name {
 };
 bool ToName(const char* text, Name& name)
 {
-    size_t size = CLength(text);
+    size_t size = TextLength(text);
     size_t begin = 0;
     while (begin < size && text[begin] == ' ') ++begin;
     while (size > begin && text[size - 1] == ' ') --size;
@@ -448,7 +412,7 @@ size_t IniSetRoom(const char* section, const char* key, const char* value)
 {
     // Units never outnumber UTF-8 bytes; "\r\n[" "]\r\n" "=" "\r\n" around them, and the
     // value once more while it waits at the buffer's end.
-    return CLength(section) + CLength(key) + 2 * CLength(value) + 10;
+    return TextLength(section) + TextLength(key) + 2 * TextLength(value) + 10;
 }
 
 IniSet SetIniValue(IniDocument& document, const char* section, const char* key, const char* value)
@@ -463,7 +427,7 @@ IniSet SetIniValue(IniDocument& document, const char* section, const char* key, 
     if (HasLineBreakOrNul(keyName.Units, keyName.Length) || HasAny(keyName.Units, keyName.Length, "=") ||
         EdgesBlank(keyName) || (keyName.Length > 0 && (keyName.Units[0] == ';' || keyName.Units[0] == '[')))
         return IniSet::Refused;
-    size_t valueSize = CLength(value);
+    size_t valueSize = TextLength(value);
     if (document.Capacity < document.Length + IniSetRoom(section, key, value)) return IniSet::NoRoom;
     // The value is built at the buffer's end, past everything the change can move.
     IniUnit* valueUnits = document.Text + document.Capacity - valueSize;

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "common/error_text.h"
 #include "common/path.h"
 #include "common/scoped.h"
 #include "common/system_library.h"

@@ -252,11 +252,7 @@ bool ExpandMacroText(const char* source, char (&output)[TextCapacity], TaskId ta
     if (fit && placeBranch) fit = PlaceBranch(work, branch, context);
 
     // Past the limit the text is shown cut, its cut marked, and never used.
-    if (fit && !TextFitsUnits(work, TextUnitLimit)) {
-        work[TextPrefixForUnits(work, TextUnitLimit - 3)] = '\0';
-        (void)TextAppend(work, "...");
-        fit = false;
-    }
+    if (fit) fit = MarkTextCutToUnits(work, TextUnitLimit);
     (void)TextCopy(output, work);
     return fit;
 }

@@ -18,7 +18,8 @@ int ReadFileVersion(const char* path, char* version, size_t capacity)
     DWORD ignored = 0;
     DWORD size = sizeOf(widePath.Get(), &ignored);
     if (size == 0) return 0;
-    void* block = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size);
+    ScopedHeap<void> owned(HeapBlockOf<void>(size, HEAP_ZERO_MEMORY));
+    void* block = owned.Get();
     if (!block) return 0;
     int found = 0;
     if (read(widePath.Get(), 0, size, block)) {
@@ -30,6 +31,5 @@ int ReadFileVersion(const char* path, char* version, size_t capacity)
             text && length && NarrowToUtf8(text, narrow, sizeof narrow))
             TextCopyForDisplay(version, capacity, narrow);
     }
-    HeapFree(GetProcessHeap(), 0, block);
     return found;
 }

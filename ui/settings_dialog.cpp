@@ -8,9 +8,9 @@
 #include <cstddef>
 
 #include "common/buffers.h"
+#include "common/error_text.h"
 #include "common/system_library.h"
 #include "common/text.h"
-#include "common/unattended_core.h"
 #include "common/unicode.h"
 #include "common/window.h"
 #include "settings/settings_file.h"
@@ -156,8 +156,7 @@ void ReportSaveFailure(HWND dialog, const char* settingsFile, int32_t failedCont
     DWORD error = GetLastError();
     // The system's text, a line feed and the whole settings path: room for all three.
     char message[PathCapacity + 1 + TextCapacity];
-    // No text from the system must not look like success: the code in words of our own.
-    if (!SystemErrorText(error, message, PathCapacity)) ErrorCodeWords(error, message, PathCapacity);
+    ErrorTextOrWords(error, message, PathCapacity);
     (void)TextAppend(message, "\n");
     (void)TextAppend(message, settingsFile);
     MessageBoxW(nullptr, WideText(message).Get(), L"Error Saving Ini File", MB_SYSTEMMODAL | MB_ICONERROR);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "common/unattended_core.h"
 #include "launcher/run_record_core.h"
@@ -82,6 +83,36 @@ TEST(RunRecord, StepsSayWhatHappened)
     EXPECT_STREQ(text, "PREVIOUS TASK: prompt \"Copy file(s)?\": Yes, taken at the time-out (PromptDefault)");
     DescribeCopy("MAIN TASK", "C:\\s", "D:\\t", 3, 1, text, sizeof text);
     EXPECT_STREQ(text, "MAIN TASK: copy C:\\s to D:\\t: 3 file(s) copied, 1 failed");
+}
+
+// Whole UTF-8 sequences only: lead bytes followed by as many continuation bytes as they announce.
+bool WholeUtf8(const std::string& text)
+{
+    for (size_t i = 0; i < text.size();) {
+        unsigned char lead = static_cast<unsigned char>(text[i]);
+        size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+        if (!length || i + length > text.size()) return false;
+        for (size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        i += length;
+    }
+    return true;
+}
+
+// A line cut to its buffer ends in "..." where a character ends, whatever the buffer's size.
+TEST(RunRecord, CutLinesStayWholeUtf8)
+{
+    std::string japanese;
+    for (int i = 0; i < 40; ++i) japanese += "\xE6\x97\xA5";
+    for (size_t capacity = 20; capacity < 40; ++capacity) {
+        std::vector<char> text(capacity);
+        DescribePrompt("MAIN TASK", japanese.c_str(), true, PromptAnsweredBy::User, text.data(), capacity);
+        std::string shown = text.data();
+        EXPECT_TRUE(WholeUtf8(shown)) << capacity;
+        EXPECT_EQ(shown.substr(shown.size() - 3), "...") << capacity;
+        DescribeCopyFailure("MAIN TASK", japanese.c_str(), "D:\\t", "x", text.data(), capacity);
+        EXPECT_TRUE(WholeUtf8(text.data())) << capacity;
+    }
 }
 
 TEST(ErrorWords, TheCodeWhenTheSystemHasNoText)
