@@ -19,3 +19,11 @@ int32_t TimeoutFromDigits(const char* digits, size_t length);
 uint32_t TimeoutMilliseconds(int32_t stored);
 // 0 and 0xFFFFFFFF mean no wait at all.
 bool TimeoutWaits(uint32_t milliseconds);
+
+// A time-out as a task stores it: the seconds as the file holds them (written back and shown as
+// they came, -1 as -1), and what they mean to the wait.
+struct StoredTimeout {
+    int32_t Stored;
+    uint32_t Milliseconds() const { return TimeoutMilliseconds(Stored); }
+    bool Waits() const { return TimeoutWaits(Milliseconds()); }
+};

@@ -50,30 +50,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CheckAssembled("CopyPromptText", CopyPromptText(a.c_str(), b.c_str(), text), text,
                    "Copy file(s)?\n\n" + a + "\n\nTo\n\n" + b);
 
-    // Any Show but 0 starts the program shown ("TRUE" reads as 5): the prompt says so.
+    // A prompt says what the program step does with any non-zero flag: Show shows or starts
+    // shown, Unhide shows, Term alone ends the instances.
+    const TaskDecisions decided = DecideTask(task);
     std::string opening = task.Show != 0     ? "Execute and SHOW the application?\n\n"
-                          : task.Unhide == 1 ? "UNHIDE application?\n\n"
-                          : task.Term == 1   ? "TERMINATE application?\n\n"
+                          : task.Unhide != 0 ? "UNHIDE application?\n\n"
+                          : task.Term != 0   ? "TERMINATE application?\n\n"
                                              : "Execute application in HIDDEN mode?\n\n";
     std::string whole = opening + a;
     if (task.Parameters[0]) whole += "\n\nParameters:\n\n" + b;
     if (task.WorkingDir[0]) whole += "\n\nWorking Directory:\n\n" + c;
-    CheckAssembled("ExecutePromptText", ExecutePromptText(task, a.c_str(), b.c_str(), c.c_str(), text), text, whole);
+    CheckAssembled("ExecutePromptText", ExecutePromptText(decided, a.c_str(), b.c_str(), c.c_str(), text), text, whole);
 
     char title[PathCapacity];
     std::string expectedTitle = caption;
-    bool takesTimeout = task.Show != 0 || (task.Unhide != 1 && task.Term != 1);
+    bool takesTimeout = task.Show != 0 || (task.Unhide == 0 && task.Term == 0);
     if (task.Timeout != 0 && takesTimeout) expectedTitle += " [TIMEOUT=" + std::to_string(task.Timeout) + "]";
-    CheckAssembled("ExecutePromptCaption", ExecutePromptCaption(task, caption.c_str(), title), title, expectedTitle);
+    CheckAssembled("ExecutePromptCaption", ExecutePromptCaption(decided, caption.c_str(), title), title, expectedTitle);
 
     bool names = std::string(task.CopySource).find("%GITBRANCHNAME%") != std::string::npos ||
                  std::string(task.CopyTarget).find("%GITBRANCHNAME%") != std::string::npos;
-    FUZZ_CHECK(NamesGitBranch(task) == (names ? 1 : 0), "NamesGitBranch",
-               Show(task.CopySource) + " " + Show(task.CopyTarget));
+    FUZZ_CHECK(decided.SkipGitFolders == names, "SkipGitFolders", Show(task.CopySource) + " " + Show(task.CopyTarget));
 
     // Read as unsigned; a window past 32 bits of minutes stays at the longest.
     uint64_t wide = uint64_t(uint32_t(task.CopyModifiedFilesHour)) * 60u + uint32_t(task.CopyModifiedFilesMinute);
     uint32_t minutes = task.CopyModifiedFiles ? uint32_t(std::min<uint64_t>(wide, 0xFFFFFFFFu)) : 0u;
-    FUZZ_CHECK(CutOffMinutes(task) == minutes, "CutOffMinutes");
+    FUZZ_CHECK(decided.CutOffMinutes == minutes, "CutOffMinutes");
     return 0;
 }

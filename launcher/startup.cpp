@@ -123,7 +123,7 @@ int32_t RunStartup(StartupValues& values, uint32_t* exitCode)
     TimeMark("command line parsed");
     switch (parsed) {
     case ParseResult::Command: {
-        LaunchChoice choice = LaunchChoiceOf(command);
+        LaunchChoice choice = LaunchChoiceOf(DecideTask(command));
         choice.WaitForEnd = exitCodeAsked;
         ProgramOutcome outcome;
         LaunchProgram(command.Program, parameters, nullptr, choice, &outcome);

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "common/command_text.h"
+#include "common/debug_line.h"
+#include "common/error_text.h"
 #include "common/number.h"
 #include "common/text.h"
 #include "common/time_mark.h"
@@ -68,6 +70,8 @@ bool Confirmed(TaskRun& run)
         RecordPrompt(run.Record, run.TaskName, run.PromptText, yes, PromptAnsweredBy::Nobody);
         return yes;
     }
+    // A moment before taking the foreground: a window the previous step started or showed is
+    // still coming up, and would cover a prompt raised under it.
     Sleep(50);
     // Asked for here, not at start-up: under Wine the first call makes this process's desktop
     // window, some megabytes that a run without a prompt or a hidden start does without.
@@ -106,7 +110,7 @@ bool ExpandForStep(const TaskRun& run, TaskId id, const char* field, char (&outp
     return ExpandMacros(field, output, id, InputsOf(run, reader, unsafe)) && !WasCut(run, id, field);
 }
 
-void CopyStep(TaskRun& run, TaskId id, const char* caption, const char* step, bool ask)
+void CopyStep(TaskRun& run, TaskId id, const TaskDecisions& decided, const char* caption, const char* step, bool ask)
 {
     const TaskSettings& task = run.Tasks.Of(id);
     ExpansionBuffers& expanded = run.Expanded;
@@ -131,10 +135,10 @@ void CopyStep(TaskRun& run, TaskId id, const char* caption, const char* step, bo
     }
     CopyTally tally = {&run.Record, run.TaskName, 0, 0, 0};
     CopySettings settings;
-    settings.subfolders = FlagIsOne(task.CopySubFolders) ? 1 : 0;
-    settings.overwrite = FlagSet(task.CopyOverwrite) ? 1 : 0;
-    settings.cutOffMinutes = CutOffMinutes(task);
-    settings.skipGitFolders = NamesGitBranch(task);
+    settings.subfolders = decided.Subfolders ? 1 : 0;
+    settings.overwrite = decided.Overwrite ? 1 : 0;
+    settings.cutOffMinutes = decided.CutOffMinutes;
+    settings.skipGitFolders = decided.SkipGitFolders ? 1 : 0;
     settings.runStartTime = run.Macros.StartTime;
     settings.ownName = run.Startup->OwnName;
     settings.report = RecordCopyEvent;
@@ -144,16 +148,16 @@ void CopyStep(TaskRun& run, TaskId id, const char* caption, const char* step, bo
     NoteFailure(run.Outcome, run.TaskName, step, tally.FirstError);
 }
 
-void ProgramStep(TaskRun& run, TaskId id, const char* caption)
+void ProgramStep(TaskRun& run, TaskId id, const TaskDecisions& decided, const char* caption)
 {
     const TaskSettings& task = run.Tasks.Of(id);
     ExpansionBuffers& expanded = run.Expanded;
-    if (FlagSet(task.AskExecute)) {
+    if (decided.AskExecute) {
         ExpandForPrompt(run, id, task.Program, expanded.ProgramOrSource);
         ExpandForPrompt(run, id, task.Parameters, expanded.ParametersOrTarget);
         ExpandForPrompt(run, id, task.WorkingDir, expanded.WorkingDir);
-        ExecutePromptCaption(task, caption, run.PromptCaption);
-        ExecutePromptText(task, expanded.ProgramOrSource, expanded.ParametersOrTarget, expanded.WorkingDir,
+        ExecutePromptCaption(decided, caption, run.PromptCaption);
+        ExecutePromptText(decided, expanded.ProgramOrSource, expanded.ParametersOrTarget, expanded.WorkingDir,
                           run.PromptText);
         if (!Confirmed(run)) return;
     }
@@ -176,7 +180,7 @@ void ProgramStep(TaskRun& run, TaskId id, const char* caption)
         return;
     }
     ProgramOutcome outcome;
-    LaunchChoice choice = LaunchChoiceOf(task);
+    LaunchChoice choice = LaunchChoiceOf(decided);
     choice.WaitForEnd = run.Unattended.ExitCodeOutcome;
     choice.BoxSeconds = run.Unattended.PromptTimeoutSeconds;
     LaunchProgram(expanded.ProgramOrSource, expanded.ParametersOrTarget, expanded.WorkingDir, choice, &outcome);
@@ -196,10 +200,8 @@ void OpenRecord(TaskRun& run)
     OpenRunRecord(run.Record, path);
     if (!run.Record.File) return;
     char line[TextCapacity];
-    bool fit = TextCopy(line, "start: ") && TextAppend(line, run.Startup->OwnPath) && TextAppend(line, ", settings ") &&
-               TextAppend(line, run.Startup->SettingsFilePath) &&
-               TextAppend(line, StationVisible() ? ", desktop visible" : ", desktop not visible");
-    (void)fit;
+    (void)TextJoin(line, {"start: ", run.Startup->OwnPath, ", settings ", run.Startup->SettingsFilePath,
+                          StationVisible() ? ", desktop visible" : ", desktop not visible"});
     WriteRecordLine(run.Record, line);
 }
 
@@ -231,9 +233,7 @@ void TellSettingsProblemsLeft(TaskRun& run)
     char number[DecimalCapacity];
     FormatUnsignedDecimal(run.SettingsProblems - SettingsProblemsNamed, number);
     char text[PathCapacity];
-    bool fit = TextCopy(text, "settings: ") && TextAppend(text, number) &&
-               TextAppend(text, " more keys or values the run cannot use, not named");
-    (void)fit;
+    (void)TextJoin(text, {"settings: ", number, " more keys or values the run cannot use, not named"});
     TellRecordOrDebug(run, text);
 }
 
@@ -251,12 +251,10 @@ void WriteEndLine(TaskRun& run)
 void RunTask(TaskRun& run, TaskId id, const char* caption)
 {
     run.TaskName = id == TaskId::Previous ? "PREVIOUS TASK" : "MAIN TASK";
-    const TaskSettings& task = run.Tasks.Of(id);
-    if (task.CopySource[0] && FlagSet(task.CopyBeforeExecute))
-        CopyStep(run, id, caption, "copy before", FlagSet(task.AskCopyBefore));
-    if (task.Program[0]) ProgramStep(run, id, caption);
-    if (task.CopySource[0] && FlagSet(task.CopyAfterExecute))
-        CopyStep(run, id, caption, "copy after", FlagSet(task.AskCopy));
+    const TaskDecisions decided = DecideTask(run.Tasks.Of(id));
+    if (decided.CopyBefore) CopyStep(run, id, decided, caption, "copy before", decided.AskCopyBefore);
+    if (decided.RunProgram) ProgramStep(run, id, decided, caption);
+    if (decided.CopyAfter) CopyStep(run, id, decided, caption, "copy after", decided.AskCopy);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include "common/buffers.h"
 #include "common/command_text.h"
+#include "common/debug_line.h"
+#include "common/error_text.h"
 #include "common/file_system.h"
 #include "common/scoped.h"
 #include "common/system_library.h"
@@ -30,10 +32,9 @@ void Tell(ProgramOutcome& outcome, ProgramEnd end, uint32_t processId = 0, uint3
 // program text, as one debug line.
 void SayNotStarted(DWORD error, const char* program)
 {
-    char text[TextCapacity];
-    ErrorTextOrWords(error, text, PathCapacity);
-    bool fit = TextAppend(text, " ") && TextAppend(text, program);
-    (void)fit;  // a cut line is still the best trace there is
+    char reason[PathCapacity], text[TextCapacity];
+    ErrorTextOrWords(error, reason, sizeof reason);
+    (void)TextJoin(text, {reason, " ", program});
     DebugLine(text);
 }
 
@@ -271,7 +272,7 @@ DWORD LaunchProgram(const char* program, const char* parameters, const char* wor
     case LaunchAction::Execute: break;
     }
     return ExecuteProgram(program, parameters, workingDir, choice.Show ? Visibility::Shown : Visibility::Hidden,
-                          TimeoutMilliseconds(choice.Timeout), &noted, choice.BoxSeconds, choice.WaitForEnd);
+                          choice.Timeout.Milliseconds(), &noted, choice.BoxSeconds, choice.WaitForEnd);
 }
 
 DWORD ExecuteProgram(const char* program, const char* parameters, const char* workingDir, Visibility visibility,

@@ -22,7 +22,7 @@ struct LaunchChoice {
     bool Term;                // alone: end every running instance and start nothing
     bool Unhide;              // show a running instance
     bool Show;                // show a running instance, else start the program shown
-    int32_t Timeout;          // seconds as stored (common/timeout.h): 0 and 0xFFFFFFFF mean no wait
+    StoredTimeout Timeout;    // seconds as stored: 0 and 0xFFFFFFFF (-1) mean no wait
     uint32_t BoxSeconds = 0;  // an error box nobody answers closes after this long; 0: it waits
     bool WaitForEnd = false;  // with no wait set: wait for the started program's end, however long
 };

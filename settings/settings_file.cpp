@@ -83,6 +83,8 @@ DWORD WriteKeys(IniFile& file, const TaskRecords& tasks)
                 // Loaded cut and left as it was: writing it back would cut the file's value too.
                 if (Cut(tasks, id, index)) continue;
                 (void)StoredForm(TextField(task, key), text);  // storable: checked before
+            } else if (const char* typed = TypedNumber(tasks, id, index)) {
+                (void)TextCopy(text, typed);  // as the window's user typed it; empty reads back as 0
             } else {
                 char number[DecimalCapacity];
                 FormatSignedDecimal(NumberField(task, key), number);
@@ -100,6 +102,7 @@ void ReadSettings(const IniDocument& document, TaskRecords& tasks)
 {
     for (TaskId id : {TaskId::Previous, TaskId::Main}) {
         tasks.CutKeysOf(id) = 0;
+        tasks.TypedKeysOf(id) = 0;
         for (int32_t index = 0; index < SettingsKeyCount; ++index) ReadKey(document, tasks, id, index);
     }
 }

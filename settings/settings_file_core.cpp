@@ -14,7 +14,7 @@
 
 const SettingsKey SettingsKeys[SettingsKeyCount] = {
     STOWLET_KEY(CopySource, Text, 0),
-    STOWLET_KEY(CopySubFolders, Flag, 1),
+    {"CopySubFolders", KeyKind::Flag, 1, offsetof(TaskSettings, CopySubFolders), SubfoldersReading},
     STOWLET_KEY(CopyTarget, Text, 0),
     STOWLET_KEY(CopyOverwrite, Flag, 1),
     STOWLET_KEY(Program, Text, 0),
@@ -37,6 +37,33 @@ const SettingsKey SettingsKeys[SettingsKeyCount] = {
 #undef STOWLET_KEY
 
 const char* const SectionNames[2] = {"PREVIOUS", "OPTIONS"};
+
+static_assert(NumberKeysPerTask == 3, "Timeout, CopyModifiedFilesHour, CopyModifiedFilesMinute");
+
+int32_t NumberKeyPlace(int32_t keyIndex)
+{
+    if (keyIndex < 0 || keyIndex >= SettingsKeyCount || SettingsKeys[keyIndex].Kind != KeyKind::Number) return -1;
+    int32_t place = 0;
+    for (int32_t i = 0; i < keyIndex; ++i) place += SettingsKeys[i].Kind == KeyKind::Number ? 1 : 0;
+    return place;
+}
+
+const char* TypedNumber(const TaskRecords& tasks, TaskId id, int32_t keyIndex)
+{
+    int32_t place = NumberKeyPlace(keyIndex);
+    if (place < 0 || !(tasks.TypedKeysOf(id) & (1u << keyIndex))) return nullptr;
+    return tasks.TypedNumbers[id == TaskId::Previous ? 0 : 1][place];
+}
+
+bool SetTypedNumber(TaskRecords& tasks, TaskId id, int32_t keyIndex, const char* typed)
+{
+    int32_t place = NumberKeyPlace(keyIndex);
+    if (place < 0 || TextLengthWithin(typed, PathCapacity) == PathCapacity) return false;
+    (void)TextCopy(tasks.TypedNumbers[id == TaskId::Previous ? 0 : 1][place], typed);
+    tasks.TypedKeysOf(id) |= 1u << keyIndex;
+    NumberField(tasks.Of(id), SettingsKeys[keyIndex]) = ProfileNumber(typed);
+    return true;
+}
 
 char* TextField(TaskSettings& task, const SettingsKey& key) { return reinterpret_cast<char*>(&task) + key.Offset; }
 

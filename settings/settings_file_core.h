@@ -14,8 +14,9 @@ enum class KeyKind { Text, Flag, Show, Number };
 struct SettingsKey {
     const char* Name;
     KeyKind Kind;
-    int32_t ReadDefault;  // flags and numbers; texts read as empty
-    size_t Offset;        // of the field in TaskSettings
+    int32_t ReadDefault;                         // flags and numbers; texts read as empty
+    size_t Offset;                               // of the field in TaskSettings
+    FlagReading Reading = FlagReading::NonZero;  // a flag's: what its stored integer means
 };
 
 constexpr int32_t SettingsKeyCount = 19;
@@ -27,6 +28,15 @@ char* TextField(TaskSettings& task, const SettingsKey& key);
 const char* TextField(const TaskSettings& task, const SettingsKey& key);
 int32_t& NumberField(TaskSettings& task, const SettingsKey& key);
 int32_t NumberField(const TaskSettings& task, const SettingsKey& key);
+
+// A number key's place among the number keys (0 up to NumberKeysPerTask), or -1 for another.
+int32_t NumberKeyPlace(int32_t keyIndex);
+// The text the settings window's user typed for a number key, to be saved as it stands; null
+// when the key was not changed there (it is saved as the integer the record holds).
+const char* TypedNumber(const TaskRecords& tasks, TaskId id, int32_t keyIndex);
+// Keeps typed as the number key's text to save, and its reading in the record. False, with
+// nothing changed, when it is not a number key or the text does not fit.
+bool SetTypedNumber(TaskRecords& tasks, TaskId id, int32_t keyIndex, const char* typed);
 
 // A number key's text as the profile reader reads an integer: blanks skipped, an optional sign,
 // the digit run. A run past 32 bits saturates instead of wrapping (LongestWait upwards, the most

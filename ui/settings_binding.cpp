@@ -22,12 +22,16 @@ using ControlText = wchar_t[FieldUnits + 2];
 
 bool IsBox(const SettingsKey& key) { return key.Kind == KeyKind::Flag || key.Kind == KeyKind::Show; }
 
+// The number as the file holds it: a stored -1 shows as -1.
 void ShowNumber(HWND dialog, int control, int32_t stored)
 {
     char text[DecimalCapacity];
-    FormatUnsignedDecimal(uint32_t(stored), text);
+    FormatSignedDecimal(stored, text);
     SetDlgItemTextW(dialog, control, WideText(text).Get());
 }
+
+// A box shows what its flag does: CopySubFolders walks subfolders only at exactly 1.
+bool BoxChecked(const SettingsKey& key, int32_t stored) { return FlagOn(stored, key.Reading); }
 
 // A value that begins and ends with the same quote is stored with one more pair around it.
 bool NeedsQuotes(const wchar_t* text, size_t length)
@@ -70,7 +74,7 @@ void ShowRecords(HWND dialog, const TaskRecords& tasks)
             else if (key.Kind == KeyKind::Number)
                 ShowNumber(dialog, control, NumberField(task, key));
             else
-                CheckDlgButton(dialog, control, FlagSet(NumberField(task, key)) ? BST_CHECKED : BST_UNCHECKED);
+                CheckDlgButton(dialog, control, BoxChecked(key, NumberField(task, key)) ? BST_CHECKED : BST_UNCHECKED);
         }
 }
 
@@ -86,17 +90,18 @@ int32_t TakeControls(HWND dialog, TaskRecords& tasks)
             if (IsBox(key)) {
                 bool checked = IsDlgButtonChecked(dialog, control) == BST_CHECKED;
                 int32_t& stored = NumberField(task, key);
-                if (checked != FlagSet(stored)) stored = checked ? 1 : 0;
+                if (checked != BoxChecked(key, stored)) stored = checked ? 1 : 0;  // left as it opened: kept
                 continue;
             }
             text[0] = L'\0';
             GetDlgItemTextW(dialog, control, text, FieldUnits + 2);
             if (key.Kind == KeyKind::Number) {
-                int32_t& stored = NumberField(task, key);
+                // Changed: saved exactly as typed. Left as shown: the integer the file held.
                 char shown[DecimalCapacity];
-                FormatUnsignedDecimal(uint32_t(stored), shown);
+                FormatSignedDecimal(NumberField(task, key), shown);
                 char typed[PathCapacity];  // fits: checked above
-                if (NarrowToUtf8(text, typed, sizeof typed) && !TextEquals(typed, shown)) stored = ProfileNumber(typed);
+                if (NarrowToUtf8(text, typed, sizeof typed) && !TextEquals(typed, shown))
+                    (void)SetTypedNumber(tasks, id, index, typed);
                 continue;
             }
             char* field = TextField(task, key);

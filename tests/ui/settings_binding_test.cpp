@@ -95,7 +95,59 @@ TEST(SettingsBinding, ShowsTheRecordsInTheirControls)
     // The dialog's own id of the main task's time-out.
     EXPECT_EQ(GetDlgItemInt(window.Get(), 79, nullptr, FALSE), 45u);
     EXPECT_EQ(window.GetText(TaskId::Previous, "Timeout"), "0");
-    EXPECT_EQ(window.GetText(TaskId::Main, "CopyModifiedFilesMinute"), "4294967293");  // numbers shown unsigned
+    EXPECT_EQ(window.GetText(TaskId::Main, "CopyModifiedFilesMinute"), "-3");  // the number the file holds
+}
+
+// Through the window and back to the file: a number left as shown keeps the file's value, one
+// changed is saved exactly as typed (an emptied one as an empty value), a box left as it opened
+// keeps the file's integer, and a box shows what its flag does.
+TEST(SettingsBinding, SavesNumbersAsTypedAndBoxesLeftAloneAsTheyWere)
+{
+    TempFolder folder;
+    std::string path = folder / "round.ini";
+    ASSERT_TRUE(WriteWholeFile(path,
+                               "[PREVIOUS]\r\nTimeout=-1\r\nCopyModifiedFilesHour=5\r\nCopyModifiedFilesMinute=30\r\n"
+                               "CopySubFolders=2\r\nTerm=2\r\n[OPTIONS]\r\nTimeout=20\r\nCopyModifiedFilesMinute=9\r\n"
+                               "Unhide=3\r\n"));
+    ControlWindow window;
+    LoadSettings(path.c_str(), Records);
+    ShowRecords(window.Get(), Records);
+    EXPECT_EQ(window.GetText(TaskId::Previous, "Timeout"), "-1");
+    EXPECT_FALSE(window.Checked(TaskId::Previous, "CopySubFolders")) << "the copy walks subfolders at 1 only";
+    EXPECT_TRUE(window.Checked(TaskId::Previous, "Term"));
+    EXPECT_TRUE(window.Checked(TaskId::Main, "Unhide"));
+
+    window.SetText(TaskId::Previous, "CopyModifiedFilesMinute", "");
+    window.SetText(TaskId::Main, "Timeout", "007");
+    window.Check(TaskId::Main, "Unhide", false);
+    ASSERT_EQ(TakeControls(window.Get(), Records), 0);
+    ASSERT_EQ(SaveSettings(path.c_str(), Records), 1);
+
+    const struct {
+        const char* section;
+        const char* key;
+        const char* line;
+    } expected[] = {
+        {"PREVIOUS", "Timeout", "Timeout=-1"},
+        {"PREVIOUS", "CopyModifiedFilesHour", "CopyModifiedFilesHour=5"},
+        {"PREVIOUS", "CopyModifiedFilesMinute", "CopyModifiedFilesMinute="},
+        {"PREVIOUS", "CopySubFolders", "CopySubFolders=2"},
+        {"PREVIOUS", "Term", "Term=2"},
+        {"OPTIONS", "Timeout", "Timeout=007"},
+        {"OPTIONS", "CopyModifiedFilesMinute", "CopyModifiedFilesMinute=9"},
+        {"OPTIONS", "Unhide", "Unhide=0"},
+    };
+    std::string saved = ReadWholeFile(path);
+    for (const auto& e : expected) {
+        size_t section = saved.find(std::string("[") + e.section + "]");
+        ASSERT_NE(section, std::string::npos) << e.section;
+        size_t line = saved.find(std::string("\r\n") + e.key + "=", section);
+        ASSERT_NE(line, std::string::npos) << e.section << " " << e.key;
+        EXPECT_EQ(saved.substr(line + 2, saved.find("\r\n", line + 2) - line - 2), e.line) << e.section;
+    }
+    LoadSettings(path.c_str(), Records);
+    EXPECT_EQ(Number(TaskId::Previous, "CopyModifiedFilesMinute"), 0) << "an empty value reads back as 0";
+    EXPECT_EQ(Number(TaskId::Main, "Timeout"), 7);
 }
 
 // What the controls show goes into the records; a control left as shown keeps the stored value.
