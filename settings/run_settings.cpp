@@ -25,4 +25,3 @@ void ReadRunSettings(const IniDocument& document, RunSettings& run)
     ReadRunValue(document, "ExitCode", value, sizeof value);
     run.ExitCodeOutcome = ParseExitCodeMode(value);
 }
-
