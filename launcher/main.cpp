@@ -7,6 +7,11 @@
 #include "launcher/startup.h"
 #include "ui/settings_dialog.h"
 
+#ifdef STOWLET_COVERAGE
+// libgcov's: writes the line counts, which it would otherwise write at exit() only.
+extern "C" void __gcov_dump(void);
+#endif
+
 namespace {
 
 // Users drop the exe into any folder (Downloads included): from here on, DLLs loaded by name
@@ -55,5 +60,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     if (RunStartup(startup, &exitCode) == 1 && !TellUnseen("Settings window", "not opened: nobody can see it."))
         RunSettingsDialog(startup);
     TimeMark("exit");
+#ifdef STOWLET_COVERAGE
+    __gcov_dump();
+#endif
     ExitProcess(exitCode);
 }
