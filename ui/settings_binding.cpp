@@ -96,11 +96,13 @@ int32_t TakeControls(HWND dialog, TaskRecords& tasks)
             text[0] = L'\0';
             GetDlgItemTextW(dialog, control, text, FieldUnits + 2);
             if (key.Kind == KeyKind::Number) {
-                // Changed: saved exactly as typed. Left as shown: the integer the file held.
+                // Changed: saved exactly as typed. Left as shown (the integer the file held, or
+                // what an earlier save took as typed): kept.
                 char shown[DecimalCapacity];
                 FormatSignedDecimal(NumberField(task, key), shown);
+                const char* before = TypedNumber(tasks, id, index);
                 char typed[PathCapacity];  // fits: checked above
-                if (NarrowToUtf8(text, typed, sizeof typed) && !TextEquals(typed, shown))
+                if (NarrowToUtf8(text, typed, sizeof typed) && !TextEquals(typed, before ? before : shown))
                     (void)SetTypedNumber(tasks, id, index, typed);
                 continue;
             }

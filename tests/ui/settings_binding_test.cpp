@@ -145,6 +145,11 @@ TEST(SettingsBinding, SavesNumbersAsTypedAndBoxesLeftAloneAsTheyWere)
         ASSERT_NE(line, std::string::npos) << e.section << " " << e.key;
         EXPECT_EQ(saved.substr(line + 2, saved.find("\r\n", line + 2) - line - 2), e.line) << e.section;
     }
+    // Typed again as the number the earlier save read it as: saved as now typed.
+    window.SetText(TaskId::Main, "Timeout", "7");
+    ASSERT_EQ(TakeControls(window.Get(), Records), 0);
+    ASSERT_EQ(SaveSettings(path.c_str(), Records), 1);
+    EXPECT_NE(ReadWholeFile(path).find("\r\nTimeout=7\r\n"), std::string::npos);
     LoadSettings(path.c_str(), Records);
     EXPECT_EQ(Number(TaskId::Previous, "CopyModifiedFilesMinute"), 0) << "an empty value reads back as 0";
     EXPECT_EQ(Number(TaskId::Main, "Timeout"), 7);
