@@ -138,8 +138,10 @@ void RecordProgram(RunRecord& record, const char* task, const ProgramOutcome& ou
     char reason[PathCapacity] = {};
     if (outcome.End == ProgramEnd::NotFound || outcome.End == ProgramEnd::NotStarted)
         ErrorTextOrWords(outcome.Error, reason, sizeof reason);
+    char outputReason[PathCapacity] = {};
+    if (outcome.Output == OutputKept::NotKept) ErrorTextOrWords(outcome.OutputError, outputReason, sizeof outputReason);
     char text[TextCapacity];
-    DescribeProgramOutcome(task, outcome, reason, text, sizeof text);
+    DescribeProgramOutcome(task, outcome, reason, text, sizeof text, outputReason);
     WriteRecordLine(record, text);
     uint32_t kept = outcome.PassedOverCount < PassedOverKept ? outcome.PassedOverCount : PassedOverKept;
     for (uint32_t i = 0; i < kept; ++i) {
