@@ -52,10 +52,10 @@ TEST(OutputFile, BothStreamsInOneFileAndNothingToWaitForOnTheInput)
     struct Case {
         const char* name;
         ProbeFlavour flavour;
-        const char* probe;   // its settings
-        const char* after;   // the options after OUTPUT=
-        bool kept;           // the file holds the two lines
-        const char* flags;   // STARTF_ values the program got
+        const char* probe;  // its settings
+        const char* after;  // the options after OUTPUT=
+        bool kept;          // the file holds the two lines
+        const char* flags;  // STARTF_ values the program got
     } cases[] = {
         // STARTF_USESHOWWINDOW | STARTF_FORCEOFFFEEDBACK | STARTF_USESTDHANDLES
         {"console", ProbeFlavour::Console, "Say=said\n", "TIMEOUT=60", true, "385"},
@@ -99,9 +99,9 @@ TEST(OutputFile, SettingsFileKeyWithAMacroAppendsOverTwoRuns)
 {
     Target target(ProbeFlavour::Console, "output_ini");
     std::string record = target.folder / "run.log";
-    std::string ini = Section("RUN", "LogFile=" + record + "\r\nOutputFile=" + target.folder.Path() +
-                                         "\\out\\job-%DATE%.txt\r\n") +
-                      Section("OPTIONS", "Program=" + target.probe.path + "\r\nTimeout=60\r\n");
+    std::string ini =
+        Section("RUN", "LogFile=" + record + "\r\nOutputFile=" + target.folder.Path() + "\\out\\job-%DATE%.txt\r\n") +
+        Section("OPTIONS", "Program=" + target.probe.path + "\r\nTimeout=60\r\n");
     for (const char* said : {"first", "second"}) {
         ASSERT_TRUE(WriteWholeFile(target.probe.path + ".probe", std::string("[probe]\r\nSay=") + said + "\r\n"));
         RunResult run = RunBeside(target, "", ini);
@@ -112,7 +112,7 @@ TEST(OutputFile, SettingsFileKeyWithAMacroAppendsOverTwoRuns)
     EXPECT_EQ(files[0].find('%'), std::string::npos) << files[0];
     std::string file = target.folder / ("out\\" + files[0]);
     EXPECT_EQ(FileLines(ReadWholeFile(file)), (std::vector<std::string>{"first 1 to output", "first 1 to error",
-                                                                         "second 1 to output", "second 1 to error"}));
+                                                                        "second 1 to output", "second 1 to error"}));
     std::vector<std::string> lines = FileLines(ReadWholeFile(record));
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
                             [&](const std::string& line) {
