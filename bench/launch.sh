@@ -13,7 +13,9 @@
 # The settings-file rows use a settings file that copies nothing and starts the target hidden.
 # The EXITCODE row says what asking for the exit code costs: the launcher then stays until the
 # target ends by itself (about half a second after its window shows), so it is read against the
-# target's own time, not as a start-up cost.
+# target's own time, not as a start-up cost. The OUTPUT= row keeps the target's output in a
+# file (the output file, the empty input and the handle list); its cost is printed against the
+# TIMEOUT=0 row, both its own median difference and the run-by-run ratio.
 # One interleaved run (launch_timer.exe, a 64-bit program timing inside Wine); per row the
 # median of RUNS runs, the ratio of the medians to the row's floor and the median of the
 # run-by-run ratios (each run's pair ran back to back), with the interquartile range of the
@@ -62,7 +64,7 @@ target=$(windows "$work/bench_target.exe")
 # Command-line mode: no settings file beside the exe. Settings-file mode: a copy under another
 # name, whose settings file copies nothing and starts the target hidden with no time-out.
 settings() { printf '[OPTIONS]\r\nProgram=%s\r\n' "$target" > "$work/$1.ini"; }
-rm -f "$work/Stowlet.ini" "$work/Baseline.ini"
+rm -f "$work/Stowlet.ini" "$work/Baseline.ini" "$work/output.txt"
 cp "$build/bin/Stowlet.exe" "$work/Stowlet.exe"
 cp "$build/bin/Stowlet.exe" "$work/StowletTasks.exe"
 settings StowletTasks
@@ -84,6 +86,7 @@ load_before=$(uptime)
     "\"$(windows "$work/Stowlet.exe")\" \"$target\" TIMEOUT=0" \
     "\"$(windows "$work/StowletTasks.exe")\"" \
     "\"$(windows "$work/Stowlet.exe")\" \"$target\" EXITCODE" \
+    "\"$(windows "$work/Stowlet.exe")\" \"$target\" TIMEOUT=0 \"OUTPUT=$(windows "$work/output.txt")\"" \
     ${baseline:+"\"$(windows "$work/Baseline.exe")\" \"$target\" TIMEOUT=0"} \
     ${baseline:+"\"$(windows "$work/BaselineTasks.exe")\""} | tr -d '\r' > "$work/samples.txt"
 load_after=$(uptime)
@@ -100,7 +103,8 @@ echo "load after:  $load_after"
 printf '%-24s %8s %8s %7s %7s %8s %7s %7s\n' program "median" "IQR" "x floor" "paired" "peak WS" "x floor" "paired"
 row=1
 for name in "kernel32 only" "+ user32, manifest" "+ idle wait" "+ hide step (floor)" "+ settings file (floor)" \
-    "Stowlet TIMEOUT=0" "Stowlet settings file" "Stowlet EXITCODE" ${baseline:+"baseline TIMEOUT=0"} ${baseline:+"baseline settings file"}; do
+    "Stowlet TIMEOUT=0" "Stowlet settings file" "Stowlet EXITCODE" "Stowlet OUTPUT=" \
+    ${baseline:+"baseline TIMEOUT=0"} ${baseline:+"baseline settings file"}; do
     # Settings-file rows against the settings-file floor (row 5), the rest against the hide step.
     case "$name" in *"settings file"*) floor=5 ;; *) floor=4 ;; esac
     ms=$(values $row 1 | quantile 0.5)
@@ -110,4 +114,8 @@ for name in "kernel32 only" "+ user32, manifest" "+ idle wait" "+ hide step (flo
         "$(paired $row $floor 1)" "$kb" "$(ratio "$kb" "$(values $floor 2 | quantile 0.5)")" "$(paired $row $floor 2)"
     row=$((row + 1))
 done
+# What OUTPUT= adds to a launch: row 9 against row 6 (Stowlet TIMEOUT=0).
+printf 'OUTPUT= adds %s ms to the median launch (paired ratio %s)\n' \
+    "$(awk -v a="$(values 9 1 | quantile 0.5)" -v b="$(values 6 1 | quantile 0.5)" 'BEGIN { printf "%.1f", a - b }')" \
+    "$(paired 9 6 1)"
 echo "Stowlet.exe ($preset): $(stat -c %s "$build/bin/Stowlet.exe") bytes; samples in $work/samples.txt"

@@ -5,6 +5,7 @@
 #include "common/buffers.h"
 #include "common/file_system_core.h"
 #include "common/scoped.h"
+#include "common/text.h"
 #include "common/unicode.h"
 
 namespace {
@@ -41,3 +42,15 @@ int32_t IsFolder(const wchar_t* path)
 int32_t CreateFolderPath(wchar_t* path, size_t from) { return StepFolderPath(path, from, MakeFolderLevel, nullptr); }
 
 int32_t CreateFolderPath(wchar_t* path) { return CreateFolderPath(path, FolderPathStart(path)); }
+
+int32_t CreateFolderOf(wchar_t* path)
+{
+    size_t length = TextLength(path);
+    while (length > 0 && path[length - 1] != L'\\' && path[length - 1] != L'/') --length;
+    if (length < 2) return 1;
+    wchar_t kept = path[length - 1];
+    path[length - 1] = L'\0';
+    int32_t made = IsFolder(path) || CreateFolderPath(path) ? 1 : 0;
+    path[length - 1] = kept;
+    return made;
+}

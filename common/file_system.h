@@ -14,3 +14,7 @@ int32_t IsFolder(const wchar_t* path);
 // afterwards, else 0.
 int32_t CreateFolderPath(wchar_t* path, size_t from);
 int32_t CreateFolderPath(wchar_t* path);
+// Makes the folder a file path names (all before its last separator) when it is missing; the
+// path is restored. The file itself is not made. 1 when that folder is there afterwards (or
+// the path names none), else 0.
+int32_t CreateFolderOf(wchar_t* path);

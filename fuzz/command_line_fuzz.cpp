@@ -99,6 +99,8 @@ Expected ReferenceParse(const std::vector<std::string>& args)
             for (; i < a.size() && a[i] >= '0' && a[i] <= '9'; ++i)
                 value = std::min<uint64_t>(value * 10 + uint64_t(a[i] - '0'), 0xFFFFFFFEu);
             e.timeout = int32_t(uint32_t(value));
+        } else if (SameIgnoringCase(a, "EXITCODE") || (a.size() >= 7 && SameIgnoringCase(a.substr(0, 7), "OUTPUT="))) {
+            // Options of the line that no task field holds.
         } else if (a.size() >= 4 && SameIgnoringCase(a.substr(0, 4), "SHOW")) {
             int32_t value = 0;
             for (size_t i = 5; i < a.size(); ++i) {

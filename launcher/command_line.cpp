@@ -7,7 +7,8 @@ bool SystemEqualIgnoringCase(const char* a, size_t aLength, const char* b, size_
     return Utf8EqualIgnoringCase(a, aLength, b, bLength);
 }
 
-ParseResult ParseCommandLine(const char* line, TaskSettings& task, char (&parameters)[TextCapacity], bool* exitCode)
+ParseResult ParseCommandLine(const char* line, TaskSettings& task, char (&parameters)[TextCapacity],
+                             LineOptions* options)
 {
-    return ParseCommandText(line, task, parameters, SystemEqualIgnoringCase, exitCode);
+    return ParseCommandText(line, task, parameters, SystemEqualIgnoringCase, options);
 }

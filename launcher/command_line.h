@@ -1,5 +1,5 @@
 // The process's command line: Stowlet [program] [parameters] [TIMEOUT=seconds] [TERM] [UNHIDE] [SHOW=1]
-// [EXITCODE]
+// [EXITCODE] [OUTPUT=path]
 #pragma once
 
 #include <cstddef>
@@ -9,10 +9,10 @@
 #include "launcher/command_line_core.h"
 
 // Fills task's Program and option fields from line (the process's command line) and the joined
-// parameters handed to the program step, keywords compared under the user's locale; *exitCode
-// (when given) says whether EXITCODE was asked for.
+// parameters handed to the program step, keywords compared under the user's locale; *options
+// (when given) gets EXITCODE and OUTPUT=.
 ParseResult ParseCommandLine(const char* line, TaskSettings& task, char (&parameters)[TextCapacity],
-                             bool* exitCode = nullptr);
+                             LineOptions* options = nullptr);
 
 // CompareStringW under the user's locale, ignoring case, of two UTF-8 texts: the keywords'
 // comparison.

@@ -30,7 +30,7 @@ bool SpanStartsWith(TextSpan a, const char* word, size_t wordLength, EqualIgnori
     return a.length >= wordLength && equal(a.text, wordLength, word, wordLength);
 }
 
-enum class Option { None, Term, Unhide, Timeout, Show, ExitCode };
+enum class Option { None, Term, Unhide, Timeout, Show, ExitCode, Output };
 
 Option RecogniseOption(TextSpan argument, EqualIgnoringCase equal)
 {
@@ -39,6 +39,7 @@ Option RecogniseOption(TextSpan argument, EqualIgnoringCase equal)
     if (SpanEquals(argument, "EXITCODE", 8, equal)) return Option::ExitCode;
     if (SpanStartsWith(argument, "TIMEOUT", 7, equal)) return Option::Timeout;
     if (SpanStartsWith(argument, "SHOW", 4, equal)) return Option::Show;
+    if (SpanStartsWith(argument, "OUTPUT=", 7, equal)) return Option::Output;
     return Option::None;
 }
 
@@ -119,10 +120,10 @@ int32_t ShowOptionValue(TextSpan argument)
 }
 
 ParseResult ParseCommandText(const char* line, TaskSettings& task, char (&parameters)[TextCapacity],
-                             EqualIgnoringCase equal, bool* exitCode)
+                             EqualIgnoringCase equal, LineOptions* options)
 {
     FillBytes(parameters, sizeof parameters, 0);
-    if (exitCode) *exitCode = false;
+    if (options) FillBytes(options, sizeof *options, 0);
 
     // Argument 1 is the program; it alone is never read as an option.
     const char* own = FirstArgument(line);
@@ -160,7 +161,7 @@ ParseResult ParseCommandText(const char* line, TaskSettings& task, char (&parame
 
     // Read backwards, the option nearer to the start of the line is applied last and
     // wins: so going forwards, the first of each kind counts.
-    bool seenTimeout = false, seenShow = false;
+    bool seenTimeout = false, seenShow = false, seenOutput = false;
     for (const char* a = runStart; a; a = NextArgument(a)) {
         TextSpan text = ArgumentText(a);
         if (text.length == 0) break;
@@ -168,7 +169,16 @@ ParseResult ParseCommandText(const char* line, TaskSettings& task, char (&parame
         case Option::Term: task.Term = 2; break;
         case Option::Unhide: task.Unhide = 2; break;
         case Option::ExitCode:
-            if (exitCode) *exitCode = true;
+            if (options) options->ExitCode = true;
+            break;
+        case Option::Output:
+            if (options && !seenOutput) {
+                // A cut path would name another file: the step opens none and says why.
+                options->OutputFileCut =
+                    !TextCopyN(options->OutputFile, sizeof options->OutputFile, text.text + 7, text.length - 7) ||
+                    !TextFitsUnits(options->OutputFile, TextUnitLimit);
+            }
+            seenOutput = true;
             break;
         case Option::Timeout:
             if (!seenTimeout) task.Timeout = TimeoutOptionValue(text);

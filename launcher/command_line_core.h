@@ -36,14 +36,23 @@ enum class ParseResult : int32_t {
     CommandTooLong = 2,  // the program or the joined parameters do not fit: nothing may run
 };
 
+// The options of the line that no task field holds.
+struct LineOptions {
+    bool ExitCode;                  // EXITCODE
+    char OutputFile[TextCapacity];  // OUTPUT=path (UTF-8), the path as given; empty: none
+    bool OutputFileCut;             // the path did not fit the field or TextUnitLimit units: OutputFile holds
+                                    // it cut, for the trace, and names no file to open
+};
+
 // The line is UTF-8; the program and the joined parameters may each hold TextUnitLimit UTF-16
 // units.
 // Parses line (program's own token first) into the task's Program, Term, Unhide, Timeout
 // and Show, and the joined parameter text into parameters (cleared first). Options are
-// recognised only in the unbroken run of option words at the end of the line. *exitCode (when
-// given) says whether EXITCODE was among them.
+// recognised only in the unbroken run of option words at the end of the line. *options (when
+// given, cleared first) gets EXITCODE and OUTPUT= from that run; OUTPUT takes its "=", so a
+// parameter such as "output.txt" stays one.
 ParseResult ParseCommandText(const char* line, TaskSettings& task, char (&parameters)[TextCapacity],
-                             EqualIgnoringCase equal, bool* exitCode = nullptr);
+                             EqualIgnoringCase equal, LineOptions* options = nullptr);
 
 // TIMEOUT's number: from the 9th character, skip non-digits, convert the digit run (saturating
 // as TimeoutFromDigits does).

@@ -25,18 +25,6 @@ void SayRecordFailed(const char* what, const char* path, DWORD error)
     DebugLine(line);
 }
 
-// The record's folder, made when missing; the file part is left alone.
-void MakeFolderOf(wchar_t* path)
-{
-    size_t length = TextLength(path);
-    while (length > 0 && path[length - 1] != L'\\' && path[length - 1] != L'/') --length;
-    if (length < 2) return;
-    wchar_t kept = path[length - 1];
-    path[length - 1] = L'\0';
-    if (!IsFolder(path)) CreateFolderPath(path);
-    path[length - 1] = kept;
-}
-
 bool WriteWhole(HANDLE file, const char* bytes, DWORD length)
 {
     DWORD written = 0;
@@ -97,7 +85,7 @@ void OpenRunRecord(RunRecord& record, const char* path)
         SayRecordFailed("cannot be opened", path, ERROR_INVALID_NAME);
         return;
     }
-    MakeFolderOf(wide);
+    (void)CreateFolderOf(wide);  // one that cannot be made fails the open, which says why
     // A new record gets its byte-order mark with its first line (AppendInTurn).
     record.File.Reset(CreateFileW(wide, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -150,8 +138,10 @@ void RecordProgram(RunRecord& record, const char* task, const ProgramOutcome& ou
     char reason[PathCapacity] = {};
     if (outcome.End == ProgramEnd::NotFound || outcome.End == ProgramEnd::NotStarted)
         ErrorTextOrWords(outcome.Error, reason, sizeof reason);
+    char outputReason[PathCapacity] = {};
+    if (outcome.Output == OutputKept::NotKept) ErrorTextOrWords(outcome.OutputError, outputReason, sizeof outputReason);
     char text[TextCapacity];
-    DescribeProgramOutcome(task, outcome, reason, text, sizeof text);
+    DescribeProgramOutcome(task, outcome, reason, text, sizeof text, outputReason);
     WriteRecordLine(record, text);
     uint32_t kept = outcome.PassedOverCount < PassedOverKept ? outcome.PassedOverCount : PassedOverKept;
     for (uint32_t i = 0; i < kept; ++i) {

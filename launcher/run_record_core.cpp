@@ -47,8 +47,40 @@ void DescribePrompt(const char* task, const char* promptText, bool yes, PromptAn
     (void)TextJoin(text, capacity, {task, ": prompt \"", promptText, "\": ", yes ? "Yes" : "No", who});
 }
 
+namespace {
+
+// What became of a started program's output: "; output in <file>" and the like; empty when
+// none was asked for, or the program never started.
+void OutputWords(const ProgramOutcome& outcome, const char* errorText, const char* (&words)[4])
+{
+    bool started = outcome.End == ProgramEnd::Exited || outcome.End == ProgramEnd::EndedAtTimeout ||
+                   outcome.End == ProgramEnd::StillRunning;
+    words[0] = words[1] = words[2] = words[3] = "";
+    if (!started || outcome.Output == OutputKept::NotAsked) return;
+    words[1] = outcome.OutputFile;
+    switch (outcome.Output) {
+    case OutputKept::NotAsked: break;
+    case OutputKept::Kept: words[0] = "; output in "; break;
+    case OutputKept::NotKept:
+        words[0] = "; output not kept, ";
+        words[2] = ": ";
+        words[3] = errorText;
+        break;
+    case OutputKept::NoDiskFile:
+        words[0] = "; output not kept, ";
+        words[2] = ": it names no file on a disk (a device or a pipe)";
+        break;
+    case OutputKept::Shown:
+        words[0] = "; output not kept, ";
+        words[2] = ": the program was started shown, its output stays in its console window";
+        break;
+    }
+}
+
+}  // namespace
+
 void DescribeProgramOutcome(const char* task, const ProgramOutcome& outcome, const char* errorText, char* text,
-                            size_t capacity)
+                            size_t capacity, const char* outputErrorText)
 {
     char pid[DecimalCapacity], number[DecimalCapacity];
     Digits(outcome.ProcessId, pid);
@@ -77,10 +109,12 @@ void DescribeProgramOutcome(const char* task, const ProgramOutcome& outcome, con
     case ProgramEnd::EndedAtTimeout: words = {"process ", pid, " ended at the time-out"}; break;
     case ProgramEnd::StillRunning: words = {"process ", pid, " still running when the launcher returned"}; break;
     }
-    (void)TextJoin(
-        text, capacity,
-        {task, ": program ", outcome.CommandLine, ": ", words.a, words.b, words.c, words.d,
-         outcome.BoxClosedByItself ? "; nobody answered the error box: it closed by itself (PromptTimeout)" : ""});
+    const char* output[4];
+    OutputWords(outcome, outputErrorText, output);
+    (void)TextJoin(text, capacity,
+         {task, ": program ", outcome.CommandLine, ": ", words.a, words.b, words.c, words.d,
+          outcome.BoxClosedByItself ? "; nobody answered the error box: it closed by itself (PromptTimeout)" : "",
+          output[0], output[1], output[2], output[3]});
 }
 
 void DescribePassedOver(const char* task, const char* commandLine, uint32_t processId, const char* errorText,

@@ -24,9 +24,11 @@ void DescribePrompt(const char* task, const char* promptText, bool yes, PromptAn
                     size_t capacity);
 
 // "<task>: program <command line>: process 1234 exited with code 0" and the like; errorText
-// is the system's text (or words of ours) for outcome.Error.
+// is the system's text (or words of ours) for outcome.Error. A started program whose output was
+// asked for gets "; output in <file>" or "; output not kept, <file>: <why>", outputErrorText
+// being the system's text for outcome.OutputError.
 void DescribeProgramOutcome(const char* task, const ProgramOutcome& outcome, const char* errorText, char* text,
-                            size_t capacity);
+                            size_t capacity, const char* outputErrorText = "");
 
 // TERM's instance it could not end: "<task>: program <command line>: process 1234 passed over,
 // it could not be ended: <errorText>".

@@ -118,13 +118,15 @@ int32_t RunStartup(StartupValues& values, uint32_t* exitCode)
     // Command-line mode fills a task of its own: the settings file is not read.
     TaskSettings command = {};
     char parameters[TextCapacity] = {};
-    bool exitCodeAsked = false;
-    ParseResult parsed = ParseCommandLine(gSeams.commandLine(), command, parameters, &exitCodeAsked);
+    LineOptions options;
+    ParseResult parsed = ParseCommandLine(gSeams.commandLine(), command, parameters, &options);
+    bool exitCodeAsked = options.ExitCode;
     TimeMark("command line parsed");
     switch (parsed) {
     case ParseResult::Command: {
         LaunchChoice choice = LaunchChoiceOf(DecideTask(command));
         choice.WaitForEnd = exitCodeAsked;
+        choice.Output = {options.OutputFile, options.OutputFileCut ? uint32_t(ERROR_FILENAME_EXCED_RANGE) : 0u};
         ProgramOutcome outcome;
         LaunchProgram(command.Program, parameters, nullptr, choice, &outcome);
         if (exitCodeAsked) code = ProgramFailureCode(outcome);

@@ -183,6 +183,12 @@ void ProgramStep(TaskRun& run, TaskId id, const TaskDecisions& decided, const ch
     LaunchChoice choice = LaunchChoiceOf(decided);
     choice.WaitForEnd = run.Unattended.ExitCodeOutcome;
     choice.BoxSeconds = run.Unattended.PromptTimeoutSeconds;
+    // [RUN] OutputFile, its macros expanded for this task: %DATE% gives one file a day.
+    char output[TextCapacity];
+    if (run.Unattended.OutputFile[0]) {
+        bool fit = ExpandMacros(run.Unattended.OutputFile, output, id, InputsOf(run));
+        choice.Output = {fit ? output : run.Unattended.OutputFile, fit ? 0u : uint32_t(ERROR_FILENAME_EXCED_RANGE)};
+    }
     LaunchProgram(expanded.ProgramOrSource, expanded.ParametersOrTarget, expanded.WorkingDir, choice, &outcome);
     RecordProgram(run.Record, run.TaskName, outcome);
     NoteProgram(run.Outcome, run.TaskName, outcome);

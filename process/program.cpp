@@ -106,11 +106,147 @@ bool Widen(const char* modulePath, const char* commandLine, const char* director
            WidenUtf8(directory, wide.Directory, TextUnitLimit + 1) && WidenUtf8(program, wide.Title, TextUnitLimit + 1);
 }
 
+// The standard handles of a hidden program whose output is kept: the output file serves both
+// output and error, so their lines stay in the order written; the input is a pipe whose
+// write end is closed, so every read ends at once (a pipe rather than the NUL device: programs
+// take a pipe for input that is not interactive and ask nothing, where NUL is a character
+// device, which C runtimes take for a console).
+struct StandardHandles {
+    ScopedFile Output;
+    ScopedHandle Input;
+};
+
+// Inheritable, as the handle list requires; only the listed ones are inherited, and only for
+// the one start they are made for.
+SECURITY_ATTRIBUTES Inheritable() { return {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE}; }
+
+// Opens the output file for appending, its folder made when missing. Every write of a handle
+// with FILE_APPEND_DATA alone lands at the end of the file as one step, so launchers appending
+// to one file at once lose nothing.
+OutputKept OpenOutputFile(const char* path, ScopedFile& file, uint32_t& error)
+{
+    wchar_t wide[TextCapacity];
+    if (!WidenUtf8(path, wide, TextCapacity)) {
+        error = ERROR_INVALID_NAME;
+        return OutputKept::NotKept;
+    }
+    (void)CreateFolderOf(wide);  // one that cannot be made fails the open, which says why
+    SECURITY_ATTRIBUTES inheritable = Inheritable();
+    file.Reset(CreateFileW(wide, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        error = GetLastError();
+        return OutputKept::NotKept;
+    }
+    // A device or a pipe can hold a write for ever, and NUL keeps nothing.
+    if (GetFileType(file.Get()) != FILE_TYPE_DISK) {
+        file.Reset();
+        return OutputKept::NoDiskFile;
+    }
+    return OutputKept::Kept;
+}
+
+OutputKept OpenEmptyInput(ScopedHandle& input, uint32_t& error)
+{
+    SECURITY_ATTRIBUTES inheritable = Inheritable();
+    HANDLE read = nullptr, write = nullptr;
+    if (!CreatePipe(&read, &write, &inheritable, 0)) {
+        error = GetLastError();
+        return OutputKept::NotKept;
+    }
+    input.Reset(read);
+    ScopedHandle writer(write);  // closed at once: the pipe has no writer
+    return OutputKept::Kept;
+}
+
+// Why the output was not kept, as one debug line.
+void SayOutputNotKept(const ProgramOutcome& outcome)
+{
+    char reason[PathCapacity];
+    if (outcome.Output == OutputKept::NoDiskFile)
+        (void)TextCopy(reason, "it names no file on a disk (a device or a pipe)");
+    else
+        ErrorTextOrWords(outcome.OutputError, reason, sizeof reason);
+    char line[TextCapacity];
+    bool fit = TextCopy(line, "The program's output is not kept: ") && TextAppend(line, outcome.OutputFile) &&
+               TextAppend(line, ": ") && TextAppend(line, reason);
+    (void)fit;  // a cut line is still the best trace there is
+    DebugLine(line);
+}
+
+// The output file and the empty input of a hidden start when its output was asked for. True
+// when both are open; otherwise the program starts as without them, and the outcome and a
+// debug line say why.
+bool PrepareOutput(const OutputRequest& request, Visibility visibility, StandardHandles& handles,
+                   ProgramOutcome& outcome)
+{
+    bool named = request.Path && request.Path[0];
+    if (!named && !request.Refused) return false;
+    (void)TextCopyForDisplay(outcome.OutputFile, sizeof outcome.OutputFile, named ? request.Path : "");
+    if (visibility == Visibility::Shown) {
+        outcome.Output = OutputKept::Shown;
+        return false;
+    }
+    uint32_t error = request.Refused;
+    OutputKept kept = error ? OutputKept::NotKept : OpenOutputFile(request.Path, handles.Output, error);
+    if (kept == OutputKept::Kept) kept = OpenEmptyInput(handles.Input, error);
+    outcome.Output = kept;
+    outcome.OutputError = kept == OutputKept::NotKept ? error : 0;
+    if (kept == OutputKept::Kept) return true;
+    handles.Output.Reset();
+    handles.Input.Reset();
+    SayOutputNotKept(outcome);
+    return false;
+}
+
+// The attribute list of a start that passes standard handles: the started program inherits
+// the listed handles and no other of this process's inheritable ones.
+class InheritOnly {
+public:
+    InheritOnly() = default;
+    // False when the list could not be made: then nothing may be inherited.
+    bool Make(HANDLE output, HANDLE input)
+    {
+        handles_[0] = output;
+        handles_[1] = input;
+        SIZE_T size = 0;
+        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        auto list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_);
+        if (size == 0 || size > sizeof buffer_) {
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return false;
+        }
+        if (!InitializeProcThreadAttributeList(list, 1, 0, &size)) return false;
+        list_ = list;
+        if (UpdateProcThreadAttribute(list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_, sizeof handles_, nullptr,
+                                      nullptr))
+            return true;
+        DWORD error = GetLastError();
+        DeleteProcThreadAttributeList(list_);
+        list_ = nullptr;
+        SetLastError(error);
+        return false;
+    }
+    ~InheritOnly()
+    {
+        if (list_) DeleteProcThreadAttributeList(list_);
+    }
+    InheritOnly(const InheritOnly&) = delete;
+    InheritOnly& operator=(const InheritOnly&) = delete;
+    LPPROC_THREAD_ATTRIBUTE_LIST Get() const { return list_; }
+
+private:
+    HANDLE handles_[2] = {};
+    alignas(void*) unsigned char buffer_[256];  // one attribute takes a few dozen bytes
+    LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+};
+
 // Start: finds the program, starts it (suspended into a job when a time-out may end a hidden
 // program) and lets it run. A program that cannot be found or whose command line does not fit
 // gets its box and is not started. False when nothing was started.
 bool StartProgram(const char* program, const char* parameters, const char* workingDir, Visibility visibility,
-                  uint32_t milliseconds, uint32_t boxSeconds, StartedProgram& started, ProgramOutcome& outcome)
+                  uint32_t milliseconds, uint32_t boxSeconds, const OutputRequest& output, StartedProgram& started,
+                  ProgramOutcome& outcome)
 {
     char modulePath[TextCapacity] = {};
     FoundProgram found = SearchProgram(program, modulePath, sizeof modulePath);
@@ -156,7 +292,8 @@ bool StartProgram(const char* program, const char* parameters, const char* worki
     bool hidden = visibility == Visibility::Hidden;
 
     // The inherited start-up values (desktop and the rest) with our own show state and title.
-    STARTUPINFOW startup;
+    STARTUPINFOEXW extended = {};
+    STARTUPINFOW& startup = extended.StartupInfo;
     startup.cb = sizeof startup;
     GetStartupInfoW(&startup);
     TimeMark("start: startup info");
@@ -167,6 +304,27 @@ bool StartProgram(const char* program, const char* parameters, const char* worki
     startup.wShowWindow = hidden ? SW_HIDE : SW_SHOWNORMAL;
     startup.cbReserved2 = 0;
     startup.lpReserved2 = nullptr;
+
+    // Its output kept: the three standard handles, and no other handle, passed to it.
+    StandardHandles standard;
+    bool passHandles = PrepareOutput(output, visibility, standard, outcome);
+    InheritOnly inherit;
+    if (passHandles && !inherit.Make(standard.Output.Get(), standard.Input.Get())) {
+        outcome.Output = OutputKept::NotKept;
+        outcome.OutputError = GetLastError();
+        SayOutputNotKept(outcome);
+        passHandles = false;
+    }
+    DWORD passFlags = 0;
+    if (passHandles) {
+        startup.cb = sizeof extended;
+        startup.dwFlags |= STARTF_USESTDHANDLES;
+        startup.hStdInput = standard.Input.Get();
+        startup.hStdOutput = standard.Output.Get();
+        startup.hStdError = standard.Output.Get();
+        extended.lpAttributeList = inherit.Get();
+        passFlags = EXTENDED_STARTUPINFO_PRESENT;
+    }
 
     // A hidden program that may be ended starts suspended and joins the job before it runs, so
     // nothing it starts escapes the job.
@@ -182,7 +340,8 @@ bool StartProgram(const char* program, const char* parameters, const char* worki
     {
         NativeFolderView view(found.native);
         made = CreateProcessW(recipe.passModuleName ? wide.ModulePath : nullptr, wide.CommandLine, nullptr, nullptr,
-                              FALSE, recipe.creationFlags | (started.Job ? CREATE_SUSPENDED : 0), nullptr,
+                              passHandles ? TRUE : FALSE,
+                              recipe.creationFlags | passFlags | (started.Job ? CREATE_SUSPENDED : 0), nullptr,
                               wide.Directory[0] ? wide.Directory : nullptr, &startup, &created);
     }
     DWORD createError = GetLastError();
@@ -272,11 +431,13 @@ DWORD LaunchProgram(const char* program, const char* parameters, const char* wor
     case LaunchAction::Execute: break;
     }
     return ExecuteProgram(program, parameters, workingDir, choice.Show ? Visibility::Shown : Visibility::Hidden,
-                          choice.Timeout.Milliseconds(), &noted, choice.BoxSeconds, choice.WaitForEnd);
+                          choice.Timeout.Milliseconds(), &noted, choice.BoxSeconds, choice.WaitForEnd,
+                          choice.Output);
 }
 
 DWORD ExecuteProgram(const char* program, const char* parameters, const char* workingDir, Visibility visibility,
-                     uint32_t milliseconds, ProgramOutcome* outcome, uint32_t boxSeconds, bool waitForEnd)
+                     uint32_t milliseconds, ProgramOutcome* outcome, uint32_t boxSeconds, bool waitForEnd,
+                     const OutputRequest& output)
 {
     ProgramOutcome own;
     ProgramOutcome& noted = outcome ? *outcome : own;
@@ -291,7 +452,8 @@ DWORD ExecuteProgram(const char* program, const char* parameters, const char* wo
     TimeMark("execute: folder test");
 
     StartedProgram started;
-    if (!StartProgram(program, parameters, workingDir, visibility, milliseconds, boxSeconds, started, noted)) return 0;
+    if (!StartProgram(program, parameters, workingDir, visibility, milliseconds, boxSeconds, output, started, noted))
+        return 0;
 
     // The idle wait and the hiding count against the time-out, so a program that never gets
     // that far is still ended in time; with no time-out they are bounded all the same.

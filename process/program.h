@@ -24,11 +24,14 @@ DWORD LaunchProgram(const char* program, const char* parameters, const char* wor
 // when there is none. A program that cannot be found, or whose command line would not fit,
 // gets the "Error when executing" box and is not started; one the system refuses to start gets
 // a debug line (no box). An error box nobody answers closes after boxSeconds (0: it waits). With
-// waitForEnd and no time-out it waits for the program's end, so its exit code is known. Returns
-// the started program's process id, or 0.
+// waitForEnd and no time-out it waits for the program's end, so its exit code is known. With
+// output asked for, a hidden program's standard output and error are appended to that file and
+// its input reads end-of-file at once, and it inherits those handles alone; a file that cannot
+// be opened leaves a debug line and the program starts as without it (a shown one always does).
+// Returns the started program's process id, or 0.
 DWORD ExecuteProgram(const char* program, const char* parameters, const char* workingDir, Visibility visibility,
                      uint32_t milliseconds, ProgramOutcome* outcome = nullptr, uint32_t boxSeconds = 0,
-                     bool waitForEnd = false);
+                     bool waitForEnd = false, const OutputRequest& output = {});
 
 // The "Error when executing" box, or one debug line where nobody could see a box; with
 // seconds above 0 the box closes by itself after that long. True when it did.

@@ -16,15 +16,23 @@ constexpr uint32_t SignatureMZ = 'M' | 'Z' << 8;
 constexpr uint32_t SignatureNE = 'N' | 'E' << 8;
 constexpr uint32_t SignaturePE = 'P' | 'E' << 8;
 
+// Where a hidden program's standard output and error go: one file, appended to.
+struct OutputRequest {
+    const char* Path = nullptr;  // UTF-8, macros expanded; null or empty: not asked for
+    uint32_t Refused = 0;        // not 0: the path could not be formed (Path: its text as given), the system's
+                                 // error that tells why; the program starts with its output not kept
+};
+
 // What the program step is asked to do, each choice already read by its rule (a task's flags
 // count as set when not 0).
 struct LaunchChoice {
-    bool Term;                // alone: end every running instance and start nothing
-    bool Unhide;              // show a running instance
-    bool Show;                // show a running instance, else start the program shown
-    StoredTimeout Timeout;    // seconds as stored: 0 and 0xFFFFFFFF (-1) mean no wait
-    uint32_t BoxSeconds = 0;  // an error box nobody answers closes after this long; 0: it waits
-    bool WaitForEnd = false;  // with no wait set: wait for the started program's end, however long
+    bool Term;                  // alone: end every running instance and start nothing
+    bool Unhide;                // show a running instance
+    bool Show;                  // show a running instance, else start the program shown
+    StoredTimeout Timeout;      // seconds as stored: 0 and 0xFFFFFFFF (-1) mean no wait
+    uint32_t BoxSeconds = 0;    // an error box nobody answers closes after this long; 0: it waits
+    bool WaitForEnd = false;    // with no wait set: wait for the started program's end, however long
+    OutputRequest Output = {};  // OUTPUT= or [RUN] OutputFile
 };
 
 enum class Visibility { Hidden, Shown };

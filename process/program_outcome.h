@@ -19,6 +19,15 @@ enum class ProgramEnd : int32_t {
     StillRunning,    // still running when the step returned
 };
 
+// What became of the output file asked for (OUTPUT=, [RUN] OutputFile) of a started program.
+enum class OutputKept : int32_t {
+    NotAsked,
+    Kept,        // both streams appended to OutputFile
+    NotKept,     // the file could not be opened (OutputError: the system's error)
+    NoDiskFile,  // it names a device or a pipe, not a file on a disk
+    Shown,       // the program was started shown: its output stays in its own console window
+};
+
 // An instance TERM could not open or end: its process id and the system's error.
 struct PassedOverInstance {
     uint32_t ProcessId;
@@ -37,4 +46,7 @@ struct ProgramOutcome {
     PassedOverInstance PassedOver[PassedOverKept];
     bool BoxClosedByItself;          // the step's error box was left unanswered and closed at its time-out
     char CommandLine[TextCapacity];  // the line started, or the program text when none was formed
+    OutputKept Output;
+    uint32_t OutputError;           // OutputKept::NotKept: why
+    char OutputFile[TextCapacity];  // the output file as asked for, when it was
 };

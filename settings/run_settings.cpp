@@ -24,4 +24,5 @@ void ReadRunSettings(const IniDocument& document, RunSettings& run)
     ReadRunValue(document, "LogFile", run.LogFile, sizeof run.LogFile);
     ReadRunValue(document, "ExitCode", value, sizeof value);
     run.ExitCodeOutcome = ParseExitCodeMode(value);
+    ReadRunValue(document, "OutputFile", run.OutputFile, sizeof run.OutputFile);
 }

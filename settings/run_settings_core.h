@@ -1,5 +1,5 @@
 // The settings file's [RUN] section: how a run that nobody may watch answers its prompts and
-// where it keeps its record. The values and their reading, free of any platform call.
+// where it keeps its record and the programs' output. The values and their reading, free of any platform call.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,8 @@ struct RunSettings {
     uint32_t PromptTimeoutSeconds;  // PromptTimeout: 0 waits for the user as ever
     char LogFile[TextCapacity];     // LogFile, unexpanded (UTF-8); empty: no record
     bool ExitCodeOutcome;           // ExitCode=Outcome: the run's outcome becomes the exit code
+    char OutputFile[TextCapacity];  // OutputFile, unexpanded (UTF-8): where each task's hidden program's output
+                                    // goes; empty: not kept
 };
 
 // PromptDefault: "Yes", "TRUE" and "1" (letter case ignored) read as Yes, anything else as No.

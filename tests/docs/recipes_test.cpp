@@ -452,10 +452,38 @@ void CheckOutcome(Machine& machine, const DocCheck& check)
     EXPECT_EQ(run.exitCode, DWORD(std::stoul(Fact(check, "exit"))));
 }
 
+// A batch file that writes a line to each stream and then asks to press a key, run twice: both
+// runs' lines are in the file the check names (file=, macros expanded), appended, and the
+// question held neither run.
+void CheckOutput(Machine& machine, const DocCheck& check)
+{
+    Launch launch = LaunchOf(machine, check);
+    const std::string script = machine.Map(Fact(check, "script"));
+    MakeFolders(FolderOf(script));
+    ASSERT_TRUE(
+        WriteWholeFile(script, "@echo off\r\necho nightly to output\r\necho nightly to error 1>&2\r\npause\r\n"));
+    for (int run = 0; run < 2; ++run) {
+        RunResult result = RunLaunch(launch, 60000);
+        EXPECT_FALSE(result.timedOut) << "the batch file's question held the run";
+        EXPECT_TRUE(result.boxes.empty());
+    }
+    const std::string file = Machine::Expand(machine.Map(Fact(check, "file")));
+    std::vector<std::string> said;
+    for (std::string line : FileLines(ReadWholeFile(file))) {
+        while (!line.empty() && line.back() == ' ') line.pop_back();  // the blank before 1>&2
+        // The pause's prompt ends in no line break: the next run's first line follows it.
+        size_t at = line.find("nightly to ");
+        if (at != std::string::npos) said.push_back(line.substr(at));
+    }
+    EXPECT_EQ(said, (std::vector<std::string>{"nightly to output", "nightly to error", "nightly to output",
+                                              "nightly to error"}))
+        << file;
+}
+
 const std::map<std::string, std::function<void(Machine&, const DocCheck&)>> Scenarios = {
-    {"start", CheckStart},   {"batch", CheckBatch},     {"term", CheckTerm},
-    {"unhide", CheckUnhide}, {"folder", CheckFolder},   {"help", CheckHelp},
-    {"backup", CheckBackup}, {"restart", CheckRestart}, {"outcome", CheckOutcome},
+    {"start", CheckStart},     {"batch", CheckBatch},   {"term", CheckTerm},     {"unhide", CheckUnhide},
+    {"folder", CheckFolder},   {"help", CheckHelp},     {"backup", CheckBackup}, {"restart", CheckRestart},
+    {"outcome", CheckOutcome}, {"output", CheckOutput},
 };
 
 void RunCheck(const char* page, const DocCheck& check)

@@ -22,6 +22,15 @@
 //                    seconds, so it never becomes idle (a worker without a message loop, or a
 //                    program hung after showing its window)
 //   ExitCode=<n>     the code it ends with by itself (default 0)
+//   Say=<text>       console: before its start record, writes "<text> <i> to output" to its
+//                    standard output and "<text> <i> to error" to its standard error, for i
+//                    from 1 to Lines (default 1), each line one write
+//   Turns=<name>     console: with Say, writes each line pair in its turn: waits (10 s at most)
+//   Turn=0|1         for the event <name>-<Turn> before it and sets <name>-<1-Turn> after it,
+//                    the test having made both (auto-reset) and set the first
+//   Read=1           console: reads its standard input once before its start record
+//   TryHandle=<n>    console: looks at the handle of that value, as a program that found it
+//                    inherited would
 // The GUI window shows itself with ShowWindow(window, nCmdShow), as ordinary programs do.
 // WM_CLOSE ends the probe as its time running out does.
 //
@@ -36,6 +45,10 @@
 //   window=<decimal HWND>    the GUI window, or the console's window (0 when none)
 //   visible=0|1              IsWindowVisible of that window after the first show
 //   consoletitle=<text>      console flavour: GetConsoleTitleW
+//   read=<bytes> readerror=<code>   with Read=1: the bytes read (-1 when the read failed) and
+//                            GetLastError after it
+//   tried=<path>             with TryHandle: the file the handle names (GetFinalPathNameByHandleW),
+//                            empty when it names none
 //   [end]
 // and when it ends by itself or by WM_CLOSE (not when terminated), one more block:
 //   [exit]  pid=  window=  visible=  [end]
@@ -139,7 +152,7 @@ std::string ExitRecord(HWND window)
     return record;
 }
 
-std::string StartRecord(HWND window)
+std::string StartRecord(HWND window, const std::string& extra = "")
 {
     STARTUPINFOW startup;
     startup.cb = sizeof startup;
@@ -165,6 +178,7 @@ std::string StartRecord(HWND window)
     GetConsoleTitleW(title, 4096);
     Line(record, "consoletitle", Utf8(title));
 #endif
+    record += extra;
     record += "[end]\r\n";
     return record;
 }
@@ -251,11 +265,57 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
 
 #else
 
+void Write(DWORD stream, const std::string& text)
+{
+    DWORD written = 0;
+    WriteFile(GetStdHandle(stream), text.data(), DWORD(text.size()), &written, nullptr);
+}
+
+// What the console probe does with its standard handles, as lines of its start record.
+std::string UseStandardHandles(const Probe& probe)
+{
+    std::string lines;
+    std::string say = Setting(probe.settings, "Say", "");
+    int count = SettingNumber(probe.settings, "Lines", 1);
+    std::string turns = Setting(probe.settings, "Turns", "");
+    int turn = SettingNumber(probe.settings, "Turn", 0);
+    HANDLE mine = nullptr, theirs = nullptr;
+    if (!turns.empty()) {
+        mine = OpenEventW(SYNCHRONIZE, FALSE, Utf16(turns + "-" + std::to_string(turn)).c_str());
+        theirs = OpenEventW(EVENT_MODIFY_STATE, FALSE, Utf16(turns + "-" + std::to_string(1 - turn)).c_str());
+    }
+    for (int i = 1; !say.empty() && i <= count; ++i) {
+        if (mine) WaitForSingleObject(mine, 10000);
+        Write(STD_OUTPUT_HANDLE, say + " " + std::to_string(i) + " to output\r\n");
+        Write(STD_ERROR_HANDLE, say + " " + std::to_string(i) + " to error\r\n");
+        if (theirs) SetEvent(theirs);
+    }
+    if (mine) CloseHandle(mine);
+    if (theirs) CloseHandle(theirs);
+    if (SettingNumber(probe.settings, "Read", 0)) {
+        char byte;
+        DWORD read = 0;
+        SetLastError(0);
+        BOOL ok = ReadFile(GetStdHandle(STD_INPUT_HANDLE), &byte, 1, &read, nullptr);
+        Line(lines, "read", ok ? Number(read) : "-1");
+        Line(lines, "readerror", Number(GetLastError()));
+    }
+    std::string tried = Setting(probe.settings, "TryHandle", "");
+    if (!tried.empty()) {
+        auto handle = reinterpret_cast<HANDLE>(ULONG_PTR(std::stoull(tried)));
+        std::wstring path(32768, L'\0');
+        DWORD n = GetFinalPathNameByHandleW(handle, path.data(), DWORD(path.size()), 0);
+        path.resize(n < path.size() ? n : 0);
+        Line(lines, "tried", Utf8(path.c_str()));
+    }
+    return lines;
+}
+
 int main()
 {
     Probe probe = ReadSettings();
     HWND console = GetConsoleWindow();
-    Append(probe.report, StartRecord(console));
+    Append(probe.report, StartRecord(console, UseStandardHandles(probe)));
     if (probe.stay > 0) Sleep(DWORD(probe.stay) * 1000u);
     Append(probe.report, ExitRecord(console));
     return SettingNumber(probe.settings, "ExitCode", 0);

@@ -149,14 +149,53 @@ TEST(CommandLine, ExitCodeIsAnOptionOfTheTrailingRun)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
         std::memset(&task, 0, sizeof task);
-        bool asked = !c.asked;
+        LineOptions options;
+        options.ExitCode = !c.asked;
         std::string line = std::string("Stowlet.exe ") + c.line;
-        EXPECT_EQ(ParseCommandText(line.c_str(), task, parameters, AsciiEqualIgnoringCase, &asked),
+        EXPECT_EQ(ParseCommandText(line.c_str(), task, parameters, AsciiEqualIgnoringCase, &options),
                   ParseResult::Command);
-        EXPECT_EQ(asked, c.asked);
+        EXPECT_EQ(options.ExitCode, c.asked);
         EXPECT_STREQ(parameters, c.parameters);
         EXPECT_EQ(task.Timeout, c.timeout);
     }
+}
+
+// OUTPUT= counts where TIMEOUT= would, its path as one argument (quoted when it holds a
+// blank); a parameter that merely begins with "output" stays a parameter.
+TEST(CommandLine, OutputIsAnOptionOfTheTrailingRun)
+{
+    struct Case {
+        const char* line;
+        const char* output;
+        const char* parameters;
+        int32_t timeout;
+    } cases[] = {
+        {"job.cmd \"OUTPUT=C:\\My Logs\\job.txt\" TIMEOUT=30", "C:\\My Logs\\job.txt", "", 30},
+        {"job.cmd nightly output=D:\\o.txt", "D:\\o.txt", "nightly", 0},
+        {"job.cmd OUTPUT=D:\\a.txt OUTPUT=D:\\b.txt", "D:\\a.txt", "", 0},  // the first wins, as TIMEOUT's
+        {"job.cmd OUTPUT=D:\\o.txt nightly", "", "OUTPUT=D:\\o.txt nightly", 0},
+        {"job.cmd output.txt", "", "output.txt", 0},
+        {"job.cmd OUTPUT: D:\\o.txt", "", "OUTPUT: D:\\o.txt", 0},
+        {"job.cmd a OUTPUT=", "", "a", 0},  // an empty path: no file
+    };
+    static TaskSettings task;
+    static char parameters[TextCapacity];
+    static LineOptions options;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        std::memset(&task, 0, sizeof task);
+        std::string line = std::string("Stowlet.exe ") + c.line;
+        EXPECT_EQ(ParseCommandText(line.c_str(), task, parameters, AsciiEqualIgnoringCase, &options),
+                  ParseResult::Command);
+        EXPECT_STREQ(options.OutputFile, c.output);
+        EXPECT_FALSE(options.OutputFileCut);
+        EXPECT_STREQ(parameters, c.parameters);
+        EXPECT_EQ(task.Timeout, c.timeout);
+    }
+    // A path too long to name a file whole is refused, not cut to another name.
+    std::string line = "Stowlet.exe job.cmd OUTPUT=C:\\" + std::string(TextCapacity, 'a');
+    EXPECT_EQ(ParseCommandText(line.c_str(), task, parameters, AsciiEqualIgnoringCase, &options), ParseResult::Command);
+    EXPECT_TRUE(options.OutputFileCut);
 }
 
 // A number past what the wait holds means the longest finite wait (0xFFFFFFFE milliseconds, one

@@ -79,6 +79,25 @@ TEST(RunRecord, StepsSayWhatHappened)
         DescribeProgramOutcome("MAIN TASK", outcome, "Bad format.", text, sizeof text);
         EXPECT_EQ(std::string(text), std::string("MAIN TASK: program C:\\t\\a.exe x") + c.tail);
     }
+    // The output file of a started program, kept or not.
+    std::string file = "C:\\logs\\job.txt";
+    file.copy(outcome.OutputFile, file.size());
+    struct Output {
+        ProgramEnd end;
+        OutputKept kept;
+        const char* tail;
+    } outputs[] = {
+        {ProgramEnd::Exited, OutputKept::Kept, ": process 12 exited with code 3; output in C:\\logs\\job.txt"},
+        {ProgramEnd::EndedAtTimeout, OutputKept::NotKept,
+         ": process 12 ended at the time-out; output not kept, C:\\logs\\job.txt: Access is denied."},
+        {ProgramEnd::NotFound, OutputKept::Kept, ": could not be found: Bad format."},  // never started: no file named
+    };
+    for (const Output& o : outputs) {
+        outcome.End = o.end;
+        outcome.Output = o.kept;
+        DescribeProgramOutcome("MAIN TASK", outcome, "Bad format.", text, sizeof text, "Access is denied.");
+        EXPECT_EQ(std::string(text), std::string("MAIN TASK: program C:\\t\\a.exe x") + o.tail);
+    }
     DescribePrompt("PREVIOUS TASK", "Copy file(s)?", true, PromptAnsweredBy::TimeOut, text, sizeof text);
     EXPECT_STREQ(text, "PREVIOUS TASK: prompt \"Copy file(s)?\": Yes, taken at the time-out (PromptDefault)");
     DescribeCopy("MAIN TASK", "C:\\s", "D:\\t", 3, 1, text, sizeof text);

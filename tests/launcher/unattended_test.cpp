@@ -18,20 +18,6 @@ bool AnyLineHas(const RunResult& run, const std::string& part)
     return false;
 }
 
-// The record's lines, after its byte-order mark.
-std::vector<std::string> RecordLines(const std::string& content)
-{
-    std::vector<std::string> lines;
-    size_t at = content.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
-    while (at < content.size()) {
-        size_t end = content.find("\r\n", at);
-        if (end == std::string::npos) end = content.size();
-        lines.push_back(content.substr(at, end - at));
-        at = end + 2;
-    }
-    return lines;
-}
-
 // "2025-04-23 03:00:01 [4711] text": a whole line of one launcher.
 const std::regex WholeLine(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \[\d+\] [^\r\n]+)");
 
@@ -150,7 +136,7 @@ TEST(RunRecordFile, ACopyThatFailsAProgramThatCannotStartAndOneEndedAtTheTimeout
 
     std::string content = ReadWholeFile(record);
     EXPECT_EQ(content.rfind("\xEF\xBB\xBF", 0), 0u);  // UTF-8 with a byte-order mark
-    std::vector<std::string> lines = RecordLines(content);
+    std::vector<std::string> lines = FileLines(content);
     ASSERT_GE(lines.size(), 6u) << content;
     for (const std::string& line : lines) EXPECT_TRUE(std::regex_match(line, WholeLine)) << line;
     EXPECT_NE(lines.front().find("] start: " + run.exePath), std::string::npos);
@@ -201,7 +187,7 @@ TEST(RunRecordFile, TwoLaunchersAppendingAtOnceWriteWholeLines)
     std::string content = ReadWholeFile(record);
     EXPECT_EQ(content.rfind("\xEF\xBB\xBF", 0), 0u);
     EXPECT_EQ(content.find("\xEF\xBB\xBF", 1), std::string::npos);  // one mark, at the start
-    std::vector<std::string> lines = RecordLines(content);
+    std::vector<std::string> lines = FileLines(content);
     EXPECT_EQ(lines.size(), size_t(2 * (Files + 3))) << content;  // start, the failures, the copy, end
     for (const std::string& line : lines) EXPECT_TRUE(std::regex_match(line, WholeLine)) << line;
     EXPECT_EQ(CountHaving(lines, "MAIN TASK: copy failed: "), size_t(2 * Files));
@@ -251,7 +237,7 @@ TEST(RunRecordFile, TheExitCodeIsTheFirstStepThatWentWrong)
         RunResult run = RunStowlet(options);
         EXPECT_FALSE(run.timedOut);
         EXPECT_EQ(run.exitCode, c.code);
-        std::vector<std::string> lines = RecordLines(ReadWholeFile(record));
+        std::vector<std::string> lines = FileLines(ReadWholeFile(record));
         ASSERT_FALSE(lines.empty());
         EXPECT_NE(lines.back().find(c.endLine), std::string::npos) << lines.back();
     }
@@ -275,7 +261,7 @@ TEST(RunRecordFile, UnknownKeysAndUnreadableValuesAreNamedFirst)
         RunResult run = RunStowlet(options);
         EXPECT_EQ(run.exitCode, 0u);
         std::vector<std::string> said =
-            kept ? RecordLines(ReadWholeFile(record)) : std::vector<std::string>(run.debugLines);
+            kept ? FileLines(ReadWholeFile(record)) : std::vector<std::string>(run.debugLines);
         const std::string timeout = "settings: [PREVIOUS] Timeout=abc: not a number, read as 0";
         const std::string unknown = "settings: [OPTIONS] CopyOverwirte=1: no such key, ignored";
         EXPECT_EQ(CountHaving(said, timeout), 1u);
@@ -294,7 +280,7 @@ TEST(RunRecordFile, UnknownKeysAndUnreadableValuesAreNamedFirst)
     options.ini = Section("RUN", "LogFile=" + record + "\r\n") + Section("OPTIONS", many);
     DeleteFileA(record.c_str());
     EXPECT_EQ(RunStowlet(options).exitCode, 0u);
-    std::vector<std::string> lines = RecordLines(ReadWholeFile(record));
+    std::vector<std::string> lines = FileLines(ReadWholeFile(record));
     EXPECT_EQ(CountHaving(lines, ": no such key, ignored"), 20u);
     EXPECT_EQ(CountHaving(lines, "settings: 5 more keys or values the run cannot use, not named"), 1u);
 }
@@ -331,7 +317,7 @@ TEST(PromptTimeout, AnUnansweredErrorBoxClosesAndTheRunGoesOn)
         EXPECT_EQ(run.boxes[0].caption, "Error when executing");
         EXPECT_EQ(run.boxes[0].text.rfind(c.text, 0), 0u) << run.boxes[0].text;
         ExpectStarted(target, true);
-        std::vector<std::string> lines = RecordLines(ReadWholeFile(record));
+        std::vector<std::string> lines = FileLines(ReadWholeFile(record));
         EXPECT_EQ(CountHaving(lines, "PREVIOUS TASK: program "), 1u);
         EXPECT_EQ(CountHaving(lines, "it closed by itself"), 1u);
     }

@@ -170,7 +170,7 @@ RunResult RunProgram(const std::string& exePath, const RunOptions& options)
     PROCESS_INFORMATION info{};
     DWORD flags = CREATE_SUSPENDED | (options.captureDebug ? DEBUG_ONLY_THIS_PROCESS : 0);
     std::wstring line = Utf16(commandLine);
-    if (!CreateProcessW(Utf16(exePath).c_str(), line.data(), nullptr, nullptr, FALSE, flags, nullptr,
+    if (!CreateProcessW(Utf16(exePath).c_str(), line.data(), nullptr, nullptr, options.inheritHandles, flags, nullptr,
                         Utf16(directory).c_str(), &startup, &info))
         return result;
     result.started = true;

@@ -27,6 +27,7 @@ struct RunOptions {
     // Start it on a desktop of a window station created without WSF_VISIBLE, as a task run
     // whether or not anyone is logged on gets: a box there waits for ever.
     bool invisibleStation = false;
+    bool inheritHandles = false;  // it inherits this process's inheritable handles, as from a shell that leaks some
     DWORD timeoutMs = 30000;
     // Called once the program runs, before the wait (with captureDebug on a thread of its own,
     // beside the debug loop): a test may watch what it does and end it there.

@@ -150,6 +150,19 @@ void MakeFolders(const std::string& path)
 
 std::string Section(const std::string& name, const std::string& lines) { return "[" + name + "]\r\n" + lines; }
 
+std::vector<std::string> FileLines(const std::string& content)
+{
+    std::vector<std::string> lines;
+    size_t at = content.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+    while (at < content.size()) {
+        size_t end = content.find("\r\n", at);
+        if (end == std::string::npos) end = content.size();
+        lines.push_back(content.substr(at, end - at));
+        at = end + 2;
+    }
+    return lines;
+}
+
 namespace {
 
 struct WindowSearch {

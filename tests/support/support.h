@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // UTF-8 as UTF-16 and back (an invalid sequence becomes U+FFFD).
 std::wstring Utf16(const std::string& utf8);
@@ -49,6 +50,9 @@ bool UnderWine();
 bool MakeFolderLink(const std::string& link, const std::string& folder);
 // Makes the folder and every missing folder above it (an absolute path of any length).
 void MakeFolders(const std::string& path);
+
+// A text file's lines, each without its CR LF, a UTF-8 byte-order mark at its start dropped.
+std::vector<std::string> FileLines(const std::string& content);
 
 // A settings file's section: "[name]" and its lines (each ending in CR LF).
 std::string Section(const std::string& name, const std::string& lines);
