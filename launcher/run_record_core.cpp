@@ -111,10 +111,11 @@ void DescribeProgramOutcome(const char* task, const ProgramOutcome& outcome, con
     }
     const char* output[4];
     OutputWords(outcome, outputErrorText, output);
-    (void)TextJoin(text, capacity,
-         {task, ": program ", outcome.CommandLine, ": ", words.a, words.b, words.c, words.d,
-          outcome.BoxClosedByItself ? "; nobody answered the error box: it closed by itself (PromptTimeout)" : "",
-          output[0], output[1], output[2], output[3]});
+    (void)TextJoin(
+        text, capacity,
+        {task, ": program ", outcome.CommandLine, ": ", words.a, words.b, words.c, words.d,
+         outcome.BoxClosedByItself ? "; nobody answered the error box: it closed by itself (PromptTimeout)" : "",
+         output[0], output[1], output[2], output[3]});
 }
 
 void DescribePassedOver(const char* task, const char* commandLine, uint32_t processId, const char* errorText,

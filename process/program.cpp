@@ -168,9 +168,7 @@ void SayOutputNotKept(const ProgramOutcome& outcome)
     else
         ErrorTextOrWords(outcome.OutputError, reason, sizeof reason);
     char line[TextCapacity];
-    bool fit = TextCopy(line, "The program's output is not kept: ") && TextAppend(line, outcome.OutputFile) &&
-               TextAppend(line, ": ") && TextAppend(line, reason);
-    (void)fit;  // a cut line is still the best trace there is
+    (void)TextJoin(line, {"The program's output is not kept: ", outcome.OutputFile, ": ", reason});
     DebugLine(line);
 }
 
@@ -431,8 +429,7 @@ DWORD LaunchProgram(const char* program, const char* parameters, const char* wor
     case LaunchAction::Execute: break;
     }
     return ExecuteProgram(program, parameters, workingDir, choice.Show ? Visibility::Shown : Visibility::Hidden,
-                          choice.Timeout.Milliseconds(), &noted, choice.BoxSeconds, choice.WaitForEnd,
-                          choice.Output);
+                          choice.Timeout.Milliseconds(), &noted, choice.BoxSeconds, choice.WaitForEnd, choice.Output);
 }
 
 DWORD ExecuteProgram(const char* program, const char* parameters, const char* workingDir, Visibility visibility,
