@@ -11,6 +11,7 @@
 #include "filecopy/file_copy.h"
 #include "launcher/run_outcome_core.h"
 #include "launcher/run_record.h"
+#include "launcher/run_turn.h"
 #include "launcher/tasks_core.h"
 #include "process/instance.h"
 #include "process/program.h"
@@ -120,7 +121,7 @@ void CopyStep(TaskRun& run, TaskId id, const char* caption, const char* step, bo
     // A copy on a cut path would copy the wrong files: it is refused in the copy's own words.
     if (!ExpandForStep(run, id, task.CopySource, expanded.ProgramOrSource) ||
         !ExpandForStep(run, id, task.CopyTarget, expanded.ParametersOrTarget)) {
-        CopyTally tally = {&run.Record, run.TaskName, 0, 0, 0};
+        CopyTally tally = {&run.Record, run.TaskName, 0, 0, 0, 0, 0};
         CopySettings refused;
         refused.ownName = run.Startup->OwnName;
         refused.report = RecordCopyEvent;
@@ -129,7 +130,8 @@ void CopyStep(TaskRun& run, TaskId id, const char* caption, const char* step, bo
         NoteFailure(run.Outcome, run.TaskName, step, tally.FirstError);
         return;
     }
-    CopyTally tally = {&run.Record, run.TaskName, 0, 0, 0};
+    CopyTally tally = {
+        &run.Record, run.TaskName, 0, 0, 0, run.Unattended.CopyRetries, run.Unattended.CopyRetryWaitSeconds};
     CopySettings settings;
     settings.subfolders = FlagIsOne(task.CopySubFolders) ? 1 : 0;
     settings.overwrite = FlagSet(task.CopyOverwrite) ? 1 : 0;
@@ -139,6 +141,8 @@ void CopyStep(TaskRun& run, TaskId id, const char* caption, const char* step, bo
     settings.ownName = run.Startup->OwnName;
     settings.report = RecordCopyEvent;
     settings.reportContext = &tally;
+    settings.retries = run.Unattended.CopyRetries;
+    settings.retryWaitSeconds = run.Unattended.CopyRetryWaitSeconds;
     CopyFiles(expanded.ProgramOrSource, expanded.ParametersOrTarget, settings);
     RecordCopy(tally, expanded.ProgramOrSource, expanded.ParametersOrTarget);
     NoteFailure(run.Outcome, run.TaskName, step, tally.FirstError);
@@ -259,6 +263,71 @@ void RunTask(TaskRun& run, TaskId id, const char* caption)
         CopyStep(run, id, caption, "copy after", FlagSet(task.AskCopy));
 }
 
+// %PROCESSID%: the previous task's running instance, looked for once the run may go.
+void FindProcessIdValue(TaskRun& run)
+{
+    DWORD instance = 0;
+    const TaskSettings& previous = run.Tasks.Previous;
+    if (previous.Program[0] &&
+        ExpandMacros(previous.Program, run.Expanded.ProgramOrSource, TaskId::Previous, InputsOf(run)))
+        instance = FindInstance(run.Expanded.ProgramOrSource, InstanceMode::Query);
+    char number[DecimalCapacity];
+    FormatSignedDecimal(int32_t(instance), number);
+    (void)TextCopy(run.ProcessIdText, number);
+}
+
+// IfRunning: the run's turn at its settings file; false when the run is to start nothing. No
+// kernel object is made without the key. A run that waited takes its macro values afresh: its
+// day, time and %PROCESSID% are those of when it runs.
+bool TakeTurn(TaskRun& run, RunTurn& turn)
+{
+    IfRunning when = run.Unattended.WhenRunning;
+    if (when == IfRunning::Parallel) return true;
+    TurnAnswer answer = TryRunTurn(run.Startup->SettingsFilePath, turn);
+    TimeMark("tasks: turn");
+    char text[TextCapacity];
+    if (answer.Found == TurnFound::Failed) {
+        char reason[PathCapacity];
+        ErrorTextOrWords(answer.Error, reason, sizeof reason);
+        bool fit = TextCopy(text,
+                            "IfRunning: the run cannot tell whether another run of this settings file is going, "
+                            "and runs: ") &&
+                   TextAppend(text, reason);
+        (void)fit;
+        TellRecordOrDebug(run, text);
+        return true;
+    }
+    if (!turn.Global) {
+        char reason[PathCapacity];
+        ErrorTextOrWords(turn.GlobalRefusal, reason, sizeof reason);
+        bool fit =
+            TextCopy(text, "IfRunning: runs of other sessions are not seen, the machine's namespace refused: ") &&
+            TextAppend(text, reason);
+        (void)fit;
+        TellRecordOrDebug(run, text);
+    }
+    if (answer.Found == TurnFound::Abandoned)
+        TellRecordOrDebug(run,
+                          "IfRunning: the last run of this settings file ended without letting go (killed or "
+                          "crashed)");
+    if (answer.Found != TurnFound::Taken) return true;
+    if (when == IfRunning::Skip) {
+        DescribeSkipped(answer.Holder, text, sizeof text);
+        TellRecordOrDebug(run, text);
+        NoteFailure(run.Outcome, nullptr, "IfRunning", ERROR_BUSY);
+        return false;
+    }
+    DescribeQueued(answer.Holder, text, sizeof text);
+    TellRecordOrDebug(run, text);
+    ULONGLONG begin = GetTickCount64();
+    bool abandoned = WaitRunTurn(turn);
+    DescribeWaited(GetTickCount64() - begin, abandoned, text, sizeof text);
+    TellRecordOrDebug(run, text);
+    ComputeMacroValues(*run.Startup, run.Macros);
+    FindProcessIdValue(run);
+    return true;
+}
+
 }  // namespace
 
 uint32_t RunTasks(const StartupValues& startup)
@@ -275,21 +344,17 @@ uint32_t RunTasks(const StartupValues& startup)
     ComputeMacroValues(startup, run.Macros);
     TimeMark("tasks: macro values");
 
-    // %PROCESSID%: the previous task's running instance, looked for once.
-    DWORD instance = 0;
-    const TaskSettings& previous = run.Tasks.Previous;
-    if (previous.Program[0] &&
-        ExpandMacros(previous.Program, run.Expanded.ProgramOrSource, TaskId::Previous, InputsOf(run)))
-        instance = FindInstance(run.Expanded.ProgramOrSource, InstanceMode::Query);
-    char number[DecimalCapacity];
-    FormatSignedDecimal(int32_t(instance), number);
-    (void)TextCopy(run.ProcessIdText, number);
+    FindProcessIdValue(run);
 
     OpenRecord(run);
     FindSettingsProblems(file.Document, TellSettingsProblem, &run);
     TellSettingsProblemsLeft(run);
-    RunTask(run, TaskId::Previous, "PREVIOUS TASK: Please confirm");
-    RunTask(run, TaskId::Main, "MAIN TASK: Please confirm");
+    RunTurn turn = {};
+    if (TakeTurn(run, turn)) {
+        RunTask(run, TaskId::Previous, "PREVIOUS TASK: Please confirm");
+        RunTask(run, TaskId::Main, "MAIN TASK: Please confirm");
+    }
     WriteEndLine(run);
+    EndRunTurn(turn);
     return run.Unattended.ExitCodeOutcome ? run.Outcome.Code : 0;
 }

@@ -24,5 +24,10 @@ void ReadRunSettings(const IniDocument& document, RunSettings& run)
     ReadRunValue(document, "LogFile", run.LogFile, sizeof run.LogFile);
     ReadRunValue(document, "ExitCode", value, sizeof value);
     run.ExitCodeOutcome = ParseExitCodeMode(value);
+    ReadRunValue(document, "IfRunning", value, sizeof value);
+    run.WhenRunning = ParseIfRunning(value);
+    ReadRunValue(document, "CopyRetries", value, sizeof value);
+    run.CopyRetries = ParseBoundedCount(value, 0, MostCopyRetries);
+    ReadRunValue(document, "CopyRetryWait", value, sizeof value);
+    run.CopyRetryWaitSeconds = ParseBoundedCount(value, DefaultCopyRetryWait, LongestCopyRetryWait);
 }
-
