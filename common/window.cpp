@@ -1,6 +1,5 @@
 #include "common/window.h"
 
-
 #include "common/buffers.h"
 #include "common/unicode.h"
 

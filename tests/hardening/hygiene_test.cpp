@@ -36,7 +36,7 @@ constexpr int QuickConsoleLaunches = Emulated ? 3 : 10;   // end by themselves, 
 // Long enough that a loaded machine (a console host can take seconds to come up) never ends a
 // quick program at its time-out, which would count as a start that did not happen.
 constexpr int32_t QuickTimeout = 60;
-constexpr int TimedOutLaunches = 5;                       // still running at Timeout: terminated
+constexpr int TimedOutLaunches = 5;  // still running at Timeout: terminated
 constexpr int LaunchSampleEvery = Emulated ? 5 : 25;
 constexpr int Searches = 200;
 constexpr int Copies = 1000;
