@@ -11,6 +11,9 @@
 #   + settings file  the same floor that first reads the product's keys from a settings file
 #                    and starts the program it names; settings-file mode is measured against it
 # The settings-file rows use a settings file that copies nothing and starts the target hidden.
+# The IfRunning rows are the settings-file row with [RUN] IfRunning=Skip or Queue and no other
+# run going: what taking the settings file's turn costs (the file opened for its final path, the
+# mutex, the mapping that publishes the process id), read against the settings-file row.
 # The EXITCODE row says what asking for the exit code costs: the launcher then stays until the
 # target ends by itself (about half a second after its window shows), so it is read against the
 # target's own time, not as a start-up cost.
@@ -67,6 +70,11 @@ cp "$build/bin/Stowlet.exe" "$work/Stowlet.exe"
 cp "$build/bin/Stowlet.exe" "$work/StowletTasks.exe"
 settings StowletTasks
 settings rung_settings
+for when in Skip Queue; do
+    cp "$build/bin/Stowlet.exe" "$work/StowletIf$when.exe"
+    settings "StowletIf$when"
+    printf '[RUN]\r\nIfRunning=%s\r\n' "$when" >> "$work/StowletIf$when.ini"
+done
 baseline=${BENCH_BASELINE:-}
 if [ -n "$baseline" ]; then
     cp "$baseline" "$work/Baseline.exe"
@@ -84,6 +92,8 @@ load_before=$(uptime)
     "\"$(windows "$work/Stowlet.exe")\" \"$target\" TIMEOUT=0" \
     "\"$(windows "$work/StowletTasks.exe")\"" \
     "\"$(windows "$work/Stowlet.exe")\" \"$target\" EXITCODE" \
+    "\"$(windows "$work/StowletIfSkip.exe")\"" \
+    "\"$(windows "$work/StowletIfQueue.exe")\"" \
     ${baseline:+"\"$(windows "$work/Baseline.exe")\" \"$target\" TIMEOUT=0"} \
     ${baseline:+"\"$(windows "$work/BaselineTasks.exe")\""} | tr -d '\r' > "$work/samples.txt"
 load_after=$(uptime)
@@ -100,9 +110,11 @@ echo "load after:  $load_after"
 printf '%-24s %8s %8s %7s %7s %8s %7s %7s\n' program "median" "IQR" "x floor" "paired" "peak WS" "x floor" "paired"
 row=1
 for name in "kernel32 only" "+ user32, manifest" "+ idle wait" "+ hide step (floor)" "+ settings file (floor)" \
-    "Stowlet TIMEOUT=0" "Stowlet settings file" "Stowlet EXITCODE" ${baseline:+"baseline TIMEOUT=0"} ${baseline:+"baseline settings file"}; do
-    # Settings-file rows against the settings-file floor (row 5), the rest against the hide step.
-    case "$name" in *"settings file"*) floor=5 ;; *) floor=4 ;; esac
+    "Stowlet TIMEOUT=0" "Stowlet settings file" "Stowlet EXITCODE" "IfRunning=Skip" "IfRunning=Queue" \
+    ${baseline:+"baseline TIMEOUT=0"} ${baseline:+"baseline settings file"}; do
+    # Settings-file rows against the settings-file floor (row 5), the IfRunning rows against the
+    # product's settings-file row (row 7), the rest against the hide step.
+    case "$name" in *"settings file"*) floor=5 ;; IfRunning*) floor=7 ;; *) floor=4 ;; esac
     ms=$(values $row 1 | quantile 0.5)
     iqr=$(awk -v a="$(values $row 1 | quantile 0.75)" -v b="$(values $row 1 | quantile 0.25)" 'BEGIN { printf "%.1f", a - b }')
     kb=$(values $row 2 | quantile 0.5)

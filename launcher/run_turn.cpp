@@ -4,6 +4,7 @@
 
 #include "common/file_system_core.h"
 #include "common/unicode.h"
+#include "launcher/run_turn_core.h"
 
 namespace {
 
@@ -32,46 +33,17 @@ size_t FoldedFinalPath(const char* settingsPath, wchar_t (&path)[LongPathCapacit
     return folded > 0 ? size_t(folded) : 0;
 }
 
-// This run's process id in the published mapping, for a run that finds the turn taken; made
-// in the mutex's namespace, else the session's (the machine's asks for a privilege).
-void Publish(RunTurn& turn)
-{
-    for (int i = turn.Global ? 0 : 1; i < 2 && !turn.Published; ++i)
-        turn.Published.Reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(DWORD),
-                                                turn.ProcessIdNames[i]));
-    if (!turn.Published) return;
-    void* view = MapViewOfFile(turn.Published.Get(), FILE_MAP_WRITE, 0, 0, sizeof(DWORD));
-    if (!view) return;
-    *static_cast<volatile DWORD*>(view) = GetCurrentProcessId();
-    UnmapViewOfFile(view);
-}
-
-// The process id the holder published; 0 when it is not known (yet).
-uint32_t Holder(const RunTurn& turn)
-{
-    for (const wchar_t* name : turn.ProcessIdNames) {
-        ScopedHandle mapping(OpenFileMappingW(FILE_MAP_READ, FALSE, name));
-        if (!mapping) continue;
-        void* view = MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, sizeof(DWORD));
-        if (!view) continue;
-        DWORD holder = *static_cast<volatile DWORD*>(view);
-        UnmapViewOfFile(view);
-        if (holder) return holder;
-    }
-    return 0;
-}
-
 // The settings file's mutex, in the machine's namespace where the system allows it (a mutex
 // there asks for no privilege, but a restricted process may be refused), else the session's.
 bool OpenTurn(RunTurn& turn, const wchar_t* folded, size_t length)
 {
     wchar_t name[TurnNameCapacity];
-    TurnObjectName(folded, length, true, TurnObject::Mutex, name);
+    TurnMutexName(folded, length, true, name);
     turn.Mutex.Reset(CreateMutexW(nullptr, FALSE, name));
     turn.Global = bool(turn.Mutex);
     if (turn.Mutex) return true;
     turn.GlobalRefusal = GetLastError();
-    TurnObjectName(folded, length, false, TurnObject::Mutex, name);
+    TurnMutexName(folded, length, false, name);
     turn.Mutex.Reset(CreateMutexW(nullptr, FALSE, name));
     return bool(turn.Mutex);
 }
@@ -82,28 +54,23 @@ TurnAnswer TryRunTurn(const char* settingsPath, RunTurn& turn)
 {
     wchar_t folded[LongPathCapacity];
     size_t length = FoldedFinalPath(settingsPath, folded);
-    if (!length || !OpenTurn(turn, folded, length)) return {TurnFound::Failed, 0, uint32_t(GetLastError())};
-    TurnObjectName(folded, length, true, TurnObject::ProcessId, turn.ProcessIdNames[0]);
-    TurnObjectName(folded, length, false, TurnObject::ProcessId, turn.ProcessIdNames[1]);
+    if (!length || !OpenTurn(turn, folded, length)) return {TurnFound::Failed, uint32_t(GetLastError())};
     DWORD waited = WaitForSingleObject(turn.Mutex.Get(), 0);
-    if (waited == WAIT_TIMEOUT) return {TurnFound::Taken, Holder(turn), 0};
-    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) return {TurnFound::Failed, 0, uint32_t(GetLastError())};
+    if (waited == WAIT_TIMEOUT) return {TurnFound::Taken, 0};
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) return {TurnFound::Failed, uint32_t(GetLastError())};
     turn.Held = true;
-    Publish(turn);
-    return {waited == WAIT_ABANDONED ? TurnFound::Abandoned : TurnFound::Free, 0, 0};
+    return {waited == WAIT_ABANDONED ? TurnFound::Abandoned : TurnFound::Free, 0};
 }
 
 bool WaitRunTurn(RunTurn& turn)
 {
     DWORD waited = WaitForSingleObject(turn.Mutex.Get(), INFINITE);
     turn.Held = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
-    if (turn.Held) Publish(turn);
     return waited == WAIT_ABANDONED;
 }
 
 void EndRunTurn(RunTurn& turn)
 {
-    turn.Published.Reset();
     if (turn.Held) ReleaseMutex(turn.Mutex.Get());
     turn.Held = false;
     turn.Mutex.Reset();

@@ -1,21 +1,19 @@
 // [RUN] IfRunning: runs of one settings file take turns at a named mutex, so a job started
 // again before its last run ended can skip or wait. The system releases a mutex whose holder
-// ends in any way, killed or crashed too, so a settings file is never left taken.
+// ends in any way, killed or crashed too, so a settings file is never left taken. The holder's
+// process id is not published (a mapping for it would cost more than the mutex itself): the
+// record names it, in the holder's own lines.
 #pragma once
 
 #include <cstdint>
 
 #include "common/scoped.h"
-#include "launcher/run_turn_core.h"
 
 struct RunTurn {
     ScopedHandle Mutex;      // the settings file's mutex; empty when none was made
-    ScopedHandle Published;  // the mapping that tells a run finding the turn taken who has it
     bool Held;               // this run has the turn
     bool Global;             // the machine's namespace; false: the session's, where the machine's was refused
     uint32_t GlobalRefusal;  // the machine's namespace's refusal (a system error code), when it was
-    // The published mapping's names, in the machine's namespace and the session's.
-    wchar_t ProcessIdNames[2][TurnNameCapacity];
 };
 
 enum class TurnFound {
@@ -26,8 +24,7 @@ enum class TurnFound {
 };
 struct TurnAnswer {
     TurnFound Found;
-    uint32_t Holder;  // Taken: the other run's process id, 0 when it is not known
-    uint32_t Error;   // Failed: the system's code
+    uint32_t Error;  // Failed: the system's code
 };
 
 // Makes or opens the mutex of the settings file at settingsPath (UTF-8) and tries it without

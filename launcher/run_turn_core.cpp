@@ -18,50 +18,17 @@ uint64_t PathHash(const wchar_t* path, size_t length)
     return hash;
 }
 
-void AppendProcess(char* text, size_t capacity, uint32_t holder, bool& fit)
-{
-    if (!holder) return;
-    char pid[DecimalCapacity];
-    FormatUnsignedDecimal(holder, pid);
-    fit = fit && TextAppend(text, capacity, " (process ") && TextAppend(text, capacity, pid) &&
-          TextAppend(text, capacity, ")");
-}
-
-void Finish(char* text, size_t capacity, bool fit)
-{
-    if (!fit) MarkTextCut(text, capacity);
-}
-
 }  // namespace
 
-void TurnObjectName(const wchar_t* foldedPath, size_t length, bool global, TurnObject object,
-                    wchar_t (&name)[TurnNameCapacity])
+void TurnMutexName(const wchar_t* foldedPath, size_t length, bool global, wchar_t (&name)[TurnNameCapacity])
 {
-    bool fit = TextCopy(name, global ? L"Global\\" : L"Local\\") &&
-               TextAppend(name, object == TurnObject::Mutex ? L"Stowlet.Run." : L"Stowlet.RunProcess.");
-    (void)fit;  // the longest prefix and 16 digits fit (static_assert below)
-    static_assert(sizeof "Global\\Stowlet.RunProcess." - 1 + 16 < TurnNameCapacity, "the name fits");
+    bool fit = TextCopy(name, global ? L"Global\\Stowlet.Run." : L"Local\\Stowlet.Run.");
+    (void)fit;  // the longer prefix and 16 digits fit (static_assert below)
+    static_assert(sizeof "Global\\Stowlet.Run." - 1 + 16 < TurnNameCapacity, "the name fits");
     uint64_t hash = PathHash(foldedPath, length);
     size_t end = TextLength(name);
     for (int shift = 60; shift >= 0; shift -= 4) name[end++] = L"0123456789abcdef"[(hash >> shift) & 0xF];
     name[end] = L'\0';
-}
-
-void DescribeSkipped(uint32_t holder, char* text, size_t capacity)
-{
-    text[0] = '\0';
-    bool fit = TextAppend(text, capacity, "skipped: another run of this settings file is going");
-    AppendProcess(text, capacity, holder, fit);
-    Finish(text, capacity, fit);
-}
-
-void DescribeQueued(uint32_t holder, char* text, size_t capacity)
-{
-    text[0] = '\0';
-    bool fit = TextAppend(text, capacity, "queued: another run of this settings file is going");
-    AppendProcess(text, capacity, holder, fit);
-    fit = fit && TextAppend(text, capacity, "; waiting for it to end");
-    Finish(text, capacity, fit);
 }
 
 void DescribeWaited(uint64_t milliseconds, bool abandoned, char* text, size_t capacity)
@@ -73,5 +40,5 @@ void DescribeWaited(uint64_t milliseconds, bool abandoned, char* text, size_t ca
     bool fit = TextAppend(text, capacity, "queued: waited ") && TextAppend(text, capacity, number) &&
                TextAppend(text, capacity, " s for the other run of this settings file") &&
                (!abandoned || TextAppend(text, capacity, ", which ended without letting go (killed or crashed)"));
-    Finish(text, capacity, fit);
+    if (!fit) MarkTextCut(text, capacity);
 }

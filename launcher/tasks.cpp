@@ -12,6 +12,7 @@
 #include "launcher/run_outcome_core.h"
 #include "launcher/run_record.h"
 #include "launcher/run_turn.h"
+#include "launcher/run_turn_core.h"
 #include "launcher/tasks_core.h"
 #include "process/instance.h"
 #include "process/program.h"
@@ -312,13 +313,11 @@ bool TakeTurn(TaskRun& run, RunTurn& turn)
                           "crashed)");
     if (answer.Found != TurnFound::Taken) return true;
     if (when == IfRunning::Skip) {
-        DescribeSkipped(answer.Holder, text, sizeof text);
-        TellRecordOrDebug(run, text);
+        TellRecordOrDebug(run, SkippedText);
         NoteFailure(run.Outcome, nullptr, "IfRunning", ERROR_BUSY);
         return false;
     }
-    DescribeQueued(answer.Holder, text, sizeof text);
-    TellRecordOrDebug(run, text);
+    TellRecordOrDebug(run, QueuedText);
     ULONGLONG begin = GetTickCount64();
     bool abandoned = WaitRunTurn(turn);
     DescribeWaited(GetTickCount64() - begin, abandoned, text, sizeof text);

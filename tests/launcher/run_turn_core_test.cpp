@@ -13,27 +13,25 @@ TEST(RunTurnName, OneFileOneNameWithinTheLimit)
     struct Case {
         std::wstring path;
         bool global;
-        TurnObject object;
         const wchar_t* prefix;
     } cases[] = {
-        {L"\\DEVICE\\HARDDISKVOLUME3\\TOOLS\\NIGHTLY.INI", true, TurnObject::Mutex, L"Global\\"},
-        {L"\\DEVICE\\HARDDISKVOLUME3\\TOOLS\\NIGHTLY.INI", false, TurnObject::Mutex, L"Local\\"},
-        {L"\\DEVICE\\HARDDISKVOLUME3\\TOOLS\\NIGHTLY.INI", true, TurnObject::ProcessId, L"Global\\"},
-        {L"\\DEVICE\\HARDDISKVOLUME3\\TOOLS\\NIGHTLY2.INI", true, TurnObject::Mutex, L"Global\\"},
-        {L"\\DEVICE\\HARDDISKVOLUME3\\TOOLS\\NIGHTLX.INI", true, TurnObject::Mutex, L"Global\\"},
-        {L"\\DEVICE\\HARDDISKVOLUME3\\TOOLS\\ЖУРНАЛ.INI", true, TurnObject::Mutex, L"Global\\"},
-        {longest, true, TurnObject::Mutex, L"Global\\"},
+        {L"\\DEVICE\\HARDDISKVOLUME3\\TOOLS\\NIGHTLY.INI", true, L"Global\\"},
+        {L"\\DEVICE\\HARDDISKVOLUME3\\TOOLS\\NIGHTLY.INI", false, L"Local\\"},
+        {L"\\DEVICE\\HARDDISKVOLUME3\\TOOLS\\NIGHTLY2.INI", true, L"Global\\"},
+        {L"\\DEVICE\\HARDDISKVOLUME3\\TOOLS\\NIGHTLX.INI", true, L"Global\\"},
+        {L"\\DEVICE\\HARDDISKVOLUME3\\TOOLS\\ЖУРНАЛ.INI", true, L"Global\\"},
+        {longest, true, L"Global\\"},
     };
     std::vector<std::wstring> names;
     for (const Case& c : cases) {
         wchar_t name[TurnNameCapacity];
-        TurnObjectName(c.path.c_str(), c.path.size(), c.global, c.object, name);
+        TurnMutexName(c.path.c_str(), c.path.size(), c.global, name);
         std::wstring text = name;
         EXPECT_EQ(text.rfind(c.prefix, 0), 0u);
         EXPECT_LT(text.size(), 260u);
         EXPECT_EQ(text.find(L'\\', std::wstring(c.prefix).size()), std::wstring::npos);  // no further namespace
         wchar_t again[TurnNameCapacity];
-        TurnObjectName(c.path.c_str(), c.path.size(), c.global, c.object, again);
+        TurnMutexName(c.path.c_str(), c.path.size(), c.global, again);
         EXPECT_EQ(text, again);
         for (const std::wstring& other : names) EXPECT_NE(text, other);
         names.push_back(text);
