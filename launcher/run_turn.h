@@ -8,6 +8,8 @@
 #include <cstdint>
 
 #include "common/scoped.h"
+#include "launcher/run_record.h"
+#include "settings/run_settings_core.h"
 
 struct RunTurn {
     ScopedHandle Mutex;      // the settings file's mutex; empty when none was made
@@ -16,23 +18,16 @@ struct RunTurn {
     uint32_t GlobalRefusal;  // the machine's namespace's refusal (a system error code), when it was
 };
 
-enum class TurnFound {
-    Free,       // the turn is this run's
-    Abandoned,  // this run's, from a run that ended without letting go (killed or crashed)
-    Taken,      // another run has it
-    Failed,     // no turn could be made: the run cannot tell whether another is going
+// What a run does after IfRunning has had its say.
+enum class TurnGo {
+    Run,           // at once: Parallel, the turn was free, or no turn could be made (said)
+    RunAfterWait,  // Queue: after the other run ended
+    Skip,          // Skip: another run is going; the run starts nothing
 };
-struct TurnAnswer {
-    TurnFound Found;
-    uint32_t Error;  // Failed: the system's code
-};
-
-// Makes or opens the mutex of the settings file at settingsPath (UTF-8) and tries it without
-// waiting. Runs meet when their paths name one file, as the file system resolves and compares
-// names: letter case, short names, "..", links and drive letters do not keep them apart.
-TurnAnswer TryRunTurn(const char* settingsPath, RunTurn& turn);
-// Waits for the turn without limit (IfRunning=Queue asked for that): the process stays killable
-// while it waits. True when the run before ended without letting go.
-bool WaitRunTurn(RunTurn& turn);
+// Takes the turn as when says (Parallel: nothing at all, no kernel object) and tells each
+// finding to the record, or to the debug channel where none is kept: a turn that could not be
+// made, the session's namespace in place of the machine's, a run before that ended without
+// letting go, a skip, the wait and how long it took.
+TurnGo TakeRunTurn(const char* settingsPath, IfRunning when, RunRecord& record, RunTurn& turn);
 // Lets the turn go: the next run's wait ends as after a run that ended well.
 void EndRunTurn(RunTurn& turn);

@@ -12,7 +12,6 @@
 #include "launcher/run_outcome_core.h"
 #include "launcher/run_record.h"
 #include "launcher/run_turn.h"
-#include "launcher/run_turn_core.h"
 #include "launcher/tasks_core.h"
 #include "process/instance.h"
 #include "process/program.h"
@@ -277,56 +276,6 @@ void FindProcessIdValue(TaskRun& run)
     (void)TextCopy(run.ProcessIdText, number);
 }
 
-// IfRunning: the run's turn at its settings file; false when the run is to start nothing. No
-// kernel object is made without the key. A run that waited takes its macro values afresh: its
-// day, time and %PROCESSID% are those of when it runs.
-bool TakeTurn(TaskRun& run, RunTurn& turn)
-{
-    IfRunning when = run.Unattended.WhenRunning;
-    if (when == IfRunning::Parallel) return true;
-    TurnAnswer answer = TryRunTurn(run.Startup->SettingsFilePath, turn);
-    TimeMark("tasks: turn");
-    char text[TextCapacity];
-    if (answer.Found == TurnFound::Failed) {
-        char reason[PathCapacity];
-        ErrorTextOrWords(answer.Error, reason, sizeof reason);
-        bool fit = TextCopy(text,
-                            "IfRunning: the run cannot tell whether another run of this settings file is going, "
-                            "and runs: ") &&
-                   TextAppend(text, reason);
-        (void)fit;
-        TellRecordOrDebug(run, text);
-        return true;
-    }
-    if (!turn.Global) {
-        char reason[PathCapacity];
-        ErrorTextOrWords(turn.GlobalRefusal, reason, sizeof reason);
-        bool fit =
-            TextCopy(text, "IfRunning: runs of other sessions are not seen, the machine's namespace refused: ") &&
-            TextAppend(text, reason);
-        (void)fit;
-        TellRecordOrDebug(run, text);
-    }
-    if (answer.Found == TurnFound::Abandoned)
-        TellRecordOrDebug(run,
-                          "IfRunning: the last run of this settings file ended without letting go (killed or "
-                          "crashed)");
-    if (answer.Found != TurnFound::Taken) return true;
-    if (when == IfRunning::Skip) {
-        TellRecordOrDebug(run, SkippedText);
-        NoteFailure(run.Outcome, nullptr, "IfRunning", ERROR_BUSY);
-        return false;
-    }
-    TellRecordOrDebug(run, QueuedText);
-    ULONGLONG begin = GetTickCount64();
-    bool abandoned = WaitRunTurn(turn);
-    DescribeWaited(GetTickCount64() - begin, abandoned, text, sizeof text);
-    TellRecordOrDebug(run, text);
-    ComputeMacroValues(*run.Startup, run.Macros);
-    FindProcessIdValue(run);
-    return true;
-}
-
 }  // namespace
 
 uint32_t RunTasks(const StartupValues& startup)
@@ -348,8 +297,16 @@ uint32_t RunTasks(const StartupValues& startup)
     OpenRecord(run);
     FindSettingsProblems(file.Document, TellSettingsProblem, &run);
     TellSettingsProblemsLeft(run);
+    // IfRunning: no kernel object without the key. A run that waited takes its macro values
+    // afresh: its day, time and %PROCESSID% are those of when it runs.
     RunTurn turn = {};
-    if (TakeTurn(run, turn)) {
+    TurnGo go = TakeRunTurn(startup.SettingsFilePath, run.Unattended.WhenRunning, run.Record, turn);
+    if (go == TurnGo::Skip) NoteFailure(run.Outcome, nullptr, "IfRunning", ERROR_BUSY);
+    if (go == TurnGo::RunAfterWait) {
+        ComputeMacroValues(startup, run.Macros);
+        FindProcessIdValue(run);
+    }
+    if (go != TurnGo::Skip) {
         RunTask(run, TaskId::Previous, "PREVIOUS TASK: Please confirm");
         RunTask(run, TaskId::Main, "MAIN TASK: Please confirm");
     }
