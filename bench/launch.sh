@@ -13,7 +13,8 @@
 # The settings-file rows use a settings file that copies nothing and starts the target hidden.
 # The IfRunning rows are the settings-file row with [RUN] IfRunning=Skip or Queue and no other
 # run going: what taking the settings file's turn costs (the file opened for its final path, the
-# mutex, the mapping that publishes the process id), read against the settings-file row.
+# mutex), read against the settings-file row; turn_cost.exe then times the turn alone against
+# one named mutex and one file opened (bench/launch/turn_cost.cpp).
 # The EXITCODE row says what asking for the exit code costs: the launcher then stays until the
 # target ends by itself (about half a second after its window shows), so it is read against the
 # target's own time, not as a start-up cost.
@@ -60,6 +61,9 @@ floor="$root/bench/launch/hide_floor.cpp"
 $cxx $flags -o "$work/bench_target.exe" "$root/bench/launch/bench_target.cpp"
 x86_64-w64-mingw32-g++-posix -O2 -s -static -DWINVER=0x0600 -D_WIN32_WINNT=0x0600 \
     -o "$work/launch_timer.exe" "$root/bench/launch/launch_timer.cpp" -lpsapi
+# The turn of IfRunning call by call, with the product's own code from this build's libraries.
+$cxx -O2 -s -static -std=c++20 -DWINVER=0x0600 -D_WIN32_WINNT=0x0600 -DNOMINMAX -DSTRICT -I"$root" \
+    -o "$work/turn_cost.exe" "$root/bench/launch/turn_cost.cpp" -L"$build/lib" -lstowlet_core -lstowlet_pure
 windows() { printf 'Z:%s' "$1" | tr / '\\'; }
 target=$(windows "$work/bench_target.exe")
 # Command-line mode: no settings file beside the exe. Settings-file mode: a copy under another
@@ -122,4 +126,5 @@ for name in "kernel32 only" "+ user32, manifest" "+ idle wait" "+ hide step (flo
         "$(paired $row $floor 1)" "$kb" "$(ratio "$kb" "$(values $floor 2 | quantile 0.5)")" "$(paired $row $floor 2)"
     row=$((row + 1))
 done
+"$root/scripts/wine-run" "$work/turn_cost.exe" "$(windows "$work/StowletIfSkip.ini")" 2000 | tr -d '\r'
 echo "Stowlet.exe ($preset): $(stat -c %s "$build/bin/Stowlet.exe") bytes; samples in $work/samples.txt"
