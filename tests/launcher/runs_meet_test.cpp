@@ -177,6 +177,18 @@ TEST(IfRunning, AKilledRunLeavesTheFileFree)
 
 namespace {
 
+// The names in a folder that match the pattern (none when the folder is not there).
+std::vector<std::string> Names(const std::string& folder, const char* pattern)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "\\" + pattern).c_str(), &entry);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &entry))
+        if (entry.cFileName[0] != '.') names.push_back(entry.cFileName);
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    return names;
+}
+
 // A source file held by the test process, opened without read sharing, until let go.
 class HeldFile {
 public:
@@ -211,26 +223,33 @@ TEST(CopyRetries, AFileHeldForAMomentIsCopiedOnALaterTry)
     ASSERT_TRUE(CreateDirectoryA(targetFolder.c_str(), nullptr));
     const std::string retry = "CopyRetries=3\r\nCopyRetryWait=1\r\n";
     enum class Hold { UntilARetry, AllAlong, Never };
+    // The target folder: there and empty; missing, so the copy fills it under a temporary name;
+    // or holding an older copy, which overwrite off keeps (code 80, never retried).
+    enum class Target { Empty, Missing, OlderCopy };
     struct Case {
         const char* name;
         std::string keys;
         Hold hold;
-        bool targetThere;  // an older copy with overwrite off: code 80, never retried
+        Target target;
         DWORD exitCode;
         size_t retriesAtLeast, retriesAtMost;
     } cases[] = {
-        {"held for a moment, three retries a second apart", retry, Hold::UntilARetry, false, 0, 1, 3},
-        {"held all along", retry, Hold::AllAlong, false, 32, 3, 3},
-        {"held all along, without the keys", "", Hold::AllAlong, false, 32, 0, 0},
-        {"a target that is there, not retried", retry, Hold::Never, true, 80, 0, 0},
+        {"held for a moment, three retries a second apart", retry, Hold::UntilARetry, Target::Empty, 0, 1, 3},
+        {"held for a moment, into a new folder", retry, Hold::UntilARetry, Target::Missing, 0, 1, 3},
+        {"held all along", retry, Hold::AllAlong, Target::Empty, 32, 3, 3},
+        {"held all along, into a new folder", retry, Hold::AllAlong, Target::Missing, 32, 3, 3},
+        {"held all along, without the keys", "", Hold::AllAlong, Target::Empty, 32, 0, 0},
+        {"a target that is there, not retried", retry, Hold::Never, Target::OlderCopy, 80, 0, 0},
     };
     int n = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         RemoveTree(targetFolder);
-        ASSERT_TRUE(CreateDirectoryA(targetFolder.c_str(), nullptr));
+        if (c.target != Target::Missing) {
+            ASSERT_TRUE(CreateDirectoryA(targetFolder.c_str(), nullptr));
+        }
         ASSERT_TRUE(WriteWholeFile(source, "the report of " + std::to_string(++n)));
-        if (c.targetThere) {
+        if (c.target == Target::OlderCopy) {
             ASSERT_TRUE(WriteWholeFile(targetFolder + "\\report.txt", "old"));
         }
         const std::string record = folder / ("copy" + std::to_string(n) + ".log");
@@ -264,19 +283,15 @@ TEST(CopyRetries, AFileHeldForAMomentIsCopiedOnALaterTry)
         for (const std::string& line : run.debugLines)
             errorLines += line.find(".SingleCopy Error code ") != std::string::npos;
         EXPECT_EQ(errorLines, c.exitCode ? 1u : 0u);
-        // Whole or absent, and no temporary name left behind.
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA entry;
-        HANDLE search = FindFirstFileA((targetFolder + "\\*").c_str(), &entry);
-        for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &entry))
-            if (entry.cFileName[0] != '.') names.push_back(entry.cFileName);
-        if (search != INVALID_HANDLE_VALUE) FindClose(search);
+        // Whole or absent, and no temporary name left behind, of the file or of a new folder.
+        EXPECT_TRUE(Names(folder.Path(), "*.stowlet-partial").empty());
+        std::vector<std::string> names = Names(targetFolder, "*");
         if (c.exitCode == 32) {
             EXPECT_TRUE(names.empty());
         } else {
             EXPECT_EQ(names, std::vector<std::string>{"report.txt"});
             EXPECT_EQ(ReadWholeFile(targetFolder + "\\report.txt"),
-                      c.targetThere ? "old" : "the report of " + std::to_string(n));
+                      c.target == Target::OlderCopy ? "old" : "the report of " + std::to_string(n));
         }
     }
 }
