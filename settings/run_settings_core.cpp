@@ -31,10 +31,10 @@ uint32_t ParseBoundedCount(const char* text, uint32_t fallback, uint32_t most)
 {
     while (*text == ' ' || *text == '\t') ++text;
     if (*text < '0' || *text > '9') return fallback;
-    uint32_t count = 0;
+    uint64_t count = 0;  // never past most * 10 + 9: no wrap, whatever most is
     for (; *text >= '0' && *text <= '9'; ++text) {
-        count = count * 10u + uint32_t(*text - '0');
+        count = count * 10u + uint64_t(*text - '0');
         if (count > most) return most;
     }
-    return count;
+    return uint32_t(count);
 }
