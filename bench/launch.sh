@@ -11,6 +11,10 @@
 #   + settings file  the same floor that first reads the product's keys from a settings file
 #                    and starts the program it names; settings-file mode is measured against it
 # The settings-file rows use a settings file that copies nothing and starts the target hidden.
+# The IfRunning rows are the settings-file row with [RUN] IfRunning=Skip or Queue and no other
+# run going: what taking the settings file's turn costs (the file opened for its final path, the
+# mutex), read against the settings-file row; turn_cost.exe then times the turn alone against
+# one named mutex and one file opened (bench/launch/turn_cost.cpp).
 # The EXITCODE row says what asking for the exit code costs: the launcher then stays until the
 # target ends by itself (about half a second after its window shows), so it is read against the
 # target's own time, not as a start-up cost. The OUTPUT= row keeps the target's output in a
@@ -59,6 +63,9 @@ floor="$root/bench/launch/hide_floor.cpp"
 $cxx $flags -o "$work/bench_target.exe" "$root/bench/launch/bench_target.cpp"
 x86_64-w64-mingw32-g++-posix -O2 -s -static -DWINVER=0x0600 -D_WIN32_WINNT=0x0600 \
     -o "$work/launch_timer.exe" "$root/bench/launch/launch_timer.cpp" -lpsapi
+# The turn of IfRunning call by call, with the product's own code from this build's libraries.
+$cxx -O2 -s -static -std=c++20 -DWINVER=0x0600 -D_WIN32_WINNT=0x0600 -DNOMINMAX -DSTRICT -I"$root" \
+    -o "$work/turn_cost.exe" "$root/bench/launch/turn_cost.cpp" -L"$build/lib" -lstowlet_core -lstowlet_pure
 windows() { printf 'Z:%s' "$1" | tr / '\\'; }
 target=$(windows "$work/bench_target.exe")
 # Command-line mode: no settings file beside the exe. Settings-file mode: a copy under another
@@ -69,6 +76,11 @@ cp "$build/bin/Stowlet.exe" "$work/Stowlet.exe"
 cp "$build/bin/Stowlet.exe" "$work/StowletTasks.exe"
 settings StowletTasks
 settings rung_settings
+for when in Skip Queue; do
+    cp "$build/bin/Stowlet.exe" "$work/StowletIf$when.exe"
+    settings "StowletIf$when"
+    printf '[RUN]\r\nIfRunning=%s\r\n' "$when" >> "$work/StowletIf$when.ini"
+done
 baseline=${BENCH_BASELINE:-}
 if [ -n "$baseline" ]; then
     cp "$baseline" "$work/Baseline.exe"
@@ -87,6 +99,8 @@ load_before=$(uptime)
     "\"$(windows "$work/StowletTasks.exe")\"" \
     "\"$(windows "$work/Stowlet.exe")\" \"$target\" EXITCODE" \
     "\"$(windows "$work/Stowlet.exe")\" \"$target\" TIMEOUT=0 \"OUTPUT=$(windows "$work/output.txt")\"" \
+    "\"$(windows "$work/StowletIfSkip.exe")\"" \
+    "\"$(windows "$work/StowletIfQueue.exe")\"" \
     ${baseline:+"\"$(windows "$work/Baseline.exe")\" \"$target\" TIMEOUT=0"} \
     ${baseline:+"\"$(windows "$work/BaselineTasks.exe")\""} | tr -d '\r' > "$work/samples.txt"
 load_after=$(uptime)
@@ -103,10 +117,11 @@ echo "load after:  $load_after"
 printf '%-24s %8s %8s %7s %7s %8s %7s %7s\n' program "median" "IQR" "x floor" "paired" "peak WS" "x floor" "paired"
 row=1
 for name in "kernel32 only" "+ user32, manifest" "+ idle wait" "+ hide step (floor)" "+ settings file (floor)" \
-    "Stowlet TIMEOUT=0" "Stowlet settings file" "Stowlet EXITCODE" "Stowlet OUTPUT=" \
+    "Stowlet TIMEOUT=0" "Stowlet settings file" "Stowlet EXITCODE" "Stowlet OUTPUT=" "IfRunning=Skip" "IfRunning=Queue" \
     ${baseline:+"baseline TIMEOUT=0"} ${baseline:+"baseline settings file"}; do
-    # Settings-file rows against the settings-file floor (row 5), the rest against the hide step.
-    case "$name" in *"settings file"*) floor=5 ;; *) floor=4 ;; esac
+    # Settings-file rows against the settings-file floor (row 5), the IfRunning rows against the
+    # product's settings-file row (row 7), the rest against the hide step.
+    case "$name" in *"settings file"*) floor=5 ;; IfRunning*) floor=7 ;; *) floor=4 ;; esac
     ms=$(values $row 1 | quantile 0.5)
     iqr=$(awk -v a="$(values $row 1 | quantile 0.75)" -v b="$(values $row 1 | quantile 0.25)" 'BEGIN { printf "%.1f", a - b }')
     kb=$(values $row 2 | quantile 0.5)
@@ -118,4 +133,5 @@ done
 printf 'OUTPUT= adds %s ms to the median launch (paired ratio %s)\n' \
     "$(awk -v a="$(values 9 1 | quantile 0.5)" -v b="$(values 6 1 | quantile 0.5)" 'BEGIN { printf "%.1f", a - b }')" \
     "$(paired 9 6 1)"
+"$root/scripts/wine-run" "$work/turn_cost.exe" "$(windows "$work/StowletIfSkip.ini")" 2000 | tr -d '\r'
 echo "Stowlet.exe ($preset): $(stat -c %s "$build/bin/Stowlet.exe") bytes; samples in $work/samples.txt"

@@ -105,6 +105,10 @@ DWORD InUseError(const wchar_t* path, DWORD error)
     return opening == ERROR_SHARING_VIOLATION || opening == ERROR_LOCK_VIOLATION ? opening : error;
 }
 
+// Copied onto itself the file would be replaced by its copy; the system refuses that copy, as
+// a file in use, and no retry changes that.
+bool OntoItself(const CopyRun& run) { return run.targetIsSource || SamePath(run.source, run.target); }
+
 // A file of a staged folder is written under its own name: the folder takes its final name
 // only once whole.
 DWORD PlaceStagedFile(CopyRun& run, size_t folderEnd)
@@ -125,8 +129,7 @@ DWORD PlaceStagedFile(CopyRun& run, size_t folderEnd)
 // under the final name the old file or the new one, whole. The error code, or ERROR_SUCCESS.
 DWORD PlaceFile(CopyRun& run, size_t folderEnd)
 {
-    // Copied onto itself the file would be replaced by its copy; the system refuses that copy.
-    if (run.targetIsSource || SamePath(run.source, run.target)) return ERROR_SHARING_VIOLATION;
+    if (OntoItself(run)) return ERROR_SHARING_VIOLATION;
     if (run.stage.end) return PlaceStagedFile(run, folderEnd);
     bool folderMade = MakeTargetFolder(run, run.target, folderEnd);
     if (!SetTemporaryPath(run, folderEnd)) return ERROR_FILENAME_EXCED_RANGE;
@@ -173,6 +176,16 @@ DWORD TakeFinalName(const CopyRun& run, const wchar_t* from, const wchar_t* to)
 [[gnu::noinline]] void CopySingleFile(CopyRun& run, size_t folderEnd, size_t shownTarget)
 {
     DWORD error = PlaceFile(run, folderEnd);
+    // A file another program holds for a moment (an indexer, a scanner, a program saving) is
+    // tried again; each try leaves the target as PlaceFile does, the old file or the new one.
+    for (uint32_t retry = 1; retry <= run.settings.retries && HeldByAnother(error) && !OntoItself(run); ++retry) {
+        {
+            TextEnd shown(run.target.text, shownTarget);
+            ReportRetry(run, Shown(run.source.text), Shown(run.target.text), error, retry);
+        }
+        Sleep(RetryWaitMilliseconds(run.settings.retryWaitSeconds));
+        error = PlaceFile(run, folderEnd);
+    }
     if (error == ERROR_SUCCESS) return TellCopied(run);
     TextEnd shown(run.target.text, shownTarget);
     ReportFailure(run, Shown(run.source.text), Shown(run.target.text), error);

@@ -26,7 +26,7 @@ void CodeDigits(DWORD code, wchar_t (&number)[DecimalCapacity])
 void WriteReport(wchar_t* line, size_t capacity, const wchar_t* ownName, const JoinedText& source,
                  const JoinedText& destination, DWORD code, const CopySettings& settings)
 {
-    Tell(settings, {CopyEventKind::Failed, &source, &destination, code});
+    Tell(settings, {CopyEventKind::Failed, &source, &destination, code, 0});
     ComposeReportLine(line, capacity, ownName, ReportSourceLabel, source);
     OutputDebugStringW(line);
     ComposeReportLine(line, capacity, ownName, ReportDestLabel, destination);
@@ -55,11 +55,16 @@ void ReportGiven(CopyRun& run, DWORD code)
     ReportFailure(run, JoinedText{run.givenSource}, JoinedText{run.givenTarget}, code);
 }
 
-void TellCopied(const CopyRun& run) { Tell(run.settings, {CopyEventKind::Copied, nullptr, nullptr, 0}); }
+void ReportRetry(CopyRun& run, const JoinedText& source, const JoinedText& destination, DWORD code, uint32_t retry)
+{
+    Tell(run.settings, {CopyEventKind::Retrying, &source, &destination, code, retry});
+}
+
+void TellCopied(const CopyRun& run) { Tell(run.settings, {CopyEventKind::Copied, nullptr, nullptr, 0, 0}); }
 
 [[gnu::noinline]] void ReportNotice(CopyRun& run, CopyEventKind kind, const JoinedText& path, DWORD code)
 {
-    Tell(run.settings, {kind, &path, &path, code});
+    Tell(run.settings, {kind, &path, &path, code, 0});
     size_t capacity = sizeof run.line / sizeof run.line[0];
     if (kind == CopyEventKind::LinkNotFollowed) {
         ComposeReportLine(run.line, capacity, run.ownName, ReportLinkLabel, path);

@@ -168,6 +168,9 @@ void ReportFailure(CopyRun& run, const JoinedText& source, const JoinedText& des
 // A copy refused before its walk: the texts as the settings gave them.
 void ReportGiven(CopyRun& run, DWORD code);
 void TellCopied(const CopyRun& run);
+// A file another program holds, to be tried again: told to the sink only, since the last try
+// makes the debug lines.
+void ReportRetry(CopyRun& run, const JoinedText& source, const JoinedText& destination, DWORD code, uint32_t retry);
 // One debug line of what the copy passed over (a folder link) or left (a leftover it could not
 // remove, with the code that stopped it), told to the sink as well.
 void ReportNotice(CopyRun& run, CopyEventKind kind, const JoinedText& path, DWORD code);

@@ -15,12 +15,15 @@ enum class CopyEventKind : uint8_t {
     LinkNotFollowed,  // a folder link in the source, left out (source: the link; destination: where it would go)
     LeftoverKept,     // what an ended run left that could not be removed, or a staged folder that may hold a
                       // cut file (source and destination: its path), kept under its temporary name; code: why
+    Retrying,         // a file another program holds (code 32 or 33) is tried again after retryWaitSeconds:
+                      // its source and destination, the code of the try that failed, the retry's number
 };
 struct CopyEvent {
     CopyEventKind kind;
     const JoinedText* source;
     const JoinedText* destination;
     uint32_t code;
+    uint32_t retry;  // Retrying: 1 for the first retry; else 0
 };
 using CopyEventSink = void (*)(void* context, const CopyEvent& event);
 
@@ -35,6 +38,11 @@ struct CopySettings {
     const char* ownName = "";        // the debug lines begin with it
     CopyEventSink report = nullptr;  // told of each file copied and each failure; null: none
     void* reportContext = nullptr;
+    // A file that fails because another program holds it (sharing or lock violation) is tried
+    // up to this many times more, retryWaitSeconds apart; each retry is told to the report
+    // sink, and only the last try's failure makes the debug lines.
+    uint32_t retries = 0;
+    uint32_t retryWaitSeconds = 0;
 };
 
 // One copy run. source and target are the expanded texts of the settings (UTF-8, left

@@ -162,3 +162,11 @@ bool ComposeReportLine(wchar_t* line, size_t capacity, const wchar_t* ownName, c
     if (!fit && capacity >= 4) (void)TextCopy(line + capacity - 4, 4, L"...");  // always fits
     return fit;
 }
+
+bool HeldByAnother(uint32_t code) { return code == 32 || code == 33; }
+
+uint32_t RetryWaitMilliseconds(uint32_t seconds)
+{
+    constexpr uint32_t Most = 0xFFFFFFFEu / 1000u;
+    return (seconds < Most ? seconds : Most) * 1000u;
+}

@@ -98,3 +98,10 @@ struct JoinedText {
 // ownName + label + the pieces into line. False when it did not fit (the line then ends in "...").
 bool ComposeReportLine(wchar_t* line, size_t capacity, const wchar_t* ownName, const wchar_t* label,
                        const JoinedText& text);
+
+// A failure another program causes for a moment, holding the file (ERROR_SHARING_VIOLATION,
+// ERROR_LOCK_VIOLATION): the only one a copy tries again.
+bool HeldByAnother(uint32_t code);
+// The wait between two tries in milliseconds; a number of seconds too large for a 32-bit wait
+// saturates below INFINITE.
+uint32_t RetryWaitMilliseconds(uint32_t seconds);

@@ -181,6 +181,10 @@ void RecordCopyEvent(void* context, const CopyEvent& event)
     if (event.kind == CopyEventKind::Failed) {
         JoinedAsUtf8(*event.destination, target, sizeof target);
         DescribeCopyFailure(tally.Task, source, target, reason, text, sizeof text);
+    } else if (event.kind == CopyEventKind::Retrying) {
+        JoinedAsUtf8(*event.destination, target, sizeof target);
+        CopyRetry retry = {event.retry, tally.Retries, tally.RetryWaitSeconds};
+        DescribeCopyRetry(tally.Task, source, target, reason, retry, text, sizeof text);
     } else {
         DescribeCopyNotice(tally.Task, event.kind == CopyEventKind::LinkNotFollowed, source, reason, text, sizeof text);
     }

@@ -41,6 +41,8 @@ struct CopyTally {
     uint32_t Copied;
     uint32_t Failed;
     uint32_t FirstError;  // the code of the first failure, 0 while there is none
+    uint32_t Retries;     // the copy's CopySettings retries and wait, for the retry lines
+    uint32_t RetryWaitSeconds;
 };
 void RecordCopyEvent(void* tally, const CopyEvent& event);
 // The copy's closing line: what was copied and how many failed.

@@ -134,6 +134,18 @@ void DescribeCopyFailure(const char* task, const char* source, const char* targe
     (void)TextJoin(text, capacity, {task, ": copy failed: ", source, " to ", target, ": ", errorText});
 }
 
+void DescribeCopyRetry(const char* task, const char* source, const char* target, const char* errorText,
+                       const CopyRetry& retry, char* text, size_t capacity)
+{
+    char number[DecimalCapacity], of[DecimalCapacity], seconds[DecimalCapacity];
+    Digits(retry.Retry, number);
+    Digits(retry.Retries, of);
+    Digits(retry.WaitSeconds, seconds);
+    (void)TextJoin(text, capacity,
+                   {task, ": copy held: ", source, " to ", target, ": ", errorText, "; retry ", number, " of ", of,
+                    " in ", seconds, " s"});
+}
+
 void DescribeCopyNotice(const char* task, bool link, const char* path, const char* errorText, char* text,
                         size_t capacity)
 {

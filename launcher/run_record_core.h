@@ -38,6 +38,15 @@ void DescribePassedOver(const char* task, const char* commandLine, uint32_t proc
 // "<task>: copy failed: <source> to <target>: <errorText>".
 void DescribeCopyFailure(const char* task, const char* source, const char* target, const char* errorText, char* text,
                          size_t capacity);
+// A try of a file another program holds that failed, and the retry it is given.
+struct CopyRetry {
+    uint32_t Retry;  // 1 for the first retry
+    uint32_t Retries;
+    uint32_t WaitSeconds;
+};
+// "<task>: copy held: <source> to <target>: <errorText>; retry 1 of 3 in 5 s".
+void DescribeCopyRetry(const char* task, const char* source, const char* target, const char* errorText,
+                       const CopyRetry& retry, char* text, size_t capacity);
 // "<task>: copy: folder link not followed: <path>" (link), or "<task>: copy: left under its
 // temporary name: <path>: <errorText>".
 void DescribeCopyNotice(const char* task, bool link, const char* path, const char* errorText, char* text,

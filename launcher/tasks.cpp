@@ -13,6 +13,7 @@
 #include "filecopy/file_copy.h"
 #include "launcher/run_outcome_core.h"
 #include "launcher/run_record.h"
+#include "launcher/run_turn.h"
 #include "launcher/tasks_core.h"
 #include "process/instance.h"
 #include "process/program.h"
@@ -124,7 +125,7 @@ void CopyStep(TaskRun& run, TaskId id, const TaskDecisions& decided, const char*
     // A copy on a cut path would copy the wrong files: it is refused in the copy's own words.
     if (!ExpandForStep(run, id, task.CopySource, expanded.ProgramOrSource) ||
         !ExpandForStep(run, id, task.CopyTarget, expanded.ParametersOrTarget)) {
-        CopyTally tally = {&run.Record, run.TaskName, 0, 0, 0};
+        CopyTally tally = {&run.Record, run.TaskName, 0, 0, 0, 0, 0};
         CopySettings refused;
         refused.ownName = run.Startup->OwnName;
         refused.report = RecordCopyEvent;
@@ -133,7 +134,8 @@ void CopyStep(TaskRun& run, TaskId id, const TaskDecisions& decided, const char*
         NoteFailure(run.Outcome, run.TaskName, step, tally.FirstError);
         return;
     }
-    CopyTally tally = {&run.Record, run.TaskName, 0, 0, 0};
+    CopyTally tally = {
+        &run.Record, run.TaskName, 0, 0, 0, run.Unattended.CopyRetries, run.Unattended.CopyRetryWaitSeconds};
     CopySettings settings;
     settings.subfolders = decided.Subfolders ? 1 : 0;
     settings.overwrite = decided.Overwrite ? 1 : 0;
@@ -143,6 +145,8 @@ void CopyStep(TaskRun& run, TaskId id, const TaskDecisions& decided, const char*
     settings.ownName = run.Startup->OwnName;
     settings.report = RecordCopyEvent;
     settings.reportContext = &tally;
+    settings.retries = run.Unattended.CopyRetries;
+    settings.retryWaitSeconds = run.Unattended.CopyRetryWaitSeconds;
     CopyFiles(expanded.ProgramOrSource, expanded.ParametersOrTarget, settings);
     RecordCopy(tally, expanded.ProgramOrSource, expanded.ParametersOrTarget);
     NoteFailure(run.Outcome, run.TaskName, step, tally.FirstError);
@@ -263,6 +267,19 @@ void RunTask(TaskRun& run, TaskId id, const char* caption)
     if (decided.CopyAfter) CopyStep(run, id, decided, caption, "copy after", decided.AskCopy);
 }
 
+// %PROCESSID%: the previous task's running instance, looked for once the run may go.
+void FindProcessIdValue(TaskRun& run)
+{
+    DWORD instance = 0;
+    const TaskSettings& previous = run.Tasks.Previous;
+    if (previous.Program[0] &&
+        ExpandMacros(previous.Program, run.Expanded.ProgramOrSource, TaskId::Previous, InputsOf(run)))
+        instance = FindInstance(run.Expanded.ProgramOrSource, InstanceMode::Query);
+    char number[DecimalCapacity];
+    FormatSignedDecimal(int32_t(instance), number);
+    (void)TextCopy(run.ProcessIdText, number);
+}
+
 }  // namespace
 
 uint32_t RunTasks(const StartupValues& startup)
@@ -279,21 +296,25 @@ uint32_t RunTasks(const StartupValues& startup)
     ComputeMacroValues(startup, run.Macros);
     TimeMark("tasks: macro values");
 
-    // %PROCESSID%: the previous task's running instance, looked for once.
-    DWORD instance = 0;
-    const TaskSettings& previous = run.Tasks.Previous;
-    if (previous.Program[0] &&
-        ExpandMacros(previous.Program, run.Expanded.ProgramOrSource, TaskId::Previous, InputsOf(run)))
-        instance = FindInstance(run.Expanded.ProgramOrSource, InstanceMode::Query);
-    char number[DecimalCapacity];
-    FormatSignedDecimal(int32_t(instance), number);
-    (void)TextCopy(run.ProcessIdText, number);
+    FindProcessIdValue(run);
 
     OpenRecord(run);
     FindSettingsProblems(file.Document, TellSettingsProblem, &run);
     TellSettingsProblemsLeft(run);
-    RunTask(run, TaskId::Previous, "PREVIOUS TASK: Please confirm");
-    RunTask(run, TaskId::Main, "MAIN TASK: Please confirm");
+    // IfRunning: no kernel object without the key. A run that waited takes its macro values
+    // afresh: its day, time and %PROCESSID% are those of when it runs.
+    RunTurn turn = {};
+    TurnGo go = TakeRunTurn(startup.SettingsFilePath, run.Unattended.WhenRunning, run.Record, turn);
+    if (go == TurnGo::Skip) NoteFailure(run.Outcome, nullptr, "IfRunning", ERROR_BUSY);
+    if (go == TurnGo::RunAfterWait) {
+        ComputeMacroValues(startup, run.Macros);
+        FindProcessIdValue(run);
+    }
+    if (go != TurnGo::Skip) {
+        RunTask(run, TaskId::Previous, "PREVIOUS TASK: Please confirm");
+        RunTask(run, TaskId::Main, "MAIN TASK: Please confirm");
+    }
     WriteEndLine(run);
+    EndRunTurn(turn);
     return run.Unattended.ExitCodeOutcome ? run.Outcome.Code : 0;
 }

@@ -25,4 +25,10 @@ void ReadRunSettings(const IniDocument& document, RunSettings& run)
     ReadRunValue(document, "ExitCode", value, sizeof value);
     run.ExitCodeOutcome = ParseExitCodeMode(value);
     ReadRunValue(document, "OutputFile", run.OutputFile, sizeof run.OutputFile);
+    ReadRunValue(document, "IfRunning", value, sizeof value);
+    run.WhenRunning = ParseIfRunning(value);
+    ReadRunValue(document, "CopyRetries", value, sizeof value);
+    run.CopyRetries = ParseBoundedCount(value, 0, MostCopyRetries);
+    ReadRunValue(document, "CopyRetryWait", value, sizeof value);
+    run.CopyRetryWaitSeconds = ParseBoundedCount(value, DefaultCopyRetryWait, LongestCopyRetryWait);
 }

@@ -234,7 +234,8 @@ std::vector<std::string> UnknownSettingsNames(const std::vector<std::string>& li
         const std::string key = line.substr(0, equals);
         bool known = false;
         for (const SettingsKey& settingsKey : SettingsKeys) known = known || key == settingsKey.Name;
-        for (const char* runKey : {"PromptDefault", "PromptTimeout", "LogFile", "ExitCode", "OutputFile"})
+        for (const char* runKey : {"PromptDefault", "PromptTimeout", "LogFile", "ExitCode", "OutputFile", "IfRunning",
+                                   "CopyRetries", "CopyRetryWait"})
             known = known || key == runKey;
         if (equals == std::string::npos || !known) problems.push_back(where + ": " + key + " is no key");
         // Every %NAME% of the value must be a macro; a lone % is text.

@@ -480,10 +480,53 @@ void CheckOutput(Machine& machine, const DocCheck& check)
         << file;
 }
 
+// Two starts of one job, the second while the first still runs its program (after copying
+// from= to to=). Skip: the second returns at once with exit= and starts nothing. queue: the
+// second waits, says so in the record=, and runs once the first has ended.
+void CheckOneRun(Machine& machine, const DocCheck& check)
+{
+    Launch launch = LaunchOf(machine, check);
+    Probe probe = machine.PlaceProgram(Fact(check, "program"), FolderOf(launch.exe));
+    const std::string from = machine.Map(Fact(check, "from"));
+    MakeFolders(from);
+    ASSERT_TRUE(WriteWholeFile(from + "\\day.csv", "1,2,3"));
+    const std::string record = machine.Map(Fact(check, "record"));
+    const std::string exe = PlaceStowlet(FolderOf(launch.exe), NameOf(launch.exe), launch.settings);
+    ASSERT_FALSE(exe.empty());
+    RunOptions options;
+    options.arguments = launch.arguments;
+    options.currentDirectory = launch.directory;
+    options.timeoutMs = 60000;
+    RunInBackground first(exe, options);
+    ASSERT_EQ(WaitForProbeRecords(probe.report, "start", 1, 20000).size(), 1u);
+    EXPECT_EQ(ReadWholeFile(machine.Map(Fact(check, "to")) + "\\day.csv"), "1,2,3");
+    const DWORD exit = DWORD(std::stoul(Fact(check, "exit")));
+    if (!check.facts.count("queue")) {
+        RunResult second = RunProgram(exe, options);
+        EXPECT_FALSE(second.timedOut);
+        EXPECT_EQ(second.exitCode, exit);
+        EXPECT_EQ(ReadProbeRecords(probe.report, "start").size(), 1u) << "the second start ran the program";
+        EndProcessesNamed(probe.fileName);
+        return;
+    }
+    RunInBackground second(exe, options);
+    std::vector<std::string> lines = WaitForRecordLines(record, "queued: ", 1, 20000);
+    ASSERT_EQ(CountLinesHaving(lines, "queued: "), 1u) << "the second start is not waiting";
+    EXPECT_EQ(ReadProbeRecords(probe.report, "start").size(), 1u) << "the second start did not wait";
+    // The second run's program ends by itself, once the first run's is ended.
+    ASSERT_TRUE(WriteWholeFile(probe.path + ".probe", "[probe]\r\n"));
+    EndProcessesNamed(probe.fileName);
+    first.Wait();
+    RunResult& queued = second.Wait();
+    EXPECT_FALSE(queued.timedOut);
+    EXPECT_EQ(queued.exitCode, exit);
+    EXPECT_EQ(ReadProbeRecords(probe.report, "start").size(), 2u) << "the queued start did not run the program";
+}
+
 const std::map<std::string, std::function<void(Machine&, const DocCheck&)>> Scenarios = {
     {"start", CheckStart},     {"batch", CheckBatch},   {"term", CheckTerm},     {"unhide", CheckUnhide},
     {"folder", CheckFolder},   {"help", CheckHelp},     {"backup", CheckBackup}, {"restart", CheckRestart},
-    {"outcome", CheckOutcome}, {"output", CheckOutput},
+    {"outcome", CheckOutcome}, {"output", CheckOutput}, {"onerun", CheckOneRun},
 };
 
 void RunCheck(const char* page, const DocCheck& check)

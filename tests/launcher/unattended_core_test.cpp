@@ -33,6 +33,31 @@ TEST(RunSection, PromptDefaultAndTimeoutReadAsDocumented)
     for (const Seconds& t : timeouts) EXPECT_EQ(ParsePromptTimeout(t.text), t.seconds) << t.text;
 }
 
+// IfRunning, CopyRetries and CopyRetryWait as the settings-file page gives them: letter case
+// ignored, an unknown value is Parallel, a count without digits is its default, and the counts
+// stop at 100 retries and 3600 seconds however large the number written.
+TEST(RunSection, IfRunningAndCopyRetriesReadAsDocumented)
+{
+    struct When {
+        const char* text;
+        IfRunning when;
+    } whens[] = {{"Skip", IfRunning::Skip},         {"SKIP", IfRunning::Skip},      {"queue", IfRunning::Queue},
+                 {"Parallel", IfRunning::Parallel}, {"", IfRunning::Parallel},      {"Skip ", IfRunning::Parallel},
+                 {"Wait", IfRunning::Parallel},     {"Queued", IfRunning::Parallel}};
+    for (const When& w : whens) EXPECT_EQ(ParseIfRunning(w.text), w.when) << w.text;
+
+    struct Count {
+        const char* text;
+        uint32_t retries, waitSeconds;
+    } counts[] = {{"", 0, 5},        {"3", 3, 3},         {" 7", 7, 7},        {"2x", 2, 2},
+                  {"x2", 0, 5},      {"-1", 0, 5},        {"0", 0, 0},         {"100", 100, 100},
+                  {"101", 100, 101}, {"3600", 100, 3600}, {"3601", 100, 3600}, {"99999999999999999999", 100, 3600}};
+    for (const Count& c : counts) {
+        EXPECT_EQ(ParseBoundedCount(c.text, 0, MostCopyRetries), c.retries) << c.text;
+        EXPECT_EQ(ParseBoundedCount(c.text, DefaultCopyRetryWait, LongestCopyRetryWait), c.waitSeconds) << c.text;
+    }
+}
+
 TEST(RunRecord, LinesCarryTimeAndProcessAndStayOneLine)
 {
     RecordStamp stamp = {2025, 4, 23, 3, 0, 1, 4711};

@@ -211,6 +211,14 @@ RunResult RunProgram(const std::string& exePath, const RunOptions& options)
     return result;
 }
 
+std::string PlaceStowlet(const std::string& folder, const std::string& exeName, const std::optional<std::string>& ini)
+{
+    std::string exe = folder + "\\" + exeName;
+    if (!CopyFileW(Utf16(BuiltProgram("Stowlet.exe")).c_str(), Utf16(exe).c_str(), FALSE)) return {};
+    if (ini) WriteWholeFile(exe.substr(0, exe.size() - 3) + "ini", *ini);
+    return exe;
+}
+
 RunResult RunStowlet(const RunOptions& options)
 {
     std::shared_ptr<TempFolder> own;
@@ -219,14 +227,58 @@ RunResult RunStowlet(const RunOptions& options)
         own = std::make_shared<TempFolder>();
         folder = own->Path();
     }
-    std::string exe = folder + "\\" + options.exeName;
-    if (!CopyFileW(Utf16(BuiltProgram("Stowlet.exe")).c_str(), Utf16(exe).c_str(), FALSE)) return {};
-    if (options.ini) {
-        std::string ini = exe.substr(0, exe.size() - 3) + "ini";
-        WriteWholeFile(ini, *options.ini);
-    }
+    std::string exe = PlaceStowlet(folder, options.exeName, options.ini);
+    if (exe.empty()) return {};
     RunResult result = RunProgram(exe, options);
     // The folder lives as long as the result: tests read files in it.
     result.ownFolder = own;
     return result;
+}
+
+RunInBackground::RunInBackground(const std::string& exePath, RunOptions options)
+    : thread_([this, exePath, options = std::move(options)] { result_ = RunProgram(exePath, options); })
+{
+}
+
+RunInBackground::~RunInBackground()
+{
+    if (thread_.joinable()) thread_.join();
+}
+
+RunResult& RunInBackground::Wait()
+{
+    if (thread_.joinable()) thread_.join();
+    return result_;
+}
+
+std::vector<std::string> ReadRecord(const std::string& path)
+{
+    std::string content = ReadWholeFile(path);
+    std::vector<std::string> lines;
+    size_t at = content.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+    while (at < content.size()) {
+        size_t end = content.find("\r\n", at);
+        if (end == std::string::npos) break;  // a line still being written
+        lines.push_back(content.substr(at, end - at));
+        at = end + 2;
+    }
+    return lines;
+}
+
+size_t CountLinesHaving(const std::vector<std::string>& lines, const std::string& part)
+{
+    size_t n = 0;
+    for (const std::string& line : lines) n += line.find(part) != std::string::npos;
+    return n;
+}
+
+std::vector<std::string> WaitForRecordLines(const std::string& path, const std::string& part, size_t count,
+                                            DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        std::vector<std::string> lines = ReadRecord(path);
+        if (CountLinesHaving(lines, part) >= count || GetTickCount() - start >= timeoutMs) return lines;
+        Sleep(20);
+    }
 }

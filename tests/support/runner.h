@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/boxes.h"
@@ -66,7 +67,35 @@ struct RunResult {
     std::shared_ptr<TempFolder> ownFolder;  // the fresh folder of RunStowlet, removed with the result
 };
 
+// Copies BuiltProgram("Stowlet.exe") into folder as exeName, with ini beside it as <name>.ini
+// when given; returns the copy's path, empty when it could not be made.
+std::string PlaceStowlet(const std::string& folder, const std::string& exeName,
+                         const std::optional<std::string>& ini = std::nullopt);
 // Copies BuiltProgram("Stowlet.exe") as options.exeName and runs it.
 RunResult RunStowlet(const RunOptions& options);
 // Runs any program by path with `arguments` after its quoted path (exeName and ini unused).
 RunResult RunProgram(const std::string& exePath, const RunOptions& options);
+
+// A run on a thread of its own, for tests of runs that meet: Wait() joins it and gives its
+// result; going out of scope joins it too.
+class RunInBackground {
+public:
+    RunInBackground(const std::string& exePath, RunOptions options);
+    ~RunInBackground();
+    RunInBackground(const RunInBackground&) = delete;
+    RunInBackground& operator=(const RunInBackground&) = delete;
+    RunResult& Wait();
+
+private:
+    RunResult result_;
+    std::thread thread_;
+};
+
+// The lines of a run's record (LogFile), after its byte-order mark.
+std::vector<std::string> ReadRecord(const std::string& path);
+// Waits (at most timeoutMs) until the record holds count lines that contain part; returns the
+// record's lines.
+std::vector<std::string> WaitForRecordLines(const std::string& path, const std::string& part, size_t count,
+                                            DWORD timeoutMs);
+// How many of the lines contain part.
+size_t CountLinesHaving(const std::vector<std::string>& lines, const std::string& part);
