@@ -198,3 +198,11 @@ void RecordCopy(const CopyTally& tally, const char* source, const char* target)
     DescribeCopy(tally.Task, source, target, tally.Copied, tally.Failed, text, sizeof text);
     WriteRecordLine(*tally.Record, text);
 }
+
+void WriteRecordOrDebugLine(RunRecord& record, const char* text)
+{
+    if (record.File)
+        WriteRecordLine(record, text);
+    else
+        DebugLine(text);
+}

@@ -29,6 +29,8 @@ void OpenRunRecord(RunRecord& record, const char* path);
 // turn does not come within RecordTurnMilliseconds is dropped (once the record was held that
 // long, later lines are tried once, without waiting).
 void WriteRecordLine(RunRecord& record, const char* text);
+// The record's line, or one debug line where no record is kept.
+void WriteRecordOrDebugLine(RunRecord& record, const char* text);
 
 // The lines of the steps, each with the task's name ("MAIN TASK").
 void RecordPrompt(RunRecord& record, const char* task, const char* promptText, bool yes, PromptAnsweredBy by);

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "common/buffers.h"
-#include "common/debug_line.h"
 #include "common/error_text.h"
 #include "common/file_system_core.h"
 #include "common/text.h"
@@ -53,15 +52,6 @@ bool OpenTurn(RunTurn& turn, const wchar_t* folded, size_t length)
     return bool(turn.Mutex);
 }
 
-// The record's line, or a debug line where no record is kept.
-void Tell(RunRecord& record, const char* text)
-{
-    if (record.File)
-        WriteRecordLine(record, text);
-    else
-        DebugLine(text);
-}
-
 // A finding with the system's reason after it.
 void TellWithReason(RunRecord& record, const char* words, uint32_t error)
 {
@@ -69,7 +59,7 @@ void TellWithReason(RunRecord& record, const char* words, uint32_t error)
     ErrorTextOrWords(error, reason, sizeof reason);
     char text[TextCapacity];
     (void)TextJoin(text, {words, reason});
-    Tell(record, text);
+    WriteRecordOrDebugLine(record, text);
 }
 
 enum class TurnFound {
@@ -132,17 +122,18 @@ TurnGo TakeRunTurn(const char* settingsPath, IfRunning when, RunRecord& record, 
         TellWithReason(record, "IfRunning: runs of other sessions are not seen, the machine's namespace refused: ",
                        turn.GlobalRefusal);
     if (answer.Found == TurnFound::Abandoned)
-        Tell(record, "IfRunning: the last run of this settings file ended without letting go (killed or crashed)");
+        WriteRecordOrDebugLine(
+            record, "IfRunning: the last run of this settings file ended without letting go (killed or crashed)");
     if (answer.Found != TurnFound::Taken) return TurnGo::Run;
     if (when == IfRunning::Skip) {
-        Tell(record, SkippedText);
+        WriteRecordOrDebugLine(record, SkippedText);
         return TurnGo::Skip;
     }
-    Tell(record, QueuedText);
+    WriteRecordOrDebugLine(record, QueuedText);
     ULONGLONG begin = GetTickCount64();
     bool abandoned = WaitRunTurn(turn);
     char text[TextCapacity];
     DescribeWaited(GetTickCount64() - begin, abandoned, text, sizeof text);
-    Tell(record, text);
+    WriteRecordOrDebugLine(record, text);
     return TurnGo::RunAfterWait;
 }

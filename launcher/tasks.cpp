@@ -215,15 +215,6 @@ void OpenRecord(TaskRun& run)
     WriteRecordLine(run.Record, line);
 }
 
-// The record's line, or a debug line where no record is kept.
-void TellRecordOrDebug(TaskRun& run, const char* text)
-{
-    if (run.Record.File)
-        WriteRecordLine(run.Record, text);
-    else
-        DebugLine(text);
-}
-
 // A key no task has, or a value not of its kind: the commonest reason a job does nothing, so it
 // opens the record, or goes to the debug channel where there is none.
 void TellSettingsProblem(void* context, const SettingsProblem& problem)
@@ -233,7 +224,7 @@ void TellSettingsProblem(void* context, const SettingsProblem& problem)
     int32_t readAs = problem.KeyIndex < 0 ? 0 : NumberField(run.Tasks.Of(problem.Task), SettingsKeys[problem.KeyIndex]);
     char text[TextCapacity];
     DescribeSettingsProblem(problem, readAs, text, sizeof text);
-    TellRecordOrDebug(run, text);
+    WriteRecordOrDebugLine(run.Record, text);
 }
 
 // After the named ones, how many more there were.
@@ -244,7 +235,7 @@ void TellSettingsProblemsLeft(TaskRun& run)
     FormatUnsignedDecimal(run.SettingsProblems - SettingsProblemsNamed, number);
     char text[PathCapacity];
     (void)TextJoin(text, {"settings: ", number, " more keys or values the run cannot use, not named"});
-    TellRecordOrDebug(run, text);
+    WriteRecordOrDebugLine(run.Record, text);
 }
 
 // The record's last line: the exit code and the step it came from, also when not asked for.
