@@ -58,6 +58,12 @@ Counts Measure() { return {OwnHandleCount(), GdiObjectsInUse()}; }
 struct HandleSeries {
     std::vector<long> samples;
     void Sample(DWORD systemSoFar) { samples.push_back(long(OwnHandleCount()) - long(systemSoFar)); }
+    bool WithinOf(DWORD level, DWORD allowance) const
+    {
+        for (long sample : samples)
+            if (sample < long(level) || sample > long(level + allowance)) return false;
+        return true;
+    }
     bool FlatAt(DWORD level) const
     {
         for (long sample : samples)
@@ -142,12 +148,29 @@ TEST(Hygiene, LaunchesSearchesAndCopiesLeaveHandlesAndGdiObjectsFlat)
     DWORD start = GetTickCount();
     int consoles = 0, windows = 0;
     auto systemSoFar = [&] { return windowLeak * DWORD(windows) + consoleLeak * DWORD(consoles); };
+    // Under Wine a quick start now and then gives no process (seen about once in three full
+    // runs, a window or a console program alike, with a handle more than a start leaves): it is
+    // said with how the step ended and tried once more, and each such start may leave two
+    // handles, so a leak in every start still shows.
+    int retried = 0;
+    auto quick = [&](const Probe& probe, const char* parameters) {
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            ProgramOutcome outcome;
+            if (LaunchProgram(probe.path.c_str(), parameters, nullptr, {false, false, false, QuickTimeout, 0},
+                              &outcome))
+                return;
+            std::printf("[hygiene] a start gave no process: end %d, error %lu\n", int(outcome.End),
+                        static_cast<unsigned long>(outcome.Error));
+            ++retried;
+        }
+        ADD_FAILURE() << "two starts in a row gave no process";
+    };
     for (int i = 0; consoles < QuickConsoleLaunches || windows < QuickWindowLaunches; ++i) {
         if ((i % 8 != 7 && windows < QuickWindowLaunches) || consoles == QuickConsoleLaunches) {
-            EXPECT_NE(LaunchProgram(window.path.c_str(), "w", nullptr, {false, false, false, QuickTimeout, 0}), 0u);
+            quick(window, "w");
             ++windows;
         } else {
-            EXPECT_NE(LaunchProgram(console.path.c_str(), "c", nullptr, {false, false, false, QuickTimeout, 0}), 0u);
+            quick(console, "c");
             ++consoles;
         }
         if (i % LaunchSampleEvery == LaunchSampleEvery - 1) series.Sample(systemSoFar());
@@ -162,11 +185,16 @@ TEST(Hygiene, LaunchesSearchesAndCopiesLeaveHandlesAndGdiObjectsFlat)
     Counts after = Measure();
     Print("launches with time-outs", QuickConsoleLaunches + windowLaunches, before, after, series, systemHandles,
           GetTickCount() - start);
-    EXPECT_TRUE(series.FlatAt(before.handles)) << series.Text();
-    EXPECT_EQ(after.handles, before.handles + systemHandles) << "the system's idle waits alone leave " << systemHandles;
+    const DWORD allowance = 2 * DWORD(retried);
+    EXPECT_TRUE(retried ? series.WithinOf(before.handles, allowance) : series.FlatAt(before.handles)) << series.Text();
+    EXPECT_GE(after.handles, before.handles + systemHandles);
+    EXPECT_LE(after.handles, before.handles + systemHandles + allowance)
+        << "the system's idle waits alone leave " << systemHandles;
     EXPECT_EQ(after.gdiObjects, before.gdiObjects);
     EXPECT_TRUE(WaitUntilNoneNamed(lingering.fileName, 5000));
-    EXPECT_EQ(ReadProbeRecords(console.report, "start").size(), consoleStarts + QuickConsoleLaunches);
+    const size_t consoleStartsNow = ReadProbeRecords(console.report, "start").size();
+    EXPECT_GE(consoleStartsNow, consoleStarts + QuickConsoleLaunches);
+    EXPECT_LE(consoleStartsNow, consoleStarts + QuickConsoleLaunches + size_t(retried));
 
     // Instance searches: a running instance, a program that has none, one that does not exist.
     const size_t lingeringStarts = ReadProbeRecords(lingering.report, "start").size();
